@@ -1,0 +1,35 @@
+// Commands of the kest tool. Each command lives in its own file and registers itself.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kest::cli {
+
+// Exit status, the same for every command.
+enum Exit : int {
+    kExitOk = 0,
+    kExitTransferFailed = 1,  // refused, "FULL", retries exhausted
+    kExitBadInput = 2,        // usage error or bad input file
+    kExitLinkSetup = 3,       // port, cradle or line settings could not be set up
+    kExitNoAnswer = 4,        // the terminal did not answer
+};
+
+struct Command {
+    const char* name;
+    const char* summary;  // one line for the command list
+    const char* usage;    // full --help text
+    int (*run)(const std::vector<std::string>& args);
+};
+
+void register_command(const Command& command);
+const std::vector<Command>& commands();
+
+struct Registration {
+    explicit Registration(const Command& command) { register_command(command); }
+};
+
+// Prints "kest NAME: message" on stderr and returns kExitBadInput.
+int usage_error(const char* command, const std::string& message);
+
+}  // namespace kest::cli

@@ -1,0 +1,30 @@
+// Option parsing shared by the kest commands: positional arguments, "--name value"
+// options and "--flag" switches.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kest::cli {
+
+struct ParsedArgs {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> values;  // name without "--", value
+    std::set<std::string> flags;
+    std::string error;  // empty when parsing succeeded
+
+    std::optional<std::string> value(const std::string& name) const;
+    bool flag(const std::string& name) const { return flags.count(name) != 0; }
+};
+
+// valued: options that take a value ("port", "baud", "o" for -o); switches: flags.
+// Unknown options are an error.
+ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::string>& valued,
+                      const std::set<std::string>& switches);
+
+// A whole non-negative decimal number, or nothing.
+std::optional<long> parse_number(const std::string& text);
+
+}  // namespace kest::cli

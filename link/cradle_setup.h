@@ -1,0 +1,28 @@
+// The infrared cradle set-up: find the rate at which the cradle listens and switch it to
+// the chosen rate. The two programs differ only in the probe order and in who reports a
+// cradle that does not answer.
+#pragma once
+
+#include <array>
+
+#include "link/link.h"
+#include "platform/user_interface.h"
+
+namespace kest {
+
+struct CradleProfile {
+    std::array<int, kRateCount> probeOrder;  // rate indices, tried in this order
+    bool reportFailure;                      // the set-up itself shows kCradleFailureText
+};
+
+// agkest: 9600, 115200, 38400, 57600, 19200; the caller reports a failure.
+extern const CradleProfile kGeneratorCradle;
+// tamplo: 9600, 38400, 115200, 57600, 19200; the set-up reports "Can't set IR device !!!".
+extern const CradleProfile kLoaderCradle;
+
+// Requires an open link. Returns true when a probe answered and the cradle was switched
+// to kRates[rateIndex]; the record then holds that rate (applied with RTS on).
+// ui may be null when the profile does not report failures.
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui);
+
+}  // namespace kest

@@ -1,0 +1,52 @@
+// Serial port service. One implementation per platform (Win32 COM ports, POSIX tty
+// devices) and a scripted double for tests. The port never translates or filters bytes:
+// every value 0x00-0xFF passes in both directions, XON/XOFF included.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kest {
+
+// The device-control record of the link: kept for a whole program run and reused by
+// every transfer, so changes made by one cradle set-up remain for the next transfer.
+struct LineSettings {
+    std::uint32_t baud = 9600;
+    std::uint8_t dataBits = 8;
+    bool parity = false;       // false: no parity
+    std::uint8_t stopBits = 1;
+    bool rtsEnable = false;    // RTS line control on (asserted)
+    bool dtrEnable = false;    // DTR line control on (asserted)
+    bool ctsFlow = false;      // CTS output flow control
+    bool xonXoff = false;      // XON/XOFF output flow control
+};
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // Opens the named port ("COM1", "/dev/ttyUSB0", a pseudo-terminal link) with the
+    // given driver queue sizes. False when the port cannot be opened.
+    virtual bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) = 0;
+    virtual bool is_open() const = 0;
+    // Applies the line settings (the SetCommState step). False on failure.
+    virtual bool apply(const LineSettings& settings) = 0;
+    // Writes all bytes in one write. False when they could not be written.
+    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    // Waits until at least one byte is available or timeoutMs has passed, then returns
+    // up to max buffered bytes (0 on time-out). Waiting blocks in the operating system.
+    virtual std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) = 0;
+    // Discards unread input.
+    virtual void purge_input() = 0;
+    virtual void close() = 0;
+};
+
+}  // namespace kest
+
+#include <memory>
+
+namespace kest {
+// The platform's serial port (Win32 COM port or POSIX tty device).
+std::unique_ptr<SerialPort> make_serial_port();
+}  // namespace kest

