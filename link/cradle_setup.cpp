@@ -1,0 +1,84 @@
+#include "link/cradle_setup.h"
+
+namespace kest {
+
+namespace {
+
+constexpr std::uint8_t kProbeByte = 0x0F;
+constexpr std::uint8_t kSwitchByte = 0x07;
+constexpr std::uint8_t kCommitByte = 'Q';
+constexpr std::uint32_t kProbeWindowMs = 100;
+constexpr char kCradleFailureText[] = "Can't set IR device !!!";
+
+// Each control byte goes out in a write of its own.
+void write_byte(Link& link, std::uint8_t byte) {
+    link.write(std::span<const std::uint8_t>(&byte, 1));
+}
+
+void set_rts(Link& link, bool on) {
+    link.settings().rtsEnable = on;
+    link.apply();
+    link.pause();
+}
+
+// The cradle echoes 0x0F within 100 ms when it listens at the candidate rate.
+bool probe(Link& link, int rateIndex) {
+    link.settings().baud = kRates[static_cast<std::size_t>(rateIndex)];
+    set_rts(link, false);
+    write_byte(link, kProbeByte);
+    link.pause();
+    // The first byte decides: anything but the echo fails the probe at once.
+    const auto echo = link.read_byte(link.now() + kProbeWindowMs);
+    const bool answered = echo && *echo == kProbeByte;
+    set_rts(link, true);
+    return answered;
+}
+
+}  // namespace
+
+const CradleProfile kGeneratorCradle{{4, 0, 2, 1, 3}, false};
+const CradleProfile kLoaderCradle{{4, 2, 0, 1, 3}, true};
+
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui) {
+    LineSettings& s = link.settings();
+    s.baud = 38400;
+    s.dataBits = 8;
+    s.parity = false;
+    s.stopBits = 1;
+    s.rtsEnable = true;
+    s.dtrEnable = true;
+    link.apply();
+    link.pause();
+
+    bool found = false;
+    for (int candidate : profile.probeOrder) {
+        if (probe(link, candidate)) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        if (profile.reportFailure && ui)
+            ui->message(kCradleFailureText, "Program Download", Icon::Warning, Buttons::Ok);
+        return false;
+    }
+
+    set_rts(link, false);
+    write_byte(link, kSwitchByte);
+    link.pause();
+    s.baud = kRates[static_cast<std::size_t>(rateIndex)];
+    write_byte(link, kCradleRateCodes[static_cast<std::size_t>(rateIndex)]);
+    link.pause();
+    write_byte(link, kCommitByte);
+    link.pause();
+    set_rts(link, true);
+
+    // Applied by the caller's next line-settings step.
+    s.parity = false;
+    s.dataBits = 8;
+    s.ctsFlow = false;
+    s.xonXoff = false;
+    return true;
+}
+
+}  // namespace kest
