@@ -73,11 +73,14 @@ public:
     }
 
     std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) override {
-        if (!is_open() || max == 0) return 0;
-        if (!set_read_timeout(timeoutMs)) return 0;
         DWORD got = 0;
-        if (!ReadFile(handle_, buffer, static_cast<DWORD>(max), &got, nullptr)) return 0;
-        return got;
+        if (is_open() && max > 0 && set_read_timeout(timeoutMs) &&
+            ReadFile(handle_, buffer, static_cast<DWORD>(max), &got, nullptr))
+            return got;
+        // A port that fails (an adapter pulled out) delivers nothing: wait out the
+        // time-out rather than let the caller spin on it.
+        Sleep(timeoutMs);
+        return 0;
     }
 
     void purge_input() override {
