@@ -26,6 +26,7 @@ struct FileDialogRequest {
     bool mustExist = false;           // open: the file must exist
     bool overwritePrompt = false;     // save: ask before replacing
     bool pathMustExist = false;
+    bool hideReadOnly = false;        // open: no read-only check box
 };
 
 class UserInterface {

@@ -25,6 +25,7 @@ public:
     std::uint32_t replyDelayMs = 5;
     std::uint32_t eraseDoneDelayMs = 3000;  // "FA" after "FB"
     bool eraseCompletes = true;
+    bool cradleEcho = true;  // the cradle echoes its probe byte 0x0F
 
     std::map<std::uint32_t, std::uint8_t> flash;  // accepted data bytes
     int records = 0;
@@ -55,6 +56,10 @@ private:
 
     void answer(ScriptedPort& p, const Bytes& w) {
         const std::string text = text_of(w);
+        if (w.size() == 1 && w[0] == 0x0F) {
+            if (cradleEcho) p.deliver(w, 2);
+            return;
+        }
         if (text == "\x0D") return reply(p, take(onCr, crDefault));
         if (text == "QUENTIR\x0D") return reply(p, take(onQuentir, quentirDefault));
         if (text == "DOWNLOAD\x0D") return reply(p, take(onDownload, downloadDefault));
