@@ -230,8 +230,6 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-std::string generator_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
-
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options) {
     UploadReport report;
@@ -248,7 +246,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     }
     report.fileKept = true;
 
-    const std::string portName = options.portName.value_or(generator_port_name(project.com.portIndex));
+    const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
     const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
     report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
     if (report.end != UploadEnd::Over) {

@@ -48,9 +48,6 @@ struct UploadReport {
 // The save dialog of the data file.
 FileDialogRequest data_file_request();
 
-// Port name of a port index of agkest's list ("COM1" to "COM6").
-std::string generator_port_name(int portIndex);
-
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options = {});
 

@@ -32,6 +32,7 @@ const char kUsage[] =
 
 std::string kept(const UploadReport& r) {
     if (!r.fileKept) return r.path + " was not kept";
+    if (r.records == 0) return r.path + " left as it was";
     return r.path + " keeps " + std::to_string(r.records) + (r.records == 1 ? " record" : " records") +
            " from this upload";
 }
