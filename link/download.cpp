@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -241,8 +242,9 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         const auto chosen = ui.choose_open_file(request);
         if (!chosen) return ended(0, DownloadOutcome::Cancelled);
         lookupFileName = *chosen;
-        lookupFile.open(*chosen, std::ios::binary);
-        if (!lookupFile) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
+        if (!lookupFile.is_open()) {
             warn(ui, kFileText);
             return ended(-1, DownloadOutcome::FileUnreadable);
         }

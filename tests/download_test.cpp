@@ -433,13 +433,18 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     EXPECT_EQ(ui.dialogs.back().initialName, chosen);
 }
 
-TEST_F(DownloadTest, MissingLookupFile) {
-    ui.openFiles.push_back("/nonexistent/kest/ARTIKEL.TXT");
-    const auto report = run({false, true});
-    EXPECT_EQ(report.result, -1);
-    EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
-    EXPECT_TRUE(port.events().empty());
+TEST_F(DownloadTest, UnreadableLookupFile) {
+    for (const std::string path : {std::string("/nonexistent/kest/ARTIKEL.TXT"),
+                                   std::filesystem::temp_directory_path().string()}) {
+        SCOPED_TRACE(path);
+        ui.messages.clear();
+        ui.openFiles.push_back(path);
+        const auto report = run({false, true});
+        EXPECT_EQ(report.result, -1);
+        EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
+        EXPECT_TRUE(port.events().empty());
+    }
 }
 
 TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
