@@ -104,8 +104,7 @@ bool valid_row(int table, int row) {
 
 // Writes text into a cell and clears the rest of it.
 void fill_cell(char* cell, std::size_t size, const char* text) {
-    std::memset(cell, 0, size);
-    std::strncpy(cell, text, size - 1);
+    copy_cell(cell, size, text, std::strlen(text));
 }
 
 template <std::size_t N>

@@ -76,22 +76,29 @@ private:
 
     FormRecord& form() { return project_.forms[object_ - jump::kFirstForm]; }
     MenuRecord& menu() { return project_.menus[object_ - jump::kFirstMenu]; }
-    int width() { return form().font == 1 ? 15 : 20; }
-    int last_column(int line);
 
     // Screens and navigation.
-    void show_text_screen(int table, int rows, State state, bool large, bool partial);
+    void show_text_screen(int table, int rows, State state, bool large);
+    void show_start(bool partial);
+    void build_clock_line();
     void show_utilities();
     void show_settings();
-    void show_send();
-    void start_program(Outcome& outcome);
+    Outcome start_program();
     void recount();
     void go_to(int target, bool fromEsc);
-    void enter_menu(int menuIndex);
-    void show_menu(int menuIndex);
-    void start_form(int formIndex);
+    void enter_menu(int index);
+    void show_menu(int index);
+    static int menu_items(const MenuRecord& m);
+    void start_form(int index);
     void render_form();
+    void render_line(int line, bool withSign);
+    const char* visible_input(int line);
     void show_message(int number);
+    int width();
+    int entry_lines();
+    int current_line();
+    int next_input_line(int line);
+    void move_to_line(int line);
     void next_field();
     void previous_field();
     void complete_field();
@@ -106,18 +113,27 @@ private:
     void settings_key(int code);
 
     // Field input.
+    int last_column(int line);
+    int input_length(int line) const;
+    void sign_test(int line);
     bool accepts(int line, char c);
+    void store_input(int line, int position, char c);
+    void rebuild_scrolled(int line, int from);
     void commit(char c);
     void backspace();
     void reset_field(int line);
+    void fill_line(int line, int start, int end);
     void draw_fill(int line);
     void draw_sign(int line);
     void spread_pass_down(int line);
     void assemble_record();
+    void append_delimiters();
+    void append_codes(const u8 (&codes)[10]);
+    void append_number(const char* format, int value);
     void stamp();
 
-    // Bounded display-line and buffer writes.
-    void set_line(int line, const char* text);
+    // Bounded display-line and buffer writes; each marks its line for repainting.
+    void set_line(int line, const char* text, std::size_t size = static_cast<std::size_t>(-1));
     void append_line(int line, const char* text);
     void put_char(int line, int column, char c);
     void truncate_line(int line, int length);
@@ -137,7 +153,7 @@ private:
     int tick_ = 0;
     int lastKey_ = 0;
     bool pending_ = false;
-    int pendingKey_ = 0;
+    char pendingLetter_ = 0;
     int pendingIndex_ = 0;
     int pendingTicks_ = 0;
     Line lines_[kFormLines];
