@@ -17,19 +17,33 @@ INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return TRUE;
     }
     if (!self || message != WM_COMMAND) return FALSE;
-    int id = LOWORD(wParam);
-    int notification = HIWORD(wParam);
-    if (self->on_command(id, notification)) return TRUE;
-    if (id == IDOK) {
-        self->on_ok();
-        return TRUE;
-    }
-    if (id == IDCANCEL) {
-        self->on_cancel();
-        return TRUE;
-    }
-    return FALSE;
+    self->on_command(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
 }
+
+void Dialog::on_command(int id, int) {
+    if (id == IDOK || id == IDCANCEL) end(id);
+}
+
+void Dialog::follow(editor::DialogResult result) {
+    if (result == editor::DialogResult::CloseOk) end(IDOK);
+    if (result == editor::DialogResult::CloseCancel) end(IDCANCEL);
+}
+
+void Dialog::set_list(int id, const std::vector<std::string>& entries) {
+    SendDlgItemMessageA(hwnd_, id, CB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : entries) {
+        SendDlgItemMessageA(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+}
+
+void Dialog::select(int id, int index) { SendDlgItemMessageA(hwnd_, id, CB_SETCURSEL, index, 0); }
+
+int Dialog::selection(int id) const {
+    return static_cast<int>(SendDlgItemMessageA(hwnd_, id, CB_GETCURSEL, 0, 0));
+}
+
+void Dialog::set_text(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
 std::string Dialog::text(int id) const {
     char buffer[512] = {};
@@ -37,18 +51,12 @@ std::string Dialog::text(int id) const {
     return buffer;
 }
 
-void Dialog::set_text(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
-
-void Dialog::fill_list(int id, const std::vector<std::string>& entries, int selected) {
-    SendDlgItemMessageA(hwnd_, id, CB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : entries) {
-        SendDlgItemMessageA(hwnd_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-    SendDlgItemMessageA(hwnd_, id, CB_SETCURSEL, selected, 0);
+void Dialog::set_checked(int id, bool checked) {
+    CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-int Dialog::list_selection(int id) const {
-    return static_cast<int>(SendDlgItemMessageA(hwnd_, id, CB_GETCURSEL, 0, 0));
-}
+bool Dialog::checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+
+void Dialog::enable(int id, bool enabled) { EnableWindow(GetDlgItem(hwnd_, id), enabled); }
 
 }  // namespace kest::win32

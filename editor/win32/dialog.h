@@ -1,7 +1,7 @@
 // A thin wrapper around a modal dialog: one static dialog procedure that finds the object
-// again, virtual handlers for initialisation and commands, and the few control helpers the
-// dialogs of agkest need. The dialog's rules live in its portable logic; this only shows
-// the logic's state and forwards control notifications by control id.
+// again, and the control access that page and dialog logic works through. The rules live
+// in the portable logic; the face only forwards notifications by control id and shows
+// the logic's state.
 #pragma once
 
 #include <windows.h>
@@ -9,28 +9,34 @@
 #include <string>
 #include <vector>
 
+#include "editor/dialog_access.h"
+
 namespace kest::win32 {
 
-class Dialog {
+class Dialog : public editor::DialogAccess {
 public:
-    virtual ~Dialog() = default;
     // Runs the dialog from the named template; the result of end() (IDOK, IDCANCEL).
     INT_PTR run(HWND owner, const char* templateName);
 
+    // DialogAccess over the dialog's controls.
+    void set_list(int id, const std::vector<std::string>& entries) override;
+    void select(int id, int index) override;
+    int selection(int id) const override;
+    void set_text(int id, const std::string& text) override;
+    std::string text(int id) const override;
+    void set_checked(int id, bool checked) override;
+    bool checked(int id) const override;
+    void enable(int id, bool enabled) override;
+
 protected:
     virtual void on_init() {}
-    // A control notification; return true when handled.
-    virtual bool on_command(int /*id*/, int /*notification*/) { return false; }
-    virtual void on_ok() { end(IDOK); }
-    virtual void on_cancel() { end(IDCANCEL); }
+    // Every WM_COMMAND; the default ends the dialog on OK and Cancel.
+    virtual void on_command(int id, int notification);
+    // Ends the dialog when the logic says so.
+    void follow(editor::DialogResult result);
 
     HWND handle() const { return hwnd_; }
-    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     void end(INT_PTR result) { EndDialog(hwnd_, result); }
-    std::string text(int id) const;
-    void set_text(int id, const std::string& text);
-    void fill_list(int id, const std::vector<std::string>& entries, int selected);
-    int list_selection(int id) const;
 
 private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

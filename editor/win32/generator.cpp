@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "editor/com_setting_dialog.h"
 #include "editor/property_sheet.h"
 #include "editor/win32/dialog.h"
 #include "editor/win32/property_sheet_win32.h"
 #include "editor/win32/resource_ids.h"
 #include "project/defaults.h"
+#include "project/project_file.h"
 
 namespace kest::win32 {
 namespace {
@@ -35,16 +37,74 @@ public:
         default: return Answer::Ok;
         }
     }
-    std::optional<std::string> choose_open_file(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> choose_save_file(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> choose_open_file(const FileDialogRequest& request) override {
+        return choose_file(request, false);
+    }
+    std::optional<std::string> choose_save_file(const FileDialogRequest& request) override {
+        return choose_file(request, true);
+    }
     void progress_begin(const std::string&, const std::string&) override {}
     void progress_set(int) override {}
     void progress_end() override {}
     void counter_box(int, int) override {}
     bool open_viewer(const std::string&) override { return false; }
+
+private:
+    static std::optional<std::string> choose_file(const FileDialogRequest& request, bool save) {
+        std::string filter;
+        for (const FileFilter& f : request.filters) {
+            filter += f.description;
+            filter += '\0';
+            filter += f.pattern;
+            filter += '\0';
+        }
+        filter += '\0';
+        char name[MAX_PATH] = {};
+        request.initialName.copy(name, MAX_PATH - 1);
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = GetActiveWindow();
+        ofn.lpstrFilter = filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = name;
+        ofn.nMaxFile = MAX_PATH;
+        ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
+        ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+        ofn.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST : 0) |
+                    (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
+                    (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
+        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+        if (!chosen) return std::nullopt;
+        return std::string(name);
+    }
 };
 
 class AboutBox final : public Dialog {};
+
+// "ComSettingDlg": the port and rate of the transfers.
+class ComSettingFace final : public Dialog {
+public:
+    explicit ComSettingFace(ComSelection& selection) : logic_(selection) {}
+
+private:
+    void on_init() override { logic_.init(*this); }
+    void on_command(int id, int) override { follow(logic_.command(*this, id)); }
+
+    editor::ComSettingDialog logic_;
+};
+
+// The first argument of the command line, without its quotes.
+std::string first_argument(const char* commandLine) {
+    std::string text = commandLine ? commandLine : "";
+    std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) return {};
+    if (text[start] == '"') {
+        std::size_t end = text.find('"', start + 1);
+        return text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+    }
+    std::size_t end = text.find_first_of(" \t", start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
 
 }  // namespace
 
@@ -110,11 +170,35 @@ void Generator::run_sheet() {
     }
 }
 
-bool Generator::open_file() { return false; }
-bool Generator::save_file() { return false; }
-bool Generator::save_file_as() { return false; }
-void Generator::open_from_command_line(const char*) {}
-void Generator::com_settings() {}
+bool Generator::open_file() {
+    bool read = open_project(*project_, state_, *ui_) == 1;
+    restart_simulation();
+    return read;
+}
+
+bool Generator::save_file() { return save_project(*project_, state_, *ui_) == 1; }
+bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_) == 1; }
+
+// agkest.exe PROJECT.AGX opens the project at once, so that a double-clicked project file
+// comes up in the generator ready to be simulated or edited.
+void Generator::open_from_command_line(const char* commandLine) {
+    std::string path = first_argument(commandLine);
+    if (path.empty()) return;
+    ProjectReadResult result = read_project_file(path, *project_);
+    if (!result.ok()) {
+        ui_->message(result.status == ProjectReadResult::Status::FormatError ? kFormatErrorText
+                                                                              : "Datei kann nicht ge\xF6" "ffnet werden!",
+                     kErrorCaption, Icon::Warning, Buttons::Ok);
+        return;
+    }
+    state_.fileName = result.olderLayout ? std::string() : path;
+    restart_simulation();
+}
+
+void Generator::com_settings() {
+    ComSettingFace dialog(project_->com);
+    dialog.run(main_, "ComSettingDlg");
+}
 void Generator::download(bool, bool) {}
 void Generator::upload(bool) {}
 
