@@ -158,6 +158,16 @@ TEST_F(FieldTest, LongFieldScrollsAndBackspaceScrollsBack) {
     EXPECT_STREQ(engine->pass_down(), "123456789012345678901234567897");
 }
 
+TEST_F(FieldTest, FieldScrollingFromItsFirstColumnKeepsItsInput) {
+    set_line(0, 0, kFieldInteger, "1234567890123456789", 10);
+    form().recordAction = kRecordPassDown;
+    start_form1();
+    type("123");
+    EXPECT_EQ(cursor_column(), 19);
+    engine->key(kKeyEnterLeft);
+    EXPECT_STREQ(engine->pass_down(), "123");
+}
+
 TEST_F(FieldTest, BackspaceAtTheInputStartDoesNothing) {
     set_line(0, 0, kFieldText, "X:", 5);
     start_form1();
