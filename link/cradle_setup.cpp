@@ -39,7 +39,8 @@ bool probe(Link& link, int rateIndex) {
 const CradleProfile kGeneratorCradle{{4, 0, 2, 1, 3}, false};
 const CradleProfile kLoaderCradle{{4, 2, 0, 1, 3}, true};
 
-bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui) {
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui,
+                  int* foundRateIndex) {
     LineSettings& s = link.settings();
     s.baud = 38400;
     s.dataBits = 8;
@@ -50,18 +51,19 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
     link.apply();
     link.pause();
 
-    bool found = false;
+    int found = -1;
     for (int candidate : profile.probeOrder) {
         if (probe(link, candidate)) {
-            found = true;
+            found = candidate;
             break;
         }
     }
-    if (!found) {
+    if (found < 0) {
         if (profile.reportFailure && ui)
             ui->message(kCradleFailureText, "Program Download", Icon::Warning, Buttons::Ok);
         return false;
     }
+    if (foundRateIndex) *foundRateIndex = found;
 
     set_rts(link, false);
     write_byte(link, kSwitchByte);

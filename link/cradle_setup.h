@@ -22,7 +22,9 @@ extern const CradleProfile kLoaderCradle;
 
 // Requires an open link. Returns true when a probe answered and the cradle was switched
 // to kRates[rateIndex]; the record then holds that rate (applied with RTS on).
-// ui may be null when the profile does not report failures.
-bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui);
+// ui may be null when the profile does not report failures. foundRateIndex, when given,
+// receives the index of the rate at which the cradle answered.
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui,
+                  int* foundRateIndex = nullptr);
 
 }  // namespace kest

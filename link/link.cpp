@@ -8,6 +8,8 @@ std::optional<int> rate_index(std::uint32_t baud) {
     return std::nullopt;
 }
 
+std::string port_name(int index) { return "COM" + std::to_string(index + 1); }
+
 bool Link::open(const std::string& portName, std::size_t inQueue, std::size_t outQueue) {
     return port_.open(portName, inQueue, outQueue);
 }

@@ -30,6 +30,12 @@ inline constexpr std::size_t kUploadOutQueue = 256;
 // Index of a rate in kRates, or nothing.
 std::optional<int> rate_index(std::uint32_t baud);
 
+// Port lists: the generator offers COM1-COM6, the loader COM1-COM8.
+inline constexpr int kGeneratorPortCount = 6;
+inline constexpr int kLoaderPortCount = 8;
+// "COM1" for index 0 and so on; the name is opened as it is.
+std::string port_name(int index);
+
 class Link {
 public:
     Link(SerialPort& port, Clock& clock) : port_(port), clock_(clock) {}

@@ -63,6 +63,13 @@ void set_cell(char* cell, std::size_t size, const std::string& text) {
     cell[n] = '\0';
 }
 
+void copy_cell(char* cell, std::size_t size, const char* source, std::size_t sourceSize) {
+    std::size_t n = 0;
+    while (n < sourceSize && n + 1 < size && source[n] != '\0') ++n;
+    std::memcpy(cell, source, n);
+    std::memset(cell + n, 0, size - n);
+}
+
 void normalise_forms(Project& project) {
     for (auto& form : project.forms) {
         if (form.font == 1)

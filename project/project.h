@@ -263,5 +263,8 @@ std::string cell_text(const char (&cell)[N]) { return cell_text(cell, N); }
 void set_cell(char* cell, std::size_t size, const std::string& text);
 template <std::size_t N>
 void set_cell(char (&cell)[N], const std::string& text) { set_cell(cell, N, text); }
+// Copies the text of a source slot (up to its terminator or its end) into a cell, cut to
+// size - 1 characters, and clears the rest of the cell.
+void copy_cell(char* cell, std::size_t size, const char* source, std::size_t sourceSize);
 
 }  // namespace kest

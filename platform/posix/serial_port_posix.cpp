@@ -1,5 +1,5 @@
 // POSIX serial port: any tty device path (a USB adapter, a pseudo-terminal), raw mode,
-// no flow control and no character translation; reads wait in poll().
+// no flow control and no character translation; reads and writes wait in poll().
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -7,11 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "platform/serial_port.h"
 
 namespace kest {
 namespace {
+
+using SteadyClock = std::chrono::steady_clock;
 
 speed_t speed_of(std::uint32_t baud) {
     switch (baud) {
@@ -26,6 +30,31 @@ speed_t speed_of(std::uint32_t baud) {
     }
 }
 
+int ms_until(SteadyClock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Raw bytes: no echo, no signals, no CR/LF mapping, no XON/XOFF, no parity marking,
+// reads return what is there (VMIN 0, VTIME 0; the waiting is done by poll()).
+void make_raw(termios& tio) {
+    cfmakeraw(&tio);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | ISTRIP | INLCR | IGNCR | ICRNL | IGNBRK | BRKINT |
+                     PARMRK | INPCK);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+}
+
+// Sets or clears one modem line. Devices without modem lines (pseudo-terminals) refuse
+// the request; the line settings still hold, so that is not an error.
+void set_modem_line(int fd, int line, bool on) {
+    int bits = line;
+    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
 class PosixSerialPort final : public SerialPort {
 public:
     ~PosixSerialPort() override { close(); }
@@ -35,14 +64,11 @@ public:
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) return false;
         termios tio{};
-        if (tcgetattr(fd_, &tio) != 0) {
+        if (tcgetattr(fd_, &tio) != 0) {  // not a terminal device
             close();
             return false;
         }
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
+        make_raw(tio);
         tcsetattr(fd_, TCSANOW, &tio);
         return true;
     }
@@ -51,44 +77,43 @@ public:
 
     bool apply(const LineSettings& s) override {
         if (fd_ < 0) return false;
+        const speed_t speed = speed_of(s.baud);
+        if (speed == B0) return false;
         termios tio{};
         if (tcgetattr(fd_, &tio) != 0) return false;
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+        make_raw(tio);
+        tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
         tio.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
         if (s.parity) tio.c_cflag |= PARENB;
         if (s.stopBits == 2) tio.c_cflag |= CSTOPB;
         if (s.ctsFlow) tio.c_cflag |= CRTSCTS;
-        tio.c_iflag &= ~(IXON | IXOFF | IXANY);
         if (s.xonXoff) tio.c_iflag |= IXON;
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
-        const speed_t speed = speed_of(s.baud);
-        if (speed == B0) return false;
         cfsetispeed(&tio, speed);
         cfsetospeed(&tio, speed);
         if (tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
-        // Devices without modem lines (pseudo-terminals) refuse these; that is not an error.
-        int bits = TIOCM_RTS;
-        ioctl(fd_, s.rtsEnable ? TIOCMBIS : TIOCMBIC, &bits);
-        bits = TIOCM_DTR;
-        ioctl(fd_, s.dtrEnable ? TIOCMBIS : TIOCMBIC, &bits);
+        set_modem_line(fd_, TIOCM_RTS, s.rtsEnable);
+        set_modem_line(fd_, TIOCM_DTR, s.dtrEnable);
         return true;
     }
 
+    // A write may take 5 ms a byte plus 50 ms before it counts as failed.
     bool write(std::span<const std::uint8_t> bytes) override {
         if (fd_ < 0) return false;
+        const auto deadline = SteadyClock::now() + std::chrono::milliseconds(5 * bytes.size() + 50);
         std::size_t done = 0;
         while (done < bytes.size()) {
-            ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno == EAGAIN) {
-                pollfd p{fd_, POLLOUT, 0};
-                if (poll(&p, 1, 1000) <= 0) return false;
             } else if (n < 0 && errno == EINTR) {
                 continue;
+            } else if (n < 0 && errno == EAGAIN) {
+                pollfd p{fd_, POLLOUT, 0};
+                const int left = ms_until(deadline);
+                if (left == 0 || poll(&p, 1, left) < 0) {
+                    if (errno == EINTR) continue;
+                    return false;
+                }
             } else {
                 return false;
             }
@@ -97,20 +122,30 @@ public:
     }
 
     std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) override {
-        if (fd_ < 0 || max == 0) return 0;
-        pollfd p{fd_, POLLIN, 0};
-        int r;
-        do {
-            r = poll(&p, 1, static_cast<int>(timeoutMs));
-        } while (r < 0 && errno == EINTR);
-        if (r <= 0 || !(p.revents & POLLIN)) {
-            // A pseudo-terminal whose other side is gone reports POLLHUP at once; wait out
-            // the deadline rather than spinning on it.
-            if (r > 0 && (p.revents & (POLLHUP | POLLERR)) && timeoutMs > 0) usleep(timeoutMs * 1000u);
+        const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+        if (fd_ < 0 || max == 0) {
+            std::this_thread::sleep_until(deadline);
             return 0;
         }
-        ssize_t n = ::read(fd_, buffer, max);
-        return n > 0 ? static_cast<std::size_t>(n) : 0;
+        for (;;) {
+            pollfd p{fd_, POLLIN, 0};
+            const int r = poll(&p, 1, ms_until(deadline));
+            if (r == 0) return 0;
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (p.revents & POLLIN) {
+                const ssize_t n = ::read(fd_, buffer, max);
+                if (n > 0) return static_cast<std::size_t>(n);
+                if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            }
+            // Hang-up or error (a pseudo-terminal whose other side is gone): nothing will
+            // arrive, so wait out the time-out instead of spinning on it.
+            break;
+        }
+        std::this_thread::sleep_until(deadline);
+        return 0;
     }
 
     void purge_input() override {

@@ -1,0 +1,29 @@
+#include "editor/com_setting_dialog.h"
+
+#include "link/link.h"
+
+namespace kest::editor {
+
+void ComSettingDialog::init(DialogAccess& dialog) {
+    std::vector<std::string> ports, rates;
+    for (int i = 0; i < kGeneratorPortCount; ++i) ports.push_back(port_name(i));
+    for (auto rate : kRates) rates.push_back(std::to_string(rate));
+    dialog.set_list(kComPortList, ports);
+    dialog.set_list(kComRateList, rates);
+    dialog.select(kComPortList, selection_.portIndex < kGeneratorPortCount ? selection_.portIndex : -1);
+    dialog.select(kComRateList, selection_.rateIndex < kRateCount ? selection_.rateIndex : -1);
+}
+
+DialogResult ComSettingDialog::command(DialogAccess& dialog, int id) {
+    if (id == kIdCancel) return DialogResult::CloseCancel;
+    if (id != kIdOk) return DialogResult::Stay;
+    // A list left without a selection (the project held an index out of range) keeps
+    // the stored byte rather than storing "no selection" as a port or rate.
+    const int port = dialog.selection(kComPortList);
+    const int rate = dialog.selection(kComRateList);
+    if (port >= 0 && port < kGeneratorPortCount) selection_.portIndex = static_cast<u8>(port);
+    if (rate >= 0 && rate < kRateCount) selection_.rateIndex = static_cast<u8>(rate);
+    return DialogResult::CloseOk;
+}
+
+}  // namespace kest::editor

@@ -1,0 +1,27 @@
+// The COM port dialog of the generator ("ComSettingDlg"): the port and the rate of the
+// transfers. It writes the project's ComSelection directly on OK and does not mark the
+// project as modified.
+#pragma once
+
+#include "editor/dialog_access.h"
+#include "project/project.h"
+
+namespace kest::editor {
+
+inline constexpr int kComPortList = 601;  // "&COM port :"
+inline constexpr int kComRateList = 602;  // "&Baudrate :"
+
+class ComSettingDialog {
+public:
+    explicit ComSettingDialog(ComSelection& selection) : selection_(selection) {}
+
+    // Fills both lists and selects the project's current port and rate.
+    void init(DialogAccess& dialog);
+    // OK stores both selections into ComSelection; Cancel changes nothing.
+    DialogResult command(DialogAccess& dialog, int id);
+
+private:
+    ComSelection& selection_;
+};
+
+}  // namespace kest::editor

@@ -1,0 +1,30 @@
+// kest new: a new default project, the file agkest writes after "Neu" and "Speichern".
+#include "kest/command.h"
+#include "kest/options.h"
+#include "kest/project_io.h"
+
+namespace kest::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: kest new [--force] FILE\n"
+    "\n"
+    "Writes a new project with every default set (18942 bytes, tag \"KEST-1.00\"),\n"
+    "byte for byte what agkest saves after \"Neu\".\n"
+    "\n"
+    "  --force  replace FILE if it exists\n"
+    "\n"
+    "Exit status 2 when FILE exists (without --force) or cannot be written.\n";
+
+int run(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parse_args(argv, {}, {"force"});
+    if (!args.error.empty()) return usage_error("new", args.error);
+    if (args.positional.size() != 1) return usage_error("new", "expects one FILE (kest new --help)");
+    const auto project = default_project();
+    return store_project("new", args.positional[0], *project, args.flag("force")) ? kExitOk : kExitBadInput;
+}
+
+const Registration registration({"new", "write a new default project file", kUsage, run});
+
+}  // namespace
+}  // namespace kest::cli

@@ -1,0 +1,44 @@
+#include "kest/project_io.h"
+
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "project/defaults.h"
+
+namespace kest::cli {
+
+std::unique_ptr<Project> default_project() {
+    auto p = std::make_unique<Project>();
+    std::memset(p.get(), 0, sizeof(Project));
+    reset_to_defaults(*p);
+    return p;
+}
+
+std::optional<LoadedProject> load_project(const char* command, const std::string& path) {
+    LoadedProject loaded{default_project(), false};
+    const ProjectReadResult r = read_project_file(path, *loaded.project);
+    if (!r.ok()) {
+        std::cerr << "kest " << command << ": " << path << ": " << r.error << "\n";
+        return std::nullopt;
+    }
+    loaded.olderLayout = r.olderLayout;
+    return loaded;
+}
+
+bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
+    std::error_code ec;
+    if (!overwrite && std::filesystem::exists(path, ec)) {
+        std::cerr << "kest " << command << ": " << path << ": exists already (--force replaces it)\n";
+        return false;
+    }
+    const std::string error = write_project_file(path, project);
+    if (!error.empty()) {
+        std::cerr << "kest " << command << ": " << path << ": " << error << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kest::cli

@@ -1,0 +1,30 @@
+// Project files named on the command line: read on top of the defaults, written safely,
+// with the errors on stderr ("kest COMMAND: FILE: what is wrong").
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "project/project.h"
+#include "project/project_file.h"
+
+namespace kest::cli {
+
+struct LoadedProject {
+    std::unique_ptr<Project> project;
+    bool olderLayout = false;
+};
+
+// A new project with every default set.
+std::unique_ptr<Project> default_project();
+
+// Reads a current-layout or older project file. Nothing when it cannot be read; the
+// error has been printed.
+std::optional<LoadedProject> load_project(const char* command, const std::string& path);
+
+// Writes a project file; unless overwrite is set an existing file is refused. False (with
+// the error printed) when nothing was written.
+bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite);
+
+}  // namespace kest::cli

@@ -1,0 +1,123 @@
+// Win32 COM port: binary mode, 8N1 from the record, no flow control and no character
+// translation. Reads wait in the driver (total time-out) until a byte arrives.
+#include <windows.h>
+
+#include <cctype>
+
+#include "platform/serial_port.h"
+
+namespace kest {
+namespace {
+
+// "COM10" and above open only in the device namespace form; "COM1".."COM9" and any
+// other name are passed on unchanged.
+std::string device_name(const std::string& name) {
+    if (name.size() > 4 && (name[0] == 'C' || name[0] == 'c') && (name[1] == 'O' || name[1] == 'o') &&
+        (name[2] == 'M' || name[2] == 'm')) {
+        bool digits = true;
+        for (std::size_t i = 3; i < name.size(); ++i)
+            digits = digits && std::isdigit(static_cast<unsigned char>(name[i]));
+        if (digits) return "\\\\.\\" + name;
+    }
+    return name;
+}
+
+class Win32SerialPort final : public SerialPort {
+public:
+    ~Win32SerialPort() override { close(); }
+
+    bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) override {
+        close();
+        handle_ = CreateFileA(device_name(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE) return false;
+        SetupComm(handle_, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));
+        readTimeout_ = kNoTimeoutSet;
+        return set_read_timeout(0);
+    }
+
+    bool is_open() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+    bool apply(const LineSettings& s) override {
+        if (!is_open()) return false;
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (!GetCommState(handle_, &dcb)) return false;
+        dcb.BaudRate = s.baud;
+        dcb.fBinary = TRUE;
+        dcb.fParity = s.parity ? TRUE : FALSE;
+        dcb.Parity = s.parity ? EVENPARITY : NOPARITY;
+        dcb.ByteSize = s.dataBits;
+        dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+        dcb.fOutxCtsFlow = s.ctsFlow ? TRUE : FALSE;
+        dcb.fOutxDsrFlow = FALSE;
+        dcb.fDsrSensitivity = FALSE;
+        dcb.fDtrControl = s.dtrEnable ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+        dcb.fRtsControl = s.rtsEnable ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+        // 0x11 and 0x13 are data like any other byte.
+        dcb.fOutX = s.xonXoff ? TRUE : FALSE;
+        dcb.fInX = FALSE;
+        dcb.fErrorChar = FALSE;
+        dcb.fNull = FALSE;
+        dcb.fAbortOnError = FALSE;
+        dcb.fTXContinueOnXoff = TRUE;
+        return SetCommState(handle_, &dcb) != 0;
+    }
+
+    bool write(std::span<const std::uint8_t> bytes) override {
+        if (!is_open()) return false;
+        DWORD written = 0;
+        if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+            return false;
+        return written == bytes.size();
+    }
+
+    std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) override {
+        DWORD got = 0;
+        if (is_open() && max > 0 && set_read_timeout(timeoutMs) &&
+            ReadFile(handle_, buffer, static_cast<DWORD>(max), &got, nullptr))
+            return got;
+        // A port that fails (an adapter pulled out) delivers nothing: wait out the
+        // time-out rather than let the caller spin on it.
+        Sleep(timeoutMs);
+        return 0;
+    }
+
+    void purge_input() override {
+        if (is_open()) PurgeComm(handle_, PURGE_RXCLEAR);
+    }
+
+    void close() override {
+        if (is_open()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    static constexpr std::uint32_t kNoTimeoutSet = 0xFFFFFFFF;
+
+    // Interval and multiplier MAXDWORD with a total constant: the read returns at once
+    // with what is buffered, else as soon as one byte arrives, else after the constant.
+    // A zero time-out is the plain non-blocking form. Writes get 5 ms a byte plus 50 ms.
+    bool set_read_timeout(std::uint32_t timeoutMs) {
+        if (timeoutMs >= MAXDWORD - 1) timeoutMs = MAXDWORD - 2;
+        if (timeoutMs == readTimeout_) return true;
+        COMMTIMEOUTS t{};
+        t.ReadIntervalTimeout = MAXDWORD;
+        t.ReadTotalTimeoutMultiplier = timeoutMs == 0 ? 0 : MAXDWORD;
+        t.ReadTotalTimeoutConstant = timeoutMs;
+        t.WriteTotalTimeoutMultiplier = 5;
+        t.WriteTotalTimeoutConstant = 50;
+        if (!SetCommTimeouts(handle_, &t)) return false;
+        readTimeout_ = timeoutMs;
+        return true;
+    }
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::uint32_t readTimeout_ = kNoTimeoutSet;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> make_serial_port() { return std::make_unique<Win32SerialPort>(); }
+
+}  // namespace kest

@@ -1,0 +1,54 @@
+// The names of the coded values of the project tables, as the generator lists them
+// (Windows-1252). Used by list boxes and by the readable views of a project.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "project/project.h"
+
+namespace kest::names {
+
+inline constexpr const char* kFieldTypes[] = {
+    "<leer>",   "Text",       "Ganzzahl",          "Realzahl",    "Buchstabe", "auto(+/-)",  "Boolean",
+    "Lookup",   "fixe Daten", "\xDC" "berschrift", "Z\xE4hler",   "pass down", "Erweiterung",
+};
+inline constexpr const char* kRecordActions[] = {
+    "speichern", "update Lookup", "speichern & update", "pass down", "output record", "output screen",
+};
+inline constexpr const char* kLineSources[] = {"Scanner", "Tastatur", "Beide"};
+inline constexpr const char* kJustify[] = {
+    "linksb\xFCndig (mit Leerzeichen aufgef\xFCllt)",
+    "rechtsb\xFCndig (mit Leerzeichen aufgef\xFCllt)",
+    "linksb\xFCndig (mit '0' aufgef\xFCllt)",
+    "rechtsb\xFCndig (mit '0' aufgef\xFCllt)",
+};
+inline constexpr const char* kStampPositions[] = {"<leer>", "vor den Datensatz", "an das Ende des Datensatzes"};
+inline constexpr const char* kYearDigits[] = {"4 Stellen (JJJJ)", "2 Stellen (JJ)"};
+inline constexpr const char* kDateOrders[] = {"Jahr.Monat.Tag", "Monat.Tag.Jahr", "Tag.Monat.Jahr"};
+inline constexpr const char* kLookupFiles[] = {"<leer>", "1. Lookupdatei", "2. Lookupdatei", "3. Lookupdatei"};
+inline constexpr const char* kNotFoundActions[] = {
+    "Weiter", "Warnung anzeigen", "Einfuegen in Lookupdatei", "Warnung anzeigen & einfuegen",
+};
+inline constexpr const char* kSendPorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA", "Tastatur"};
+inline constexpr const char* kReceivePorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA"};
+inline constexpr const char* kComPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
+inline constexpr const char* kBaudRates[] = {"115200", "57600", "38400", "19200", "9600"};
+inline constexpr const char* kProtectedAreas[] = {
+    "Einstellungen",          "Daten editieren",    "Daten l\xF6schen (manuell)", "Datum/Uhrzeit \xE4ndern",
+    "Programm laden",         "Lookupdatei laden",  "Sendeport",                  "Empfangsport",
+    "Baudrate",               "Hintergrundbeleuchtung", "Daten l\xF6schen (nach senden)", "Quittierungsoptionen",
+};
+
+// The name of a value, or its number in parentheses when the list has no such entry.
+template <std::size_t N>
+std::string of(const char* const (&list)[N], unsigned value) {
+    return value < N ? list[value] : "(" + std::to_string(value) + ")";
+}
+
+// "Startmaske", "Maske  1" to "Maske  10", "Men\xFC  1" to "Men\xFC  10" (two blanks).
+std::string jump_target(unsigned target);
+// The entries of a line's lookup column: "<leer>", "Feld 1", "- Feld 1", "+ Feld 1".
+std::string lookup_key(unsigned key);
+
+}  // namespace kest::names

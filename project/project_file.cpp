@@ -1,0 +1,193 @@
+#include "project/project_file.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <system_error>
+
+#include "project/older_layout.h"
+
+namespace kest {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kOlderTag4[] = "Qvx-4.00";
+constexpr char kOlderTag3[] = "Qvx-3.10";
+
+ProjectReadResult format_error(std::string what) {
+    return {ProjectReadResult::Status::FormatError, false, std::move(what)};
+}
+
+std::string size_text(std::size_t n) { return std::to_string(n) + " bytes"; }
+
+// Writes the bytes to a new file and flushes it; false when any step fails.
+bool write_whole_file(const fs::path& path, const std::vector<u8>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    const bool written = static_cast<bool>(out);
+    out.close();
+    return written && !out.fail();
+}
+
+// Moves the finished temporary file over the target. Where a rename cannot replace an
+// existing file, the old file is moved aside first and put back if the move fails.
+bool replace_file(const fs::path& temp, const fs::path& target) {
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (!ec) return true;
+    if (!fs::exists(target, ec) || fs::is_directory(target, ec)) return false;
+    fs::path aside = target;
+    aside += ".old~";
+    fs::remove(aside, ec);
+    fs::rename(target, aside, ec);
+    if (ec) return false;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::rename(aside, target, ignored);
+        return false;
+    }
+    fs::remove(aside, ec);
+    return true;
+}
+
+FileDialogRequest open_request() {
+    FileDialogRequest r;
+    r.filters = {{"Application Generator Files (*.AGX)", "*.AGX"},
+                 {"Application Template Files (*.ATX)", "*.ATX"},
+                 {"All files (*.*)", "*.*"}};
+    r.mustExist = true;
+    return r;
+}
+
+FileDialogRequest save_request() {
+    FileDialogRequest r;
+    r.filters = {{"Application Generator (*.AGX)", "*.AGX"}};
+    r.defaultExtension = "AGX";
+    r.overwritePrompt = true;
+    r.pathMustExist = true;
+    return r;
+}
+
+}  // namespace
+
+ProjectReadResult read_project_bytes(const std::vector<u8>& bytes, Project& project) {
+    if (bytes.empty()) return format_error("the file is empty");
+    if (bytes[0] == static_cast<u8>(kProjectTag[0])) {
+        // The tag with its terminating zero, compared within its 10 bytes.
+        if (bytes.size() < sizeof project.version ||
+            std::memcmp(bytes.data(), kProjectTag, sizeof kProjectTag) != 0)
+            return format_error("not a project file (no \"KEST-1.00\" tag)");
+        if (bytes.size() < kProjectTablesSize)
+            return format_error("the file is cut short: " + size_text(bytes.size()) + " instead of " +
+                                size_text(kProjectFileSize));
+        static_assert(sizeof(Project) == kProjectTablesSize);
+        std::memcpy(&project, bytes.data(), sizeof(Project));
+        return {};
+    }
+    if (bytes[0] == static_cast<u8>(kOlderTag4[0])) {
+        const bool tagged = bytes.size() >= older::kTagSize &&
+                            (std::memcmp(bytes.data(), kOlderTag4, older::kTagSize) == 0 ||
+                             std::memcmp(bytes.data(), kOlderTag3, older::kTagSize) == 0);
+        if (!tagged) return format_error("not a project file (unknown \"Qvx\" tag)");
+        if (bytes.size() < kOlderMinimumSize)
+            return format_error("the older project file is cut short: " + size_text(bytes.size()) +
+                                " (at least " + size_text(kOlderMinimumSize) + ")");
+        auto converted = std::make_unique<Project>(project);
+        older::convert(bytes.data(), bytes.size(), *converted);
+        project = *converted;
+        ProjectReadResult result;
+        result.olderLayout = true;
+        return result;
+    }
+    return format_error("not a project file (unknown tag)");
+}
+
+ProjectReadResult read_project_file(const std::string& path, Project& project) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return {ProjectReadResult::Status::CannotOpen, false, "is a folder, not a project file"};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {ProjectReadResult::Status::CannotOpen, false, "cannot be opened"};
+    // Nothing beyond the size of a project file is needed, however long the file is.
+    std::vector<u8> bytes(kProjectFileSize);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return {ProjectReadResult::Status::CannotOpen, false, "cannot be read"};
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return read_project_bytes(bytes, project);
+}
+
+std::vector<u8> project_file_bytes(const Project& project) {
+    std::vector<u8> bytes(kProjectFileSize, 0);
+    std::memcpy(bytes.data(), &project, sizeof(Project));
+    return bytes;
+}
+
+std::string write_project_file(const std::string& path, const Project& project) {
+    const fs::path target(path);
+    std::error_code ec;
+    if (fs::is_directory(target, ec)) return "is a folder";
+    fs::path temp = target;
+    temp += ".new~";
+    if (!write_whole_file(temp, project_file_bytes(project))) {
+        fs::remove(temp, ec);
+        return "cannot be written";
+    }
+    if (!replace_file(temp, target)) {
+        fs::remove(temp, ec);
+        return "cannot be replaced";
+    }
+    return {};
+}
+
+bool has_project_extension(const std::string& name) {
+    if (name.size() < 4) return false;
+    const std::string ext = name.substr(name.size() - 4);
+    return ext[0] == '.' && std::toupper(static_cast<unsigned char>(ext[1])) == 'A' &&
+           std::toupper(static_cast<unsigned char>(ext[2])) == 'G' &&
+           std::toupper(static_cast<unsigned char>(ext[3])) == 'X';
+}
+
+int open_project(Project& project, EditorState& state, UserInterface& ui) {
+    state.fileName.clear();
+    const auto chosen = ui.choose_open_file(open_request());
+    if (!chosen) return 0;
+    const ProjectReadResult result = read_project_file(*chosen, project);
+    switch (result.status) {
+    case ProjectReadResult::Status::CannotOpen:
+        return 0;
+    case ProjectReadResult::Status::FormatError:
+        ui.message(kFormatErrorText, kErrorCaption, Icon::Warning, Buttons::Ok);
+        return 0;
+    case ProjectReadResult::Status::Ok:
+        break;
+    }
+    // A converted project is saved under a new name, never over the older file.
+    if (!result.olderLayout) state.fileName = *chosen;
+    return 1;
+}
+
+int save_project(const Project& project, EditorState& state, UserInterface& ui) {
+    if (state.fileName.empty()) return save_project_as(project, state, ui);
+    if (!write_project_file(state.fileName, project).empty()) {
+        ui.message(kSaveFailedText, kErrorCaption, Icon::Warning, Buttons::Ok);
+        return 0;
+    }
+    state.modified = false;
+    return 1;
+}
+
+int save_project_as(const Project& project, EditorState& state, UserInterface& ui) {
+    const auto chosen = ui.choose_save_file(save_request());
+    if (!chosen || chosen->empty()) return 0;
+    state.fileName = *chosen;
+    if (!has_project_extension(state.fileName)) state.fileName += ".AGX";
+    return save_project(project, state, ui);
+}
+
+}  // namespace kest

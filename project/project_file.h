@@ -1,0 +1,67 @@
+// The project file: the project tables back to back with a zero trailer (tag "KEST-1.00"),
+// and the files of the older terminal family (tags "Qvx-4.00", "Qvx-3.10"), which are
+// converted into the current tables when read.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/user_interface.h"
+#include "project/project.h"
+
+namespace kest {
+
+// Tables of the current layout without the trailer: a shorter file is refused.
+inline constexpr std::size_t kProjectTablesSize = kProjectFileSize - kTrailerSize;
+// An older file must reach the end of its password field; the extension block after it
+// is optional.
+inline constexpr std::size_t kOlderMinimumSize = 10496;
+inline constexpr std::size_t kOlderFullSize = 10510;
+
+struct ProjectReadResult {
+    enum class Status {
+        Ok,
+        CannotOpen,   // missing, unreadable or a folder
+        FormatError,  // not a project file, or cut short
+    };
+    Status status = Status::Ok;
+    bool olderLayout = false;  // converted from "Qvx-4.00" / "Qvx-3.10"
+    std::string error;         // what is wrong, in English, for the command line
+
+    bool ok() const { return status == Status::Ok; }
+};
+
+// Reads a project from the bytes of a file. The project must hold the defaults already:
+// an older file only supplies part of the tables. On any failure the project is unchanged.
+ProjectReadResult read_project_bytes(const std::vector<u8>& bytes, Project& project);
+ProjectReadResult read_project_file(const std::string& path, Project& project);
+
+// The 18942 bytes of the current layout.
+std::vector<u8> project_file_bytes(const Project& project);
+
+// Writes the project safely: a temporary file in the same folder is written and flushed,
+// then it replaces the old file, which stays intact when anything fails. Returns an empty
+// string on success, otherwise what went wrong (English, for the command line).
+std::string write_project_file(const std::string& path, const Project& project);
+
+// True when the name ends in ".AGX" in any mix of cases.
+bool has_project_extension(const std::string& name);
+
+// Editor commands. Each returns 1 when a project was read or written, 0 otherwise.
+// Open: the caller has set the defaults; the file dialog and "Formatfehler !!!" go through
+// the user interface. An older file is converted and leaves no file name, so that the
+// next Save asks for one.
+int open_project(Project& project, EditorState& state, UserInterface& ui);
+// Save: to fileName, or Save As when there is none. A failed save says so, leaves the
+// old file and keeps the project marked modified.
+int save_project(const Project& project, EditorState& state, UserInterface& ui);
+// Save As: asks for the name (".AGX" is appended unless present), then saves.
+int save_project_as(const Project& project, EditorState& state, UserInterface& ui);
+
+// Message texts (Windows-1252).
+inline constexpr char kFormatErrorText[] = "Formatfehler !!!";
+inline constexpr char kSaveFailedText[] = "Datei kann nicht gespeichert werden!";
+inline constexpr char kErrorCaption[] = "Fehler";
+
+}  // namespace kest

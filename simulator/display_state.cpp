@@ -1,0 +1,19 @@
+#include "simulator/display_state.h"
+
+namespace kest::sim {
+
+int repaint_rects(const Repaint& repaint, Rect (&rects)[kMaxRepaintRects]) {
+    int count = 0;
+    if (repaint.whole) {
+        rects[count++] = {38, 35, 167, 120};
+    } else {
+        if (repaint.upperArea) rects[count++] = {38, 35, 167, 86};
+        for (int n = 0; n < kDisplayLines; ++n)
+            if (repaint.lineMask & (1u << n)) rects[count++] = {38, 35 + 10 * n, 167, 50 + 10 * n};
+    }
+    if (repaint.clock) rects[count++] = {kTextLeft, kClockTop, kTextLeft + 116, kClockTop + 12};
+    if (repaint.indicator) rects[count++] = {154, 90, 161, 98};
+    return count;
+}
+
+}  // namespace kest::sim
