@@ -72,7 +72,7 @@ void copy_cell(char* cell, std::size_t size, const char* source, std::size_t sou
 
 void normalise_forms(Project& project) {
     for (auto& form : project.forms) {
-        if (form.font == 1)
+        if (form.font != 0)
             for (int line = 4; line < kFormLines; ++line) form.lineType[line] = kFieldEmpty;
         for (int line = 0; line < kFormLines; ++line) {
             if (form.maxLength[line] > 50) form.maxLength[line] = 50;

@@ -1,0 +1,45 @@
+// kest lookup: a lookup text file sent to the terminal line by line.
+#include "kest/command.h"
+#include "kest/download_run.h"
+#include "kest/project_io.h"
+
+namespace kest::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: kest lookup FILE.TXT --port DEVICE [--baud RATE] [--cradle] [--retries N] [--trace]\n"
+    "\n"
+    "Sends a lookup file to the terminal, as agkest's \"Lookupdatei laden\" does: one\n"
+    "acknowledged packet per line (lines end in CR or CR LF; LF alone is dropped), then\n"
+    "\"OVER\". A line longer than 289 bytes refuses the file before anything is sent.\n"
+    "\n"
+    "  --port DEVICE  serial device (COM1..., /dev/ttyUSB0, a kestemu link)\n"
+    "  --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n"
+    "  --cradle       switch the infrared cradle to the rate first\n"
+    "  --retries N    answer the retry question Yes N times (default: ask on a terminal,\n"
+    "                 otherwise no retry)\n"
+    "  --trace        show every byte on the line, timestamped, on stderr\n"
+    "\n"
+    "Exit status 0 when the terminal acknowledged every line and the end; 1 when it\n"
+    "refused or ran out of memory; 2 when the file cannot be read or has an over-long\n"
+    "line; 3 when the port, the cradle or the line settings could not be set up; 4 when\n"
+    "the terminal did not answer.\n";
+
+constexpr int kDefaultRateIndex = 0;  // 115200
+
+int run(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parse_args(argv, kTransferValued, kTransferSwitches);
+    if (!args.error.empty()) return usage_error("lookup", args.error);
+    if (args.positional.size() != 1) return usage_error("lookup", "expects one lookup FILE (kest lookup --help)");
+    auto setup = transfer_setup("lookup", args);
+    if (!setup) return kExitBadInput;
+    // The port and rate come from the command line; the project plays no part.
+    const auto project = default_project();
+    return run_download("lookup", *project, *setup, setup->rateIndex.value_or(kDefaultRateIndex),
+                        args.positional[0]);
+}
+
+const Registration registration({"lookup", "send a lookup file to the terminal", kUsage, run});
+
+}  // namespace
+}  // namespace kest::cli

@@ -1,0 +1,298 @@
+#include "link/download.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "link/cradle_setup.h"
+
+namespace kest {
+namespace {
+
+constexpr std::uint8_t kCr = 0x0D;
+constexpr std::uint8_t kLf = 0x0A;
+constexpr std::size_t kLookupChunk = 128;
+constexpr int kFirstBlockProgress = 5;
+
+constexpr char kHandshake[] = "VELMOR\r";
+constexpr char kEndOfLookup[] = "OVER\r";
+constexpr char kAck[] = "ACK";
+constexpr char kFull[] = "FULL";
+
+constexpr char kError[] = "Fehler";
+constexpr char kFileText[] = "Datei kann nicht ge\xF6" "ffnet werden!";
+constexpr char kPortText[] = "COM port kann nicht ge\xF6" "ffnet werden!";
+constexpr char kCradleText[] = "Failed to set IR device!";
+constexpr char kLineText[] = "Fehler beim Verbindungsaufbau!!";
+constexpr char kNotReadyText[] = "Terminal nicht bereit!";
+constexpr char kFullText[] = "Speicher voll!";
+constexpr char kFailedText[] = "Fehler beim Download!";
+constexpr char kRetryText[] = "Downloadfehler, wiederholen?";
+constexpr char kDoneText[] = "Downloaded komplett!";
+constexpr char kDoneCaption[] = "Download";
+
+void warn(UserInterface& ui, const std::string& text) {
+    ui.message(text, kError, Icon::Warning, Buttons::Ok);
+}
+
+std::string long_line_text(int line) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Zeile %d der Lookupdatei ist zu lang (h\xF6" "chstens %d Zeichen)!", line,
+                  static_cast<int>(kMaxLookupLine));
+    return text;
+}
+
+std::span<const std::uint8_t> bytes_of(const char* text, std::size_t size) {
+    return {reinterpret_cast<const std::uint8_t*>(text), size};
+}
+
+// One command and its reply: the reply is read byte by byte until CR, kMaxReply bytes or
+// the 3-s deadline, and compared whole without its CR. Input left over from an earlier
+// exchange is discarded first, so that a late reply never answers the next packet.
+std::string exchange(Link& link, std::span<const std::uint8_t> bytes) {
+    link.purge_input();
+    std::string reply;
+    if (!link.write(bytes)) return reply;
+    const std::uint32_t deadline = link.now() + kReplyTimeoutMs;
+    while (reply.size() < kMaxReply) {
+        const auto byte = link.read_byte(deadline);
+        if (!byte) break;
+        reply.push_back(static_cast<char>(*byte));
+        if (*byte == kCr) break;
+    }
+    if (!reply.empty() && static_cast<std::uint8_t>(reply.back()) == kCr) reply.pop_back();
+    return reply;
+}
+
+enum class Step { Ok, NotReady, Full, Failed };
+
+DownloadOutcome outcome_of(Step step) {
+    switch (step) {
+        case Step::Ok: return DownloadOutcome::Completed;
+        case Step::NotReady: return DownloadOutcome::NotReady;
+        case Step::Full: return DownloadOutcome::MemoryFull;
+        case Step::Failed: break;
+    }
+    return DownloadOutcome::TransferFailed;
+}
+
+Step handshake(Link& link, UserInterface& ui) {
+    for (int i = 0; i < kHandshakeTries; ++i)
+        if (exchange(link, bytes_of(kHandshake, sizeof kHandshake - 1)) == kAck) return Step::Ok;
+    warn(ui, kNotReadyText);
+    return Step::NotReady;
+}
+
+Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
+    for (int i = 0; i < kPacketTransmissions; ++i) {
+        const std::string reply = exchange(link, packet);
+        if (reply == kFull) {
+            warn(ui, kFullText);
+            return Step::Full;
+        }
+        if (reply == kAck) return Step::Ok;
+    }
+    warn(ui, kFailedText);
+    return Step::Failed;
+}
+
+Step send_application(Project& project, Link& link, UserInterface& ui) {
+    const DownloadImage image = prepare_image(project);
+    ui.progress_set(kFirstBlockProgress);
+    for (int block = 0; block < kImageBlocks; ++block) {
+        const Step step = send_packet(link, ui, block_packet(image, block));
+        if (step != Step::Ok) return step;
+        if (block % 2 == 1) ui.progress_set(std::min(100, kFirstBlockProgress + (block + 1) / 2));
+    }
+    ui.progress_set(100);
+    return Step::Ok;
+}
+
+// Splits a lookup file into lines the way the terminal takes them: LF is dropped, CR
+// ends a line, a last line without CR counts. Reads from the start in chunks of 128
+// bytes; onChunk gets the bytes read so far. Stops at the first line onLine refuses or
+// at a line longer than kMaxLookupLine (whose 1-based number goes into tooLong).
+struct LineReader {
+    std::function<bool(const std::string&)> onLine;
+    std::function<void(std::uintmax_t)> onChunk = [](std::uintmax_t) {};
+    int tooLong = 0;
+
+    bool run(std::istream& in) {
+        in.clear();
+        in.seekg(0);
+        std::string line;
+        int number = 1;
+        std::uintmax_t total = 0;
+        char chunk[kLookupChunk];
+        for (;;) {
+            in.read(chunk, sizeof chunk);
+            const auto got = static_cast<std::size_t>(in.gcount());
+            if (got == 0) break;
+            total += got;
+            for (std::size_t i = 0; i < got; ++i) {
+                const auto byte = static_cast<std::uint8_t>(chunk[i]);
+                if (byte == kLf) continue;
+                if (byte == kCr) {
+                    if (!onLine(line)) return false;
+                    line.clear();
+                    ++number;
+                    continue;
+                }
+                if (line.size() == kMaxLookupLine) {
+                    tooLong = number;
+                    return false;
+                }
+                line.push_back(static_cast<char>(byte));
+            }
+            onChunk(total);
+        }
+        return line.empty() || onLine(line);
+    }
+};
+
+std::uintmax_t file_size(std::istream& in) {
+    in.clear();
+    in.seekg(0, std::ios::end);
+    const auto end = in.tellg();
+    in.seekg(0);
+    return end > 0 ? static_cast<std::uintmax_t>(end) : 0;
+}
+
+Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
+    const std::uintmax_t size = file_size(file);
+    Step step = Step::Ok;
+    if (size > 0) {
+        LineReader reader;
+        reader.onLine = [&](const std::string& line) {
+            step = send_packet(link, ui, lookup_packet(line));
+            return step == Step::Ok;
+        };
+        reader.onChunk = [&](std::uintmax_t done) { ui.progress_set(static_cast<int>(done * 100 / size)); };
+        if (!reader.run(file)) {
+            // The file grew an over-long line since it was checked.
+            if (reader.tooLong) {
+                warn(ui, long_line_text(reader.tooLong));
+                return Step::Failed;
+            }
+            return step;
+        }
+    }
+    ui.progress_set(100);
+    return send_packet(link, ui, bytes_of(kEndOfLookup, sizeof kEndOfLookup - 1));
+}
+
+Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
+    const Step shake = handshake(link, ui);
+    if (shake != Step::Ok) return shake;
+    ui.progress_begin("Fortschritt", "Downloading...");
+    const Step step = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
+    ui.progress_end();
+    if (step == Step::Ok) ui.message(kDoneText, kDoneCaption, Icon::Warning, Buttons::Ok);
+    return step;
+}
+
+std::uint8_t checksum_byte(unsigned value) {
+    const auto byte = static_cast<std::uint8_t>(value);
+    return byte == kCr ? 0x0E : byte;
+}
+
+DownloadReport ended(int result, DownloadOutcome outcome) {
+    DownloadReport r;
+    r.result = result;
+    r.outcome = outcome;
+    return r;
+}
+
+}  // namespace
+
+std::string generator_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
+
+std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
+    const auto* data = image.data() + static_cast<std::size_t>(block) * kBlockSize;
+    std::vector<std::uint8_t> packet(data, data + kBlockSize);
+    unsigned sum = 0;
+    for (auto b : packet) sum += b;
+    packet.push_back(static_cast<std::uint8_t>(sum >> 8));
+    packet.push_back(static_cast<std::uint8_t>(sum));
+    packet.push_back(static_cast<std::uint8_t>(block));
+    return packet;
+}
+
+std::vector<std::uint8_t> lookup_packet(const std::string& line) {
+    std::vector<std::uint8_t> packet(line.begin(), line.end());
+    unsigned sum = 0;
+    for (auto b : packet) sum += b;
+    packet.push_back(checksum_byte(sum >> 8));
+    packet.push_back(checksum_byte(sum));
+    packet.push_back(kCr);
+    return packet;
+}
+
+DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
+                        std::string& lookupFileName) {
+    std::ifstream lookupFile;
+    if (options.lookup) {
+        FileDialogRequest request;
+        request.filters = {{"Lookup data files {*.TXT}", "*.TXT"}, {"All files {*.*}", "*.*"}};
+        request.defaultExtension = "TXT";
+        request.initialName = lookupFileName;
+        request.mustExist = true;
+        const auto chosen = ui.choose_open_file(request);
+        if (!chosen) return ended(0, DownloadOutcome::Cancelled);
+        lookupFileName = *chosen;
+        std::error_code ec;
+        if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
+        if (!lookupFile.is_open()) {
+            warn(ui, kFileText);
+            return ended(-1, DownloadOutcome::FileUnreadable);
+        }
+        // Refuse a file the terminal cannot take before anything is sent.
+        LineReader check;
+        check.onLine = [](const std::string&) { return true; };
+        if (!check.run(lookupFile)) {
+            warn(ui, long_line_text(check.tooLong));
+            DownloadReport r = ended(-1, DownloadOutcome::LineTooLong);
+            r.badLine = check.tooLong;
+            return r;
+        }
+    }
+
+    const std::string port = options.portName.value_or(generator_port_name(project.com.portIndex));
+    if (!link.open(port, kInQueue, kDownloadOutQueue)) {
+        warn(ui, kPortText);
+        return ended(-1, DownloadOutcome::PortUnavailable);
+    }
+    const int rate = options.rateIndex.value_or(project.com.rateIndex);
+    if (rate < 0 || rate >= kRateCount) {
+        // A rate outside the list cannot be set on the line.
+        warn(ui, kLineText);
+        link.close(true);
+        return ended(0, DownloadOutcome::LineSettingsFailed);
+    }
+    link.set_line(rate);
+    if (options.cradle && !cradle_setup(link, rate, kGeneratorCradle, &ui)) {
+        warn(ui, kCradleText);
+        link.close(true);
+        return ended(-1, DownloadOutcome::CradleFailed);
+    }
+    if (!link.apply()) {
+        warn(ui, kLineText);
+        link.close(true);
+        return ended(0, DownloadOutcome::LineSettingsFailed);
+    }
+
+    DownloadReport report = ended(1, DownloadOutcome::Completed);
+    for (;;) {
+        ++report.attempts;
+        const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
+        report.outcome = outcome_of(step);
+        if (step == Step::Ok) break;
+        if (ui.message(kRetryText, kError, Icon::Question, Buttons::YesNo) != Answer::Yes) break;
+    }
+    link.close(true);
+    return report;
+}
+
+}  // namespace kest

@@ -1,0 +1,536 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "link/download.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/scripted_port.h"
+#include "tests/support/scripted_ui.h"
+
+namespace kest {
+namespace {
+
+using testing::Bytes;
+using testing::FakeClock;
+using testing::ScriptedPort;
+using testing::ScriptedUi;
+using testing::bytes_of;
+using testing::text_of;
+using Event = ScriptedPort::Event;
+
+const std::string kVelmor = "VELMOR\r";
+
+// The terminal's side: replies to the handshake and to each transmission of a packet.
+// Replies are "ACK\r" unless a script says otherwise; an empty reply is silence.
+struct FakeTerminal {
+    std::deque<std::string> handshakeReplies;
+    // (packet, how often this packet was sent before) -> reply
+    std::function<std::string(const Bytes&, int)> packetReply = [](const Bytes&, int) { return "ACK\r"; };
+    bool cradle = true;  // echoes the cradle probe at every rate
+    std::vector<Bytes> packets;  // every packet transmission, in order
+    std::map<Bytes, int> seen;
+
+    void attach(ScriptedPort& port) {
+        port.set_responder([this](ScriptedPort& p, const Bytes& written) {
+            if (written.size() == 1) {
+                if (written[0] == 0x0F && cradle) p.deliver(Bytes{0x0F}, 5);
+                return;
+            }
+            std::string reply;
+            if (text_of(written) == kVelmor) {
+                reply = "ACK\r";
+                if (!handshakeReplies.empty()) {
+                    reply = handshakeReplies.front();
+                    handshakeReplies.pop_front();
+                }
+            } else {
+                packets.push_back(written);
+                reply = packetReply(written, seen[written]++);
+            }
+            if (!reply.empty()) p.deliver(reply, 2);
+        });
+    }
+
+    Bytes image() const {
+        Bytes out;
+        for (const auto& p : packets) {
+            if (p.size() != kBlockPacketSize) continue;
+            if (out.size() == p[102] * kBlockSize) out.insert(out.end(), p.begin(), p.begin() + kBlockSize);
+        }
+        return out;
+    }
+};
+
+// A download against the fake terminal on the fake clock.
+struct Rig {
+    FakeClock clock;
+    ScriptedPort port{clock};
+    Link link{port, clock};
+    ScriptedUi ui;
+    FakeTerminal terminal;
+    Project project{};
+    std::string lookupName;
+
+    Rig() { terminal.attach(port); }
+    DownloadReport run(DownloadOptions options = {}) { return download(project, link, ui, options, lookupName); }
+};
+
+class DownloadTest : public ::testing::Test, protected Rig {
+protected:
+    std::vector<std::filesystem::path> files;
+
+    void SetUp() override {
+        project.com.portIndex = 2;
+        project.com.rateIndex = 4;
+        set_cell(project.menus[0].items[0], "Wareneingang");
+        project.forms[0].lineType[0] = kFieldText;
+        set_cell(project.forms[0].prompt[0], "Artikel:");
+        project.options.password[0] = 'g';
+    }
+    void TearDown() override {
+        for (const auto& f : files) std::filesystem::remove(f);
+    }
+
+    DownloadReport run_lookup(const std::string& content, DownloadOptions options = {}) {
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("kest-lookup-" + std::to_string(files.size()) + "-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+        std::ofstream(path, std::ios::binary) << content;
+        files.push_back(path);
+        ui.openFiles.push_back(path.string());
+        options.lookup = true;
+        return run(options);
+    }
+
+    std::vector<std::string> packet_texts() const {
+        std::vector<std::string> out;
+        for (const auto& p : terminal.packets) out.push_back(text_of(p));
+        return out;
+    }
+
+    int count(Event::Kind kind) const {
+        int n = 0;
+        for (const auto& e : port.events()) n += e.kind == kind;
+        return n;
+    }
+
+    // The port was purged and closed last, and not used after.
+    void expect_closed() const {
+        const auto& events = port.events();
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events.back().kind, Event::Close);
+        EXPECT_EQ(events[events.size() - 2].kind, Event::Purge);
+        EXPECT_FALSE(port.is_open());
+        EXPECT_EQ(count(Event::Close), 1);
+    }
+};
+
+TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
+    const auto report = run();
+    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    EXPECT_EQ(report.attempts, 1);
+
+    const auto& open = port.events().front();
+    EXPECT_EQ(open.kind, Event::Open);
+    EXPECT_EQ(open.name, "COM3");
+    EXPECT_EQ(open.inQueue, 256u);
+    EXPECT_EQ(open.outQueue, 1200u);
+    EXPECT_EQ(port.events()[1].kind, Event::Apply);
+    EXPECT_EQ(port.events()[1].settings.baud, 9600u);
+    EXPECT_EQ(port.events()[1].settings.dataBits, 8);
+    EXPECT_FALSE(port.events()[1].settings.parity);
+    EXPECT_EQ(port.events()[1].settings.stopBits, 1);
+
+    const auto writes = port.writes();
+    ASSERT_EQ(writes.size(), 201u);
+    EXPECT_EQ(text_of(writes[0]), kVelmor);
+    ASSERT_EQ(terminal.packets.size(), 200u);
+    for (int b = 0; b < 200; ++b) {
+        const Bytes& p = terminal.packets[static_cast<std::size_t>(b)];
+        ASSERT_EQ(p.size(), 103u);
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < 100; ++i) sum += p[i];
+        EXPECT_EQ(p[100], sum / 256) << b;
+        EXPECT_EQ(p[101], sum % 256) << b;
+        EXPECT_EQ(p[102], b);
+    }
+    // The image of the normalised project, as the project now holds it.
+    Project copy = project;
+    const DownloadImage expected = prepare_image(copy);
+    EXPECT_EQ(terminal.image(), Bytes(expected.begin(), expected.end()));
+    EXPECT_EQ(cell_text(project.menus[0].items[0]), "Wareneingang        ");
+    EXPECT_EQ(project.options.password[0], 'g');
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Downloaded komplett!");
+    EXPECT_EQ(ui.messages[0].caption, "Download");
+    EXPECT_EQ(ui.progressWindows, 1);
+    EXPECT_FALSE(ui.progressOpen);
+    expect_closed();
+}
+
+TEST_F(DownloadTest, ProgressStartsAtFiveAndGainsOneEveryOtherBlock) {
+    run();
+    ASSERT_EQ(ui.progress.size(), 102u);
+    EXPECT_EQ(ui.progress.front(), 5);
+    EXPECT_EQ(ui.progress[1], 6);     // after block 1
+    EXPECT_EQ(ui.progress[10], 15);   // after block 19
+    EXPECT_EQ(ui.progress[95], 100);  // after block 189; the bar stops at its end
+    EXPECT_EQ(ui.progress[100], 100);
+    EXPECT_EQ(ui.progress.back(), 100);
+}
+
+TEST_F(DownloadTest, ProgressFollowsTheAcknowledgedBlocks) {
+    terminal.packetReply = [](const Bytes& p, int) { return p[102] == 6 ? "FULL\r" : "ACK\r"; };
+    run();
+    // Blocks 0-5 acknowledged: 5, then 6 (block 1), 7 (block 3), 8 (block 5).
+    EXPECT_EQ(ui.progress, (std::vector<int>{5, 6, 7, 8}));
+}
+
+TEST_F(DownloadTest, HandshakeAcceptsAckToTheThirdVelmor) {
+    terminal.handshakeReplies = {"NAK\r", "", "ACK\r"};
+    const auto report = run();
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    const auto writes = port.writes();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(text_of(writes[static_cast<std::size_t>(i)]), kVelmor);
+    EXPECT_EQ(writes[3].size(), 103u);
+    EXPECT_EQ(terminal.packets.size(), 200u);
+}
+
+TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
+    terminal.handshakeReplies = {"", "", "", "", "", ""};
+    const std::uint32_t start = clock.ticks();
+    const auto report = run();
+    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(report.outcome, DownloadOutcome::NotReady);
+    std::vector<std::uint32_t> times;
+    for (const auto& e : port.events())
+        if (e.kind == Event::Write) times.push_back(e.at);
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_EQ(times[1] - times[0], 3000u);
+    EXPECT_EQ(times[2] - times[1], 3000u);
+    EXPECT_GE(clock.ticks() - start, 9000u);
+    EXPECT_LT(clock.ticks() - start, 9100u);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "Terminal nicht bereit!");
+    EXPECT_EQ(ui.messages[0].caption, "Fehler");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
+    EXPECT_EQ(ui.messages[1].text, "Downloadfehler, wiederholen?");
+    EXPECT_EQ(ui.messages[1].caption, "Fehler");
+    EXPECT_EQ(ui.messages[1].icon, Icon::Question);
+    EXPECT_EQ(ui.messages[1].buttons, Buttons::YesNo);
+    EXPECT_EQ(ui.progressWindows, 0);
+    expect_closed();
+}
+
+TEST_F(DownloadTest, RetryRunsAWholeAttemptWithHandshake) {
+    terminal.handshakeReplies = {"", "", ""};
+    ui.answers = {Answer::Yes};
+    const auto report = run();
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    EXPECT_EQ(report.attempts, 2);
+    EXPECT_EQ(text_of(port.writes()[3]), kVelmor);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Terminal nicht bereit!", "Downloadfehler, wiederholen?",
+                                                    "Downloaded komplett!"}));
+}
+
+TEST_F(DownloadTest, NakThenAckSendsThePacketTwice) {
+    terminal.packetReply = [](const Bytes& p, int sent) { return p[102] == 17 && sent == 0 ? "NAK\r" : "ACK\r"; };
+    const auto report = run();
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    ASSERT_EQ(terminal.packets.size(), 201u);
+    EXPECT_EQ(terminal.packets[17], terminal.packets[18]);
+    EXPECT_EQ(terminal.packets[19][102], 18);
+}
+
+TEST_F(DownloadTest, FourFailedTransmissionsEndTheAttempt) {
+    int tries = 0;
+    terminal.packetReply = [&](const Bytes& p, int) {
+        if (p[102] != 3) return std::string("ACK\r");
+        // Silence, a wrong word, lower case, a bare CR: none of them is an acknowledgement.
+        const char* replies[] = {"", "NAK\r", "ack\r", "\r"};
+        return std::string(replies[tries++ % 4]);
+    };
+    const auto report = run();
+    EXPECT_EQ(report.outcome, DownloadOutcome::TransferFailed);
+    EXPECT_EQ(tries, 4);
+    EXPECT_EQ(terminal.packets.size(), 3u + 4u);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Fehler beim Download!", "Downloadfehler, wiederholen?"}));
+    EXPECT_EQ(ui.progressWindows, 1);
+    EXPECT_FALSE(ui.progressOpen);
+    expect_closed();
+}
+
+TEST_F(DownloadTest, FullStopsAtOnce) {
+    terminal.packetReply = [](const Bytes& p, int) { return p[102] == 120 ? "FULL\r" : "ACK\r"; };
+    const auto report = run();
+    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
+    EXPECT_EQ(terminal.packets.size(), 121u);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
+    EXPECT_EQ(ui.messages[0].caption, "Fehler");
+    expect_closed();
+}
+
+TEST_F(DownloadTest, RepliesAreCutAtTenCharacters) {
+    struct Case {
+        const char* name;
+        std::string reply;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"ten characters then CR", "ACKACKACKA\r", false},
+        {"twelve without CR", "ACKACKACKACK", false},
+        {"ack with trailing text", "ACKNOWLEDGE\r", false},
+        {"ack without CR", "ACK", true},
+        {"full without CR", "FULL", true},
+        {"ack with leading space", " ACK\r", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.terminal.packetReply = [&](const Bytes& pk, int sent) { return pk[102] == 0 && sent == 0 ? c.reply : "ACK\r"; };
+        const auto report = r.run();
+        const bool full = c.reply.starts_with("FULL");
+        EXPECT_EQ(report.outcome, full ? DownloadOutcome::MemoryFull : DownloadOutcome::Completed);
+        const std::size_t expected = full ? 1 : c.accepted ? 200 : 201;
+        EXPECT_EQ(r.terminal.packets.size(), expected);
+    }
+}
+
+TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"CR LF", "4711;Schraube\r\n4712;Mutter\r\n", {"4711;Schraube", "4712;Mutter"}},
+        {"CR alone", "4711;Schraube\r4712;Mutter\r", {"4711;Schraube", "4712;Mutter"}},
+        {"no final line end", "4711;Schraube\r\n4712;Mutter", {"4711;Schraube", "4712;Mutter"}},
+        {"only LF bytes", "\n\n\n\n", {}},
+        {"empty file", "", {}},
+        {"empty line in between", "A\r\n\r\nB\r\n", {"A", "", "B"}},
+        {"LF inside a line is dropped", "A\nB\r", {"AB"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        terminal.packets.clear();
+        ui.messages.clear();
+        const auto report = run_lookup(c.content);
+        EXPECT_EQ(report.result, 1);
+        EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+        std::vector<std::string> expected;
+        for (const auto& line : c.lines) expected.push_back(text_of(lookup_packet(line)));
+        expected.push_back("OVER\r");
+        EXPECT_EQ(packet_texts(), expected);
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{"Downloaded komplett!"});
+    }
+    EXPECT_EQ(text_of(port.writes().front()), kVelmor);
+}
+
+TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
+    struct Case {
+        std::string line;
+        Bytes tail;  // checksum high, low, CR
+    };
+    const Case cases[] = {
+        {"", {0x00, 0x00, 0x0D}},
+        {"A", {0x00, 0x41, 0x0D}},
+        {std::string(13, '\xFF') + "\x1A", {0x0E, 0x0E, 0x0D}},  // sum 0x0D0D
+        {"\x0D", {0x00, 0x0E, 0x0D}},                             // cannot occur in a line, but the rule holds
+        {std::string(1, '\xFF') + "\x0E", {0x01, 0x0D + 1, 0x0D}}, // sum 0x010D
+        {std::string(14, '\xFF') + "\x1E", {0x0E, 0x10, 0x0D}},    // sum 0x0E10: a real 0x0E stays
+        {std::string(289, '\xFF'), {0x1F, 0xDF, 0x0D}},            // sum 73695: the high byte is cut to one byte
+    };
+    for (const Case& c : cases) {
+        const auto packet = lookup_packet(c.line);
+        ASSERT_EQ(packet.size(), c.line.size() + 3);
+        EXPECT_EQ(Bytes(packet.begin(), packet.begin() + static_cast<long>(c.line.size())), bytes_of(c.line));
+        EXPECT_EQ(Bytes(packet.end() - 3, packet.end()), c.tail) << c.line.size();
+    }
+}
+
+TEST_F(DownloadTest, LookupProgressFollowsTheChunksRead) {
+    std::string content;
+    for (int i = 0; i < 30; ++i) content += "Zeile " + std::to_string(100 + i) + "\r\n";  // 11 bytes each
+    run_lookup(content);
+    EXPECT_EQ(content.size(), 330u);
+    EXPECT_EQ(ui.progress, (std::vector<int>{128 * 100 / 330, 256 * 100 / 330, 100, 100}));
+    EXPECT_EQ(terminal.packets.size(), 31u);
+}
+
+TEST_F(DownloadTest, FullOnOverStopsAtOnce) {
+    terminal.packetReply = [](const Bytes& p, int) { return text_of(p) == "OVER\r" ? "FULL\r" : "ACK\r"; };
+    const auto report = run_lookup("1\r\n2\r\n");
+    EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
+    EXPECT_EQ(packet_texts().back(), "OVER\r");
+    EXPECT_EQ(terminal.packets.size(), 3u);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
+}
+
+TEST_F(DownloadTest, LookupRetryRereadsTheFileFromItsStart) {
+    terminal.packetReply = [](const Bytes& p, int sent) {
+        return text_of(p) == text_of(lookup_packet("2")) && sent < 4 ? "NAK\r" : "ACK\r";
+    };
+    ui.answers = {Answer::Yes};
+    const auto report = run_lookup("1\r\n2\r\n");
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    EXPECT_EQ(report.attempts, 2);
+    const std::string one = text_of(lookup_packet("1")), two = text_of(lookup_packet("2"));
+    EXPECT_EQ(packet_texts(), (std::vector<std::string>{one, two, two, two, two, one, two, "OVER\r"}));
+}
+
+TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
+    const std::string ok(289, 'x');
+    const auto report = run_lookup("kurz\r\n" + ok + "\r\n" + ok + "y\r\nrest\r\n");
+    EXPECT_EQ(report.result, -1);
+    EXPECT_EQ(report.outcome, DownloadOutcome::LineTooLong);
+    EXPECT_EQ(report.badLine, 3);
+    EXPECT_TRUE(port.events().empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Zeile 3 der Lookupdatei ist zu lang (h\xF6" "chstens 289 Zeichen)!");
+    EXPECT_EQ(ui.messages[0].caption, "Fehler");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
+}
+
+TEST_F(DownloadTest, LookupLineOf289BytesIsSent) {
+    const std::string longest(289, 'x');
+    const auto report = run_lookup(longest);
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    ASSERT_EQ(terminal.packets.size(), 2u);
+    EXPECT_EQ(terminal.packets[0].size(), 292u);
+}
+
+TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
+    lookupName = "C:\\DATEN\\ARTIKEL.TXT";
+    ui.openFiles.push_back(std::nullopt);
+    const auto cancelled = run({false, true});
+    EXPECT_EQ(cancelled.result, 0);
+    EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
+    EXPECT_TRUE(port.events().empty());
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    const auto& request = ui.dialogs[0];
+    EXPECT_EQ(request.initialName, "C:\\DATEN\\ARTIKEL.TXT");
+    ASSERT_EQ(request.filters.size(), 2u);
+    EXPECT_EQ(request.filters[0].description, "Lookup data files {*.TXT}");
+    EXPECT_EQ(request.filters[0].pattern, "*.TXT");
+    EXPECT_EQ(request.filters[1].description, "All files {*.*}");
+    EXPECT_EQ(request.filters[1].pattern, "*.*");
+    EXPECT_EQ(request.defaultExtension, "TXT");
+    EXPECT_TRUE(request.mustExist);
+
+    run_lookup("1\r\n");
+    const std::string chosen = files.back().string();
+    EXPECT_EQ(lookupName, chosen);
+    ui.openFiles.push_back(std::nullopt);
+    run({false, true});
+    EXPECT_EQ(ui.dialogs.back().initialName, chosen);
+}
+
+TEST_F(DownloadTest, UnreadableLookupFile) {
+    for (const std::string path : {std::string("/nonexistent/kest/ARTIKEL.TXT"),
+                                   std::filesystem::temp_directory_path().string()}) {
+        SCOPED_TRACE(path);
+        ui.messages.clear();
+        ui.openFiles.push_back(path);
+        const auto report = run({false, true});
+        EXPECT_EQ(report.result, -1);
+        EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
+        EXPECT_TRUE(port.events().empty());
+    }
+}
+
+TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
+    struct Case {
+        const char* name;
+        bool failOpen, failApply, cradle, cradleAnswers;
+        int rate;
+        int result;
+        DownloadOutcome outcome;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"port", true, false, false, true, 4, -1, DownloadOutcome::PortUnavailable,
+         "COM port kann nicht ge\xF6" "ffnet werden!"},
+        {"cradle", false, false, true, false, 4, -1, DownloadOutcome::CradleFailed, "Failed to set IR device!"},
+        {"line settings", false, true, false, true, 4, 0, DownloadOutcome::LineSettingsFailed,
+         "Fehler beim Verbindungsaufbau!!"},
+        {"rate outside the list", false, false, true, true, 9, 0, DownloadOutcome::LineSettingsFailed,
+         "Fehler beim Verbindungsaufbau!!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.terminal.cradle = c.cradleAnswers;
+        r.port.fail_open(c.failOpen);
+        r.port.fail_apply(c.failApply);
+        r.project.com.rateIndex = static_cast<u8>(c.rate);
+        const auto report = r.run({c.cradle, false});
+        EXPECT_EQ(report.result, c.result);
+        EXPECT_EQ(report.outcome, c.outcome);
+        EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
+        EXPECT_EQ(r.ui.messages[0].caption, "Fehler");
+        EXPECT_FALSE(r.port.is_open());
+        EXPECT_TRUE(r.terminal.packets.empty());
+        for (const auto& w : r.port.writes()) EXPECT_NE(text_of(w), kVelmor);
+        if (!c.failOpen) EXPECT_EQ(r.port.events().back().kind, Event::Close);
+    }
+}
+
+TEST_F(DownloadTest, CradleIsSwitchedBeforeTheHandshake) {
+    project.com.rateIndex = 0;
+    const auto report = run({true, false});
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    const auto writes = port.writes();
+    // The first probe (9600) answers; then 0x07, the rate code of 115200 and "Q".
+    ASSERT_GE(writes.size(), 5u);
+    EXPECT_EQ(writes[0], Bytes{0x0F});
+    EXPECT_EQ(writes[1], Bytes{0x07});
+    EXPECT_EQ(writes[2], Bytes{'6'});
+    EXPECT_EQ(writes[3], Bytes{'Q'});
+    EXPECT_EQ(text_of(writes[4]), kVelmor);
+    // The last line settings before the handshake: 115200 with RTS and DTR on.
+    const LineSettings* last = nullptr;
+    for (const auto& e : port.events()) {
+        if (e.kind == Event::Write && text_of(e.data) == kVelmor) break;
+        if (e.kind == Event::Apply) last = &e.settings;
+    }
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->baud, 115200u);
+    EXPECT_TRUE(last->rtsEnable);
+    EXPECT_TRUE(last->dtrEnable);
+    EXPECT_EQ(terminal.packets.size(), 200u);
+}
+
+TEST_F(DownloadTest, CallerMayNameThePortAndRate) {
+    DownloadOptions options;
+    options.portName = "/dev/pts/7";
+    options.rateIndex = 1;
+    run(options);
+    EXPECT_EQ(port.events().front().name, "/dev/pts/7");
+    EXPECT_EQ(port.current_settings().baud, 57600u);
+}
+
+TEST_F(DownloadTest, LeftOverReplyNeverAnswersTheNextPacket) {
+    // Block 5's first transmission draws a doubled reply; its second "ACK" must not be taken
+    // as the answer to the repeated packet, which the terminal refuses.
+    terminal.packetReply = [](const Bytes& p, int sent) {
+        if (p[102] != 5 || sent > 1) return std::string("ACK\r");
+        return std::string(sent == 0 ? "NAK\rACK\r" : "NAK\r");
+    };
+    const auto report = run();
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    int fives = 0;
+    for (const auto& p : terminal.packets) fives += p[102] == 5;
+    EXPECT_EQ(fives, 3);
+}
+
+}  // namespace
+}  // namespace kest
