@@ -26,6 +26,7 @@ struct FileDialogRequest {
     bool mustExist = false;           // open: the file must exist
     bool overwritePrompt = false;     // save: ask before replacing
     bool pathMustExist = false;
+    bool hideReadOnly = false;        // open: no read-only check box
 };
 
 class UserInterface {
@@ -40,6 +41,12 @@ public:
     virtual void progress_begin(const std::string& caption, const std::string& text) = 0;
     virtual void progress_set(int percent) = 0;
     virtual void progress_end() = 0;
+    // A modeless note window without a bar ("Erasing flash memory..."), shown while the
+    // program waits; by default the progress window stands in for it.
+    virtual void status_begin(const std::string& caption, const std::string& text) {
+        progress_begin(caption, text);
+    }
+    virtual void status_end() { progress_end(); }
     // The upload's counter box: mode 0 start, 1 show the count, 2 end.
     virtual void counter_box(int mode, int count) = 0;
     // Opens a received data file in the text viewer. False when it could not be started.

@@ -1,0 +1,46 @@
+// The flash download: wake the terminal's flash loader, have it erase the flash, send the
+// object program as merged send records, each acknowledged, and end with the end record.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <span>
+#include <string>
+
+#include "link/link.h"
+#include "loader/srec.h"
+#include "platform/user_interface.h"
+
+namespace kest::loader {
+
+inline constexpr char kCaption[] = "Program Download";
+
+inline constexpr std::uint32_t kReplyMs = 2000;
+inline constexpr std::uint32_t kEraseMs = 35000;
+inline constexpr std::size_t kReplyKept = 15;
+inline constexpr std::size_t kChunkSize = 256;
+
+enum class FlashOutcome {
+    Done,
+    BadFile,       // refused before the terminal was woken
+    NotReady,      // no wake-up answer
+    EraseRefused,  // ":ERASE" not answered "FA" or "FB"
+    EraseFailed,   // erasing began but did not end with "FA"
+    RecordFailed,  // a record answered "FF" or not accepted in 3 transmissions
+};
+
+// Reads the reply up to CR (dropped) or the deadline; keeps at most 15 bytes.
+std::string read_reply(Link& link, std::uint32_t waitMs);
+// Writes the bytes in one write and reads the reply within 2 s.
+std::string exchange(Link& link, std::span<const std::uint8_t> bytes);
+std::string exchange(Link& link, const std::string& text);
+
+// The message shown for a refused object file.
+std::string bad_file_message(const SrecError& error);
+
+// One attempt. The object file is checked whole before the terminal is woken; a bad file
+// is reported and nothing reaches the port. Requires an open link with the line settings
+// applied; the stream is read from its start.
+FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui);
+
+}  // namespace kest::loader

@@ -1,0 +1,186 @@
+#include "loader/loader_session.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "link/cradle_setup.h"
+
+namespace kest::loader {
+
+namespace {
+
+constexpr char kIniName[] = "tamplo.ini";
+
+void warn(UserInterface& ui, const char* text) {
+    ui.message(text, kCaption, Icon::Warning, Buttons::Ok);
+}
+
+bool ask(UserInterface& ui, const std::string& text) {
+    return ui.message(text, kCaption, Icon::Question, Buttons::YesNo) == Answer::Yes;
+}
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+// A regular file that can be read; directories and devices are refused.
+std::optional<std::ifstream> open_object(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return in;
+}
+
+}  // namespace
+
+std::string loader_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
+
+LoaderCommandLine parse_command_line(const std::string& line) {
+    LoaderCommandLine out;
+    const std::string text = trim(line);
+    std::size_t comma;
+    if (!text.empty() && text[0] == '"') {
+        const std::size_t close = text.find('"', 1);
+        out.file = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        comma = close == std::string::npos ? close : text.find(',', close);
+    } else {
+        comma = text.find(',');
+        out.file = trim(text.substr(0, comma));
+    }
+    if (comma == std::string::npos) return out;
+    const std::size_t p = comma + 1, r = comma + 3;
+    if (p < text.size() && text[p] >= '1' && text[p] <= '6') out.port = text[p] - '1';
+    if (r < text.size() && text[r] >= '1' && text[r] <= '5') out.rate = text[r] - '1';
+    return out;
+}
+
+std::string program_folder(const std::string& modulePath) {
+    const std::size_t cut = modulePath.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : modulePath.substr(0, cut + 1);
+}
+
+std::string folder_of(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string start_folder(const std::string& iniPath, const std::string& programFolder) {
+    std::ifstream in(iniPath, std::ios::binary);
+    if (!in) return programFolder;
+    const std::string content = trim(std::string(std::istreambuf_iterator<char>(in), {}));
+    return content.empty() ? programFolder : content;
+}
+
+void remember_folder(const std::string& iniPath, const std::string& chosenPath) {
+    std::ofstream out(iniPath, std::ios::binary | std::ios::trunc);
+    out << folder_of(chosenPath);
+}
+
+int result_value(const SessionResult& r) {
+    switch (r.end) {
+        case SessionEnd::Done: return 1;
+        case SessionEnd::FileUnreadable:
+        case SessionEnd::PortFailed: return -1;
+        default: return 0;
+    }
+}
+
+int exit_status(const SessionResult& r) {
+    switch (r.end) {
+        case SessionEnd::Done:
+        case SessionEnd::Cancelled: return 0;
+        case SessionEnd::FileUnreadable: return 2;
+        case SessionEnd::PortFailed:
+        case SessionEnd::CradleFailed:
+        case SessionEnd::LineFailed: return 3;
+        case SessionEnd::AttemptFailed: break;
+    }
+    switch (r.last) {
+        case FlashOutcome::BadFile: return 2;
+        case FlashOutcome::NotReady: return 4;
+        default: return 1;
+    }
+}
+
+SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
+                            const std::string& objectPath, UserInterface& ui) {
+    auto object = open_object(objectPath);
+    if (!object) {
+        warn(ui, "Can't open the file!");
+        return {SessionEnd::FileUnreadable};
+    }
+    if (!link.open(portName, kInQueue, kDownloadOutQueue)) {
+        warn(ui, "Can't open the COM port!");
+        return {SessionEnd::PortFailed};
+    }
+    if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle, &ui)) {
+        link.close(false);
+        return {SessionEnd::CradleFailed};
+    }
+    link.set_line(rateIndex);
+    if (!link.apply()) {
+        warn(ui, "Failed to set communication state");
+        link.close(false);
+        return {SessionEnd::LineFailed};
+    }
+    SessionResult result{SessionEnd::AttemptFailed};
+    for (;;) {
+        result.last = flash_attempt(link, *object, ui);
+        if (result.last == FlashOutcome::Done) {
+            result.end = SessionEnd::Done;
+            break;
+        }
+        if (!ask(ui, "Download failed, would you like to retry?")) break;
+        // The next attempt reads the file anew (it may have been mended meanwhile).
+        object = open_object(objectPath);
+        if (!object) {
+            warn(ui, "Can't open the file!");
+            result = {SessionEnd::FileUnreadable, result.last};
+            break;
+        }
+    }
+    link.close(true);
+    return result;
+}
+
+SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine) {
+    LoaderSettings settings;
+    const LoaderCommandLine cmd = parse_command_line(commandLine);
+    if (!cmd.file.empty()) {
+        settings.port = cmd.port.value_or(0);
+        settings.rate = cmd.rate.value_or(0);
+        return flash_session(env.link, loader_port_name(settings.port), settings.rate, true,
+                             cmd.file, env.ui);
+    }
+
+    const std::string iniPath = env.programFolder + kIniName;
+    SessionResult result{SessionEnd::Cancelled};
+    for (;;) {
+        FileDialogRequest request;
+        request.filters = {{"Absolute object programs {*.SHX}", "*.SHX"}};
+        request.defaultExtension = "SHX";
+        request.initialDir = start_folder(iniPath, env.programFolder);
+        request.mustExist = true;
+        request.hideReadOnly = true;
+        const auto path = env.ui.choose_open_file(request);
+        if (!path) return {SessionEnd::Cancelled, result.last};
+        remember_folder(iniPath, *path);
+        if (!open_object(*path)) {
+            warn(env.ui, "Can't open the file!");
+            return {SessionEnd::FileUnreadable, result.last};
+        }
+        if (!env.choosePort(settings)) return {SessionEnd::Cancelled, result.last};
+        result = flash_session(env.link, loader_port_name(settings.port), settings.rate, true, *path,
+                               env.ui);
+        if (result.end != SessionEnd::Done && result.end != SessionEnd::AttemptFailed) return result;
+        const std::string another = "Do you want to download another program?";
+        if (!ask(env.ui, result.end == SessionEnd::Done ? "Downloaded completely.\n" + another : another))
+            return result;
+    }
+}
+
+}  // namespace kest::loader

@@ -1,0 +1,231 @@
+#include "loader/loader_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/fake_clock.h"
+#include "tests/support/flash_terminal.h"
+#include "tests/support/scripted_port.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/srec_text.h"
+
+namespace kest::loader {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedPort;
+
+TEST(LoaderCommandLine, FileCommaPortSeparatorRate) {
+    struct Case {
+        const char* line;
+        const char* file;
+        std::optional<int> port, rate;
+    };
+    const std::vector<Case> cases = {
+        {"PROG.SHX,2 3", "PROG.SHX", 1, 2},
+        {"PROG.SHX", "PROG.SHX", {}, {}},
+        {"PROG.SHX,7 3", "PROG.SHX", {}, 2},  // the dialog offers COM7, the command line does not
+        {"PROG.SHX,6x5", "PROG.SHX", 5, 4},
+        {"PROG.SHX,1 6", "PROG.SHX", 0, {}},
+        {"PROG.SHX,2", "PROG.SHX", 1, {}},
+        {"PROG.SHX,0 0", "PROG.SHX", {}, {}},
+        {"PROG.SHX,", "PROG.SHX", {}, {}},
+        {"  C:\\My Programs\\PROG.SHX,4,1  ", "C:\\My Programs\\PROG.SHX", 3, 0},
+        {"\"C:\\a,b\\PROG.SHX\",2 3", "C:\\a,b\\PROG.SHX", 1, 2},
+        {"", "", {}, {}},
+        {"   ", "", {}, {}},
+    };
+    for (const auto& c : cases) {
+        const LoaderCommandLine got = parse_command_line(c.line);
+        EXPECT_EQ(got.file, c.file) << c.line;
+        EXPECT_EQ(got.port, c.port) << c.line;
+        EXPECT_EQ(got.rate, c.rate) << c.line;
+    }
+}
+
+TEST(LoaderFolders, ProgramFolderKeepsItsBackslashChosenFolderDoesNot) {
+    EXPECT_EQ(program_folder("C:\\Tools\\tamplo.exe"), "C:\\Tools\\");
+    EXPECT_EQ(folder_of("C:\\Objects\\Scanner\\PROG.SHX"), "C:\\Objects\\Scanner");
+    EXPECT_EQ(folder_of("PROG.SHX"), "");
+    const std::string deep = "C:\\" + std::string(300, 'd') + "\\PROG.SHX";
+    EXPECT_EQ(folder_of(deep).size(), 303u);
+}
+
+class LoaderRun : public ::testing::Test {
+public:
+    LoaderRun() {
+        dir = fs::temp_directory_path() / ("tamplo_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "prog" / "objects");
+        folder = (dir / "prog").string() + "/";
+        object = (dir / "prog" / "objects" / "A.SHX").string();
+        std::ofstream(object, std::ios::binary)
+            << testing::srec_line('3', 0x2000, {1, 2, 3}) << testing::srec_line('7', 0, {});
+        fresh();
+    }
+
+    // A new port, terminal and user interface for the next run.
+    void fresh() {
+        portPtr = std::make_unique<ScriptedPort>(clock);
+        linkPtr = std::make_unique<Link>(*portPtr, clock);
+        terminal = testing::FlashTerminal();
+        terminal.attach(*portPtr);
+        ui = testing::ScriptedUi();
+    }
+    ~LoaderRun() override { fs::remove_all(dir); }
+
+    SessionResult run(const std::string& commandLine) {
+        LoaderEnvironment env{*linkPtr, ui, folder, [this](LoaderSettings& s) {
+                                  offered.push_back(s);
+                                  if (choices.empty()) return false;
+                                  s = choices.front();
+                                  choices.erase(choices.begin());
+                                  return true;
+                              }};
+        return run_loader(env, commandLine);
+    }
+
+    std::vector<std::string> opened() const {
+        std::vector<std::string> out;
+        for (const auto& e : portPtr->events())
+            if (e.kind == ScriptedPort::Event::Open) out.push_back(e.name);
+        return out;
+    }
+
+    testing::FakeClock clock;
+    std::unique_ptr<ScriptedPort> portPtr;
+    std::unique_ptr<Link> linkPtr;
+    testing::ScriptedUi ui;
+    testing::FlashTerminal terminal;
+    fs::path dir;
+    std::string folder, object;
+    std::vector<LoaderSettings> offered, choices;
+};
+
+TEST_F(LoaderRun, CommandLineDownloadsWithoutAnyDialogOrQuestion) {
+    const SessionResult r = run(object + ",2 3");
+    EXPECT_EQ(r.end, SessionEnd::Done);
+    EXPECT_EQ(result_value(r), 1);
+    EXPECT_EQ(exit_status(r), 0);
+    EXPECT_EQ(opened(), std::vector<std::string>{"COM2"});
+    EXPECT_EQ(portPtr->current_settings().baud, 38400u);
+    EXPECT_TRUE(portPtr->current_settings().rtsEnable);
+    EXPECT_TRUE(ui.dialogs.empty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(offered.empty());
+    EXPECT_TRUE(terminal.endSeen);
+    EXPECT_EQ(portPtr->events().back().kind, ScriptedPort::Event::Close);
+    EXPECT_FALSE(fs::exists(folder + "tamplo.ini"));
+}
+
+TEST_F(LoaderRun, FileNameAloneUsesCom1At115200) {
+    EXPECT_EQ(run(object).end, SessionEnd::Done);
+    EXPECT_EQ(opened(), std::vector<std::string>{"COM1"});
+    EXPECT_EQ(portPtr->current_settings().baud, 115200u);
+}
+
+TEST_F(LoaderRun, FirstStartOpensInTheProgramFolderAndRemembersTheChoice) {
+    ui.openFiles = {object, std::nullopt};
+    choices = {{0, 0}};
+    ui.answers = {Answer::Yes};
+    const SessionResult r = run("");
+    EXPECT_EQ(r.end, SessionEnd::Cancelled);
+    ASSERT_EQ(ui.dialogs.size(), 2u);
+    EXPECT_EQ(ui.dialogs[0].initialDir, folder);
+    EXPECT_EQ(ui.dialogs[0].defaultExtension, "SHX");
+    ASSERT_EQ(ui.dialogs[0].filters.size(), 1u);
+    EXPECT_EQ(ui.dialogs[0].filters[0].description, "Absolute object programs {*.SHX}");
+    EXPECT_EQ(ui.dialogs[0].filters[0].pattern, "*.SHX");
+    EXPECT_TRUE(ui.dialogs[0].mustExist);
+    EXPECT_TRUE(ui.dialogs[0].hideReadOnly);
+    const std::string chosenFolder = (dir / "prog" / "objects").string();
+    std::ifstream ini(folder + "tamplo.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(ini), {}), chosenFolder);
+    EXPECT_EQ(ui.dialogs[1].initialDir, chosenFolder);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Downloaded completely.\nDo you want to download another program?");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Question);
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(ui.messages[0].caption, "Program Download");
+}
+
+TEST_F(LoaderRun, SecondDownloadOffersThePortAndRateChosenBefore) {
+    ui.openFiles = {object, object};
+    choices = {{3, 2}, {3, 2}};
+    ui.answers = {Answer::Yes, Answer::No};
+    EXPECT_EQ(run("").end, SessionEnd::Done);
+    ASSERT_EQ(offered.size(), 2u);
+    EXPECT_EQ(offered[0].port, 0);
+    EXPECT_EQ(offered[0].rate, 0);
+    EXPECT_EQ(offered[1].port, 3);
+    EXPECT_EQ(offered[1].rate, 2);
+    EXPECT_EQ(opened(), (std::vector<std::string>{"COM4", "COM4"}));
+}
+
+TEST_F(LoaderRun, CancellingThePortDialogLeavesThePortAlone) {
+    ui.openFiles = {object};
+    EXPECT_EQ(run("").end, SessionEnd::Cancelled);
+    EXPECT_EQ(offered.size(), 1u);
+    EXPECT_TRUE(portPtr->events().empty());
+}
+
+TEST_F(LoaderRun, FailedAttemptAsksForARetryAndReadsTheFileAgain) {
+    terminal.onCr = {"", "", "", "FN"};
+    terminal.onQuentir = {"", "", ""};
+    ui.answers = {Answer::Yes};
+    const SessionResult r = run(object);
+    EXPECT_EQ(r.end, SessionEnd::Done);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Terminal is not ready!",
+                                                    "Download failed, would you like to retry?"}));
+    EXPECT_EQ(opened().size(), 1u);
+}
+
+TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
+    struct Case {
+        const char* name;
+        std::function<void(LoaderRun&)> arrange;
+        std::vector<std::string> messages;
+        SessionEnd end;
+        int value, exit;
+        bool portOpened;  // an open was tried
+    };
+    const std::vector<Case> cases = {
+        {"port", [](LoaderRun& t) { t.portPtr->fail_open(true); }, {"Can't open the COM port!"}, SessionEnd::PortFailed, -1, 3, true},
+        {"cradle", [](LoaderRun& t) { t.terminal.cradleEcho = false; }, {"Can't set IR device !!!"}, SessionEnd::CradleFailed, 0, 3, true},
+        {"line", [](LoaderRun& t) { t.portPtr->fail_apply(true); }, {"Failed to set communication state"}, SessionEnd::LineFailed, 0, 3, true},
+        {"directory", [](LoaderRun& t) { t.object = t.dir.string(); }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
+        {"missing", [](LoaderRun& t) { t.object += ".gone"; }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
+        {"damaged", [](LoaderRun& t) { std::ofstream(t.object) << "S1zz\r\n"; },
+         {"The object file is damaged and was not downloaded.\nLine 1: 'z' in column 3 is not a hexadecimal digit",
+          "Download failed, would you like to retry?"},
+         SessionEnd::AttemptFailed, 0, 2, true},
+        {"no answer", [](LoaderRun& t) { t.terminal.quentirDefault = ""; },
+         {"Terminal is not ready!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 4, true},
+        {"refused record", [](LoaderRun& t) { t.terminal.onRecord = {"FF"}; },
+         {"Error on downloading!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 1, true},
+    };
+    for (const auto& c : cases) {
+        LoaderRun& t = *this;
+        fresh();
+        std::ofstream(object, std::ios::binary) << testing::srec_line('3', 0x2000, {1}) << testing::srec_line('7', 0, {});
+        const std::string saved = object;
+        c.arrange(t);
+        const SessionResult r = run(object + ",1 1");
+        object = saved;
+        EXPECT_EQ(ui.texts(), c.messages) << c.name;
+        EXPECT_EQ(r.end, c.end) << c.name;
+        EXPECT_EQ(result_value(r), c.value) << c.name;
+        EXPECT_EQ(exit_status(r), c.exit) << c.name;
+        EXPECT_EQ(!opened().empty(), c.portOpened) << c.name;
+        if (c.portOpened && c.end != SessionEnd::PortFailed) {
+            EXPECT_EQ(portPtr->events().back().kind, ScriptedPort::Event::Close) << c.name;
+        }
+        EXPECT_FALSE(portPtr->is_open()) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace kest::loader

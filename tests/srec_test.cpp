@@ -1,0 +1,203 @@
+#include "loader/srec.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/support/scripted_port.h"
+#include "tests/support/srec_text.h"
+
+namespace kest::loader {
+namespace {
+
+using testing::Bytes;
+using testing::srec_line;
+using testing::srec_lines;
+
+Bytes send_record(std::uint32_t address, const Bytes& data) {
+    Bytes r = {'S', '3', static_cast<std::uint8_t>(data.size() + 5),
+               static_cast<std::uint8_t>(address >> 24), static_cast<std::uint8_t>(address >> 16),
+               static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+    r.insert(r.end(), data.begin(), data.end());
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < r.size(); ++i) sum += r[i];
+    r.push_back(static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
+    r.push_back(0x0D);
+    return r;
+}
+
+Bytes pattern(std::size_t n, std::uint8_t seed) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(seed + i * 7);
+    return b;
+}
+
+Bytes slice(const Bytes& b, std::size_t from, std::size_t n) {
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
+                 b.begin() + static_cast<std::ptrdiff_t>(from + n));
+}
+
+const Bytes kEnd(kEndRecord.begin(), kEndRecord.end());
+
+TEST(SendRecords, SixteenByteLinesMergeIntoNinetySixByteRecords) {
+    const Bytes image = pattern(16 * 13, 1);
+    const std::string text = srec_lines('3', 0x8000, image, 16) + srec_line('7', 0, {});
+    const auto records = convert_srec_text(text);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0], send_record(0x8000, slice(image, 0, 96)));
+    EXPECT_EQ(records[1], send_record(0x8000 + 96, slice(image, 96, 96)));
+    EXPECT_EQ(records[2], send_record(0x8000 + 192, slice(image, 192, 16)));
+    EXPECT_EQ(records[3], kEnd);
+}
+
+TEST(SendRecords, GapSendsThePendingRecordAtOnce) {
+    const Bytes a = pattern(32, 3), b = pattern(16, 9);
+    const std::string text = srec_lines('3', 0x1000, a, 16) + srec_lines('3', 0x2000, b, 16) +
+                             srec_line('7', 0, {});
+    const auto records = convert_srec_text(text);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], send_record(0x1000, a));
+    EXPECT_EQ(records[1], send_record(0x2000, b));
+}
+
+TEST(SendRecords, ThreeByteAddressGetsALeadingZero) {
+    const Bytes data = {0xDE, 0xAD, 0xBE, 0xEF};
+    const auto records = convert_srec_text(srec_line('2', 0x012340, data) + srec_line('8', 0, {}));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(slice(records[0], 3, 4), (Bytes{0x00, 0x01, 0x23, 0x40}));
+    EXPECT_EQ(records[0], send_record(0x012340, data));
+}
+
+TEST(SendRecords, EndRecordIsAlwaysS7WithAddressZero) {
+    for (char end : {'7', '8', '9'}) {
+        const auto records =
+            convert_srec_text(srec_line('1', 0x0100, {1, 2}) + srec_line(end, 0x0100, {}));
+        ASSERT_EQ(records.size(), 2u) << end;
+        EXPECT_EQ(records[1], (Bytes{0x53, 0x37, 0x05, 0, 0, 0, 0, 0xFA, 0x0D})) << end;
+    }
+}
+
+TEST(SendRecords, S1AddressIsSentAsFourBytesAndHeaderAndCountAreSkipped) {
+    const std::string text = srec_line('0', 0, {'h', 'd', 'r'}) + srec_line('1', 0x1234, {7, 8}) +
+                             srec_line('5', 1, {}) + srec_line('9', 0, {});
+    const auto records = convert_srec_text(text);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], send_record(0x1234, {7, 8}));
+}
+
+TEST(SendRecords, LineEndsOfAnyKindGiveTheSameRecords) {
+    const Bytes image = pattern(200, 5);
+    std::string crlf = srec_lines('3', 0, image, 32) + srec_line('7', 0, {});
+    const auto expected = convert_srec_text(crlf);
+    for (const char* eol : {"\n", "\r"}) {
+        std::string other;
+        for (std::size_t i = 0; i < crlf.size(); ++i) {
+            if (crlf[i] == '\r') continue;
+            other += crlf[i] == '\n' ? std::string(eol) : std::string(1, crlf[i]);
+        }
+        std::string lower = other;
+        for (auto& c : lower) c = static_cast<char>(c >= 'A' && c <= 'F' ? c + 32 : c);
+        lower[0] = 'S';
+        EXPECT_EQ(convert_srec_text(other), expected);
+        EXPECT_EQ(convert_srec_text(lower), expected);
+    }
+}
+
+TEST(SendRecords, LongSourceRecordsNeverOverflowTheBuffer) {
+    // 60 + 250-byte S2 records: the pending record goes before it would overflow, and a
+    // record larger than one send record is split.
+    const Bytes a = pattern(60, 1), b = pattern(251, 2);
+    const auto records = convert_srec_text(srec_line('2', 0x100, a) +
+                                           srec_line('2', 0x100 + 60, b) + srec_line('8', 0, {}));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0], send_record(0x100, a));
+    EXPECT_EQ(records[1], send_record(0x100 + 60, slice(b, 0, 250)));
+    EXPECT_EQ(records[2], send_record(0x100 + 310, slice(b, 250, 1)));
+    for (const auto& r : records) EXPECT_LE(r.size(), kSendBufferSize);
+}
+
+TEST(SendRecords, ChunkBoundariesDoNotMatter) {
+    const Bytes image = pattern(700, 11);
+    const std::string text = srec_lines('3', 0x40000, image, 16) + srec_line('7', 0, {});
+    const auto whole = convert_srec_text(text);
+    for (std::size_t chunk : {1u, 7u, 256u}) {
+        std::vector<Bytes> got;
+        SrecConverter c([&](std::span<const std::uint8_t> r) {
+            got.emplace_back(r.begin(), r.end());
+            return true;
+        });
+        for (std::size_t i = 0; i < text.size(); i += chunk) c.feed(std::string_view(text).substr(i, chunk));
+        c.finish();
+        EXPECT_EQ(got, whole) << chunk;
+    }
+}
+
+TEST(SrecCheck, AcceptsAToolWrittenFileAndReportsRanges) {
+    const std::string text = srec_line('0', 0, {'x'}) + srec_lines('3', 0x1000, pattern(40, 1), 16) +
+                             srec_lines('3', 0x2000, pattern(8, 1), 16) + srec_line('5', 4, {}) +
+                             srec_line('7', 0x1000, {});
+    const SrecReport r = check_srec_text(text);
+    ASSERT_TRUE(r.ok()) << r.error->text;
+    EXPECT_EQ(r.dataRecords, 4u);
+    EXPECT_EQ(r.dataBytes, 48u);
+    EXPECT_EQ(r.endType, '7');
+    EXPECT_EQ(r.startAddress, 0x1000u);
+    ASSERT_EQ(r.ranges.size(), 2u);
+    EXPECT_EQ(r.ranges[0].begin, 0x1000u);
+    EXPECT_EQ(r.ranges[0].end, 0x1028u);
+    EXPECT_EQ(r.ranges[1].begin, 0x2000u);
+}
+
+struct Damaged {
+    const char* name;
+    std::string text;
+    std::size_t line;      // expected line of the error (0: none)
+    const char* fragment;  // part of the error text
+};
+
+TEST(SrecCheck, RefusesDamagedFilesNamingTheLine) {
+    const std::string good = srec_line('3', 0x100, {1, 2, 3, 4});
+    const std::string end = srec_line('7', 0, {});
+    std::string badSum = good;
+    badSum[badSum.size() - 3] = badSum[badSum.size() - 3] == '0' ? '1' : '0';
+    std::string nonHex = good;
+    nonHex[12] = 'G';
+    const std::string shortLine = good.substr(0, good.size() - 4) + "\r\n";
+    const std::string longLine = good.substr(0, good.size() - 2) + "00\r\n";
+    const std::vector<Damaged> cases = {
+        {"bad checksum", good + badSum + end, 2, "checksum"},
+        {"non-hex", good + nonHex + end, 2, "hexadecimal"},
+        {"short line", good + shortLine + end, 2, "shorter"},
+        {"long line", longLine + end, 1, "longer"},
+        {"odd digits", good + "S103000\r\n" + end, 2, "odd"},
+        {"no end record", good + good.substr(0, 0), 0, "no end record"},
+        {"empty", "", 0, "empty"},
+        {"not a record", good + "hello\r\n" + end, 2, "'S'"},
+        {"S4", good + "S4030000FC\r\n" + end, 2, "S4"},
+        {"count disagrees", good + srec_line('5', 3, {}) + end, 2, "count record says 3"},
+        {"address twice", good + srec_line('3', 0x102, {9}) + end, 2, "0x00000102 is given twice"},
+        {"overlap from below", good + srec_line('3', 0xFE, {9, 9, 9}) + end, 2, "given twice"},
+        {"record after end", good + end + good, 3, "follows the end"},
+        {"count too small", "S10200FD\r\n" + end, 1, "too small"},
+    };
+    for (const auto& c : cases) {
+        const SrecReport r = check_srec_text(c.text);
+        ASSERT_FALSE(r.ok()) << c.name;
+        EXPECT_EQ(r.error->line, c.line) << c.name;
+        EXPECT_NE(r.error->text.find(c.fragment), std::string::npos) << c.name << ": " << r.error->text;
+    }
+}
+
+TEST(SrecCheck, StreamAndTextAgree) {
+    const std::string text = srec_lines('2', 0x10000, pattern(5000, 3), 32) + srec_line('8', 0, {});
+    std::istringstream in(text);
+    const SrecReport a = check_srec(in), b = check_srec_text(text);
+    ASSERT_TRUE(a.ok());
+    EXPECT_EQ(a.fileSize, text.size());
+    EXPECT_EQ(a.dataBytes, b.dataBytes);
+    ASSERT_EQ(a.ranges.size(), 1u);
+    EXPECT_EQ(a.ranges[0].end, 0x10000u + 5000);
+}
+
+}  // namespace
+}  // namespace kest::loader
