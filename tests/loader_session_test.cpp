@@ -34,6 +34,8 @@ TEST(LoaderCommandLine, FileCommaPortSeparatorRate) {
         {"PROG.SHX,", "PROG.SHX", {}, {}},
         {"  C:\\My Programs\\PROG.SHX,4,1  ", "C:\\My Programs\\PROG.SHX", 3, 0},
         {"\"C:\\a,b\\PROG.SHX\",2 3", "C:\\a,b\\PROG.SHX", 1, 2},
+        {"\"C:\\My Programs\\PROG.SHX,2 3\"", "C:\\My Programs\\PROG.SHX", 1, 2},
+        {"\"C:\\My Programs\\PROG.SHX\"", "C:\\My Programs\\PROG.SHX", {}, {}},
         {"", "", {}, {}},
         {"   ", "", {}, {}},
     };
