@@ -116,6 +116,13 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         warn(ui, "Can't open the file!");
         return {SessionEnd::FileUnreadable};
     }
+    // A damaged file is refused before the port is touched.
+    if (const SrecReport report = check_srec(*object); !report.ok()) {
+        ui.message(bad_file_message(*report.error), kCaption, Icon::Warning, Buttons::Ok);
+        return {SessionEnd::AttemptFailed, FlashOutcome::BadFile};
+    }
+    object->clear();
+    object->seekg(0);
     if (!link.open(portName, kInQueue, kDownloadOutQueue)) {
         warn(ui, "Can't open the COM port!");
         return {SessionEnd::PortFailed};

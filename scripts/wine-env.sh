@@ -51,6 +51,9 @@ wine_env_start() {
         "$WINESERVER_BIN" -w
     fi
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot failed" >&2; return 1; }
+    # Our own server for the prefix, its chatter in a log: a pseudo-terminal that goes away
+    # under an open COM port makes it list its objects.
+    "$WINESERVER_BIN" -p >"$WINEPREFIX/../wineserver.log" 2>&1
     mkdir -p "$WINEPREFIX/dosdevices"
 }
 
