@@ -74,9 +74,17 @@ public:
 
     std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) override {
         DWORD got = 0;
-        if (is_open() && max > 0 && set_read_timeout(timeoutMs) &&
-            ReadFile(handle_, buffer, static_cast<DWORD>(max), &got, nullptr))
-            return got;
+        COMSTAT status{};
+        DWORD errors = 0;
+        if (is_open() && max > 0 && ClearCommError(handle_, &errors, &status)) {
+            // Bytes already buffered are taken at once; otherwise one byte is awaited in
+            // the driver until it arrives or the time-out passes.
+            const DWORD buffered = status.cbInQue;
+            const DWORD want = buffered > 0 ? (buffered < max ? buffered : static_cast<DWORD>(max)) : 1;
+            if (set_read_timeout(buffered > 0 ? 0 : timeoutMs) &&
+                ReadFile(handle_, buffer, want, &got, nullptr))
+                return got;
+        }
         // A port that fails (an adapter pulled out) delivers nothing: wait out the
         // time-out rather than let the caller spin on it.
         Sleep(timeoutMs);
@@ -95,15 +103,16 @@ public:
 private:
     static constexpr std::uint32_t kNoTimeoutSet = 0xFFFFFFFF;
 
-    // Interval and multiplier MAXDWORD with a total constant: the read returns at once
-    // with what is buffered, else as soon as one byte arrives, else after the constant.
-    // A zero time-out is the plain non-blocking form. Writes get 5 ms a byte plus 50 ms.
+    // A total time-out without interval or multiplier: a read of one byte returns as
+    // soon as it arrives, else after the constant. A zero time-out is the non-blocking
+    // form (interval MAXDWORD), since all zeros would wait for ever. Writes get 5 ms a
+    // byte plus 50 ms.
     bool set_read_timeout(std::uint32_t timeoutMs) {
         if (timeoutMs >= MAXDWORD - 1) timeoutMs = MAXDWORD - 2;
         if (timeoutMs == readTimeout_) return true;
         COMMTIMEOUTS t{};
-        t.ReadIntervalTimeout = MAXDWORD;
-        t.ReadTotalTimeoutMultiplier = timeoutMs == 0 ? 0 : MAXDWORD;
+        t.ReadIntervalTimeout = timeoutMs == 0 ? MAXDWORD : 0;
+        t.ReadTotalTimeoutMultiplier = 0;
         t.ReadTotalTimeoutConstant = timeoutMs;
         t.WriteTotalTimeoutMultiplier = 5;
         t.WriteTotalTimeoutConstant = 50;

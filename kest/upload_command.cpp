@@ -1,0 +1,102 @@
+// kest upload: receive the records collected on the terminal into a text file.
+#include <iostream>
+
+#include "kest/command.h"
+#include "kest/transfer_options.h"
+#include "link/upload.h"
+
+namespace kest::cli {
+
+namespace {
+
+constexpr char kName[] = "upload";
+
+const char kUsage[] =
+    "usage: kest upload -o DATA.TXT --port DEVICE [--baud RATE] [--cradle] [--append] [--trace]\n"
+    "\n"
+    "Receives the records collected on the terminal, one line each ending in CR LF.\n"
+    "\n"
+    "  -o FILE        data file; created anew (or see --append)\n"
+    "  --port DEVICE  serial device of the terminal or cradle\n"
+    "  --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n"
+    "  --cradle       switch the infrared cradle to RATE first\n"
+    "  --append       add the records to FILE instead of replacing it; an existing FILE is\n"
+    "                 never deleted, even when no record arrives\n"
+    "  --trace        show every byte on the line on stderr\n"
+    "\n"
+    "Prints the number of records received. Records that arrived are kept even when the\n"
+    "terminal stops answering part-way.\n"
+    "exit status: 0 the terminal sent all its records (possibly none), 1 it stopped part-way\n"
+    "or refused the connection, 2 usage error or FILE cannot be written, 3 port, cradle or\n"
+    "line settings failed, 4 no answer from the terminal\n";
+
+std::string kept(const UploadReport& r) {
+    if (!r.fileKept) return r.path + " was not kept";
+    if (r.records == 0) return r.path + " left as it was";
+    return r.path + " keeps " + std::to_string(r.records) + (r.records == 1 ? " record" : " records") +
+           " from this upload";
+}
+
+int run(const std::vector<std::string>& args) {
+    auto valued = kTransferValued;
+    valued.insert("o");
+    auto switches = kTransferSwitches;
+    switches.insert("append");
+    const ParsedArgs parsed = parse_args(args, valued, switches);
+    if (!parsed.error.empty()) return usage_error(kName, parsed.error);
+    if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
+    const auto output = parsed.value("o");
+    if (!output || output->empty()) return usage_error(kName, "-o DATA.TXT is required");
+    auto setup = transfer_setup(kName, parsed);
+    if (!setup) return kExitBadInput;
+
+    ConsoleUi ui(setup->retries);
+    UploadOptions options;
+    options.cradle = setup->cradle;
+    options.portName = setup->port;
+    options.rateIndex = setup->rateIndex.value_or(0);
+    options.path = *output;
+    options.append = parsed.flag("append");
+    options.offerViewer = false;
+    const Project project{};
+    const UploadReport r = upload_data(project, *setup->link, ui, options);
+
+    auto fail = [&](int code, const std::string& what) {
+        std::cerr << "kest upload: " << what << "\n";
+        return code;
+    };
+    switch (r.end) {
+    case UploadEnd::Over:
+        if (r.records == 0)
+            std::cout << "0 records received: the terminal had no data"
+                      << (r.fileKept ? "; " + r.path + " left as it was" : "") << "\n";
+        else
+            std::cout << r.records << (r.records == 1 ? " record" : " records") << " received into "
+                      << r.path << "\n";
+        return kExitOk;
+    case UploadEnd::Cancelled:
+    case UploadEnd::FileError:
+        return fail(kExitBadInput, r.path + ": cannot be opened for writing");
+    case UploadEnd::PortFailed:
+        return fail(kExitLinkSetup, setup->port + ": cannot open the port");
+    case UploadEnd::CradleFailed:
+        return fail(kExitLinkSetup, setup->port + ": the cradle did not answer at any rate");
+    case UploadEnd::LineFailed:
+        return fail(kExitLinkSetup, setup->port + ": cannot apply the line settings");
+    case UploadEnd::NoAnswer:
+        return fail(kExitNoAnswer, "no answer from the terminal on " + setup->port + "; " + kept(r));
+    case UploadEnd::Refused:
+        return fail(kExitTransferFailed, "the terminal did not accept READ; " + kept(r));
+    case UploadEnd::TimedOut:
+        return fail(kExitTransferFailed, "the terminal stopped answering; " + kept(r));
+    case UploadEnd::WriteFailed:
+        return fail(kExitTransferFailed, r.path + ": a record could not be written; " + kept(r));
+    }
+    return kExitTransferFailed;
+}
+
+const Registration registration({kName, "receive the terminal's records into a text file", kUsage, run});
+
+}  // namespace
+
+}  // namespace kest::cli

@@ -1,0 +1,297 @@
+#include "link/upload.h"
+
+#include <cstdio>
+#include <span>
+#include <vector>
+
+#include "link/cradle_setup.h"
+
+namespace kest {
+
+namespace {
+
+constexpr char kCaption[] = "Upload Data";
+constexpr char kError[] = "Error";
+constexpr char kFehler[] = "Fehler";
+
+constexpr char kRead[] = "READ\r";
+constexpr char kAck[] = "ACK\r";
+constexpr char kNak[] = "NAK\r";
+constexpr char kOver[] = "OVER\r";
+constexpr std::uint8_t kCr = 0x0D;
+constexpr std::uint8_t kCrStandIn = 0x0E;  // a checksum byte 0x0D travels as 0x0E
+
+constexpr std::uint32_t kConnectWindowMs = 3000;
+constexpr std::size_t kConnectKept = 10;
+constexpr int kSilentConnectTries = 3;  // time-outs tolerated before "Time out!"
+constexpr int kWrongReplies = 5;        // wrong replies tolerated before giving up
+constexpr std::uint32_t kFrameWindowMs = 500;
+constexpr int kSilentPeriods = 10;      // silent frame periods tolerated in a row
+// A frame is bounded by its 500 ms window anyway; this only guards against a line that
+// floods bytes without a CR. Far above any record the terminal collects.
+constexpr std::size_t kMaxFrame = 8192;
+
+void box(UserInterface& ui, const std::string& text, const char* caption) {
+    ui.message(text, caption, Icon::None, Buttons::Ok);
+}
+
+// The data file, written record by record: each line reaches the file before the record
+// is acknowledged.
+class DataFile {
+public:
+    ~DataFile() { close(); }
+
+    bool open(const std::string& path, bool append) {
+        if (append) {
+            if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+                existed_ = true;
+                std::fclose(probe);
+            }
+        }
+        file_ = std::fopen(path.c_str(), append ? "a+b" : "w+b");
+        if (!file_) return false;
+        // Appended records start on a line of their own.
+        if (existed_ && std::fseek(file_, -1, SEEK_END) == 0) {
+            const int last = std::fgetc(file_);
+            needsLineEnd_ = last != EOF && last != '\n';
+            std::fseek(file_, 0, SEEK_END);  // a read is followed by writes
+        }
+        return true;
+    }
+    bool existed() const { return existed_; }
+
+    bool write_record(std::span<const std::uint8_t> data) {
+        static const std::uint8_t crlf[] = {0x0D, 0x0A};
+        if (needsLineEnd_ && std::fwrite(crlf, 1, 2, file_) != 2) return false;
+        needsLineEnd_ = false;
+        return std::fwrite(data.data(), 1, data.size(), file_) == data.size() &&
+               std::fwrite(crlf, 1, 2, file_) == 2 && std::fflush(file_) == 0;
+    }
+
+    void close() {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+    }
+
+private:
+    std::FILE* file_ = nullptr;
+    bool existed_ = false;
+    bool needsLineEnd_ = false;
+};
+
+enum class Connect { Connected, NoAnswer, Refused };
+
+// Sends "READ\r" until the terminal answers "ACK\r": a silent terminal gets it four times,
+// one that answers something else six times.
+Connect connect(Link& link, UserInterface& ui) {
+    for (int tries = 0;; ++tries) {
+        link.write(kRead);
+        const std::uint32_t deadline = link.now() + kConnectWindowMs;
+        std::string reply;
+        bool timedOut = false;
+        for (;;) {
+            const auto byte = link.read_byte(deadline);
+            if (!byte) {
+                timedOut = true;
+                break;
+            }
+            if (reply.size() >= kConnectKept) continue;
+            reply.push_back(static_cast<char>(*byte));
+            if (*byte == kCr) break;
+        }
+        if (timedOut && tries >= kSilentConnectTries) {
+            box(ui, "Time out!", kError);
+            return Connect::NoAnswer;
+        }
+        if (reply == kAck) return Connect::Connected;
+        if (tries >= kWrongReplies) {
+            box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
+            return Connect::Refused;
+        }
+    }
+}
+
+enum class Frame { Over, Record, Repeated, Bad };
+
+// Sequence byte, data, checksum low and high byte, CR. The checksum is the 16-bit sum of
+// the sequence byte and the data; a checksum byte 0x0D is sent as 0x0E.
+Frame classify(const std::vector<std::uint8_t>& frame, bool complete, int expected) {
+    if (std::string(frame.begin(), frame.end()) == kOver) return Frame::Over;
+    if (!complete || frame.size() < 4) return Frame::Bad;
+    const int sequence = frame[0];
+    const int previous = (expected + 9) % 10;
+    if (sequence != expected && sequence != previous) return Frame::Bad;
+    const std::size_t dataEnd = frame.size() - 3;
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < dataEnd; ++i) sum = static_cast<std::uint16_t>(sum + frame[i]);
+    auto wire = [](std::uint8_t b) { return b == kCr ? kCrStandIn : b; };
+    if (frame[dataEnd] != wire(static_cast<std::uint8_t>(sum & 0xFF)) ||
+        frame[dataEnd + 1] != wire(static_cast<std::uint8_t>(sum >> 8)))
+        return Frame::Bad;
+    return sequence == expected ? Frame::Record : Frame::Repeated;
+}
+
+struct Received {
+    UploadEnd end;
+    int records;
+};
+
+Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
+    int silent = 0;
+    int expected = 0;
+    int records = 0;
+    std::vector<std::uint8_t> frame;
+    ui.counter_box(0, 0);
+    for (;;) {
+        frame.clear();
+        bool complete = false;   // no byte of the frame was dropped
+        bool ended = false;      // its CR arrived
+        const std::uint32_t deadline = link.now() + kFrameWindowMs;
+        while (auto byte = link.read_byte(deadline)) {
+            if (frame.size() < kMaxFrame) frame.push_back(*byte);
+            if (*byte == kCr) {
+                ended = true;
+                complete = frame.back() == kCr;
+                break;
+            }
+        }
+        if (!ended) {
+            if (silent >= kSilentPeriods) {
+                ui.counter_box(2, records);
+                if (records == 0)
+                    box(ui, "Time out!", kFehler);
+                else
+                    box(ui, "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.",
+                        kFehler);
+                return {UploadEnd::TimedOut, records};
+            }
+            ++silent;
+            link.write(kNak);
+            continue;
+        }
+        silent = 0;
+        switch (classify(frame, complete, expected)) {
+        case Frame::Over:
+            ui.counter_box(2, records);
+            return {UploadEnd::Over, records};
+        case Frame::Record:
+            if (!file.write_record(std::span(frame).subspan(1, frame.size() - 4))) {
+                // Not acknowledged, so the terminal keeps the record.
+                ui.counter_box(2, records);
+                box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(records) +
+                            " Datensaetze wurden gespeichert.",
+                    kFehler);
+                return {UploadEnd::WriteFailed, records};
+            }
+            ++records;
+            expected = (expected + 1) % 10;
+            ui.counter_box(1, records);
+            link.write(kAck);
+            break;
+        case Frame::Repeated:
+            // Its acknowledgement was lost: acknowledge again, store nothing.
+            link.write(kAck);
+            break;
+        case Frame::Bad:
+            link.write(kNak);
+            break;
+        }
+    }
+}
+
+UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName, int rateIndex,
+                      bool cradle) {
+    if (rateIndex < 0 || rateIndex >= kRateCount) return UploadEnd::LineFailed;
+    if (!link.open(portName, kInQueue, kUploadOutQueue)) {
+        box(ui, "Fail to open COM port", kError);
+        return UploadEnd::PortFailed;
+    }
+    if (cradle && !cradle_setup(link, rateIndex, kGeneratorCradle, &ui)) {
+        link.close(false);
+        ui.message("Can't set IR device!", kFehler, Icon::Warning, Buttons::Ok);
+        return UploadEnd::CradleFailed;
+    }
+    link.set_line(rateIndex);
+    if (!link.apply()) {
+        link.close(false);
+        return UploadEnd::LineFailed;
+    }
+    return UploadEnd::Over;
+}
+
+}  // namespace
+
+FileDialogRequest data_file_request() {
+    FileDialogRequest r;
+    r.filters = {{"Data files {*.TXT}", "*.TXT"}, {"All files {*.*}", "*.*"}};
+    r.defaultExtension = "TXT";
+    r.overwritePrompt = true;
+    r.pathMustExist = true;
+    return r;
+}
+
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
+                         const UploadOptions& options) {
+    UploadReport report;
+    auto path = options.path ? options.path : ui.choose_save_file(data_file_request());
+    if (!path || path->empty()) return report;
+    report.path = *path;
+
+    DataFile file;
+    if (!file.open(report.path, options.append)) {
+        box(ui, "Fehler beim Oeffnen der Datei!", kFehler);
+        report.result = -2;
+        report.end = UploadEnd::FileError;
+        return report;
+    }
+    report.fileKept = true;
+
+    const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
+    const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
+    report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
+    if (report.end != UploadEnd::Over) {
+        report.result = -3;
+        return report;  // the file stays on disk as it is
+    }
+
+    switch (connect(link, ui)) {
+    case Connect::Connected: {
+        const Received r = receive_records(link, ui, file);
+        report.end = r.end;
+        report.records = r.records;
+        break;
+    }
+    case Connect::NoAnswer:
+        report.end = UploadEnd::NoAnswer;
+        break;
+    case Connect::Refused:
+        report.end = UploadEnd::Refused;
+        break;
+    }
+    link.close(false);
+    file.close();
+
+    const bool over = report.end == UploadEnd::Over;
+    report.result = over || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
+                        ? report.records
+                        : -1;
+    if (report.records == 0) {
+        if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
+            box(ui, "Keine Daten empfangen!", kCaption);
+        // A file that held records before this upload keeps them.
+        if (!file.existed()) {
+            std::remove(report.path.c_str());
+            report.fileKept = false;
+        }
+        return report;
+    }
+    if (over && options.offerViewer) {
+        const std::string question = "Fertig : " + std::to_string(report.records) +
+                                     " Datensaetze empfangen.\nEmpfangene Daten ansehen?";
+        if (ui.message(question, kCaption, Icon::None, Buttons::YesNo) == Answer::Yes)
+            ui.open_viewer(report.path);
+    }
+    return report;
+}
+
+}  // namespace kest

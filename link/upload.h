@@ -1,0 +1,54 @@
+// The data upload: connect with "READ\r", receive the numbered, checksummed records the
+// terminal collected, acknowledge each one and write it as one line of a text file, until
+// the terminal sends "OVER\r".
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "link/link.h"
+#include "platform/user_interface.h"
+#include "project/project.h"
+
+namespace kest {
+
+struct UploadOptions {
+    bool cradle = false;                   // switch the infrared cradle first
+    std::optional<std::string> portName;   // instead of the project's port (a device path)
+    std::optional<int> rateIndex;          // instead of the project's rate
+    std::optional<std::string> path;       // data file; nothing = ask with the save dialog
+    bool append = false;                   // add to an existing file instead of creating it anew
+    bool offerViewer = true;               // ask to open the file when records arrived
+};
+
+enum class UploadEnd {
+    Cancelled,      // no data file chosen
+    FileError,      // the data file could not be created
+    PortFailed,     // the port could not be opened
+    CradleFailed,   // no cradle rate answered
+    LineFailed,     // the line settings could not be applied
+    NoAnswer,       // the terminal never answered "READ\r"
+    Refused,        // the terminal answered "READ\r" with something else six times
+    Over,           // the terminal ended with "OVER\r"
+    TimedOut,       // the terminal fell silent after the connection
+    WriteFailed,    // a record could not be written; it was not acknowledged
+};
+
+struct UploadReport {
+    // As the main window sees it: records stored (>= 1), 0 (nothing stored or cancelled),
+    // -1 (time-out after the connection, or the file could not be written), -2 (data file
+    // cannot be created), -3 (link cannot be set up).
+    int result = 0;
+    UploadEnd end = UploadEnd::Cancelled;
+    int records = 0;        // records stored by this upload
+    std::string path;       // the data file, empty when none was chosen
+    bool fileKept = false;  // the file is on disk afterwards
+};
+
+// The save dialog of the data file.
+FileDialogRequest data_file_request();
+
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
+                         const UploadOptions& options = {});
+
+}  // namespace kest
