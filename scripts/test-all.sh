@@ -9,3 +9,9 @@ echo "== native build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j1
+
+echo "== tamplo.exe under Wine against kestemu"
+[ -f build-win/build.ninja ] ||
+  cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-win -j2 --target tamplo
+tests/wine/tamplo_e2e.sh build-win build/kestemu

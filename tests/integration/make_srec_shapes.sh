@@ -38,7 +38,7 @@ for shape in "${shapes[@]}"; do
     srec_cat "$a" -binary -offset "$first" "$b" -binary -offset "$second" "${opts[@]}"
     { cat "$a"; head -c $((gap)) /dev/zero | tr '\0' '\377'; cat "$b"; } >"$out/$name.bin"
   fi
-  printf '%08X' $((first)) >"$out/$name.base"
+  printf '%08X\n' $((first)) >"$out/$name.base"
   rm -f "$a" "$b"
   echo "$name" >>"$out/shapes"
 done
