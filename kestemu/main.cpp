@@ -232,6 +232,7 @@ int main(int argc, char** argv) {
             if (n > 0) emulator.receive(ByteView(buffer, n), line.pc_rate(), now);
         }
     }
+    emulator.finish();
     if (log) log("stopped");
     return kExitOk;
 }
