@@ -10,8 +10,13 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j1
 
+echo "== Windows build and tests under Wine"
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-win -j2
+ctest --test-dir build-win --output-on-failure -j1
+scripts/check-windows-kest.sh build build-win
+
 echo "== tamplo.exe under Wine against kestemu"
-[ -f build-win/build.ninja ] ||
-  cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-win -j2 --target tamplo
 tests/wine/tamplo_e2e.sh build-win build/kestemu
+
+echo "== all tests passed"

@@ -1,6 +1,7 @@
 # Wine for the end-to-end tests of the Windows programs. Source it, then:
-#   wine_env_start BUILD_DIR     private prefix BUILD_DIR/wine, Xvfb on a free display,
-#                                wineboot on first use
+#   wine_env_start BUILD_DIR     the build's private prefix BUILD_DIR/wineprefix (the one
+#                                scripts/wine-run.sh uses), Xvfb on a free display, wineboot
+#                                on first use; logs and screenshots in BUILD_DIR/wine-env
 #   wine_com_link N PATH         COMn of the prefix -> PATH (a tty or pseudo-terminal)
 #   wine_run [--timeout S] PROGRAM.EXE ARGS...
 #                                runs a program, returns its exit status; one still running
@@ -15,13 +16,14 @@ WINESERVER_BIN=${WINESERVER_BIN:-$(command -v wineserver || echo /usr/lib/wine/w
 
 wine_env_start() {
     local build=${1:?build folder}
-    mkdir -p "$build/wine"
+    mkdir -p "$build/wine-env"
+    WINE_ENV_DIR=$(cd "$build/wine-env" && pwd)
     export WINEPREFIX
-    WINEPREFIX=$(cd "$build/wine" && pwd)/prefix
+    WINEPREFIX=$(cd "$build" && pwd)/wineprefix
     export WINEDEBUG=-all
     export WINEARCH=win64
     # No installers for .NET and the HTML engine; a UTF-8 locale gives the ANSI code page 1252.
-    export WINEDLLOVERRIDES="mscoree=;mshtml="
+    export WINEDLLOVERRIDES="mscoree,mshtml="
     export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
     local n
@@ -47,13 +49,19 @@ wine_env_start() {
         return 1
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        "$WINE_BIN" wineboot --init >/dev/null 2>&1 || true
-        "$WINESERVER_BIN" -w
+        mkdir -p "$WINEPREFIX"
+        (
+            flock 9
+            if [ ! -f "$WINEPREFIX/system.reg" ]; then
+                "$WINE_BIN" wineboot --init >/dev/null 2>&1 || true
+                "$WINESERVER_BIN" -w
+            fi
+        ) 9>"$WINEPREFIX.lock"
     fi
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot failed" >&2; return 1; }
     # Our own server for the prefix, its chatter in a log: a pseudo-terminal that goes away
     # under an open COM port makes it list its objects.
-    "$WINESERVER_BIN" -p >"$WINEPREFIX/../wineserver.log" 2>&1
+    "$WINESERVER_BIN" -p >"$WINE_ENV_DIR/wineserver.log" 2>&1
     mkdir -p "$WINEPREFIX/dosdevices"
 }
 
@@ -86,8 +94,8 @@ wine_run() {
         echo "wine-env: $1 still runs after ${limit}s; its windows:" >&2
         wine_windows | sed 's/^/  /' >&2
         if command -v import >/dev/null; then
-            import -window root "$WINEPREFIX/../timeout.png" 2>/dev/null &&
-                echo "wine-env: screen saved in $(cd "$WINEPREFIX/.." && pwd)/timeout.png" >&2
+            import -window root "$WINE_ENV_DIR/timeout.png" 2>/dev/null &&
+                echo "wine-env: screen saved in $WINE_ENV_DIR/timeout.png" >&2
         fi
         kill "$pid" 2>/dev/null
     ) &
