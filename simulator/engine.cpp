@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "project/defaults.h"
 #include "simulator/bounded_text.h"
@@ -462,7 +463,7 @@ void Engine::complete_field() {
     } else if (line < entry_lines() - 1) {
         next_field();
     } else {
-        ++editor_.recordCount;
+        if (editor_.recordCount < std::numeric_limits<int>::max()) ++editor_.recordCount;
         if (f.recordAction == kRecordPassDown) assemble_record();
         go_to(f.nextTarget, false);
     }

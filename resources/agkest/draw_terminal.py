@@ -6,6 +6,7 @@ Writes bitmaps 500-551 of agkest.rc as 24-bit BMP files:
   501-523    keys 1-23 released, cut from that picture at their origins
   524-546    keys 1-23 pressed, cut from the same picture drawn with every key pressed
   547-551    cursor block, highlight bar, blank clock background, alpha indicator on and off
+  agkest.ico the program icon
 
 The keys are drawn in the picture first and cut out afterwards, so that a key image always
 matches the picture around it. Keys whose bitmaps overlap (the cursor cluster) keep their
@@ -96,7 +97,7 @@ def draw_key(code, pressed):
     cmds.append(f"fill '{ink}' stroke none text-anchor middle")
     if kind == "digit":
         cmds.append(f"font 'DejaVu-Sans-Bold' font-size 12 text {left + 10},{cy + 4.5} '{main}'")
-        cmds.append(f"font 'DejaVu-Sans-Condensed-Bold' font-size 7 text {left + 24},{cy + 3} '{small}'")
+        cmds.append(f"font 'DejaVu-Sans-Condensed-Bold' font-size {7 if len(small) < 4 else 6} text {left + 24},{cy + 3} '{small}'")
     elif kind == "power":
         # The power symbol: an open ring with a bar through its gap.
         cmds.append(f"fill none stroke '{ink}' stroke-width 1.6 "
@@ -178,6 +179,10 @@ def main():
         render(False, released)
         render(True, pressed)
         bmp([released], os.path.join(out, "500.bmp"))
+        # The program icon: the terminal standing in a square.
+        subprocess.run(["convert", released, "-fuzz", "2%", "-transparent", "white", "-resize", "32x32",
+                        "-background", "none", "-gravity", "center", "-extent", "32x32",
+                        "(", "+clone", "-resize", "16x16", ")", os.path.join(out, "agkest.ico")], check=True)
         for code, (x, y, w, h, *_rest) in KEYS.items():
             crop = ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
             bmp([released, *crop], os.path.join(out, f"{500 + code}.bmp"))

@@ -1,0 +1,216 @@
+#include "editor/win32/generator.h"
+
+#include <cstring>
+
+#include "editor/com_setting_dialog.h"
+#include "editor/property_sheet.h"
+#include "editor/win32/dialog.h"
+#include "editor/win32/property_sheet_win32.h"
+#include "editor/win32/resource_ids.h"
+#include "project/defaults.h"
+#include "project/project_file.h"
+
+namespace kest::win32 {
+namespace {
+
+// Message boxes owned by the active window.
+class MessageBoxUi final : public UserInterface {
+public:
+    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
+        UINT type = 0;
+        switch (buttons) {
+        case Buttons::Ok: type = MB_OK; break;
+        case Buttons::YesNo: type = MB_YESNO; break;
+        case Buttons::YesNoCancel: type = MB_YESNOCANCEL; break;
+        case Buttons::OkCancel: type = MB_OKCANCEL; break;
+        }
+        switch (icon) {
+        case Icon::Warning: type |= MB_ICONWARNING; break;
+        case Icon::Question: type |= MB_ICONQUESTION; break;
+        case Icon::Information: type |= MB_ICONINFORMATION; break;
+        case Icon::None: break;
+        }
+        switch (MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), type)) {
+        case IDYES: return Answer::Yes;
+        case IDNO: return Answer::No;
+        case IDCANCEL: return Answer::Cancel;
+        default: return Answer::Ok;
+        }
+    }
+    std::optional<std::string> choose_open_file(const FileDialogRequest& request) override {
+        return choose_file(request, false);
+    }
+    std::optional<std::string> choose_save_file(const FileDialogRequest& request) override {
+        return choose_file(request, true);
+    }
+    void progress_begin(const std::string&, const std::string&) override {}
+    void progress_set(int) override {}
+    void progress_end() override {}
+    void counter_box(int, int) override {}
+    bool open_viewer(const std::string&) override { return false; }
+
+private:
+    static std::optional<std::string> choose_file(const FileDialogRequest& request, bool save) {
+        std::string filter;
+        for (const FileFilter& f : request.filters) {
+            filter += f.description;
+            filter += '\0';
+            filter += f.pattern;
+            filter += '\0';
+        }
+        filter += '\0';
+        char name[MAX_PATH] = {};
+        request.initialName.copy(name, MAX_PATH - 1);
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = GetActiveWindow();
+        ofn.lpstrFilter = filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = name;
+        ofn.nMaxFile = MAX_PATH;
+        ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
+        ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+        ofn.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST : 0) |
+                    (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
+                    (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
+        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+        if (!chosen) return std::nullopt;
+        return std::string(name);
+    }
+};
+
+class AboutBox final : public Dialog {};
+
+// "ComSettingDlg": the port and rate of the transfers.
+class ComSettingFace final : public Dialog {
+public:
+    explicit ComSettingFace(ComSelection& selection) : logic_(selection) {}
+
+private:
+    void on_init() override { logic_.init(*this); }
+    void on_command(int id, int) override { follow(logic_.command(*this, id)); }
+
+    editor::ComSettingDialog logic_;
+};
+
+// The first argument of the command line, without its quotes.
+std::string first_argument(const char* commandLine) {
+    std::string text = commandLine ? commandLine : "";
+    std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) return {};
+    if (text[start] == '"') {
+        std::size_t end = text.find('"', start + 1);
+        return text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+    }
+    std::size_t end = text.find_first_of(" \t", start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+}  // namespace
+
+Generator::Generator(HINSTANCE instance)
+    : instance_(instance),
+      project_(std::make_unique<Project>()),
+      ui_(std::make_unique<MessageBoxUi>()),
+      engine_(std::make_unique<sim::Engine>(*project_, state_, system_clock())),
+      port_(make_serial_port()),
+      link_(std::make_unique<Link>(*port_, system_clock())),
+      commands_(std::make_unique<editor::MainCommands>(*project_, state_, *ui_, *this)) {}
+
+Generator::~Generator() = default;
+
+void Generator::create(HWND mainWindow) {
+    main_ = mainWindow;
+    set_defaults();
+    terminalContext_ = {engine_.get(), main_, IDM_NEW};
+    terminal_ = create_terminal_window(main_, IDC_TERMINAL, &terminalContext_);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir = path;
+    state_.programDir = dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+void Generator::set_defaults() { reset_to_defaults(*project_); }
+
+void Generator::restart_simulation() {
+    if (terminal_) restart_terminal(terminal_);
+}
+
+void Generator::command(int id) {
+    switch (id) {
+    case IDM_NEW: commands_->new_project(); break;
+    case IDM_OPEN: commands_->open_project(); break;
+    case IDM_SAVE: commands_->save(); break;
+    case IDM_SAVE_AS: commands_->save_as(); break;
+    case IDM_EDIT: commands_->edit(); break;
+    case IDM_COM_SETTINGS: com_settings(); break;
+    case IDM_DOWNLOAD_DIRECT: download(false, false); break;
+    case IDM_DOWNLOAD_CRADLE: download(true, false); break;
+    case IDM_LOOKUP_DIRECT: download(false, true); break;
+    case IDM_LOOKUP_CRADLE: download(true, true); break;
+    case IDM_UPLOAD_DIRECT: upload(false); break;
+    case IDM_UPLOAD_CRADLE: upload(true); break;
+    case IDM_ABOUT: about(); break;
+    case IDM_EXIT: SendMessageA(main_, WM_CLOSE, 0, 0); break;
+    case IDM_HELP_CONTENTS: help(false); break;
+    case IDM_HELP_FINDER: help(true); break;
+    }
+}
+
+void Generator::run_sheet() {
+    std::array<editor::SheetPage*, editor::kPageCount> pages{};
+    editor::SheetSession session(*project_, state_, pages);
+    bool ok = run_property_sheet(main_, instance_, session);
+    if (ok && session.was_shown(0)) {
+        // The form page's follow-up: normalised forms, a modified project, a fresh simulation.
+        normalise_forms(*project_);
+        state_.modified = true;
+        engine_->prepare_forms();
+        restart_simulation();
+    }
+}
+
+bool Generator::open_file() {
+    bool read = open_project(*project_, state_, *ui_) == 1;
+    restart_simulation();
+    return read;
+}
+
+bool Generator::save_file() { return save_project(*project_, state_, *ui_) == 1; }
+bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_) == 1; }
+
+// agkest.exe PROJECT.AGX opens the project at once, so that a double-clicked project file
+// comes up in the generator ready to be simulated or edited.
+void Generator::open_from_command_line(const char* commandLine) {
+    std::string path = first_argument(commandLine);
+    if (path.empty()) return;
+    ProjectReadResult result = read_project_file(path, *project_);
+    if (!result.ok()) {
+        ui_->message(result.status == ProjectReadResult::Status::FormatError ? kFormatErrorText
+                                                                              : "Datei kann nicht ge\xF6" "ffnet werden!",
+                     kErrorCaption, Icon::Warning, Buttons::Ok);
+        return;
+    }
+    state_.fileName = result.olderLayout ? std::string() : path;
+    restart_simulation();
+}
+
+void Generator::com_settings() {
+    ComSettingFace dialog(project_->com);
+    dialog.run(main_, "ComSettingDlg");
+}
+void Generator::download(bool, bool) {}
+void Generator::upload(bool) {}
+
+void Generator::about() {
+    AboutBox box;
+    box.run(main_, "AboutBox");
+}
+
+// The help file PG.HLP in the program's folder, at its contents or with its finder.
+void Generator::help(bool finder) {
+    std::string file = state_.programDir + "PG.HLP";
+    WinHelpA(main_, file.c_str(), finder ? HELP_FINDER : HELP_CONTENTS, 0);
+}
+
+}  // namespace kest::win32

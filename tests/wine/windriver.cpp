@@ -1,0 +1,160 @@
+// windriver.exe: drives the dialogs and message boxes of a Win32 program running under the
+// same Wine, for the end-to-end tests. Windows are found by their caption; controls by id.
+// Texts go in and out as UTF-8. Exit status 0 on success, 1 when the window or control is
+// not there (after waiting), 2 on a usage error.
+//
+//   windriver wait CAPTION [MS]          until a visible top-level window has the caption
+//   windriver gone CAPTION [MS]          until no visible window has it
+//   windriver list CAPTION               every child control: id, class, text
+//   windriver text CAPTION ID            a control's text (a drop-down list: its selection)
+//   windriver settext CAPTION ID TEXT    sets an edit field's text
+//   windriver selection CAPTION ID       the selected index of a drop-down list
+//   windriver select CAPTION ID INDEX    selects an entry as the user would (CBN_SELCHANGE)
+//   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7)
+//   windriver command CAPTION ID         sends a menu command to the window
+//   windriver rect CAPTION               the window's screen rectangle: left top right bottom
+//   windriver enabled CAPTION            1 when the window is enabled, else 0
+//   windriver tab CAPTION INDEX          shows a page of a property sheet
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    out.resize(size - 1);
+    return out;
+}
+
+std::wstring window_text(HWND hwnd) {
+    wchar_t buffer[2048] = {};
+    SendMessageW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+std::wstring class_name(HWND hwnd) {
+    wchar_t buffer[256] = {};
+    GetClassNameW(hwnd, buffer, 256);
+    return buffer;
+}
+
+struct Search {
+    std::wstring caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK find_top(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (IsWindowVisible(hwnd) && window_text(hwnd) == search->caption) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND find_window(const std::wstring& caption) {
+    Search search{caption};
+    EnumWindows(find_top, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Sleeps between looks until the window is there (or gone) or the time is up.
+bool wait_for(const std::wstring& caption, DWORD ms, bool present, HWND* found = nullptr) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = find_window(caption);
+        if (found) *found = hwnd;
+        if ((hwnd != nullptr) == present) return true;
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(100);
+    }
+}
+
+BOOL CALLBACK list_child(HWND hwnd, LPARAM) {
+    std::printf("%d\t%s\t%s\n", GetDlgCtrlID(hwnd), utf8(class_name(hwnd)).c_str(), utf8(window_text(hwnd)).c_str());
+    return TRUE;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: windriver wait|gone|list|text|settext|selection|select|click|command|rect|enabled|tab CAPTION ...\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc < 3) return usage();
+    std::wstring verb = argv[1];
+    std::wstring caption = argv[2];
+    auto number = [&](int i, int fallback) { return i < argc ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : fallback; };
+
+    if (verb == L"wait" || verb == L"gone") {
+        bool present = verb == L"wait";
+        if (!wait_for(caption, number(3, 10000), present)) {
+            std::fprintf(stderr, "windriver: window \"%s\" %s\n", utf8(caption).c_str(),
+                         present ? "did not appear" : "did not close");
+            return 1;
+        }
+        return 0;
+    }
+    HWND window = nullptr;
+    if (!wait_for(caption, 5000, true, &window)) {
+        std::fprintf(stderr, "windriver: no window \"%s\"\n", utf8(caption).c_str());
+        return 1;
+    }
+    if (verb == L"list") {
+        EnumChildWindows(window, list_child, 0);
+        return 0;
+    }
+    if (verb == L"rect") {
+        RECT r;
+        GetWindowRect(window, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (verb == L"enabled") {
+        std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
+        return 0;
+    }
+    if (argc < 4) return usage();
+    int id = number(3, 0);
+    if (verb == L"command") {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return 0;
+    }
+    if (verb == L"tab") {
+        PostMessageW(window, PSM_SETCURSEL, id, 0);
+        return 0;
+    }
+    HWND control = GetDlgItem(window, id);
+    if (!control) {
+        std::fprintf(stderr, "windriver: \"%s\" has no control %d\n", utf8(caption).c_str(), id);
+        return 1;
+    }
+    if (verb == L"text") {
+        std::printf("%s\n", utf8(window_text(control)).c_str());
+    } else if (verb == L"settext" && argc >= 5) {
+        SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    } else if (verb == L"selection") {
+        std::printf("%d\n", static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+    } else if (verb == L"select" && argc >= 5) {
+        SendMessageW(control, CB_SETCURSEL, number(4, 0), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+    } else if (verb == L"click") {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    } else {
+        return usage();
+    }
+    return 0;
+}
