@@ -125,6 +125,16 @@ TEST(KestemuFlash, IncompleteRecordIsAskedForAgainAfterTheFrameGap) {
     EXPECT_EQ(t.send(r), "FA\r");
 }
 
+TEST(KestemuFlash, BrokenOffDownloadIsKeptWhenTheEmulatorStops) {
+    TerminalHarness t;
+    wake_and_erase(t);
+    t.send(FlashRecords::record('3', 0x80, data_of(4, 1)));
+    EXPECT_FALSE(t.state.files.count("flash.bin"));
+    t.terminal.finish();
+    EXPECT_EQ(t.state.files["flash.bin"], data_of(4, 1));
+    EXPECT_EQ(testing::as_text(t.state.files["flash.base"]), "00000080\n");
+}
+
 TEST(KestemuFlash, EndRecordChecksumOfCountFiveAddressZeroIsFA) {
     EXPECT_EQ(FlashRecords::record('7', 0, {}), kEnd);
 }
