@@ -15,5 +15,6 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -D
 cmake --build build-win -j2
 ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
+scripts/check-windows-link.sh build build-win
 
 echo "== all tests passed"
