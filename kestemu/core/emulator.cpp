@@ -1,0 +1,109 @@
+#include "kestemu/core/emulator.h"
+
+#include <algorithm>
+
+namespace kest::emu {
+
+Micros byte_time(std::uint32_t rate) {
+    if (rate == 0) rate = 9600;
+    return (Micros(10) * 1000000 + rate - 1) / rate;
+}
+
+Emulator::Emulator(EmulatorConfig config, StateSink& state, FaultInjector& faults, EventLog log)
+    : config_(std::move(config)),
+      log_(std::move(log)),
+      cradle_(config_.cradleRate, log_),
+      terminal_(config_.terminal, state, faults, log_) {}
+
+void Emulator::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
+    if (chunk.empty()) return;
+    lastRate_ = pcRate;
+    if (!config_.pace) {
+        advance(now);
+        deliver(chunk, pcRate, now);
+        collect(now);
+        return;
+    }
+    // The last byte is in only after the whole chunk has crossed the wire.
+    const Micros due = std::max(now, rxFree_) + Micros(chunk.size()) * byte_time(pcRate);
+    rxFree_ = due;
+    incoming_.push_back({due, pcRate, Bytes(chunk.begin(), chunk.end())});
+    advance(now);
+}
+
+void Emulator::deliver(ByteView chunk, std::uint32_t pcRate, Micros now) {
+    if (config_.direct) {
+        terminal_.receive(chunk, now);
+        return;
+    }
+    cradle_.receive(chunk, pcRate, now);
+    const Bytes data = cradle_.take_for_terminal();
+    if (!data.empty()) terminal_.receive(data, now);
+}
+
+void Emulator::advance(Micros now) {
+    while (!incoming_.empty() && incoming_.front().due <= now) {
+        const Incoming in = std::move(incoming_.front());
+        incoming_.pop_front();
+        deliver(in.bytes, in.pcRate, now);
+    }
+    cradle_.advance(now);
+    const Bytes data = cradle_.take_for_terminal();
+    if (!data.empty()) terminal_.receive(data, now);
+    terminal_.advance(now);
+    collect(now);
+}
+
+void Emulator::collect(Micros now) {
+    queue(cradle_.take_for_pc(), now);
+    for (const Reply& r : terminal_.take_replies()) queue(r.bytes, r.at);
+}
+
+void Emulator::queue(ByteView bytes, Micros at) {
+    // Keep the queue in time order; a later reply never overtakes an earlier one.
+    auto pos = std::find_if(outgoing_.begin(), outgoing_.end(), [at](const Outgoing& o) { return o.earliest > at; });
+    for (std::uint8_t b : bytes) pos = std::next(outgoing_.insert(pos, Outgoing{at, b}));
+}
+
+std::optional<Micros> Emulator::next_deadline() const {
+    std::optional<Micros> next;
+    const auto consider = [&next](std::optional<Micros> t) {
+        if (t && (!next || *t < *next)) next = t;
+    };
+    if (!incoming_.empty()) consider(incoming_.front().due);
+    consider(cradle_.next_deadline());
+    consider(terminal_.next_deadline());
+    if (!outgoing_.empty()) {
+        const Micros earliest = outgoing_.front().earliest;
+        consider(config_.pace ? std::max(earliest, txFree_) + byte_time(lastRate_) : earliest);
+    }
+    return next;
+}
+
+Bytes Emulator::take_output(std::uint32_t pcRate, Micros now) {
+    lastRate_ = pcRate;
+    advance(now);
+    Bytes out;
+    std::size_t lost = 0;
+    while (!outgoing_.empty()) {
+        const Outgoing o = outgoing_.front();
+        if (config_.pace) {
+            const Micros done = std::max(o.earliest, txFree_) + byte_time(pcRate);
+            if (done > now) break;
+            txFree_ = done;
+        } else if (o.earliest > now) {
+            break;
+        }
+        outgoing_.pop_front();
+        if (passes(pcRate))
+            out.push_back(o.byte);
+        else
+            ++lost;
+    }
+    if (lost)
+        log("cradle: " + std::to_string(lost) + " bytes for the PC lost (PC at " + std::to_string(pcRate) +
+            ", cradle at " + std::to_string(cradle_.rate()) + ")");
+    return out;
+}
+
+}  // namespace kest::emu
