@@ -206,7 +206,10 @@ int wmain() {
     if (verb == L"text") {
         std::printf("%s\n", utf8(window_text(control)).c_str());
     } else if (verb == L"settext" && argc >= 5) {
-        SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        // A combo box with an edit field (the file dialogs' name) takes the text in its edit.
+        HWND edit = control;
+        while (edit && class_name(edit) != L"Edit") edit = FindWindowExW(edit, nullptr, nullptr, nullptr);
+        SendMessageW(edit ? edit : control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
     } else if (verb == L"selection") {
         std::printf("%d\n", static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
     } else if (verb == L"select" && argc >= 5) {
