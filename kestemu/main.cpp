@@ -27,7 +27,7 @@ constexpr int kExitLine = 3;
 const char kUsage[] =
     "usage: kestemu --link PATH [--state DIR] [--cradle-rate RATE | --direct] [--records FILE]\n"
     "               [--pace] [--faults SPEC] [--seed N] [--flash-size BYTES] [--flash-base ADDR]\n"
-    "               [--erase-delay MS] [--loader-waiting] [--verbose]\n"
+    "               [--erase-delay MS] [--loader-waiting] [--verbose] [--trace]\n"
     "\n"
     "Emulates the hand-held terminal and its infrared cradle on a pseudo-terminal. PATH becomes a\n"
     "link to the pseudo-terminal's device: give it to kest --port, or point a Wine COM port at it.\n"
@@ -51,6 +51,7 @@ const char kUsage[] =
     "                      (default 0: \"FA\" at once)\n"
     "  --loader-waiting    start with the flash loader already waiting in download mode\n"
     "  --verbose           log every event on stderr\n"
+    "  --trace             also log every byte read and written, with the PC's rate\n"
     "\n";
 
 volatile std::sig_atomic_t gStop = 0;
@@ -97,13 +98,15 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     for (const auto& a : args)
         if (a == "--help" || a == "-h") {
-            std::cout << kUsage << kFaultSpecHelp;
+            std::cout << kUsage << kFaultSpecHelp
+                      << "\nexit status: 0 after an interrupt, 2 usage error, 3 the pseudo-terminal or the link\n"
+                         "             cannot be made\n";
             return kExitOk;
         }
     const auto parsed = kest::cli::parse_args(
         args,
         {"link", "state", "cradle-rate", "records", "faults", "seed", "flash-size", "flash-base", "erase-delay"},
-        {"direct", "pace", "verbose", "loader-waiting"});
+        {"direct", "pace", "verbose", "trace", "loader-waiting"});
     if (!parsed.error.empty()) return usage_error(parsed.error);
     if (!parsed.positional.empty()) return usage_error("unexpected argument " + parsed.positional.front());
     const auto linkPath = parsed.value("link");
@@ -149,7 +152,8 @@ int main(int argc, char** argv) {
         seed = *value;
     }
 
-    const bool verbose = parsed.flag("verbose");
+    const bool trace = parsed.flag("trace");
+    const bool verbose = parsed.flag("verbose") || trace;
     const Micros start = now_micros();
     EventLog log;
     if (verbose)
@@ -212,7 +216,10 @@ int main(int argc, char** argv) {
     while (!gStop) {
         Micros now = now_micros();
         const Bytes out = emulator.take_output(line.pc_rate(), now);
-        if (!out.empty() && !line.write(out) && log) log("the PC does not read: reply lost");
+        if (!out.empty()) {
+            if (trace) log("out " + printable(out));
+            if (!line.write(out) && log) log("the PC does not read: reply lost");
+        }
 
         int timeoutMs = -1;
         if (const auto deadline = emulator.next_deadline()) {
@@ -229,9 +236,14 @@ int main(int argc, char** argv) {
         if (fds[0].revents & POLLIN) {
             const std::size_t n = line.read(buffer, sizeof buffer);
             now = now_micros();
-            if (n > 0) emulator.receive(ByteView(buffer, n), line.pc_rate(), now);
+            if (n > 0) {
+                const std::uint32_t rate = line.pc_rate();
+                if (trace) log("in  " + std::to_string(rate) + " " + printable(ByteView(buffer, n)));
+                emulator.receive(ByteView(buffer, n), rate, now);
+            }
         }
     }
+    emulator.finish();
     if (log) log("stopped");
     return kExitOk;
 }

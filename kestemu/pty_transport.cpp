@@ -31,6 +31,10 @@ std::string system_error(const std::string& what) { return what + ": " + std::st
 
 }  // namespace
 
+#ifdef __linux__
+std::uint32_t line_rate(int fd);  // line_rate_linux.cpp
+#endif
+
 PtyTransport::~PtyTransport() {
     if (!link_.empty()) {
         struct stat st {};
@@ -83,6 +87,9 @@ bool PtyTransport::open(const std::string& linkPath, std::string& error) {
 }
 
 std::uint32_t PtyTransport::pc_rate() const {
+#ifdef __linux__
+    if (const std::uint32_t rate = line_rate(device_side_)) return rate;
+#endif
     termios tio{};
     if (tcgetattr(device_side_, &tio) != 0) return 0;
     return rate_of(cfgetospeed(&tio));

@@ -23,7 +23,7 @@ public:
 
     // The side the emulator reads and writes; poll it for input.
     int fd() const { return master_; }
-    // The rate the PC last set on its port (0 when it is none of the known rates).
+    // The rate the PC last set on its port in bit/s (0 when unknown).
     std::uint32_t pc_rate() const;
     // Reads what is waiting (0 when nothing).
     std::size_t read(std::uint8_t* buffer, std::size_t max);

@@ -230,6 +230,11 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
+std::string viewer_command_line(const std::string& path) {
+    if (path.empty() || path.find('"') != std::string::npos) return {};
+    return "notepad.exe \"" + path + "\"";
+}
+
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options) {
     UploadReport report;

@@ -64,8 +64,10 @@ void Engine::commit(char c) {
         show_message(1);
         return;
     }
-    if (l.input[0] != '\0' && display_.cursorColumn == l.start) {
-        // The first key over a default or earlier content starts the field afresh.
+    if (l.input[0] != '\0' && l.cursor == l.start) {
+        // The first key over a default or earlier content starts the field afresh. The
+        // field's own cursor decides: the display cursor of a field that scrolls from its
+        // first column stays on the input start while the field fills.
         reset_field(n);
         for (int k = 1; k <= 3 && n + k < kFormLines && f.lineType[n + k] == kFieldContinuation; ++k) {
             Line& next = lines_[n + k];

@@ -172,7 +172,7 @@ TEST_P(FormPreparation, CountsEntryLinesAndClearsByType) {
     for (int line = 0; line < kFormLines; ++line) {
         set_cell(f.prompt[line], "Prompt");
         f.lineLookupKey[line] = 5;
-        f.lineType[line] = line < static_cast<int>(c.types.size()) ? c.types[line] : kFieldEmpty;
+        f.lineType[line] = line < static_cast<int>(c.types.size()) ? c.types[line] : u8{kFieldEmpty};
     }
     const DownloadImage image = prepare_image(p);
     EXPECT_EQ(f.entryLineCount, c.entryLineCount);
@@ -182,7 +182,9 @@ TEST_P(FormPreparation, CountsEntryLinesAndClearsByType) {
         const bool noKey = type == kFieldEmpty || type >= kFieldFixedData;
         EXPECT_EQ(cell_text(f.prompt[line]), noPrompt ? "" : "Prompt") << "line " << line;
         EXPECT_EQ(f.lineLookupKey[line], noKey ? 0 : 5) << "line " << line;
-        if (c.font) EXPECT_TRUE(line < 4 || type == kFieldEmpty);
+        if (c.font) {
+            EXPECT_TRUE(line < 4 || type == kFieldEmpty);
+        }
     }
     EXPECT_EQ(image[3523 + 2 * 1215 + 1013], c.entryLineCount);
 }

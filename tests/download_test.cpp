@@ -24,6 +24,13 @@ using Event = ScriptedPort::Event;
 
 const std::string kVelmor = "VELMOR\r";
 
+DownloadOptions via(bool cradle, bool lookup) {
+    DownloadOptions o;
+    o.cradle = cradle;
+    o.lookup = lookup;
+    return o;
+}
+
 // The terminal's side: replies to the handshake and to each transmission of a packet.
 // Replies are "ACK\r" unless a script says otherwise; an empty reply is silence.
 struct FakeTerminal {
@@ -410,7 +417,7 @@ TEST_F(DownloadTest, LookupLineOf289BytesIsSent) {
 TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     lookupName = "C:\\DATEN\\ARTIKEL.TXT";
     ui.openFiles.push_back(std::nullopt);
-    const auto cancelled = run({false, true});
+    const auto cancelled = run(via(false, true));
     EXPECT_EQ(cancelled.result, 0);
     EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
     EXPECT_TRUE(port.events().empty());
@@ -429,17 +436,17 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     const std::string chosen = files.back().string();
     EXPECT_EQ(lookupName, chosen);
     ui.openFiles.push_back(std::nullopt);
-    run({false, true});
+    run(via(false, true));
     EXPECT_EQ(ui.dialogs.back().initialName, chosen);
 }
 
 TEST_F(DownloadTest, UnreadableLookupFile) {
-    for (const std::string path : {std::string("/nonexistent/kest/ARTIKEL.TXT"),
+    for (const std::string& path : {std::string("/nonexistent/kest/ARTIKEL.TXT"),
                                    std::filesystem::temp_directory_path().string()}) {
         SCOPED_TRACE(path);
         ui.messages.clear();
         ui.openFiles.push_back(path);
-        const auto report = run({false, true});
+        const auto report = run(via(false, true));
         EXPECT_EQ(report.result, -1);
         EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
@@ -472,7 +479,7 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         r.port.fail_open(c.failOpen);
         r.port.fail_apply(c.failApply);
         r.project.com.rateIndex = static_cast<u8>(c.rate);
-        const auto report = r.run({c.cradle, false});
+        const auto report = r.run(via(c.cradle, false));
         EXPECT_EQ(report.result, c.result);
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
@@ -480,13 +487,15 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         EXPECT_FALSE(r.port.is_open());
         EXPECT_TRUE(r.terminal.packets.empty());
         for (const auto& w : r.port.writes()) EXPECT_NE(text_of(w), kVelmor);
-        if (!c.failOpen) EXPECT_EQ(r.port.events().back().kind, Event::Close);
+        if (!c.failOpen) {
+            EXPECT_EQ(r.port.events().back().kind, Event::Close);
+        }
     }
 }
 
 TEST_F(DownloadTest, CradleIsSwitchedBeforeTheHandshake) {
     project.com.rateIndex = 0;
-    const auto report = run({true, false});
+    const auto report = run(via(true, false));
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     const auto writes = port.writes();
     // The first probe (9600) answers; then 0x07, the rate code of 115200 and "Q".

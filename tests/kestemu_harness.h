@@ -24,6 +24,13 @@ struct TerminalHarness {
     }
     std::string send(const std::string& message) { return send(text(message)); }
 
+    // Sends a message and waits out the frame gap: every reply it gets.
+    std::string exchange(const Bytes& message) {
+        std::string reply = send(message);
+        return reply + wait(Terminal::kFrameGap);
+    }
+    std::string exchange(const std::string& message) { return exchange(text(message)); }
+
     // Lets time pass (frame gaps, erasing, silence) and returns the replies due by then.
     std::string wait(Micros span) {
         now += span;

@@ -158,6 +158,16 @@ TEST_F(FieldTest, LongFieldScrollsAndBackspaceScrollsBack) {
     EXPECT_STREQ(engine->pass_down(), "123456789012345678901234567897");
 }
 
+TEST_F(FieldTest, FieldScrollingFromItsFirstColumnKeepsItsInput) {
+    set_line(0, 0, kFieldInteger, "1234567890123456789", 10);
+    form().recordAction = kRecordPassDown;
+    start_form1();
+    type("123");
+    EXPECT_EQ(cursor_column(), 19);
+    engine->key(kKeyEnterLeft);
+    EXPECT_STREQ(engine->pass_down(), "123");
+}
+
 TEST_F(FieldTest, BackspaceAtTheInputStartDoesNothing) {
     set_line(0, 0, kFieldText, "X:", 5);
     start_form1();
@@ -273,6 +283,79 @@ TEST_F(FieldTest, PassDownTextWithoutExtensionIsCut) {
     type("123456789012345678901234567890");
     engine->key(kKeyEnterLeft);
     EXPECT_EQ(line(0), "Kurz:   123456789012");
+}
+
+TEST_F(FieldTest, PassDownTextOverSeveralExtensionLinesAndTheLargeFont) {
+    // A 61-character record from three fixed-data lines and one digit.
+    project->options.delimiter1 = 0;
+    set_line(0, 0, kFieldFixedData, "AAAAAAAAAAAAAAAAAAAA");
+    set_line(0, 1, kFieldFixedData, "BBBBBBBBBBBBBBBBBBBB");
+    set_line(0, 2, kFieldFixedData, "CCCCCCCCCCCCCCCCCCCC");
+    set_line(0, 3, kFieldInteger, "", 5);
+    form().recordAction = kRecordPassDown;
+    form().nextTarget = jump::form(1);
+    set_line(1, 0, kFieldPassDown, "P:");
+    set_line(1, 1, kFieldContinuation);
+    set_line(1, 2, kFieldContinuation);
+    set_line(1, 3, kFieldInteger, "", 5);
+    form(1).nextTarget = jump::form(2);
+    set_line(2, 0, kFieldPassDown, "P:");
+    set_line(2, 1, kFieldContinuation);
+    set_line(2, 2, kFieldInteger, "", 5);
+    form(2).font = 1;
+    start_form1();
+    type("1");
+    engine->key(kKeyEnterLeft);
+    ASSERT_EQ(std::strlen(engine->pass_down()), 61u);
+    EXPECT_EQ(line(0), "P:AAAAAAAAAAAAAAAAAA");
+    EXPECT_EQ(line(1), "AABBBBBBBBBBBBBBBBBB");
+    EXPECT_EQ(line(2), "BBCCCCCCCCCCCCCCCCCC");  // the rest is cut at the last extension line
+    EXPECT_EQ(form(1).currentLine, 3);
+    engine->key(kKeyEnterLeft);  // nothing typed: minLength 0 completes the form
+    EXPECT_EQ(engine->current_object(), jump::form(2));
+    EXPECT_EQ(line(0), "P:AAAAAAAAAAAAA");  // 15 characters
+    EXPECT_EQ(line(1), "AAAAAAABBBBBBBB");
+    // Showing the large-font line cut the record itself to 60 minus the prompt.
+    EXPECT_EQ(std::strlen(engine->pass_down()), 58u);
+}
+
+TEST_F(FieldTest, FillCharacterReachesTheExtensionLines) {
+    set_line(0, 0, kFieldText, "", 30);
+    set_line(0, 1, kFieldContinuation);
+    form().fillChar[0] = '.';
+    start();
+    engine->prepare_forms();
+    engine->key(1);
+    EXPECT_EQ(line(0), "....................");
+    EXPECT_EQ(line(1), "..........");
+    type("12");
+    EXPECT_EQ(line(0), "12..................");
+}
+
+TEST_F(FieldTest, LargeFontFieldScrollsAtColumnFourteen) {
+    set_line(0, 0, kFieldInteger, "N:", 20);
+    form().font = 1;
+    form().recordAction = kRecordPassDown;
+    start_form1();
+    type("123456789012");  // columns 2-13
+    EXPECT_EQ(cursor_column(), 14);
+    type("34");
+    EXPECT_EQ(line(0), "N:345678901234");
+    EXPECT_EQ(cursor_column(), 14);
+    engine->key(kKeyEnterLeft);
+    EXPECT_STREQ(engine->pass_down(), "12345678901234");
+}
+
+TEST_F(FieldTest, TypingRepaintsOnlyTheFieldLine) {
+    set_line(0, 0, kFieldInteger, "A:", 5);
+    set_line(0, 2, kFieldInteger, "B:", 5);
+    start_form1();
+    engine->key(kKeyEnterLeft);
+    engine->take_repaint();
+    type("1");
+    const Repaint repaint = engine->take_repaint();
+    EXPECT_FALSE(repaint.whole);
+    EXPECT_EQ(repaint.lineMask, 1u << 2);
 }
 
 class RecordTest : public SimulatorTest {

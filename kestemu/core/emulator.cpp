@@ -45,7 +45,8 @@ void Emulator::advance(Micros now) {
     while (!incoming_.empty() && incoming_.front().due <= now) {
         const Incoming in = std::move(incoming_.front());
         incoming_.pop_front();
-        deliver(in.bytes, in.pcRate, now);
+        deliver(in.bytes, in.pcRate, in.due);
+        collect(in.due);
     }
     cradle_.advance(now);
     const Bytes data = cradle_.take_for_terminal();

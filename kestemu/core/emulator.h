@@ -35,6 +35,9 @@ public:
     // The bytes to write to the line now; bytes the cradle cannot pass are lost.
     Bytes take_output(std::uint32_t pcRate, Micros now);
 
+    // Keeps what is still unsaved before the program ends.
+    void finish() { terminal_.finish(); }
+
     const Terminal& terminal() const { return terminal_; }
     const Cradle& cradle() const { return cradle_; }
 

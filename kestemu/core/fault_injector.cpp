@@ -66,7 +66,8 @@ const char* const kFaultSpecHelp =
     "    nak=P            answer a download packet NAK    full-at=N      answer FULL after N stored packets\n"
     "    ff=P             answer a flash record FF        fn=P           answer a flash record FN\n"
     "    lose-ack=P       lose an acknowledgement, so that a packet or record comes twice\n"
-    "    silence=MS@N     stay silent for MS milliseconds after the N-th received message\n"
+    "    silence=MS@N     leave the N-th received message and all input for MS milliseconds after it\n"
+    "                     unanswered\n"
     "  e.g. corrupt-rx=0.02,drop-reply=0.02,nak=0.05,full-at=150,silence=2000@10,lose-ack=0.05\n";
 
 std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& error) {

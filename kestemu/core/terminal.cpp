@@ -42,6 +42,10 @@ void Terminal::receive(ByteView chunk, Micros now) {
     }
     lastByte_ = now;
     while (!frame_.empty()) {
+        if (now < silentUntil_) {
+            frame_.clear();
+            break;
+        }
         const std::size_t used = take_message(now);
         if (used == 0) break;
         frame_.erase(frame_.begin(), frame_.begin() + static_cast<std::ptrdiff_t>(std::min(used, frame_.size())));

@@ -57,6 +57,9 @@ public:
     std::optional<Micros> next_deadline() const;
     std::vector<Reply> take_replies();
 
+    // Writes out flash contents that changed since the last end record (a download that broke off).
+    void finish() { save_flash(); }
+
     Mode mode() const { return mode_; }
     const FlashMemory& flash() const { return flash_; }
 

@@ -6,6 +6,7 @@
 
 #include "platform/serial_port.h"
 #include "tests/integration/kestemu_process.h"
+#include "tests/integration/run_tool.h"
 
 namespace kest::testing {
 namespace {
@@ -64,6 +65,49 @@ TEST(KestemuIntegration, PortCanBeClosedAndOpenedAgain) {
         EXPECT_EQ(read_reply(*port, 9), "ACK\rOVER\r") << "round " << round;
         port->close();
     }
+}
+
+TEST(KestemuIntegration, UsageMistakesAreNamedAndExitWithTwo) {
+    const std::string bin = tool_path("KESTEMU_BIN");
+    ASSERT_FALSE(bin.empty());
+    const ToolRun help = run_tool(bin, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--faults SPEC"), std::string::npos);
+    EXPECT_NE(help.out.find("silence=MS@N"), std::string::npos);
+
+    const std::pair<std::vector<std::string>, std::string> mistakes[] = {
+        {{}, "--link"},
+        {{"--link", "/tmp/x", "--faults", "nak=3"}, "nak"},
+        {{"--link", "/tmp/x", "--cradle-rate", "4800"}, "--cradle-rate"},
+        {{"--link", "/tmp/x", "--direct", "--cradle-rate", "9600"}, "--direct"},
+        {{"--link", "/tmp/x", "--records", "/nonexistent/records.txt"}, "records.txt"},
+        {{"--link", "/tmp/x", "--speed", "1"}, "--speed"},
+    };
+    for (const auto& [args, named] : mistakes) {
+        const ToolRun run = run_tool(bin, args);
+        EXPECT_EQ(run.status, 2) << named;
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+    }
+}
+
+TEST(KestemuIntegration, FlashProgramEndsUpInTheStateFolder) {
+    KestemuProcess emulator({"--direct", "--erase-delay", "200"});
+    ASSERT_TRUE(emulator.ok());
+    auto port = make_serial_port();
+    ASSERT_TRUE(port->open(emulator.link(), 256, 1200));
+    ASSERT_TRUE(port->apply(at(115200)));
+    const std::pair<std::string, std::string> steps[] = {
+        {"QUENTIR\r", "ACK1\r"}, {"DOWNLOAD\r", "ACK2\r"}, {":ERASE\r", "FB\rFA\r"},
+        // "S3", count 9, address 0x00012340, data 0D 0A 0D 0A, checksum, CR.
+        {std::string("S3\x09\x00\x01\x23\x40\x0D\x0A\x0D\x0A", 11) + "\x64\r", "FA\r"},
+        {std::string("S7\x05\x00\x00\x00\x00\xFA\r", 9), "FA\r"},
+    };
+    for (const auto& [command, reply] : steps) {
+        write_text(*port, command);
+        EXPECT_EQ(read_reply(*port, reply.size()), reply);
+    }
+    EXPECT_EQ(slurp((emulator.state() / "flash.bin").string()), "\x0D\x0A\x0D\x0A");
+    EXPECT_EQ(slurp((emulator.state() / "flash.base").string()), "00012340\n");
 }
 
 }  // namespace

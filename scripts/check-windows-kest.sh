@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# kest.exe under Wine writes and reads project files byte for byte like the native kest.
+# usage: scripts/check-windows-kest.sh NATIVE_BUILD WINDOWS_BUILD
+set -euo pipefail
+cd "$(dirname "$0")/.."
+native="${1:-build}/kest"
+windows="${2:-build-win}/kest.exe"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+"$native" new "$tmp/native.agx"
+scripts/wine-run.sh "$windows" new "$tmp/windows.agx"
+cmp "$tmp/native.agx" "$tmp/windows.agx"
+
+scripts/wine-run.sh "$windows" convert "$tmp/native.agx" "$tmp/converted.agx"
+cmp "$tmp/native.agx" "$tmp/converted.agx"
+
+"$native" show --json "$tmp/native.agx" >"$tmp/native.json"
+scripts/wine-run.sh "$windows" show --json "$tmp/native.agx" | tr -d '\r' >"$tmp/windows.json"
+diff "$tmp/native.json" "$tmp/windows.json"
+
+# Bad input: exit status 2 and nothing written.
+printf 'KEST-1.01' >"$tmp/bad.agx"
+status=0
+scripts/wine-run.sh "$windows" convert "$tmp/bad.agx" "$tmp/out.agx" 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || { echo "kest.exe convert of a bad file: exit $status, expected 2" >&2; exit 1; }
+[ ! -e "$tmp/out.agx" ] || { echo "kest.exe convert of a bad file wrote its output" >&2; exit 1; }
+echo "kest.exe agrees with kest"
