@@ -144,6 +144,18 @@ TEST(PosixSerialPort, HungUpPeerWaitsOutTheTimeout) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
 }
 
+TEST(PosixSerialPort, OnePortUserAtATime) {
+    PtyPeer peer;
+    ASSERT_FALSE(peer.device.empty());
+    auto first = make_serial_port();
+    auto second = make_serial_port();
+    ASSERT_TRUE(first->open(peer.device, 256, 256));
+    EXPECT_FALSE(second->open(peer.device, 256, 256));
+    EXPECT_FALSE(second->is_open());
+    first->close();
+    EXPECT_TRUE(second->open(peer.device, 256, 256));
+}
+
 TEST(PosixSerialPort, OpenFailsOnMissingOrNonTerminalPaths) {
     auto port = make_serial_port();
     EXPECT_FALSE(port->open("/nonexistent/ttyKEST0", 256, 256));

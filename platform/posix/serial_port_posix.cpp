@@ -2,6 +2,7 @@
 // no flow control and no character translation; reads and writes wait in poll().
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -64,7 +65,9 @@ public:
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) return false;
         termios tio{};
-        if (tcgetattr(fd_, &tio) != 0) {  // not a terminal device
+        // Not a terminal device, or a port another program of ours is using: one user at
+        // a time, like a COM port opened without sharing. The lock ends with the descriptor.
+        if (tcgetattr(fd_, &tio) != 0 || flock(fd_, LOCK_EX | LOCK_NB) != 0) {
             close();
             return false;
         }

@@ -33,7 +33,9 @@ public:
         if (handle_ == INVALID_HANDLE_VALUE) return false;
         SetupComm(handle_, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));
         readTimeout_ = kNoTimeoutSet;
-        return set_read_timeout(0);
+        if (set_read_timeout(0)) return true;
+        close();  // not a serial device
+        return false;
     }
 
     bool is_open() const override { return handle_ != INVALID_HANDLE_VALUE; }
