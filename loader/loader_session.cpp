@@ -41,7 +41,10 @@ std::string loader_port_name(int portIndex) { return "COM" + std::to_string(port
 
 LoaderCommandLine parse_command_line(const std::string& line) {
     LoaderCommandLine out;
-    const std::string text = trim(line);
+    std::string text = trim(line);
+    // A command line quoted whole (one argument with blanks) is read as if unquoted.
+    if (text.size() >= 2 && text.front() == '"' && text.find('"', 1) == text.size() - 1)
+        text = trim(text.substr(1, text.size() - 2));
     std::size_t comma;
     if (!text.empty() && text[0] == '"') {
         const std::size_t close = text.find('"', 1);
@@ -113,6 +116,13 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         warn(ui, "Can't open the file!");
         return {SessionEnd::FileUnreadable};
     }
+    // A damaged file is refused before the port is touched.
+    if (const SrecReport report = check_srec(*object); !report.ok()) {
+        ui.message(bad_file_message(*report.error), kCaption, Icon::Warning, Buttons::Ok);
+        return {SessionEnd::AttemptFailed, FlashOutcome::BadFile};
+    }
+    object->clear();
+    object->seekg(0);
     if (!link.open(portName, kInQueue, kDownloadOutQueue)) {
         warn(ui, "Can't open the COM port!");
         return {SessionEnd::PortFailed};

@@ -61,7 +61,8 @@ int result_value(const SessionResult& result);
 // object file, 3 port, cradle or line settings, 4 no answer from the terminal.
 int exit_status(const SessionResult& result);
 
-// Opens the port, sets up the cradle (when asked), applies the line settings and runs
+// Checks the object file (a damaged one is refused before the port is opened), opens the
+// port, sets up the cradle (when asked), applies the line settings and runs
 // flash attempts while the user wants a retry; closes the port on every path.
 SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
                             const std::string& objectPath, UserInterface& ui);

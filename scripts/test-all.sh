@@ -17,4 +17,7 @@ ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
 scripts/check-windows-link.sh build build-win
 
+echo "== tamplo.exe under Wine against kestemu"
+tests/wine/tamplo_e2e.sh build-win build/kestemu
+
 echo "== all tests passed"

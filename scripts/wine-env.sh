@@ -1,0 +1,121 @@
+# Wine for the end-to-end tests of the Windows programs. Source it, then:
+#   wine_env_start BUILD_DIR     the build's private prefix BUILD_DIR/wineprefix (the one
+#                                scripts/wine-run.sh uses), Xvfb on a free display, wineboot
+#                                on first use; logs and screenshots in BUILD_DIR/wine-env
+#   wine_com_link N PATH         COMn of the prefix -> PATH (a tty or pseudo-terminal)
+#   wine_run [--timeout S] PROGRAM.EXE ARGS...
+#                                runs a program, returns its exit status; one still running
+#                                after S seconds (a question nobody answers) is stopped
+#   wine_path FILE               the Windows name of a file (Z:\...)
+#   wine_windows                 titles of the visible top-level windows (questions left open)
+#   wine_env_stop                ends the Wine server of the prefix and the Xvfb started here
+# Only processes started here are stopped, each by its own id.
+
+WINE_BIN=${WINE_BIN:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
+WINESERVER_BIN=${WINESERVER_BIN:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
+
+wine_env_start() {
+    local build=${1:?build folder}
+    mkdir -p "$build/wine-env"
+    WINE_ENV_DIR=$(cd "$build/wine-env" && pwd)
+    export WINEPREFIX
+    WINEPREFIX=$(cd "$build" && pwd)/wineprefix
+    export WINEDEBUG=-all
+    export WINEARCH=win64
+    # No installers for .NET and the HTML engine; a UTF-8 locale gives the ANSI code page 1252.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+    local n
+    WINE_XVFB_PID=""
+    for n in $(seq 91 190); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        WINE_XVFB_PID=$!
+        local i
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$WINE_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$WINE_XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            break
+        fi
+        WINE_XVFB_PID=""
+    done
+    if [ -z "$WINE_XVFB_PID" ]; then
+        echo "wine-env: no free X display for Xvfb" >&2
+        return 1
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        (
+            flock 9
+            if [ ! -f "$WINEPREFIX/system.reg" ]; then
+                "$WINE_BIN" wineboot --init >/dev/null 2>&1 || true
+                "$WINESERVER_BIN" -w
+            fi
+        ) 9>"$WINEPREFIX.lock"
+    fi
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot failed" >&2; return 1; }
+    # Our own server for the prefix, its chatter in a log: a pseudo-terminal that goes away
+    # under an open COM port makes it list its objects.
+    "$WINESERVER_BIN" -p >"$WINE_ENV_DIR/wineserver.log" 2>&1
+    mkdir -p "$WINEPREFIX/dosdevices"
+}
+
+wine_com_link() {
+    local n=${1:?port number} target=${2:?device path}
+    ln -sfn "$target" "$WINEPREFIX/dosdevices/com$n"
+}
+
+wine_path() {
+    local f=${1:?file}
+    local abs
+    abs=$(cd "$(dirname "$f")" && pwd)/$(basename "$f")
+    echo "Z:${abs//\//\\}"
+}
+
+wine_run() {
+    local limit=120
+    if [ "${1:-}" = "--timeout" ]; then
+        limit=$2
+        shift 2
+    fi
+    "$WINE_BIN" "$@" &
+    local pid=$!
+    # A program that waits for an answer never ends: name its windows, then stop it.
+    (
+        sleep "$limit" &
+        s=$!
+        trap 'kill $s 2>/dev/null; exit 0' TERM
+        wait $s
+        echo "wine-env: $1 still runs after ${limit}s; its windows:" >&2
+        wine_windows | sed 's/^/  /' >&2
+        if command -v import >/dev/null; then
+            import -window root "$WINE_ENV_DIR/timeout.png" 2>/dev/null &&
+                echo "wine-env: screen saved in $WINE_ENV_DIR/timeout.png" >&2
+        fi
+        kill "$pid" 2>/dev/null
+    ) &
+    local dog=$!
+    local status=0
+    wait "$pid" || status=$?
+    kill "$dog" 2>/dev/null
+    wait "$dog" 2>/dev/null || true
+    return $status
+}
+
+wine_windows() {
+    xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null || true
+}
+
+wine_env_stop() {
+    [ -n "${WINEPREFIX:-}" ] && "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    if [ -n "${WINE_XVFB_PID:-}" ]; then
+        kill "$WINE_XVFB_PID" 2>/dev/null || true
+        wait "$WINE_XVFB_PID" 2>/dev/null || true
+        WINE_XVFB_PID=""
+    fi
+}
