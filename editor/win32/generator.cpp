@@ -7,6 +7,8 @@
 #include "editor/win32/dialog.h"
 #include "editor/win32/property_sheet_win32.h"
 #include "editor/win32/resource_ids.h"
+#include "link/download.h"
+#include "link/upload.h"
 #include "project/defaults.h"
 #include "project/project_file.h"
 
@@ -199,8 +201,19 @@ void Generator::com_settings() {
     ComSettingFace dialog(project_->com);
     dialog.run(main_, "ComSettingDlg");
 }
-void Generator::download(bool, bool) {}
-void Generator::upload(bool) {}
+// The transfers run on this thread until they end; their results are not used.
+void Generator::download(bool cradle, bool lookup) {
+    DownloadOptions options;
+    options.cradle = cradle;
+    options.lookup = lookup;
+    kest::download(*project_, *link_, *ui_, options, lookupFileName_);
+}
+
+void Generator::upload(bool cradle) {
+    UploadOptions options;
+    options.cradle = cradle;
+    upload_data(*project_, *link_, *ui_, options);
+}
 
 void Generator::about() {
     AboutBox box;

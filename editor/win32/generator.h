@@ -54,6 +54,7 @@ private:
     std::unique_ptr<Link> link_;
     std::unique_ptr<editor::MainCommands> commands_;
     TerminalContext terminalContext_{};
+    std::string lookupFileName_;  // the lookup file dialog opens with the last choice
 };
 
 }  // namespace kest::win32

@@ -15,6 +15,9 @@
 //   windriver rect CAPTION               the window's screen rectangle: left top right bottom
 //   windriver enabled CAPTION            1 when the window is enabled, else 0
 //   windriver tab CAPTION INDEX          shows a page of a property sheet
+//   windriver popup - [MS]               waits for an open popup menu; prints its screen rectangle
+//   windriver resmenu EXE NAME           the menu resource NAME of a program: one line per item,
+//                                        "id<TAB>text", submenus indented, separators "-"
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -84,6 +87,62 @@ BOOL CALLBACK list_child(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK find_popup(HWND hwnd, LPARAM param) {
+    if (IsWindowVisible(hwnd) && class_name(hwnd) == L"#32768") {
+        *reinterpret_cast<HWND*>(param) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int show_popup(DWORD ms) {
+    DWORD start = GetTickCount();
+    HWND popup = nullptr;
+    while (EnumWindows(find_popup, reinterpret_cast<LPARAM>(&popup)), !popup) {
+        if (GetTickCount() - start >= ms) {
+            std::fprintf(stderr, "windriver: no popup menu\n");
+            return 1;
+        }
+        Sleep(100);
+    }
+    RECT r;
+    GetWindowRect(popup, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+void print_menu(HMENU menu, int depth) {
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t item[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = item;
+        info.cch = 256;
+        GetMenuItemInfoW(menu, i, TRUE, &info);
+        std::string indent(depth * 2, ' ');
+        if (info.fType & MFT_SEPARATOR) {
+            std::printf("%s-\n", indent.c_str());
+        } else {
+            std::printf("%s%d\t%s\n", indent.c_str(), info.hSubMenu ? 0 : static_cast<int>(info.wID),
+                        utf8(item).c_str());
+        }
+        if (info.hSubMenu) print_menu(info.hSubMenu, depth + 1);
+    }
+}
+
+int resource_menu(const wchar_t* exe, const wchar_t* name) {
+    HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMENU menu = module ? LoadMenuW(module, name) : nullptr;
+    if (!menu) {
+        std::fprintf(stderr, "windriver: no menu resource\n");
+        return 1;
+    }
+    print_menu(menu, 0);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: windriver wait|gone|list|text|settext|selection|select|click|command|rect|enabled|tab CAPTION ...\n");
     return 2;
@@ -99,6 +158,8 @@ int wmain() {
     std::wstring caption = argv[2];
     auto number = [&](int i, int fallback) { return i < argc ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : fallback; };
 
+    if (verb == L"popup") return show_popup(number(3, 5000));
+    if (verb == L"resmenu") return argc >= 4 ? resource_menu(argv[2], argv[3]) : usage();
     if (verb == L"wait" || verb == L"gone") {
         bool present = verb == L"wait";
         if (!wait_for(caption, number(3, 10000), present)) {
@@ -145,7 +206,10 @@ int wmain() {
     if (verb == L"text") {
         std::printf("%s\n", utf8(window_text(control)).c_str());
     } else if (verb == L"settext" && argc >= 5) {
-        SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        // A combo box with an edit field (the file dialogs' name) takes the text in its edit.
+        HWND edit = control;
+        while (edit && class_name(edit) != L"Edit") edit = FindWindowExW(edit, nullptr, nullptr, nullptr);
+        SendMessageW(edit ? edit : control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
     } else if (verb == L"selection") {
         std::printf("%d\n", static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
     } else if (verb == L"select" && argc >= 5) {

@@ -1,0 +1,459 @@
+#!/usr/bin/env bash
+# End-to-end tests of agkest.exe under Wine and Xvfb, driven the way a user drives it:
+# mouse clicks on the terminal picture (xdotool), the popup menu by keyboard, and
+# windriver.exe for dialogs and message boxes (found by caption, controls by id).
+# Transfers go through a Wine COM port that points at kestemu.
+#
+#   tests/wine/agkest_e2e.sh [BUILD_WIN [BUILD_NATIVE [TEST...]]]
+#
+# BUILD_WIN holds agkest.exe and windriver.exe, BUILD_NATIVE kest and kestemu. Screenshots
+# and files of each test stay in BUILD_WIN/e2e. Exit status 0 when every test passed.
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD_WIN=$(cd "${1:-$ROOT/build-win}" && pwd)
+BUILD=$(cd "${2:-$ROOT/build}" && pwd)
+shift 2 2>/dev/null || shift $#
+ONLY=("$@")
+
+# shellcheck source=../../scripts/wine-env.sh
+source "$ROOT/scripts/wine-env.sh"
+
+OUT=$BUILD_WIN/e2e
+rm -rf "$OUT"
+mkdir -p "$OUT"
+
+MAIN="Application Generator"
+PROMPT="Velmor's KEST Application Generator"
+SHEET="Programmgenerator DOZAZA"
+COM_DIALOG="COM Port Einstellungen"
+AGKEST_PID=""
+EMU_PID=""
+CURRENT=""
+FAILED_NOW=0
+FAILURES=()
+PASSES=0
+
+# Windows console output ends its lines with CR LF.
+drv() { "$WINE_BIN" "$BUILD_WIN/windriver.exe" "$@" | tr -d '\r'; }
+fail() {
+    echo "  FAIL: $*" >&2
+    FAILED_NOW=1
+}
+expect_eq() { [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"; }
+
+start_agkest() {
+    "$WINE_BIN" "$BUILD_WIN/agkest.exe" "$@" >/dev/null 2>&1 &
+    AGKEST_PID=$!
+    drv wait "$MAIN" 30000 || { fail "the main window did not appear"; return 1; }
+    sleep 0.5
+}
+
+stop_agkest() {
+    if [ -n "$AGKEST_PID" ] && kill -0 "$AGKEST_PID" 2>/dev/null; then
+        kill "$AGKEST_PID" 2>/dev/null
+        wait "$AGKEST_PID" 2>/dev/null
+    fi
+    AGKEST_PID=""
+}
+
+# True when the program ended within 10 s.
+agkest_ended() {
+    local i
+    for i in $(seq 1 100); do
+        if ! kill -0 "$AGKEST_PID" 2>/dev/null; then
+            wait "$AGKEST_PID" 2>/dev/null
+            AGKEST_PID=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The main window's screen position (no window manager: the window is its client area).
+origin() { read -r LEFT TOP _ _ < <(drv rect "$MAIN"); }
+
+# A press and release of the left button at client point (x, y) of the terminal window.
+click() {
+    origin
+    xdotool mousemove $((LEFT + $1)) $((TOP + $2)) mousedown 1
+    sleep 0.15
+    xdotool mouseup 1
+    sleep 0.25
+}
+
+right_click() {
+    origin
+    xdotool mousemove $((LEFT + $1)) $((TOP + $2)) mousedown 3
+    sleep 0.1
+    xdotool mouseup 3
+}
+
+# Centre of each key's hit rectangle, by key code.
+KEY_X=(0 61 99 137 61 99 137 61 99 137 61 99 137 63 99 135 57 143 64 99 135 62 99 131)
+KEY_Y=(0 306 306 306 334 334 334 361 361 361 388 388 388 414 414 414 215 215 255 253 255 280 277 280)
+press_key() { click "${KEY_X[$1]}" "${KEY_Y[$1]}"; }
+
+# Opens the popup menu with the right button and picks entries by their mnemonic keys.
+menu() {
+    right_click 100 150
+    drv popup - 5000 >/dev/null || { fail "no popup menu"; return 1; }
+    xdotool key "$@"
+}
+
+shot() {
+    origin
+    import -window root -crop "200x459+$LEFT+$TOP" +repage "$OUT/$1.png"
+}
+
+# Pixels that differ between two images (optionally cropped: WxH+X+Y).
+differing_pixels() {
+    local a=$1 b=$2 crop=${3:-}
+    if [ -n "$crop" ]; then
+        convert "$a" -crop "$crop" +repage "$OUT/.a.png"
+        convert "$b" -crop "$crop" +repage "$OUT/.b.png"
+        a=$OUT/.a.png
+        b=$OUT/.b.png
+    fi
+    compare -metric AE "$a" "$b" null: 2>&1 | cut -d' ' -f1
+}
+
+file_dialog() {  # CAPTION PATH: types the name into a file dialog and confirms it
+    drv wait "$1" 10000 || { fail "no \"$1\" dialog"; return 1; }
+    drv settext "$1" 1148 "$(wine_path "$2")" || return 1
+    drv click "$1" 1
+    drv gone "$1" 10000 || fail "\"$1\" dialog stayed open"
+}
+
+answer_prompt() {  # BUTTON-ID of the save prompt
+    drv wait "$PROMPT" 10000 || { fail "no save prompt"; return 1; }
+    expect_eq "$(drv text "$PROMPT" 65535)" "Programm speichern ?" "save prompt text"
+    drv click "$PROMPT" "$1"
+    drv gone "$PROMPT" 5000 || fail "save prompt stayed open"
+}
+
+# New project, sheet closed with OK: the form page was shown, so the project is modified.
+modify_by_new() {
+    menu n
+    drv wait "$SHEET" 10000 || { fail "no property sheet after Neu"; return 1; }
+    drv click "$SHEET" 1
+    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
+}
+
+new_project_file() { "$BUILD/kest" new --force "$1" >/dev/null; }
+# Writes bytes (octal escapes) at an offset of a file.
+patch_bytes() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+
+# ---------------------------------------------------------------------------- tests
+
+test_startup_screen() {
+    start_agkest || return
+    expect_eq "$(drv rect "$MAIN")" "300 50 500 509" "main window rectangle"
+    sleep 1
+    shot startup
+    convert "$ROOT/resources/agkest/500.bmp" "$OUT/picture.png"
+    # Keys and case are the bitmaps unchanged; the display shows text over the glass.
+    expect_eq "$(differing_pixels "$OUT/startup.png" "$OUT/picture.png" 200x280+0+140)" 0 "pixels changed below the display"
+    local text
+    text=$(differing_pixels "$OUT/startup.png" "$OUT/picture.png" 128x85+38+35)
+    [ "$text" -gt 300 ] || fail "the display shows almost nothing ($text pixels)"
+    # The clock colon blinks: the clock line does not look the same all second long.
+    local i
+    for i in $(seq 1 12); do
+        import -window root -crop "120x12+$((LEFT + 39))+$((TOP + 105))" +repage "$OUT/.clock$i.png"
+        sleep 0.12
+    done
+    local looks
+    looks=$(md5sum "$OUT"/.clock*.png | cut -d' ' -f1 | sort -u | wc -l)
+    [ "$looks" -ge 2 ] || fail "the clock line never changed in 1.4 s"
+    local menuText
+    menuText=$(drv resmenu "$(wine_path "$BUILD_WIN/agkest.exe")" PopMenuKEST | tr '\t' '|')
+    diff <(echo "$menuText") "$ROOT/tests/wine/popmenu.expected" >&2 || fail "PopMenuKEST differs"
+    stop_agkest
+}
+
+test_popup_menu() {
+    start_agkest || return
+    origin
+    right_click 120 160
+    local rect
+    rect=$(drv popup - 5000) || fail "no popup menu on the right button"
+    expect_eq "$(echo "$rect" | cut -d' ' -f1-2)" "$((LEFT + 120)) $((TOP + 160))" "popup at the clicked point"
+    xdotool key Escape
+    sleep 0.3
+    # The power key opens it on release, at the key's top-left corner.
+    press_key 14
+    rect=$(drv popup - 5000) || fail "no popup menu on the power key"
+    expect_eq "$(echo "$rect" | cut -d' ' -f1-2)" "$((LEFT + 79)) $((TOP + 403))" "popup at the power key"
+    xdotool key Escape
+    sleep 0.3
+    press_key 13
+    if drv popup - 1000 >/dev/null 2>&1; then
+        fail "ALPHA opened the popup menu"
+        xdotool key Escape
+    fi
+    stop_agkest
+}
+
+test_drag_moves_window() {
+    start_agkest || return
+    origin
+    # y = 320 lies between two keypad rows: no key, a drag.
+    xdotool mousemove $((LEFT + 100)) $((TOP + 320)) mousedown 1
+    sleep 0.1
+    xdotool mousemove $((LEFT + 130)) $((TOP + 340))
+    sleep 0.1
+    xdotool mousemove $((LEFT + 150)) $((TOP + 350))
+    sleep 0.1
+    xdotool mouseup 1
+    sleep 0.5
+    expect_eq "$(drv rect "$MAIN")" "350 80 550 539" "window after the drag"
+    stop_agkest
+}
+
+test_new_and_save_as() {
+    start_agkest || return
+    # Not modified: Neu asks nothing and opens the sheet on a default project.
+    modify_by_new
+    local name
+    for name in demo lower.agx notes.txt; do
+        menu u
+        file_dialog "Save As" "$OUT/$name"
+    done
+    # The dialog adds the default extension itself (in the case it likes); the program
+    # adds ".AGX" to any name that does not end in it.
+    local file
+    for file in "$(cd "$OUT" && ls | grep -ix demo.agx)" lower.agx notes.txt.AGX; do
+        if [ -n "$file" ] && [ -f "$OUT/$file" ]; then
+            expect_eq "$(stat -c %s "$OUT/$file")" 18942 "size of $file"
+            expect_eq "$(head -c 10 "$OUT/$file" | od -An -c | tr -s ' ')" " K E S T - 1 . 0 0 \\0" "tag of $file"
+        else
+            fail "${file:-demo.AGX} was not written"
+        fi
+    done
+    [ ! -e "$OUT/notes.txt" ] || fail "notes.txt written without .AGX"
+    # Saved: closing asks nothing.
+    menu Up Return
+    agkest_ended || fail "Ende after Save As did not end the program"
+    stop_agkest
+}
+
+test_open_projects() {
+    new_project_file "$OUT/current.agx"
+    patch_bytes "$OUT/current.agx" 10 '\003\002'
+    # An older project: tag, port and rate indices, zero tables.
+    head -c 10510 /dev/zero > "$OUT/older.agx"
+    patch_bytes "$OUT/older.agx" 0 'Qvx-4.00\002\001'
+    start_agkest || return
+    local file port rate
+    for file in current older; do
+        case $file in current) port=3 rate=2 ;; older) port=2 rate=1 ;; esac
+        menu Down Down Return
+        file_dialog "Open" "$OUT/$file.agx"
+        drv wait "$SHEET" 10000 || fail "no property sheet after opening $file"
+        drv click "$SHEET" 2
+        drv gone "$SHEET" 5000
+        menu c
+        drv wait "$COM_DIALOG" 5000 || fail "no COM port dialog"
+        expect_eq "$(drv selection "$COM_DIALOG" 601)" "$port" "port of the $file project"
+        expect_eq "$(drv selection "$COM_DIALOG" 602)" "$rate" "rate of the $file project"
+        drv click "$COM_DIALOG" 2
+        drv gone "$COM_DIALOG" 5000
+    done
+    # The converted project has no name: Save asks for one.
+    menu s
+    drv wait "Save As" 5000 || fail "Save of a converted project did not ask for a name"
+    drv click "Save As" 2
+    drv gone "Save As" 5000
+    stop_agkest
+}
+
+test_save_prompt_answers() {
+    start_agkest || return
+    modify_by_new
+    # Cancel: the program stays.
+    menu Up Return
+    answer_prompt 2
+    sleep 0.5
+    kill -0 "$AGKEST_PID" 2>/dev/null || fail "Cancel ended the program"
+    # Yes on a project without a name, Save As cancelled: nothing is lost, the program stays.
+    menu Up Return
+    answer_prompt 6
+    drv wait "Save As" 5000 || fail "Yes did not ask for a name"
+    drv click "Save As" 2
+    drv gone "Save As" 5000
+    sleep 0.5
+    kill -0 "$AGKEST_PID" 2>/dev/null || fail "a cancelled Save As ended the program"
+    # No: ends without saving.
+    menu Up Return
+    answer_prompt 7
+    agkest_ended || fail "No did not end the program"
+    stop_agkest
+
+    # Yes with a name: the project is written, then the program ends.
+    new_project_file "$OUT/prompt.agx"
+    touch -d '2000-01-01' "$OUT/prompt.agx"
+    start_agkest "$(wine_path "$OUT/prompt.agx")" || return
+    menu b
+    drv wait "$SHEET" 10000 || fail "no property sheet on Bearbeiten"
+    drv click "$SHEET" 1
+    drv gone "$SHEET" 5000
+    menu Up Return
+    answer_prompt 6
+    agkest_ended || fail "Yes did not end the program"
+    [ "$(stat -c %Y "$OUT/prompt.agx")" -gt 946684800 ] || fail "Yes did not save the project"
+    expect_eq "$(stat -c %s "$OUT/prompt.agx")" 18942 "size of the saved project"
+    stop_agkest
+}
+
+test_com_port_dialog() {
+    start_agkest || return
+    menu c
+    drv wait "$COM_DIALOG" 5000 || { fail "no COM port dialog"; stop_agkest; return; }
+    expect_eq "$(drv text "$COM_DIALOG" 601)" "COM1" "first port"
+    expect_eq "$(drv text "$COM_DIALOG" 602)" "115200" "first rate"
+    drv select "$COM_DIALOG" 601 2
+    drv select "$COM_DIALOG" 602 4
+    drv click "$COM_DIALOG" 1
+    drv gone "$COM_DIALOG" 5000
+    menu c
+    drv wait "$COM_DIALOG" 5000
+    expect_eq "$(drv text "$COM_DIALOG" 601)" "COM3" "port kept"
+    expect_eq "$(drv text "$COM_DIALOG" 602)" "9600" "rate kept"
+    drv click "$COM_DIALOG" 2
+    drv gone "$COM_DIALOG" 5000
+    # The COM port dialog does not mark the project: closing asks nothing.
+    menu Up Return
+    agkest_ended || fail "closing after the COM port dialog asked a question"
+    stop_agkest
+}
+
+start_emulator() {
+    rm -rf "$OUT/state"
+    mkdir -p "$OUT/state"
+    "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --direct --records "$OUT/records.txt" \
+        >"$OUT/kestemu.log" 2>&1 &
+    EMU_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        grep -q "ready" "$OUT/kestemu.log" && break
+        sleep 0.1
+    done
+    grep -q "ready" "$OUT/kestemu.log" || { fail "kestemu did not start"; return 1; }
+    wine_com_link 1 "$OUT/terminal"
+}
+
+stop_emulator() {
+    if [ -n "$EMU_PID" ]; then
+        kill "$EMU_PID" 2>/dev/null
+        wait "$EMU_PID" 2>/dev/null
+    fi
+    EMU_PID=""
+}
+
+test_download_and_upload() {
+    printf '4711,Schrauben\r\n0815,Muttern\r\n12345678,Unterlegscheiben M8\r\n' | tr -d '\r' > "$OUT/records.txt"
+    new_project_file "$OUT/transfer.agx"
+    patch_bytes "$OUT/transfer.agx" 10 '\000\004'   # COM1, 9600
+    "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" >/dev/null
+    start_emulator || return
+    start_agkest "$(wine_path "$OUT/transfer.agx")" || return
+    menu p d
+    drv wait "Download" 60000 || fail "no message at the end of the download"
+    expect_eq "$(drv text "Download" 65535)" "Downloaded komplett!" "download message"
+    drv click "Download" 1
+    if [ -f "$OUT/state/image.bin" ]; then
+        cmp "$OUT/state/image.bin" "$OUT/expected-image.bin" || fail "the terminal received another image"
+    else
+        fail "the terminal received no image"
+    fi
+
+    drv command "$MAIN" 3030
+    file_dialog "Save As" "$OUT/received.txt"
+    drv wait "Upload Data" 60000 || fail "no question at the end of the upload"
+    drv click "Upload Data" 7
+    drv gone "Upload Data" 5000
+    if [ -f "$OUT/received.txt" ]; then
+        cmp <(tr -d '\r' < "$OUT/received.txt") "$OUT/records.txt" || fail "received records differ"
+        expect_eq "$(grep -c $'\r$' "$OUT/received.txt")" 3 "CR LF line ends"
+    else
+        fail "no data file"
+    fi
+    stop_agkest
+    stop_emulator
+}
+
+test_engine_form_and_record() {
+    # Default project: form 1 has no input field, so it cannot start; "Neu" follows.
+    start_agkest || return
+    press_key 1
+    drv wait "Programm nicht ausfuehrbar" 5000 || fail "no message for a program that cannot start"
+    expect_eq "$(drv text "Programm nicht ausfuehrbar" 65535)" "Bitte Programm auswaehlen!" "message text"
+    drv click "Programm nicht ausfuehrbar" 1
+    drv wait "$SHEET" 10000 || fail "no property sheet from the posted Neu"
+    drv click "$SHEET" 2
+    drv gone "$SHEET" 5000
+    stop_agkest
+
+    # Form 1 with one text field: enter "23", Enter completes the record.
+    new_project_file "$OUT/form.agx"
+    patch_bytes "$OUT/form.agx" $((3535 + 29)) '\001'
+    patch_bytes "$OUT/form.agx" $((3535 + 37)) 'Artikel:\000'
+    start_agkest "$(wine_path "$OUT/form.agx")" || return
+    shot engine-start
+    press_key 1
+    shot engine-form
+    local changed
+    changed=$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-form.png" 128x50+38+35)
+    [ "$changed" -gt 100 ] || fail "key 1 did not start the form"
+    press_key 2
+    press_key 3
+    shot engine-typed
+    changed=$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-typed.png" 128x85+38+35)
+    [ "$changed" -gt 20 ] || fail "typing did not show in the field"
+    # Enter completes the record; the form starts again for the next one, ESC leaves it.
+    press_key 16
+    shot engine-next
+    expect_eq "$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-next.png" 128x85+38+35)" 0 \
+        "empty form after the record"
+    press_key 21
+    sleep 0.3
+    shot engine-done
+    expect_eq "$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-done.png" 128x50+38+35)" 0 \
+        "start screen after ESC"
+    # The record counter (last five characters of the clock line) went from 00000 to 00001.
+    changed=$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-done.png" 30x12+129+105)
+    [ "$changed" -gt 0 ] || fail "the record counter did not change"
+    stop_agkest
+}
+
+# ---------------------------------------------------------------------------- runner
+
+cleanup() {
+    stop_agkest
+    stop_emulator
+    wine_env_stop
+}
+trap cleanup EXIT
+
+wine_env_start "$BUILD_WIN/e2e-wine" || exit 1
+
+TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_new_and_save_as test_open_projects
+       test_save_prompt_answers test_com_port_dialog test_download_and_upload test_engine_form_and_record)
+[ ${#ONLY[@]} -gt 0 ] && TESTS=("${ONLY[@]}")
+for t in "${TESTS[@]}"; do
+    CURRENT=$t
+    FAILED_NOW=0
+    echo "== $t"
+    "$t"
+    stop_agkest
+    if [ "$FAILED_NOW" -eq 0 ]; then
+        PASSES=$((PASSES + 1))
+    else
+        FAILURES+=("$t")
+        import -window root "$OUT/$t-failed.png" 2>/dev/null
+    fi
+done
+echo "agkest e2e: $PASSES passed, ${#FAILURES[@]} failed ${FAILURES[*]:-}"
+[ ${#FAILURES[@]} -eq 0 ]
