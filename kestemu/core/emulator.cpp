@@ -4,10 +4,7 @@
 
 namespace kest::emu {
 
-Micros byte_time(std::uint32_t rate) {
-    if (rate == 0) rate = 9600;
-    return (Micros(10) * 1000000 + rate - 1) / rate;
-}
+Micros byte_time(std::uint32_t rate) { return wire_time(1, rate); }
 
 Emulator::Emulator(EmulatorConfig config, StateSink& state, FaultInjector& faults, EventLog log)
     : config_(std::move(config)),
@@ -25,8 +22,7 @@ void Emulator::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
         return;
     }
     // The last byte is in only after the whole chunk has crossed the wire.
-    const Micros due = std::max(now, rxFree_) + Micros(chunk.size()) * byte_time(pcRate);
-    rxFree_ = due;
+    const Micros due = rx_.send(now, chunk.size(), pcRate);
     incoming_.push_back({due, pcRate, Bytes(chunk.begin(), chunk.end())});
     advance(now);
 }
@@ -76,7 +72,7 @@ std::optional<Micros> Emulator::next_deadline() const {
     consider(terminal_.next_deadline());
     if (!outgoing_.empty()) {
         const Micros earliest = outgoing_.front().earliest;
-        consider(config_.pace ? std::max(earliest, txFree_) + byte_time(lastRate_) : earliest);
+        consider(config_.pace ? tx_.done(earliest, 1, lastRate_) : earliest);
     }
     return next;
 }
@@ -89,9 +85,8 @@ Bytes Emulator::take_output(std::uint32_t pcRate, Micros now) {
     while (!outgoing_.empty()) {
         const Outgoing o = outgoing_.front();
         if (config_.pace) {
-            const Micros done = std::max(o.earliest, txFree_) + byte_time(pcRate);
-            if (done > now) break;
-            txFree_ = done;
+            if (tx_.done(o.earliest, 1, pcRate) > now) break;
+            tx_.send(o.earliest, 1, pcRate);
         } else if (o.earliest > now) {
             break;
         }

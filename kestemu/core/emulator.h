@@ -12,6 +12,7 @@
 #include "kestemu/core/fault_injector.h"
 #include "kestemu/core/state_sink.h"
 #include "kestemu/core/terminal.h"
+#include "kestemu/core/wire.h"
 
 namespace kest::emu {
 
@@ -66,8 +67,8 @@ private:
     Terminal terminal_;
     std::deque<Incoming> incoming_;
     std::deque<Outgoing> outgoing_;
-    Micros rxFree_ = 0;  // when the incoming wire is free again (pacing)
-    Micros txFree_ = 0;  // when the outgoing wire is free again (pacing)
+    Wire rx_;  // the PC's bytes on their way in (pacing)
+    Wire tx_;  // the replies on their way out (pacing)
     std::uint32_t lastRate_ = 9600;
 };
 
