@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
             if (!line.write(out) && log) log("the PC does not read: reply lost");
         }
 
-        const auto deadline = emulator.next_deadline();
+        const auto deadline = emulator.next_wake();
         const timespec timeout = deadline ? wait_until(*deadline) : timespec{};
         pollfd fds[2] = {{line.fd(), POLLIN, 0}, {gWakePipe[0], POLLIN, 0}};
         const int ready = ppoll(fds, 2, deadline ? &timeout : nullptr, nullptr);

@@ -96,6 +96,29 @@ TEST(KestemuEmulator, PacedInputQueuesBehindEarlierInput) {
     EXPECT_EQ(as_text(rig.emulator.take_output(115200, in + wire_time(4, 115200))), "ACK\r");
 }
 
+TEST(KestemuEmulator, PacedReplyIsLetOutInBatchesTimedToTheirLastByte) {
+    EmulatorConfig config;
+    config.direct = true;
+    config.pace = true;
+    Rig rig(config);
+    rig.emulator.receive(text("VELMOR\r"), 115200, 0);
+    const Micros in = wire_time(7, 115200);
+    EXPECT_EQ(rig.emulator.next_wake(), in) << "the command is taken in first";
+    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in)), "");
+    EXPECT_EQ(rig.emulator.next_deadline(), in + wire_time(1, 115200));
+    // The whole reply lies within one batch: one wake-up when its last byte is through.
+    EXPECT_EQ(rig.emulator.next_wake(), in + wire_time(4, 115200));
+    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in + wire_time(4, 115200))), "ACK\r");
+    EXPECT_FALSE(rig.emulator.next_wake());
+
+    // At 9600 a byte takes longer than a batch: every byte on its own.
+    rig.emulator.receive(text("VELMOR\r"), 9600, 100 * kMillis);
+    const Micros in2 = 100 * kMillis + wire_time(7, 9600);
+    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in2)), "");
+    EXPECT_EQ(rig.emulator.next_wake(), in2 + wire_time(1, 9600));
+    EXPECT_EQ(rig.emulator.next_wake(), rig.emulator.next_deadline());
+}
+
 TEST(KestemuEmulator, ReplyIsLostWhenThePcLeavesTheCradleRate) {
     Rig rig(cradle_at(9600, true));
     rig.emulator.receive(text("VELMOR\r"), 9600, 0);

@@ -62,18 +62,43 @@ void Emulator::queue(ByteView bytes, Micros at) {
     for (std::uint8_t b : bytes) pos = std::next(outgoing_.insert(pos, Outgoing{at, b}));
 }
 
-std::optional<Micros> Emulator::next_deadline() const {
+namespace {
+
+void consider(std::optional<Micros>& next, std::optional<Micros> t) {
+    if (t && (!next || *t < *next)) next = t;
+}
+
+}  // namespace
+
+std::optional<Micros> Emulator::next_input_deadline() const {
     std::optional<Micros> next;
-    const auto consider = [&next](std::optional<Micros> t) {
-        if (t && (!next || *t < *next)) next = t;
-    };
-    if (!incoming_.empty()) consider(incoming_.front().due);
-    consider(cradle_.next_deadline());
-    consider(terminal_.next_deadline());
+    if (!incoming_.empty()) consider(next, incoming_.front().due);
+    consider(next, cradle_.next_deadline());
+    consider(next, terminal_.next_deadline());
+    return next;
+}
+
+std::optional<Micros> Emulator::next_deadline() const {
+    std::optional<Micros> next = next_input_deadline();
     if (!outgoing_.empty()) {
         const Micros earliest = outgoing_.front().earliest;
-        consider(config_.pace ? tx_.done(earliest, 1, lastRate_) : earliest);
+        consider(next, config_.pace ? tx_.done(earliest, 1, lastRate_) : earliest);
     }
+    return next;
+}
+
+std::optional<Micros> Emulator::next_wake() const {
+    if (!config_.pace || outgoing_.empty()) return next_deadline();
+    std::optional<Micros> next = next_input_deadline();
+    Wire wire = tx_;
+    const Micros first = wire.done(outgoing_.front().earliest, 1, lastRate_);
+    Micros last = first;
+    for (const Outgoing& o : outgoing_) {
+        const Micros done = wire.done(o.earliest, 1, lastRate_);
+        if (done > first + kOutputBatch) break;
+        last = wire.send(o.earliest, 1, lastRate_);
+    }
+    consider(next, last);
     return next;
 }
 
