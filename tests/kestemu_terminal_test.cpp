@@ -181,15 +181,6 @@ TEST(KestemuTerminal, SequenceNumbersWrapAfterNine) {
     EXPECT_EQ(reply, "OVER\r");
 }
 
-TEST(KestemuTerminal, OverlongRecordIsCutToWhatThePcKeeps) {
-    TerminalConfig config;
-    config.records = [] { return std::vector<Bytes>{Bytes(300, 'x')}; };
-    TerminalHarness t(config);
-    const std::string reply = t.send("READ\r");
-    EXPECT_EQ(reply.size(), 4u + 255u + 1u) << "ACK, 255 bytes the PC keeps, CR";
-    EXPECT_EQ(reply.substr(4), testing::as_text(DataUpload::frame(0, Bytes(252, 'x'))));
-}
-
 TEST(KestemuTerminal, UploadWithoutRecordsEndsAtOnce) {
     TerminalHarness t;
     EXPECT_EQ(t.send("READ\r"), "ACK\rOVER\r");

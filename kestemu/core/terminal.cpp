@@ -8,8 +8,6 @@ namespace kest::emu {
 namespace {
 
 constexpr std::uint8_t kCr = 0x0D;
-// Frame of 255 bytes the PC keeps: sequence byte, data, two sum bytes (the CR is not kept).
-constexpr std::size_t kMaxUploadRecord = 255 - 3;
 
 std::string hex32(std::uint32_t value) {
     char text[16];
@@ -163,12 +161,6 @@ bool Terminal::command(ByteView line, Micros now) {
     if (equals(line, "READ\r")) {
         auto records = config_.records ? config_.records() : std::vector<Bytes>{};
         log("upload of " + std::to_string(records.size()) + " records");
-        // The PC keeps the first 255 bytes of a frame: a longer record would never arrive intact.
-        for (std::size_t i = 0; i < records.size(); ++i)
-            if (records[i].size() > kMaxUploadRecord) {
-                log("record " + std::to_string(i + 1) + " cut to " + std::to_string(kMaxUploadRecord) + " bytes");
-                records[i].resize(kMaxUploadRecord);
-            }
         mode_ = Mode::Upload;
         reply(upload_.start(std::move(records)), now);
         return true;
