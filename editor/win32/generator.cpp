@@ -10,76 +10,11 @@
 #include "link/download.h"
 #include "link/upload.h"
 #include "project/defaults.h"
+#include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
 
 namespace kest::win32 {
 namespace {
-
-// Message boxes owned by the active window.
-class MessageBoxUi final : public UserInterface {
-public:
-    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
-        UINT type = 0;
-        switch (buttons) {
-        case Buttons::Ok: type = MB_OK; break;
-        case Buttons::YesNo: type = MB_YESNO; break;
-        case Buttons::YesNoCancel: type = MB_YESNOCANCEL; break;
-        case Buttons::OkCancel: type = MB_OKCANCEL; break;
-        }
-        switch (icon) {
-        case Icon::Warning: type |= MB_ICONWARNING; break;
-        case Icon::Question: type |= MB_ICONQUESTION; break;
-        case Icon::Information: type |= MB_ICONINFORMATION; break;
-        case Icon::None: break;
-        }
-        switch (MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), type)) {
-        case IDYES: return Answer::Yes;
-        case IDNO: return Answer::No;
-        case IDCANCEL: return Answer::Cancel;
-        default: return Answer::Ok;
-        }
-    }
-    std::optional<std::string> choose_open_file(const FileDialogRequest& request) override {
-        return choose_file(request, false);
-    }
-    std::optional<std::string> choose_save_file(const FileDialogRequest& request) override {
-        return choose_file(request, true);
-    }
-    void progress_begin(const std::string&, const std::string&) override {}
-    void progress_set(int) override {}
-    void progress_end() override {}
-    void counter_box(int, int) override {}
-    bool open_viewer(const std::string&) override { return false; }
-
-private:
-    static std::optional<std::string> choose_file(const FileDialogRequest& request, bool save) {
-        std::string filter;
-        for (const FileFilter& f : request.filters) {
-            filter += f.description;
-            filter += '\0';
-            filter += f.pattern;
-            filter += '\0';
-        }
-        filter += '\0';
-        char name[MAX_PATH] = {};
-        request.initialName.copy(name, MAX_PATH - 1);
-        OPENFILENAMEA ofn{};
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = GetActiveWindow();
-        ofn.lpstrFilter = filter.c_str();
-        ofn.nFilterIndex = 1;
-        ofn.lpstrFile = name;
-        ofn.nMaxFile = MAX_PATH;
-        ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
-        ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
-        ofn.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST : 0) |
-                    (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
-                    (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
-        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-        if (!chosen) return std::nullopt;
-        return std::string(name);
-    }
-};
 
 class AboutBox final : public Dialog {};
 
@@ -113,7 +48,7 @@ std::string first_argument(const char* commandLine) {
 Generator::Generator(HINSTANCE instance)
     : instance_(instance),
       project_(std::make_unique<Project>()),
-      ui_(std::make_unique<MessageBoxUi>()),
+      ui_(std::make_unique<Win32Ui>(instance)),
       engine_(std::make_unique<sim::Engine>(*project_, state_, system_clock())),
       port_(make_serial_port()),
       link_(std::make_unique<Link>(*port_, system_clock())),

@@ -341,7 +341,8 @@ start_emulator() {
         sleep 0.1
     done
     grep -q "ready" "$OUT/kestemu.log" || { fail "kestemu did not start"; return 1; }
-    wine_com_link 1 "$OUT/terminal"
+    # COM1-COM4 may be taken by the machine's own serial ports when Wine starts.
+    wine_com_link 6 "$OUT/terminal"
 }
 
 stop_emulator() {
@@ -355,7 +356,7 @@ stop_emulator() {
 test_download_and_upload() {
     printf '4711,Schrauben\r\n0815,Muttern\r\n12345678,Unterlegscheiben M8\r\n' | tr -d '\r' > "$OUT/records.txt"
     new_project_file "$OUT/transfer.agx"
-    patch_bytes "$OUT/transfer.agx" 10 '\000\004'   # COM1, 9600
+    patch_bytes "$OUT/transfer.agx" 10 '\005\004'   # COM6, 9600
     "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" >/dev/null
     start_emulator || return
     start_agkest "$(wine_path "$OUT/transfer.agx")" || return
