@@ -84,6 +84,15 @@ void ConsoleUi::progress_end() {
     progressShown_ = false;
 }
 
+// A status window ("Erasing flash memory...") is one line on a terminal while it lasts.
+void ConsoleUi::status_begin(const std::string&, const std::string& text) {
+    if (!tty_) return;
+    std::cerr << console_text(text) << std::flush;
+    progressShown_ = true;
+}
+
+void ConsoleUi::status_end() { progress_end(); }
+
 void ConsoleUi::counter_box(int mode, int count) {
     if (!tty_) return;
     if (mode == 1) {

@@ -22,6 +22,8 @@ public:
     void progress_begin(const std::string& caption, const std::string& text) override;
     void progress_set(int percent) override;
     void progress_end() override;
+    void status_begin(const std::string& caption, const std::string& text) override;
+    void status_end() override;
     void counter_box(int mode, int count) override;
     bool open_viewer(const std::string& path) override;
 

@@ -16,6 +16,7 @@ cmake --build build-win -j2
 ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
 scripts/check-windows-link.sh build build-win
+tests/wine/agkest_e2e.sh build-win build
 
 echo "== tamplo.exe under Wine against kestemu"
 tests/wine/tamplo_e2e.sh build-win build/kestemu

@@ -9,4 +9,4 @@ target_link_libraries(agkest PRIVATE kestplatform comctl32 comdlg32 gdi32 user32
 target_include_directories(agkest PRIVATE ${CMAKE_SOURCE_DIR})
 # windres finds the bitmaps and the icon next to the script and the ids in the source tree.
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/agkest/agkest.rc APPEND PROPERTY
-  COMPILE_OPTIONS -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources/agkest)
+  COMPILE_OPTIONS -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}/resources/agkest)

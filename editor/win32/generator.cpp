@@ -10,76 +10,11 @@
 #include "link/download.h"
 #include "link/upload.h"
 #include "project/defaults.h"
+#include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
 
 namespace kest::win32 {
 namespace {
-
-// Message boxes owned by the active window.
-class MessageBoxUi final : public UserInterface {
-public:
-    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
-        UINT type = 0;
-        switch (buttons) {
-        case Buttons::Ok: type = MB_OK; break;
-        case Buttons::YesNo: type = MB_YESNO; break;
-        case Buttons::YesNoCancel: type = MB_YESNOCANCEL; break;
-        case Buttons::OkCancel: type = MB_OKCANCEL; break;
-        }
-        switch (icon) {
-        case Icon::Warning: type |= MB_ICONWARNING; break;
-        case Icon::Question: type |= MB_ICONQUESTION; break;
-        case Icon::Information: type |= MB_ICONINFORMATION; break;
-        case Icon::None: break;
-        }
-        switch (MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), type)) {
-        case IDYES: return Answer::Yes;
-        case IDNO: return Answer::No;
-        case IDCANCEL: return Answer::Cancel;
-        default: return Answer::Ok;
-        }
-    }
-    std::optional<std::string> choose_open_file(const FileDialogRequest& request) override {
-        return choose_file(request, false);
-    }
-    std::optional<std::string> choose_save_file(const FileDialogRequest& request) override {
-        return choose_file(request, true);
-    }
-    void progress_begin(const std::string&, const std::string&) override {}
-    void progress_set(int) override {}
-    void progress_end() override {}
-    void counter_box(int, int) override {}
-    bool open_viewer(const std::string&) override { return false; }
-
-private:
-    static std::optional<std::string> choose_file(const FileDialogRequest& request, bool save) {
-        std::string filter;
-        for (const FileFilter& f : request.filters) {
-            filter += f.description;
-            filter += '\0';
-            filter += f.pattern;
-            filter += '\0';
-        }
-        filter += '\0';
-        char name[MAX_PATH] = {};
-        request.initialName.copy(name, MAX_PATH - 1);
-        OPENFILENAMEA ofn{};
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = GetActiveWindow();
-        ofn.lpstrFilter = filter.c_str();
-        ofn.nFilterIndex = 1;
-        ofn.lpstrFile = name;
-        ofn.nMaxFile = MAX_PATH;
-        ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
-        ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
-        ofn.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST : 0) |
-                    (request.overwritePrompt ? OFN_OVERWRITEPROMPT : 0) |
-                    (request.pathMustExist ? OFN_PATHMUSTEXIST : 0);
-        BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-        if (!chosen) return std::nullopt;
-        return std::string(name);
-    }
-};
 
 class AboutBox final : public Dialog {};
 
@@ -95,25 +30,12 @@ private:
     editor::ComSettingDialog logic_;
 };
 
-// The first argument of the command line, without its quotes.
-std::string first_argument(const char* commandLine) {
-    std::string text = commandLine ? commandLine : "";
-    std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return {};
-    if (text[start] == '"') {
-        std::size_t end = text.find('"', start + 1);
-        return text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-    }
-    std::size_t end = text.find_first_of(" \t", start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
 }  // namespace
 
 Generator::Generator(HINSTANCE instance)
     : instance_(instance),
       project_(std::make_unique<Project>()),
-      ui_(std::make_unique<MessageBoxUi>()),
+      ui_(std::make_unique<Win32Ui>(instance)),
       engine_(std::make_unique<sim::Engine>(*project_, state_, system_clock())),
       port_(make_serial_port()),
       link_(std::make_unique<Link>(*port_, system_clock())),
@@ -132,7 +54,10 @@ void Generator::create(HWND mainWindow) {
     state_.programDir = dir.substr(0, dir.find_last_of('\\') + 1);
 }
 
-void Generator::set_defaults() { reset_to_defaults(*project_); }
+void Generator::set_defaults() {
+    reset_to_defaults(*project_);
+    restart_simulation();
+}
 
 void Generator::restart_simulation() {
     if (terminal_) restart_terminal(terminal_);
@@ -184,7 +109,7 @@ bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_)
 // agkest.exe PROJECT.AGX opens the project at once, so that a double-clicked project file
 // comes up in the generator ready to be simulated or edited.
 void Generator::open_from_command_line(const char* commandLine) {
-    std::string path = first_argument(commandLine);
+    std::string path = editor::project_argument(commandLine ? commandLine : "");
     if (path.empty()) return;
     ProjectReadResult result = read_project_file(path, *project_);
     if (!result.ok()) {

@@ -212,6 +212,28 @@ test_drag_moves_window() {
     stop_agkest
 }
 
+# A held key shows its pressed image, a released one its released image, pixel for pixel.
+test_key_images() {
+    start_agkest || return
+    origin
+    local code x y
+    # Keys that start nothing on the start screen (Enter would start the program).
+    for code in 5 19 23; do
+        read -r x y w h < <(case $code in 5) echo 79 322 41 23 ;; 19) echo 83 241 33 24 ;; 23) echo 118 263 34 32 ;; esac)
+        xdotool mousemove $((LEFT + KEY_X[code])) $((TOP + KEY_Y[code])) mousedown 1
+        sleep 0.4
+        import -window root -crop "${w}x${h}+$((LEFT + x))+$((TOP + y))" +repage "$OUT/key$code-down.png"
+        xdotool mouseup 1
+        sleep 0.4
+        import -window root -crop "${w}x${h}+$((LEFT + x))+$((TOP + y))" +repage "$OUT/key$code-up.png"
+        expect_eq "$(differing_pixels "$OUT/key$code-down.png" "$ROOT/resources/agkest/$((523 + code)).bmp")" 0 \
+            "key $code held"
+        expect_eq "$(differing_pixels "$OUT/key$code-up.png" "$ROOT/resources/agkest/$((500 + code)).bmp")" 0 \
+            "key $code released"
+    done
+    stop_agkest
+}
+
 test_new_and_save_as() {
     start_agkest || return
     # Not modified: Neu asks nothing and opens the sheet on a default project.
@@ -329,10 +351,10 @@ test_com_port_dialog() {
     stop_agkest
 }
 
-start_emulator() {
+start_emulator() {  # [kestemu options]
     rm -rf "$OUT/state"
     mkdir -p "$OUT/state"
-    "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --direct --records "$OUT/records.txt" \
+    "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --records "$OUT/records.txt" "$@" \
         >"$OUT/kestemu.log" 2>&1 &
     EMU_PID=$!
     local i
@@ -341,7 +363,8 @@ start_emulator() {
         sleep 0.1
     done
     grep -q "ready" "$OUT/kestemu.log" || { fail "kestemu did not start"; return 1; }
-    wine_com_link 1 "$OUT/terminal"
+    # COM1-COM4 may be taken by the machine's own serial ports when Wine starts.
+    wine_com_link 6 "$OUT/terminal"
 }
 
 stop_emulator() {
@@ -355,9 +378,9 @@ stop_emulator() {
 test_download_and_upload() {
     printf '4711,Schrauben\r\n0815,Muttern\r\n12345678,Unterlegscheiben M8\r\n' | tr -d '\r' > "$OUT/records.txt"
     new_project_file "$OUT/transfer.agx"
-    patch_bytes "$OUT/transfer.agx" 10 '\000\004'   # COM1, 9600
+    patch_bytes "$OUT/transfer.agx" 10 '\005\004'   # COM6, 9600
     "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" >/dev/null
-    start_emulator || return
+    start_emulator --direct || return
     start_agkest "$(wine_path "$OUT/transfer.agx")" || return
     menu p d
     drv wait "Download" 60000 || fail "no message at the end of the download"
@@ -384,6 +407,33 @@ test_download_and_upload() {
     stop_emulator
 }
 
+test_cradle_download_and_lookup() {
+    new_project_file "$OUT/cradle.agx"
+    patch_bytes "$OUT/cradle.agx" 10 '\005\001'   # COM6, 57600: the cradle is switched from 9600
+    "$BUILD/kest" image "$OUT/cradle.agx" -o "$OUT/expected-image.bin" >/dev/null
+    printf '4711;Schrauben M6\r\n0815;Muttern M6\r\n' > "$OUT/lookup.txt"   # lines end in CR
+    : > "$OUT/records.txt"
+    start_emulator --cradle-rate 9600 || return
+    start_agkest "$(wine_path "$OUT/cradle.agx")" || return
+    menu p c
+    drv wait "Download" 60000 || fail "no message at the end of the cradle download"
+    expect_eq "$(drv text "Download" 65535)" "Downloaded komplett!" "cradle download message"
+    drv click "Download" 1
+    drv gone "Download" 5000
+    cmp -s "$OUT/state/image.bin" "$OUT/expected-image.bin" || fail "the terminal received another image"
+    drv command "$MAIN" 3041
+    file_dialog "Open" "$OUT/lookup.txt"
+    drv wait "Download" 60000 || fail "no message at the end of the lookup download"
+    drv click "Download" 1
+    if [ -f "$OUT/state/lookup-1.txt" ]; then
+        cmp "$OUT/state/lookup-1.txt" "$OUT/lookup.txt" || fail "the terminal stored another lookup file"
+    else
+        fail "the terminal received no lookup file"
+    fi
+    stop_agkest
+    stop_emulator
+}
+
 test_engine_form_and_record() {
     # Default project: form 1 has no input field, so it cannot start; "Neu" follows.
     start_agkest || return
@@ -401,12 +451,26 @@ test_engine_form_and_record() {
     patch_bytes "$OUT/form.agx" $((3535 + 29)) '\001'
     patch_bytes "$OUT/form.agx" $((3535 + 37)) 'Artikel:\000'
     start_agkest "$(wine_path "$OUT/form.agx")" || return
+    shot engine-idle
+    press_key 13
     shot engine-start
+    expect_eq "$(differing_pixels "$OUT/engine-idle.png" "$OUT/engine-start.png" 7x8+154+90)" 0 \
+        "ALPHA on the start screen"
     press_key 1
     shot engine-form
     local changed
     changed=$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-form.png" 128x50+38+35)
     [ "$changed" -gt 100 ] || fail "key 1 did not start the form"
+    # ALPHA toggles the "A" indicator in form input; outside it (start screen, above) it did nothing.
+    local indicator=7x8+154+90
+    expect_eq "$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-form.png" $indicator)" 0 "indicator before ALPHA"
+    press_key 13
+    shot engine-alpha
+    [ "$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-alpha.png" $indicator)" -gt 0 ] ||
+        fail "ALPHA in form input did not show the indicator"
+    press_key 13
+    shot engine-numeric
+    expect_eq "$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-numeric.png" $indicator)" 0 "indicator after a second ALPHA"
     press_key 2
     press_key 3
     shot engine-typed
@@ -439,8 +503,9 @@ trap cleanup EXIT
 
 wine_env_start "$BUILD_WIN/e2e-wine" || exit 1
 
-TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_new_and_save_as test_open_projects
-       test_save_prompt_answers test_com_port_dialog test_download_and_upload test_engine_form_and_record)
+TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_key_images test_new_and_save_as test_open_projects
+       test_save_prompt_answers test_com_port_dialog test_download_and_upload test_cradle_download_and_lookup
+       test_engine_form_and_record)
 [ ${#ONLY[@]} -gt 0 ] && TESTS=("${ONLY[@]}")
 for t in "${TESTS[@]}"; do
     CURRENT=$t
