@@ -57,11 +57,6 @@ private:
         if (log_) log_(line);
     }
 
-    struct Incoming {
-        Micros due;
-        std::uint32_t pcRate;
-        Bytes bytes;
-    };
     struct Outgoing {
         Micros earliest;
         std::uint8_t byte;
@@ -71,7 +66,6 @@ private:
     EventLog log_;
     Cradle cradle_;
     Terminal terminal_;
-    std::deque<Incoming> incoming_;
     std::deque<Outgoing> outgoing_;
     Wire rx_;  // the PC's bytes on their way in (pacing)
     Wire tx_;  // the replies on their way out (pacing)
