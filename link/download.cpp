@@ -207,8 +207,6 @@ DownloadReport ended(int result, DownloadOutcome outcome) {
 
 }  // namespace
 
-std::string generator_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
-
 std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
     const auto* data = image.data() + static_cast<std::size_t>(block) * kBlockSize;
     std::vector<std::uint8_t> packet(data, data + kBlockSize);
@@ -259,7 +257,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         }
     }
 
-    const std::string port = options.portName.value_or(generator_port_name(project.com.portIndex));
+    const std::string port = options.portName.value_or(port_name(project.com.portIndex));
     if (!link.open(port, kInQueue, kDownloadOutQueue)) {
         warn(ui, kPortText);
         return ended(-1, DownloadOutcome::PortUnavailable);
