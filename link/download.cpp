@@ -53,17 +53,10 @@ std::span<const std::uint8_t> bytes_of(const char* text, std::size_t size) {
 // exchange is discarded first, so that a late reply never answers the next packet.
 std::string exchange(Link& link, std::span<const std::uint8_t> bytes) {
     link.purge_input();
-    std::string reply;
-    if (!link.write(bytes)) return reply;
-    const std::uint32_t deadline = link.now() + kReplyTimeoutMs;
-    while (reply.size() < kMaxReply) {
-        const auto byte = link.read_byte(deadline);
-        if (!byte) break;
-        reply.push_back(static_cast<char>(*byte));
-        if (*byte == kCr) break;
-    }
-    if (!reply.empty() && static_cast<std::uint8_t>(reply.back()) == kCr) reply.pop_back();
-    return reply;
+    std::vector<std::uint8_t> reply;
+    if (!link.write(bytes)) return {};
+    if (read_reply(link, link.now() + kReplyTimeoutMs, kMaxReply, reply) == ReplyEnd::Cr) reply.pop_back();
+    return std::string(reply.begin(), reply.end());
 }
 
 enum class Step { Ok, NotReady, Full, Failed };
