@@ -5,6 +5,17 @@
 
 namespace kest::editor {
 
+std::string project_argument(const std::string& commandLine) {
+    const std::size_t start = commandLine.find_first_not_of(" \t");
+    if (start == std::string::npos) return {};
+    if (commandLine[start] == '"') {
+        const std::size_t end = commandLine.find('"', start + 1);
+        return commandLine.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+    }
+    const std::size_t end = commandLine.find_first_of(" \t", start);
+    return commandLine.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
 bool MainCommands::save_prompt() {
     if (!state_.modified) return true;
     switch (ui_.message(kSavePromptText, kSavePromptCaption, Icon::Warning, Buttons::YesNoCancel)) {

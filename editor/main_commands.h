@@ -3,6 +3,8 @@
 // sheet through CommandHost, the questions go through the UserInterface.
 #pragma once
 
+#include <string>
+
 #include "platform/user_interface.h"
 #include "project/project.h"
 
@@ -30,6 +32,10 @@ inline constexpr int kAbout = 9030;
 
 inline constexpr char kSavePromptText[] = "Programm speichern ?";
 inline constexpr char kSavePromptCaption[] = "Velmor's KEST Application Generator";
+
+// The project named on the program's command line (`agkest.exe PROJECT.AGX`, the path
+// quoted when it holds blanks), or an empty string.
+std::string project_argument(const std::string& commandLine);
 
 class CommandHost {
 public:

@@ -20,3 +20,6 @@ echo "== converted to the current layout"
 
 echo "== kest show"
 "$kest" show "$demo/converted.AGX"
+
+echo "== the generator under Wine, connected to kestemu"
+scripts/demo-agkest.sh

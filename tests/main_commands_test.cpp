@@ -146,3 +146,22 @@ TEST(MainCommands, EditKeepsAnEarlierModifiedMark) {
 
 }  // namespace
 }  // namespace kest::editor
+
+namespace kest::editor {
+namespace {
+
+TEST(MainCommands, ProjectArgumentOfTheCommandLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"DEMO.AGX", "DEMO.AGX"},
+        {"  C:\\kest\\demo.agx  ", "C:\\kest\\demo.agx"},
+        {"\"C:\\Eigene Dateien\\Lager 1.AGX\"", "C:\\Eigene Dateien\\Lager 1.AGX"},
+        {"\"C:\\no end quote.AGX", "C:\\no end quote.AGX"},
+        {"first.agx second.agx", "first.agx"},
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(project_argument(line), expected) << line;
+}
+
+}  // namespace
+}  // namespace kest::editor

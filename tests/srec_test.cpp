@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "tests/support/scripted_port.h"
@@ -197,6 +198,117 @@ TEST(SrecCheck, StreamAndTextAgree) {
     EXPECT_EQ(a.dataBytes, b.dataBytes);
     ASSERT_EQ(a.ranges.size(), 1u);
     EXPECT_EQ(a.ranges[0].end, 0x10000u + 5000);
+}
+
+}  // namespace
+}  // namespace kest::loader
+
+namespace kest::loader {
+namespace {
+
+// The conversion as the loader has always done it, character pair by character pair,
+// for well-formed CR LF files with S2/S3 data and an S7/S9 end.
+std::vector<Bytes> pairwise_records(const std::string& text) {
+    std::vector<Bytes> out;
+    std::array<std::uint8_t, 260> buf{};
+    std::size_t h = 0;
+    std::uint32_t e = 0, a = 0;
+    int n = 0, addrLeft = 0;
+    enum { LineStart, Count3, Count4, Address, Data, Checksum, LineEnd } state = LineStart;
+    auto send = [&] {
+        buf[2] = static_cast<std::uint8_t>(h - 2);
+        unsigned sum = 0;
+        for (std::size_t i = 2; i < h; ++i) sum += buf[i];
+        buf[h] = static_cast<std::uint8_t>(0xFF - (sum & 0xFF));
+        buf[h + 1] = 0x0D;
+        out.emplace_back(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(h + 2));
+    };
+    auto hex = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+    for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+        const char c1 = text[i], c2 = text[i + 1];
+        const auto byte = static_cast<std::uint8_t>(hex(c1) * 16 + hex(c2));
+        switch (state) {
+            case LineStart:
+                if (c2 == '7' || c2 == '9') {
+                    if (h > 0) send();
+                    out.emplace_back(kEndRecord.begin(), kEndRecord.end());
+                    return out;
+                }
+                if (h == 0) {
+                    buf[0] = 'S';
+                    buf[1] = '3';
+                    h = 3;
+                }
+                state = c2 == '2' ? Count3 : Count4;
+                break;
+            case Count3:
+                n = byte - 4;
+                addrLeft = 3;
+                if (h < 7) buf[h++] = 0;
+                state = Address;
+                break;
+            case Count4:
+                n = byte - 5;
+                addrLeft = 4;
+                state = Address;
+                break;
+            case Address:
+                a = a * 256 + byte;
+                if (h < 7) buf[h++] = byte;
+                if (--addrLeft == 0) {
+                    if (h > 7 && e != 0 && a != e) {
+                        send();
+                        buf[3] = static_cast<std::uint8_t>(a >> 24);
+                        buf[4] = static_cast<std::uint8_t>(a >> 16);
+                        buf[5] = static_cast<std::uint8_t>(a >> 8);
+                        buf[6] = static_cast<std::uint8_t>(a);
+                        h = 7;
+                    }
+                    e = a + static_cast<std::uint32_t>(n);
+                    a = 0;
+                    state = n > 0 ? Data : Checksum;
+                }
+                break;
+            case Data:
+                buf[h++] = byte;
+                if (--n == 0) state = Checksum;
+                break;
+            case Checksum:
+                state = LineEnd;
+                break;
+            case LineEnd:
+                state = LineStart;
+                if (h > 100) {
+                    send();
+                    h = 0;
+                }
+                break;
+        }
+    }
+    return out;
+}
+
+TEST(SendRecords, WellFormedCrLfFilesGiveTheLoadersBytesExactly) {
+    std::mt19937 random(42);
+    for (int file = 0; file < 200; ++file) {
+        std::string text;
+        std::uint32_t address = 0x1000 + (random() % 0x10000);
+        const int segments = 1 + static_cast<int>(random() % 6);
+        for (int s = 0; s < segments; ++s) {
+            const int lines = 1 + static_cast<int>(random() % 20);
+            for (int l = 0; l < lines; ++l) {
+                const char type = random() % 2 ? '2' : '3';
+                Bytes data(1 + random() % 60);
+                for (auto& b : data) b = static_cast<std::uint8_t>(random());
+                text += srec_line(type, address, data);
+                address += static_cast<std::uint32_t>(data.size());
+            }
+            address += 1 + random() % 0x400;  // a gap
+        }
+        text += srec_line(random() % 2 ? '7' : '9', 0, {});
+        ASSERT_TRUE(check_srec_text(text).ok());
+        ASSERT_EQ(convert_srec_text(text), pairwise_records(text)) << text;
+    }
 }
 
 }  // namespace

@@ -30,19 +30,6 @@ private:
     editor::ComSettingDialog logic_;
 };
 
-// The first argument of the command line, without its quotes.
-std::string first_argument(const char* commandLine) {
-    std::string text = commandLine ? commandLine : "";
-    std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) return {};
-    if (text[start] == '"') {
-        std::size_t end = text.find('"', start + 1);
-        return text.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-    }
-    std::size_t end = text.find_first_of(" \t", start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
 }  // namespace
 
 Generator::Generator(HINSTANCE instance)
@@ -67,7 +54,10 @@ void Generator::create(HWND mainWindow) {
     state_.programDir = dir.substr(0, dir.find_last_of('\\') + 1);
 }
 
-void Generator::set_defaults() { reset_to_defaults(*project_); }
+void Generator::set_defaults() {
+    reset_to_defaults(*project_);
+    restart_simulation();
+}
 
 void Generator::restart_simulation() {
     if (terminal_) restart_terminal(terminal_);
@@ -119,7 +109,7 @@ bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_)
 // agkest.exe PROJECT.AGX opens the project at once, so that a double-clicked project file
 // comes up in the generator ready to be simulated or edited.
 void Generator::open_from_command_line(const char* commandLine) {
-    std::string path = first_argument(commandLine);
+    std::string path = editor::project_argument(commandLine ? commandLine : "");
     if (path.empty()) return;
     ProjectReadResult result = read_project_file(path, *project_);
     if (!result.ok()) {

@@ -329,10 +329,10 @@ test_com_port_dialog() {
     stop_agkest
 }
 
-start_emulator() {
+start_emulator() {  # [kestemu options]
     rm -rf "$OUT/state"
     mkdir -p "$OUT/state"
-    "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --direct --records "$OUT/records.txt" \
+    "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --records "$OUT/records.txt" "$@" \
         >"$OUT/kestemu.log" 2>&1 &
     EMU_PID=$!
     local i
@@ -358,7 +358,7 @@ test_download_and_upload() {
     new_project_file "$OUT/transfer.agx"
     patch_bytes "$OUT/transfer.agx" 10 '\005\004'   # COM6, 9600
     "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" >/dev/null
-    start_emulator || return
+    start_emulator --direct || return
     start_agkest "$(wine_path "$OUT/transfer.agx")" || return
     menu p d
     drv wait "Download" 60000 || fail "no message at the end of the download"
@@ -380,6 +380,33 @@ test_download_and_upload() {
         expect_eq "$(grep -c $'\r$' "$OUT/received.txt")" 3 "CR LF line ends"
     else
         fail "no data file"
+    fi
+    stop_agkest
+    stop_emulator
+}
+
+test_cradle_download_and_lookup() {
+    new_project_file "$OUT/cradle.agx"
+    patch_bytes "$OUT/cradle.agx" 10 '\005\001'   # COM6, 57600: the cradle is switched from 9600
+    "$BUILD/kest" image "$OUT/cradle.agx" -o "$OUT/expected-image.bin" >/dev/null
+    printf '4711;Schrauben M6\r\n0815;Muttern M6\r\n' > "$OUT/lookup.txt"   # lines end in CR
+    : > "$OUT/records.txt"
+    start_emulator --cradle-rate 9600 || return
+    start_agkest "$(wine_path "$OUT/cradle.agx")" || return
+    menu p c
+    drv wait "Download" 60000 || fail "no message at the end of the cradle download"
+    expect_eq "$(drv text "Download" 65535)" "Downloaded komplett!" "cradle download message"
+    drv click "Download" 1
+    drv gone "Download" 5000
+    cmp -s "$OUT/state/image.bin" "$OUT/expected-image.bin" || fail "the terminal received another image"
+    drv command "$MAIN" 3041
+    file_dialog "Open" "$OUT/lookup.txt"
+    drv wait "Download" 60000 || fail "no message at the end of the lookup download"
+    drv click "Download" 1
+    if [ -f "$OUT/state/lookup-1.txt" ]; then
+        cmp "$OUT/state/lookup-1.txt" "$OUT/lookup.txt" || fail "the terminal stored another lookup file"
+    else
+        fail "the terminal received no lookup file"
     fi
     stop_agkest
     stop_emulator
@@ -441,7 +468,8 @@ trap cleanup EXIT
 wine_env_start "$BUILD_WIN/e2e-wine" || exit 1
 
 TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_new_and_save_as test_open_projects
-       test_save_prompt_answers test_com_port_dialog test_download_and_upload test_engine_form_and_record)
+       test_save_prompt_answers test_com_port_dialog test_download_and_upload test_cradle_download_and_lookup
+       test_engine_form_and_record)
 [ ${#ONLY[@]} -gt 0 ] && TESTS=("${ONLY[@]}")
 for t in "${TESTS[@]}"; do
     CURRENT=$t
