@@ -212,6 +212,28 @@ test_drag_moves_window() {
     stop_agkest
 }
 
+# A held key shows its pressed image, a released one its released image, pixel for pixel.
+test_key_images() {
+    start_agkest || return
+    origin
+    local code x y
+    # Keys that start nothing on the start screen (Enter would start the program).
+    for code in 5 19 23; do
+        read -r x y w h < <(case $code in 5) echo 79 322 41 23 ;; 19) echo 83 241 33 24 ;; 23) echo 118 263 34 32 ;; esac)
+        xdotool mousemove $((LEFT + KEY_X[code])) $((TOP + KEY_Y[code])) mousedown 1
+        sleep 0.4
+        import -window root -crop "${w}x${h}+$((LEFT + x))+$((TOP + y))" +repage "$OUT/key$code-down.png"
+        xdotool mouseup 1
+        sleep 0.4
+        import -window root -crop "${w}x${h}+$((LEFT + x))+$((TOP + y))" +repage "$OUT/key$code-up.png"
+        expect_eq "$(differing_pixels "$OUT/key$code-down.png" "$ROOT/resources/agkest/$((523 + code)).bmp")" 0 \
+            "key $code held"
+        expect_eq "$(differing_pixels "$OUT/key$code-up.png" "$ROOT/resources/agkest/$((500 + code)).bmp")" 0 \
+            "key $code released"
+    done
+    stop_agkest
+}
+
 test_new_and_save_as() {
     start_agkest || return
     # Not modified: Neu asks nothing and opens the sheet on a default project.
@@ -429,12 +451,26 @@ test_engine_form_and_record() {
     patch_bytes "$OUT/form.agx" $((3535 + 29)) '\001'
     patch_bytes "$OUT/form.agx" $((3535 + 37)) 'Artikel:\000'
     start_agkest "$(wine_path "$OUT/form.agx")" || return
+    shot engine-idle
+    press_key 13
     shot engine-start
+    expect_eq "$(differing_pixels "$OUT/engine-idle.png" "$OUT/engine-start.png" 7x8+154+90)" 0 \
+        "ALPHA on the start screen"
     press_key 1
     shot engine-form
     local changed
     changed=$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-form.png" 128x50+38+35)
     [ "$changed" -gt 100 ] || fail "key 1 did not start the form"
+    # ALPHA toggles the "A" indicator in form input; outside it (start screen, above) it did nothing.
+    local indicator=7x8+154+90
+    expect_eq "$(differing_pixels "$OUT/engine-start.png" "$OUT/engine-form.png" $indicator)" 0 "indicator before ALPHA"
+    press_key 13
+    shot engine-alpha
+    [ "$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-alpha.png" $indicator)" -gt 0 ] ||
+        fail "ALPHA in form input did not show the indicator"
+    press_key 13
+    shot engine-numeric
+    expect_eq "$(differing_pixels "$OUT/engine-form.png" "$OUT/engine-numeric.png" $indicator)" 0 "indicator after a second ALPHA"
     press_key 2
     press_key 3
     shot engine-typed
@@ -467,7 +503,7 @@ trap cleanup EXIT
 
 wine_env_start "$BUILD_WIN/e2e-wine" || exit 1
 
-TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_new_and_save_as test_open_projects
+TESTS=(test_startup_screen test_popup_menu test_drag_moves_window test_key_images test_new_and_save_as test_open_projects
        test_save_prompt_answers test_com_port_dialog test_download_and_upload test_cradle_download_and_lookup
        test_engine_form_and_record)
 [ ${#ONLY[@]} -gt 0 ] && TESTS=("${ONLY[@]}")
