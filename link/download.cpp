@@ -186,6 +186,12 @@ Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* look
     return step;
 }
 
+unsigned byte_sum(std::span<const std::uint8_t> bytes) {
+    unsigned sum = 0;
+    for (auto b : bytes) sum += b;
+    return sum;
+}
+
 std::uint8_t checksum_byte(unsigned value) {
     const auto byte = static_cast<std::uint8_t>(value);
     return byte == kCr ? 0x0E : byte;
@@ -203,8 +209,7 @@ DownloadReport ended(int result, DownloadOutcome outcome) {
 std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
     const auto* data = image.data() + static_cast<std::size_t>(block) * kBlockSize;
     std::vector<std::uint8_t> packet(data, data + kBlockSize);
-    unsigned sum = 0;
-    for (auto b : packet) sum += b;
+    const unsigned sum = byte_sum(packet);
     packet.push_back(static_cast<std::uint8_t>(sum >> 8));
     packet.push_back(static_cast<std::uint8_t>(sum));
     packet.push_back(static_cast<std::uint8_t>(block));
@@ -213,8 +218,7 @@ std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
 
 std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     std::vector<std::uint8_t> packet(line.begin(), line.end());
-    unsigned sum = 0;
-    for (auto b : packet) sum += b;
+    const unsigned sum = byte_sum(packet);
     packet.push_back(checksum_byte(sum >> 8));
     packet.push_back(checksum_byte(sum));
     packet.push_back(kCr);
