@@ -2,6 +2,9 @@
 // can be tried, demonstrated and tested without hardware.
 #include <poll.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <chrono>
 #include <csignal>
@@ -63,9 +66,18 @@ void on_signal(int) {
     [[maybe_unused]] auto n = ::write(gWakePipe[1], &byte, 1);
 }
 
-Micros now_micros() {
+std::int64_t now_nanos() {
     using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+Micros now_micros() { return now_nanos() / 1000; }
+
+// How long to wait for input before the emulator's next deadline: exactly up to it (by then
+// the clock reads at least that microsecond), nothing when it has passed.
+timespec wait_until(Micros deadline) {
+    const std::int64_t wait = std::max<std::int64_t>(deadline * 1000 - now_nanos(), 0);
+    return timespec{static_cast<time_t>(wait / 1'000'000'000), static_cast<long>(wait % 1'000'000'000)};
 }
 
 // Decimal, or hexadecimal with 0x.
@@ -199,6 +211,10 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
+#ifdef __linux__
+    // Paced bytes are due to the microsecond; the default timer slack would add ~50 us a wait.
+    if (config.pace) prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
 
     PtyTransport line;
     std::string error;
@@ -221,13 +237,10 @@ int main(int argc, char** argv) {
             if (!line.write(out) && log) log("the PC does not read: reply lost");
         }
 
-        int timeoutMs = -1;
-        if (const auto deadline = emulator.next_deadline()) {
-            const Micros wait = *deadline - now_micros();
-            timeoutMs = static_cast<int>(std::clamp<Micros>((wait + kMillis - 1) / kMillis, 1, 60000));
-        }
+        const auto deadline = emulator.next_wake();
+        const timespec timeout = deadline ? wait_until(*deadline) : timespec{};
         pollfd fds[2] = {{line.fd(), POLLIN, 0}, {gWakePipe[0], POLLIN, 0}};
-        const int ready = poll(fds, 2, timeoutMs);
+        const int ready = ppoll(fds, 2, deadline ? &timeout : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) continue;
             std::perror("kestemu: poll");

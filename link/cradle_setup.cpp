@@ -75,9 +75,8 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
     link.pause();
     set_rts(link, true);
 
-    // Applied by the caller's next line-settings step.
-    s.parity = false;
-    s.dataBits = 8;
+    // Applied by the caller's next line-settings step (data bits and parity are still as
+    // set above).
     s.ctsFlow = false;
     s.xonXoff = false;
     return true;

@@ -53,17 +53,10 @@ std::span<const std::uint8_t> bytes_of(const char* text, std::size_t size) {
 // exchange is discarded first, so that a late reply never answers the next packet.
 std::string exchange(Link& link, std::span<const std::uint8_t> bytes) {
     link.purge_input();
-    std::string reply;
-    if (!link.write(bytes)) return reply;
-    const std::uint32_t deadline = link.now() + kReplyTimeoutMs;
-    while (reply.size() < kMaxReply) {
-        const auto byte = link.read_byte(deadline);
-        if (!byte) break;
-        reply.push_back(static_cast<char>(*byte));
-        if (*byte == kCr) break;
-    }
-    if (!reply.empty() && static_cast<std::uint8_t>(reply.back()) == kCr) reply.pop_back();
-    return reply;
+    std::vector<std::uint8_t> reply;
+    if (!link.write(bytes)) return {};
+    if (read_reply(link, link.now() + kReplyTimeoutMs, kMaxReply, reply) == ReplyEnd::Cr) reply.pop_back();
+    return std::string(reply.begin(), reply.end());
 }
 
 enum class Step { Ok, NotReady, Full, Failed };
@@ -193,6 +186,12 @@ Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* look
     return step;
 }
 
+unsigned byte_sum(std::span<const std::uint8_t> bytes) {
+    unsigned sum = 0;
+    for (auto b : bytes) sum += b;
+    return sum;
+}
+
 std::uint8_t checksum_byte(unsigned value) {
     const auto byte = static_cast<std::uint8_t>(value);
     return byte == kCr ? 0x0E : byte;
@@ -207,13 +206,10 @@ DownloadReport ended(int result, DownloadOutcome outcome) {
 
 }  // namespace
 
-std::string generator_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
-
 std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
     const auto* data = image.data() + static_cast<std::size_t>(block) * kBlockSize;
     std::vector<std::uint8_t> packet(data, data + kBlockSize);
-    unsigned sum = 0;
-    for (auto b : packet) sum += b;
+    const unsigned sum = byte_sum(packet);
     packet.push_back(static_cast<std::uint8_t>(sum >> 8));
     packet.push_back(static_cast<std::uint8_t>(sum));
     packet.push_back(static_cast<std::uint8_t>(block));
@@ -222,8 +218,7 @@ std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
 
 std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     std::vector<std::uint8_t> packet(line.begin(), line.end());
-    unsigned sum = 0;
-    for (auto b : packet) sum += b;
+    const unsigned sum = byte_sum(packet);
     packet.push_back(checksum_byte(sum >> 8));
     packet.push_back(checksum_byte(sum));
     packet.push_back(kCr);
@@ -259,7 +254,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         }
     }
 
-    const std::string port = options.portName.value_or(generator_port_name(project.com.portIndex));
+    const std::string port = options.portName.value_or(port_name(project.com.portIndex));
     if (!link.open(port, kInQueue, kDownloadOutQueue)) {
         warn(ui, kPortText);
         return ended(-1, DownloadOutcome::PortUnavailable);

@@ -62,9 +62,6 @@ struct DownloadReport {
 DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName);
 
-// "COM1" to "COM6" for port index 0 to 5 of the project's ComSelection.
-std::string generator_port_name(int portIndex);
-
 // Packet of image block b: 100 image bytes, the sum's high and low byte, b.
 std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block);
 // Packet of one lookup line: its bytes, the sum's high and low byte (0x0D sent as 0x0E), CR.

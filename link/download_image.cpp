@@ -48,12 +48,12 @@ void normalise_menu(MenuRecord& menu) {
     menu.itemCount = static_cast<u8>(present);
 }
 
-void prepare_form_lines(FormRecord& form) {
+// The form's lines are already normalised (normalise_forms clears prompts and lookup keys
+// by line type); the terminal wants the number of lines up to the last entry line.
+void count_entry_lines(FormRecord& form) {
     int entryLines = 0;
     for (int line = 0; line < kFormLines; ++line) {
         const u8 type = form.lineType[line];
-        if (type == kFieldEmpty || type == kFieldContinuation) form.prompt[line][0] = '\0';
-        if (type == kFieldEmpty || type >= kFieldFixedData) form.lineLookupKey[line] = 0;
         if (type >= kFieldText && type <= kFieldBoolean) entryLines = line + 1;
     }
     form.entryLineCount = static_cast<u8>(entryLines);
@@ -100,9 +100,10 @@ void emit_options(const ApplicationOptions& options, u8* out) {
 }  // namespace
 
 void normalise_menus_and_forms(Project& project) {
+    normalise_forms(project);
     for (int k = 0; k < kMenuCount; ++k) {
         normalise_menu(project.menus[k]);
-        prepare_form_lines(project.forms[k]);
+        count_entry_lines(project.forms[k]);
     }
 }
 
@@ -124,7 +125,6 @@ void build_image(const Project& project, DownloadImage& image) {
 }
 
 DownloadImage prepare_image(Project& project) {
-    normalise_forms(project);
     normalise_menus_and_forms(project);
     DownloadImage image{};
     build_image(project, image);

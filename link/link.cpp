@@ -41,4 +41,14 @@ std::optional<std::uint8_t> Link::read_byte(std::uint32_t deadline) {
     }
 }
 
+ReplyEnd read_reply(Link& link, std::uint32_t deadline, std::size_t keep, std::vector<std::uint8_t>& reply) {
+    while (reply.size() < keep) {
+        const auto byte = link.read_byte(deadline);
+        if (!byte) return ReplyEnd::Deadline;
+        reply.push_back(*byte);
+        if (*byte == 0x0D) return ReplyEnd::Cr;
+    }
+    return ReplyEnd::Full;
+}
+
 }  // namespace kest

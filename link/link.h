@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -70,5 +71,13 @@ private:
     Clock& clock_;
     LineSettings settings_{};
 };
+
+// How read_reply ended.
+enum class ReplyEnd { Cr, Full, Deadline };
+
+// Reads a reply that ends with CR into reply, byte by byte, until its CR (kept), until
+// reply holds keep bytes, or until the tick count passes deadline. What happens to the
+// bytes after a full reply is the caller's rule.
+ReplyEnd read_reply(Link& link, std::uint32_t deadline, std::size_t keep, std::vector<std::uint8_t>& reply);
 
 }  // namespace kest

@@ -87,23 +87,19 @@ Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
         link.write(kRead);
         const std::uint32_t deadline = link.now() + kConnectWindowMs;
-        std::string reply;
-        bool timedOut = false;
-        for (;;) {
-            const auto byte = link.read_byte(deadline);
-            if (!byte) {
-                timedOut = true;
-                break;
+        std::vector<std::uint8_t> reply;
+        ReplyEnd end = read_reply(link, deadline, kConnectKept, reply);
+        if (end == ReplyEnd::Full) {
+            // Past kConnectKept bytes everything is dropped, a CR too: the window runs out.
+            while (link.read_byte(deadline)) {
             }
-            if (reply.size() >= kConnectKept) continue;
-            reply.push_back(static_cast<char>(*byte));
-            if (*byte == kCr) break;
+            end = ReplyEnd::Deadline;
         }
-        if (timedOut && tries >= kSilentConnectTries) {
+        if (end == ReplyEnd::Deadline && tries >= kSilentConnectTries) {
             box(ui, "Time out!", kError);
             return Connect::NoAnswer;
         }
-        if (reply == kAck) return Connect::Connected;
+        if (std::string(reply.begin(), reply.end()) == kAck) return Connect::Connected;
         if (tries >= kWrongReplies) {
             box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
             return Connect::Refused;
@@ -144,17 +140,16 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     ui.counter_box(0, 0);
     for (;;) {
         frame.clear();
-        bool complete = false;   // no byte of the frame was dropped
-        bool ended = false;      // its CR arrived
         const std::uint32_t deadline = link.now() + kFrameWindowMs;
-        while (auto byte = link.read_byte(deadline)) {
-            if (frame.size() < kMaxFrame) frame.push_back(*byte);
-            if (*byte == kCr) {
-                ended = true;
-                complete = frame.back() == kCr;
-                break;
-            }
+        ReplyEnd end = read_reply(link, deadline, kMaxFrame, frame);
+        const bool complete = end == ReplyEnd::Cr;  // no byte of the frame was dropped
+        // Past kMaxFrame bytes the rest of the frame is dropped up to its CR.
+        while (end == ReplyEnd::Full) {
+            const auto byte = link.read_byte(deadline);
+            if (!byte) end = ReplyEnd::Deadline;
+            else if (*byte == kCr) end = ReplyEnd::Cr;
         }
+        const bool ended = end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
             if (silent >= kSilentPeriods) {
                 ui.counter_box(2, records);

@@ -72,13 +72,13 @@ TEST(KestemuEmulator, CradleSetUpAsThePcRunsIt) {
 TEST(KestemuEmulator, PacedReplyFollowsTheBytesOnTheWire) {
     Rig rig(cradle_at(9600, true));
     rig.emulator.receive(text("VELMOR\r"), 9600, 0);
-    const Micros in = 7 * byte_time(9600);  // the command is in after its last byte
+    const Micros in = wire_time(7, 9600);  // the command is in after its last byte
     ASSERT_TRUE(rig.emulator.next_deadline());
     EXPECT_EQ(*rig.emulator.next_deadline(), in);
     EXPECT_EQ(as_text(rig.emulator.take_output(9600, in - 1)), "");
-    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in + 2 * byte_time(9600))), "AC");
-    EXPECT_EQ(*rig.emulator.next_deadline(), in + 3 * byte_time(9600));
-    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in + 4 * byte_time(9600))), "K\r");
+    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in + wire_time(2, 9600))), "AC");
+    EXPECT_EQ(*rig.emulator.next_deadline(), in + wire_time(3, 9600));
+    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in + wire_time(4, 9600))), "K\r");
     EXPECT_FALSE(rig.emulator.next_deadline());
 }
 
@@ -90,10 +90,33 @@ TEST(KestemuEmulator, PacedInputQueuesBehindEarlierInput) {
     const Bytes packet = ApplicationDownload::packet(Bytes(100, 1), 0);
     rig.emulator.receive(text("VELMOR\r"), 115200, 0);
     rig.emulator.receive(packet, 115200, 0);
-    const Micros in = 110 * byte_time(115200);
+    const Micros in = wire_time(110, 115200);
     EXPECT_EQ(as_text(rig.emulator.take_output(115200, in - 1)).substr(0, 4), "ACK\r");
     // The packet's ACK follows the handshake's on the wire.
-    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in + 8 * byte_time(115200))), "ACK\r");
+    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in + wire_time(4, 115200))), "ACK\r");
+}
+
+TEST(KestemuEmulator, PacedReplyIsLetOutInBatchesTimedToTheirLastByte) {
+    EmulatorConfig config;
+    config.direct = true;
+    config.pace = true;
+    Rig rig(config);
+    rig.emulator.receive(text("VELMOR\r"), 115200, 0);
+    const Micros in = wire_time(7, 115200);
+    EXPECT_EQ(rig.emulator.next_wake(), in) << "the command is taken in first";
+    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in)), "");
+    EXPECT_EQ(rig.emulator.next_deadline(), in + wire_time(1, 115200));
+    // The whole reply lies within one batch: one wake-up when its last byte is through.
+    EXPECT_EQ(rig.emulator.next_wake(), in + wire_time(4, 115200));
+    EXPECT_EQ(as_text(rig.emulator.take_output(115200, in + wire_time(4, 115200))), "ACK\r");
+    EXPECT_FALSE(rig.emulator.next_wake());
+
+    // At 9600 a byte takes longer than a batch: every byte on its own.
+    rig.emulator.receive(text("VELMOR\r"), 9600, 100 * kMillis);
+    const Micros in2 = 100 * kMillis + wire_time(7, 9600);
+    EXPECT_EQ(as_text(rig.emulator.take_output(9600, in2)), "");
+    EXPECT_EQ(rig.emulator.next_wake(), in2 + wire_time(1, 9600));
+    EXPECT_EQ(rig.emulator.next_wake(), rig.emulator.next_deadline());
 }
 
 TEST(KestemuEmulator, ReplyIsLostWhenThePcLeavesTheCradleRate) {

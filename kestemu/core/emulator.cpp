@@ -4,10 +4,7 @@
 
 namespace kest::emu {
 
-Micros byte_time(std::uint32_t rate) {
-    if (rate == 0) rate = 9600;
-    return (Micros(10) * 1000000 + rate - 1) / rate;
-}
+Micros byte_time(std::uint32_t rate) { return wire_time(1, rate); }
 
 Emulator::Emulator(EmulatorConfig config, StateSink& state, FaultInjector& faults, EventLog log)
     : config_(std::move(config)),
@@ -25,8 +22,7 @@ void Emulator::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
         return;
     }
     // The last byte is in only after the whole chunk has crossed the wire.
-    const Micros due = std::max(now, rxFree_) + Micros(chunk.size()) * byte_time(pcRate);
-    rxFree_ = due;
+    const Micros due = rx_.send(now, chunk.size(), pcRate);
     incoming_.push_back({due, pcRate, Bytes(chunk.begin(), chunk.end())});
     advance(now);
 }
@@ -66,18 +62,43 @@ void Emulator::queue(ByteView bytes, Micros at) {
     for (std::uint8_t b : bytes) pos = std::next(outgoing_.insert(pos, Outgoing{at, b}));
 }
 
-std::optional<Micros> Emulator::next_deadline() const {
+namespace {
+
+void consider(std::optional<Micros>& next, std::optional<Micros> t) {
+    if (t && (!next || *t < *next)) next = t;
+}
+
+}  // namespace
+
+std::optional<Micros> Emulator::next_input_deadline() const {
     std::optional<Micros> next;
-    const auto consider = [&next](std::optional<Micros> t) {
-        if (t && (!next || *t < *next)) next = t;
-    };
-    if (!incoming_.empty()) consider(incoming_.front().due);
-    consider(cradle_.next_deadline());
-    consider(terminal_.next_deadline());
+    if (!incoming_.empty()) consider(next, incoming_.front().due);
+    consider(next, cradle_.next_deadline());
+    consider(next, terminal_.next_deadline());
+    return next;
+}
+
+std::optional<Micros> Emulator::next_deadline() const {
+    std::optional<Micros> next = next_input_deadline();
     if (!outgoing_.empty()) {
         const Micros earliest = outgoing_.front().earliest;
-        consider(config_.pace ? std::max(earliest, txFree_) + byte_time(lastRate_) : earliest);
+        consider(next, config_.pace ? tx_.done(earliest, 1, lastRate_) : earliest);
     }
+    return next;
+}
+
+std::optional<Micros> Emulator::next_wake() const {
+    if (!config_.pace || outgoing_.empty()) return next_deadline();
+    std::optional<Micros> next = next_input_deadline();
+    Wire wire = tx_;
+    const Micros first = wire.done(outgoing_.front().earliest, 1, lastRate_);
+    Micros last = first;
+    for (const Outgoing& o : outgoing_) {
+        const Micros done = wire.done(o.earliest, 1, lastRate_);
+        if (done > first + kOutputBatch) break;
+        last = wire.send(o.earliest, 1, lastRate_);
+    }
+    consider(next, last);
     return next;
 }
 
@@ -89,9 +110,8 @@ Bytes Emulator::take_output(std::uint32_t pcRate, Micros now) {
     while (!outgoing_.empty()) {
         const Outgoing o = outgoing_.front();
         if (config_.pace) {
-            const Micros done = std::max(o.earliest, txFree_) + byte_time(pcRate);
-            if (done > now) break;
-            txFree_ = done;
+            if (tx_.done(o.earliest, 1, pcRate) > now) break;
+            tx_.send(o.earliest, 1, pcRate);
         } else if (o.earliest > now) {
             break;
         }

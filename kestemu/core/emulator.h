@@ -12,6 +12,7 @@
 #include "kestemu/core/fault_injector.h"
 #include "kestemu/core/state_sink.h"
 #include "kestemu/core/terminal.h"
+#include "kestemu/core/wire.h"
 
 namespace kest::emu {
 
@@ -32,6 +33,11 @@ public:
     void receive(ByteView chunk, std::uint32_t pcRate, Micros now);
     void advance(Micros now);
     std::optional<Micros> next_deadline() const;
+    // When the caller should look again: next_deadline(), except that paced output is let out
+    // in batches (each due byte within kOutputBatch of the first), so that a short reply
+    // costs one wake-up, timed to its last byte, instead of one per byte.
+    std::optional<Micros> next_wake() const;
+    static constexpr Micros kOutputBatch = kMillis;
     // The bytes to write to the line now; bytes the cradle cannot pass are lost.
     Bytes take_output(std::uint32_t pcRate, Micros now);
 
@@ -42,6 +48,7 @@ public:
     const Cradle& cradle() const { return cradle_; }
 
 private:
+    std::optional<Micros> next_input_deadline() const;
     void deliver(ByteView chunk, std::uint32_t pcRate, Micros now);
     void collect(Micros now);
     void queue(ByteView bytes, Micros at);
@@ -66,8 +73,8 @@ private:
     Terminal terminal_;
     std::deque<Incoming> incoming_;
     std::deque<Outgoing> outgoing_;
-    Micros rxFree_ = 0;  // when the incoming wire is free again (pacing)
-    Micros txFree_ = 0;  // when the outgoing wire is free again (pacing)
+    Wire rx_;  // the PC's bytes on their way in (pacing)
+    Wire tx_;  // the replies on their way out (pacing)
     std::uint32_t lastRate_ = 9600;
 };
 

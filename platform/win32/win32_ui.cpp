@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "link/upload.h"
 #include "resources/progress_dlg.h"
 
 namespace kest {
@@ -185,8 +186,8 @@ void Win32Ui::counter_box(int mode, int count) {
 }
 
 bool Win32Ui::open_viewer(const std::string& path) {
-    const std::string command = "notepad.exe \"" + path + "\"";
-    return WinExec(command.c_str(), SW_SHOWNORMAL) > 31;
+    const std::string command = viewer_command_line(path);
+    return !command.empty() && WinExec(command.c_str(), SW_SHOWNORMAL) > 31;
 }
 
 }  // namespace kest

@@ -159,14 +159,14 @@ TEST_F(KestDownload, FaultsGiveTheSameImageOrAFailureNeverAWrongImage) {
     const std::string light = "corrupt-rx=0.0005,drop-rx=0.0002,corrupt-reply=0.02,drop-reply=0.005,nak=0.03,lose-ack=0.02";
     const std::string heavy = "corrupt-rx=0.01,drop-rx=0.002,corrupt-reply=0.01,nak=0.02";
     struct Case {
-        const std::string& spec;
+        const std::string& faults;
         const char* seed;
         const char* retries;
     };
     int succeeded = 0, failed = 0;
     for (const Case& c : {Case{light, "2", "2"}, Case{light, "4", "2"}, Case{heavy, "1", "0"}}) {
-        SCOPED_TRACE(c.spec + " seed " + c.seed);
-        KestemuProcess emu({"--direct", "--faults", c.spec, "--seed", c.seed});
+        SCOPED_TRACE(c.faults + " seed " + c.seed);
+        KestemuProcess emu({"--direct", "--faults", c.faults, "--seed", c.seed});
         ASSERT_TRUE(emu.ok());
         const ToolRun r = kest({"download", project, "--port", emu.link(), "--retries", c.retries, "--trace"});
         EXPECT_GT(exchanges(r.err), r.status == 0 ? 201 : 1) << "no fault struck";
