@@ -137,6 +137,7 @@ answer_prompt() {  # BUTTON-ID of the save prompt
 modify_by_new() {
     menu n
     drv wait "$SHEET" 10000 || { fail "no property sheet after Neu"; return 1; }
+    expect_eq "$(drv enabled "$MAIN")" 0 "main window enabled while the sheet is open"
     drv click "$SHEET" 1
     drv gone "$SHEET" 5000 || fail "property sheet stayed open"
 }
