@@ -5,6 +5,7 @@
 # is refused before a byte reaches the port.
 # Usage: tamplo_e2e.sh BUILD_WIN_DIR KESTEMU_BIN
 set -euo pipefail
+trap 'echo "tamplo_e2e: line $LINENO failed with status $?" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_win=$(cd "${1:?Windows build folder}" && pwd)
 kestemu=${2:?kestemu program}
