@@ -151,11 +151,11 @@ int main(int argc, char** argv) {
         config.terminal.flashBase = static_cast<std::uint32_t>(*value);
     }
     FaultSpec faultSpec;
-    if (const auto spec = parsed.value("faults")) {
+    if (const auto plan = parsed.value("faults")) {
         std::string error;
-        const auto parsedSpec = parse_fault_spec(*spec, error);
-        if (!parsedSpec) return usage_error("--faults: " + error);
-        faultSpec = *parsedSpec;
+        const auto parsedPlan = parse_fault_spec(*plan, error);
+        if (!parsedPlan) return usage_error("--faults: " + error);
+        faultSpec = *parsedPlan;
     }
     std::uint64_t seed = 1;
     if (const auto text = parsed.value("seed")) {

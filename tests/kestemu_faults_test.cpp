@@ -10,9 +10,9 @@ using testing::TerminalHarness;
 
 FaultSpec spec_of(const std::string& text) {
     std::string error;
-    const auto spec = parse_fault_spec(text, error);
-    EXPECT_TRUE(spec) << text << ": " << error;
-    return spec.value_or(FaultSpec{});
+    const auto plan = parse_fault_spec(text, error);
+    EXPECT_TRUE(plan) << text << ": " << error;
+    return plan.value_or(FaultSpec{});
 }
 
 TEST(KestemuFaults, SpecSyntax) {

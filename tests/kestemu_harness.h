@@ -13,8 +13,8 @@ inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline std::string as_text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 struct TerminalHarness {
-    explicit TerminalHarness(TerminalConfig config = {}, FaultSpec spec = {}, std::uint64_t seed = 1)
-        : faults(spec, seed), terminal(std::move(config), state, faults) {}
+    explicit TerminalHarness(TerminalConfig config = {}, FaultSpec plan = {}, std::uint64_t seed = 1)
+        : faults(plan, seed), terminal(std::move(config), state, faults) {}
 
     // Sends one message in one piece; returns every reply due by then.
     std::string send(const Bytes& message) {

@@ -71,7 +71,7 @@ const char* const kFaultSpecHelp =
     "  e.g. corrupt-rx=0.02,drop-reply=0.02,nak=0.05,full-at=150,silence=2000@10,lose-ack=0.05\n";
 
 std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& error) {
-    FaultSpec spec;
+    FaultSpec plan;
     while (!text.empty()) {
         const auto comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -90,7 +90,7 @@ std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& er
                         std::string(value) + "\"";
                 return std::nullopt;
             }
-            spec[c.fault] = *p;
+            plan[c.fault] = *p;
         }
         if (known) continue;
         if (key == "full-at") {
@@ -99,7 +99,7 @@ std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& er
                 error = "fault full-at needs a packet count, not \"" + std::string(value) + "\"";
                 return std::nullopt;
             }
-            spec.fullAt = *n;
+            plan.fullAt = *n;
         } else if (key == "silence") {
             const auto at = value.find('@');
             const auto ms = whole_number(value.substr(0, at));
@@ -108,24 +108,24 @@ std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& er
                 error = "fault silence needs MS@N (milliseconds, message count), not \"" + std::string(value) + "\"";
                 return std::nullopt;
             }
-            spec.silenceMs = *ms;
-            spec.silenceAfter = *after;
+            plan.silenceMs = *ms;
+            plan.silenceAfter = *after;
         } else {
             error = "unknown fault \"" + std::string(key) + "\"";
             return std::nullopt;
         }
     }
-    return spec;
+    return plan;
 }
 
-FaultInjector::FaultInjector(const FaultSpec& spec, std::uint64_t seed) : spec_(spec) {
+FaultInjector::FaultInjector(const FaultSpec& plan, std::uint64_t seed) : plan_(plan) {
     for (std::size_t i = 0; i < state_.size(); ++i) state_[i] = seed * 0x100000001B3ull + i * 0x632BE59BD9B4E019ull;
 }
 
 std::uint64_t FaultInjector::next(Fault f) { return mix(state_[static_cast<std::size_t>(f)]); }
 
 bool FaultInjector::strikes(Fault f) {
-    const double chance = spec_[f];
+    const double chance = plan_[f];
     if (chance <= 0) return false;
     const double draw = static_cast<double>(next(f) >> 11) / static_cast<double>(1ull << 53);
     return draw < chance;

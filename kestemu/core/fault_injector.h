@@ -43,7 +43,7 @@ extern const char* const kFaultSpecHelp;
 class FaultInjector {
 public:
     FaultInjector() = default;
-    FaultInjector(const FaultSpec& spec, std::uint64_t seed);
+    FaultInjector(const FaultSpec& plan, std::uint64_t seed);
 
     // Whether the fault strikes now. Each fault draws from its own stream, so that
     // switching one fault on does not move the others.
@@ -51,12 +51,12 @@ public:
     // A non-zero pattern to damage a byte with (XOR).
     std::uint8_t damage(Fault f);
 
-    const FaultSpec& spec() const { return spec_; }
+    const FaultSpec& plan() const { return plan_; }
 
 private:
     std::uint64_t next(Fault f);
 
-    FaultSpec spec_{};
+    FaultSpec plan_{};
     std::array<std::uint64_t, static_cast<std::size_t>(Fault::Count)> state_{};
 };
 

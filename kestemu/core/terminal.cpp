@@ -76,9 +76,9 @@ std::vector<Reply> Terminal::take_replies() { return std::exchange(replies_, {})
 
 bool Terminal::silenced(Micros now) {
     ++messages_;
-    if (faults_.spec().silenceMs == 0 || messages_ != faults_.spec().silenceAfter) return false;
-    silentUntil_ = now + Micros(faults_.spec().silenceMs) * kMillis;
-    log("fault: silent for " + std::to_string(faults_.spec().silenceMs) + " ms");
+    if (faults_.plan().silenceMs == 0 || messages_ != faults_.plan().silenceAfter) return false;
+    silentUntil_ = now + Micros(faults_.plan().silenceMs) * kMillis;
+    log("fault: silent for " + std::to_string(faults_.plan().silenceMs) + " ms");
     return true;
 }
 
@@ -176,8 +176,8 @@ bool Terminal::command(ByteView line, Micros now) {
 
 void Terminal::application_packet(ByteView packet, Micros now) {
     const std::size_t block = packet.back();
-    const auto& spec = faults_.spec();
-    if (spec.fullAt && application_.next_block() == *spec.fullAt && block == application_.next_block()) {
+    const auto& plan = faults_.plan();
+    if (plan.fullAt && application_.next_block() == *plan.fullAt && block == application_.next_block()) {
         log("application block " + std::to_string(block) + ": FULL");
         reply("FULL\r", now);
         return;
@@ -216,8 +216,8 @@ void Terminal::lookup_packet(ByteView packet, Micros now) {
         return;
     }
     if (lookup_.finished()) lookup_.start();  // a further file without a new handshake
-    const auto& spec = faults_.spec();
-    if (spec.fullAt && lookup_.lines().size() == *spec.fullAt) {
+    const auto& plan = faults_.plan();
+    if (plan.fullAt && lookup_.lines().size() == *plan.fullAt) {
         log("lookup: FULL");
         reply("FULL\r", now);
         return;
