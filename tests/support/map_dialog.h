@@ -1,7 +1,13 @@
 // A dialog on maps: what page and dialog logic set on its controls, kept per control id,
-// and what a test "types" or "selects" before pressing a button.
+// and what a test "types", "chooses" or "clicks".
+//
+// Like a real dialog, putting a text into an edit field (ids 501-599) raises its change
+// notification: once a logic is attached, set_text calls the logic's command handler for
+// that id before it returns, so the logic's corrections (cut texts, replaced numbers) run
+// as they do on Windows. Lists and check boxes set by the logic raise nothing.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +24,36 @@ public:
     std::map<int, bool> checks;
     std::map<int, bool> enabled;  // absent: never changed (enabled)
 
+    // The logic that hears the notifications: `logic.command(*this, id)`.
+    template <class Logic>
+    void attach(Logic& logic) {
+        handler_ = [this, &logic](int id) { return logic.command(*this, id); };
+    }
+    void detach() { handler_ = nullptr; }
+
+    static bool is_edit(int id) { return id >= 501 && id <= 599; }
+
+    // What a user does; each returns what the logic answered to the notification.
+    editor::DialogResult type(int id, const std::string& text) {
+        texts[id] = text;
+        return notify(id);
+    }
+    editor::DialogResult choose(int id, int index) {
+        select(id, index);
+        return notify(id);
+    }
+    editor::DialogResult click(int id) { return notify(id); }
+    // A check box or an automatic radio button clicked: its state first, then the notification.
+    editor::DialogResult click_check(int id, bool on) {
+        checks[id] = on;
+        return notify(id);
+    }
+    editor::DialogResult notify(int id) {
+        return handler_ ? handler_(id) : editor::DialogResult::Stay;
+    }
+    // How many change notifications set_text raised (the echo at work).
+    int echoes = 0;
+
     void set_list(int id, const std::vector<std::string>& entries) override {
         lists[id] = entries;
         selections[id] = -1;
@@ -31,7 +67,13 @@ public:
         auto it = selections.find(id);
         return it == selections.end() ? -1 : it->second;
     }
-    void set_text(int id, const std::string& text) override { texts[id] = text; }
+    void set_text(int id, const std::string& text) override {
+        texts[id] = text;
+        if (is_edit(id) && handler_) {
+            ++echoes;
+            handler_(id);
+        }
+    }
     std::string text(int id) const override {
         auto it = texts.find(id);
         return it == texts.end() ? std::string() : it->second;
@@ -46,6 +88,9 @@ public:
         auto it = enabled.find(id);
         return it == enabled.end() || it->second;
     }
+
+private:
+    std::function<editor::DialogResult(int)> handler_;
 };
 
 }  // namespace kest::testing
