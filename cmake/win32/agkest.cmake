@@ -5,7 +5,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/simulator/engine.cpp)
   list(FILTER AGKEST_SOURCES EXCLUDE REGEX "engine_placeholder\\.cpp$")
 endif()
 add_executable(agkest WIN32 ${AGKEST_SOURCES} ${CMAKE_SOURCE_DIR}/resources/agkest/agkest.rc)
-target_link_libraries(agkest PRIVATE kestplatform comctl32 comdlg32 gdi32 user32)
+target_link_libraries(agkest PRIVATE kestplatform comctl32 comdlg32 gdi32 user32 shell32)
 target_include_directories(agkest PRIVATE ${CMAKE_SOURCE_DIR})
 # windres finds the bitmaps and the icon next to the script and the ids in the source tree.
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/agkest/agkest.rc APPEND PROPERTY
