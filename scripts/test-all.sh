@@ -21,4 +21,8 @@ tests/wine/agkest_e2e.sh build-win build
 echo "== tamplo.exe under Wine against kestemu"
 tests/wine/tamplo_e2e.sh build-win build/kestemu
 
+echo "== installer and portable zip, installed and removed under Wine"
+cmake --build build-win --target installer
+tests/wine/installer_e2e.sh build-win build
+
 echo "== all tests passed"
