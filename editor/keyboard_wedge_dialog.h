@@ -5,18 +5,19 @@
 #pragma once
 
 #include "editor/dialog_access.h"
+#include "editor/keyboard_wedge_ids.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kWedgeKeypad = 101;       // "Ziffernblock zur Übertragung von Zahlen benutzen"
-inline constexpr int kWedgeCrLf = 102;         // "An jeden Datensatz CR/LF anhängen"
-inline constexpr int kWedgeFormatFirst = 301;  // "Zeichenformat": "Normal", "klein", "groß"
-inline constexpr int kWedgeLockFirst = 304;    // "Normal", "Capital-lock keyboard", "Shift-lock keyboard"
-inline constexpr int kWedgeCapsFirst = 307;    // "autom. Ekennung", "Immer EIN", "ignorieren"
-inline constexpr int kWedgePause = 501;        // "Pause zwischen zwei Zeichen :" (0 ~ 255 ms)
-inline constexpr int kWedgeTimeout = 502;      // "Verbindungs-Time-out :" (0 ~ 255 sec)
-inline constexpr int kWedgeTypeList = 601;     // "Tastatur / Terminal Typ :"
+inline constexpr int kWedgeKeypad = IDC_WEDGE_KEYPAD;
+inline constexpr int kWedgeCrLf = IDC_WEDGE_CRLF;
+inline constexpr int kWedgeFormatFirst = IDC_WEDGE_FORMAT;
+inline constexpr int kWedgeLockFirst = IDC_WEDGE_LOCK;
+inline constexpr int kWedgeCapsFirst = IDC_WEDGE_CAPS;
+inline constexpr int kWedgePause = IDC_WEDGE_PAUSE;
+inline constexpr int kWedgeTimeout = IDC_WEDGE_TIMEOUT;
+inline constexpr int kWedgeTypeList = IDC_WEDGE_TYPE;
 
 // Copies the five bytes the generator edits (type, flags, pause, time-out, CR/LF); the
 // rest of the table is carried through as it is.

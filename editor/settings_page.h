@@ -12,21 +12,22 @@
 
 #include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
+#include "editor/settings_page_ids.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kSettingsFirstArea = 101;     // 101-112, "Passwortgeschützte Bereiche"
-inline constexpr int kSettingsAreaCount = 12;
-inline constexpr int kSettingsWedge = 201;         // "Tastatureinstellungen"
-inline constexpr int kSettingsSystem = 202;        // "Systemeinstellungen"
-inline constexpr int kSettingsDefaults = 203;      // "Grundeinstellungen"
-inline constexpr int kSettingsSelectAll = 204;     // "alle auswählen"
-inline constexpr int kSettingsClearAll = 205;      // "alle entfernen"
-inline constexpr int kSettingsPassword = 501;      // "Passwort für Sicherheitsprüfung (max 10 Zeichen) :"
-inline constexpr int kSettingsKeyList = 601;       // "Function Key setzen :"
-inline constexpr int kSettingsFunctionList = 602;  // "mit :"
+inline constexpr int kSettingsFirstArea = IDC_SETTINGS_AREA;
+inline constexpr int kSettingsAreaCount = 12;  // check boxes from kSettingsFirstArea
+inline constexpr int kSettingsWedge = IDC_SETTINGS_WEDGE;
+inline constexpr int kSettingsSystem = IDC_SETTINGS_SYSTEM;
+inline constexpr int kSettingsDefaults = IDC_SETTINGS_DEFAULTS;
+inline constexpr int kSettingsSelectAll = IDC_SETTINGS_ALL;
+inline constexpr int kSettingsClearAll = IDC_SETTINGS_NONE;
+inline constexpr int kSettingsPassword = IDC_SETTINGS_PASSWORD;
+inline constexpr int kSettingsKeyList = IDC_SETTINGS_KEY;
+inline constexpr int kSettingsFunctionList = IDC_SETTINGS_FUNCTION;
 
 inline constexpr std::size_t kPasswordLimit = 10;
 inline constexpr int kFunctionKeyCount = 10;

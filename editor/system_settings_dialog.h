@@ -4,21 +4,22 @@
 #pragma once
 
 #include "editor/dialog_access.h"
+#include "editor/system_settings_ids.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kSystemTimeChoice = 301;   // "Anzeige für :"
-inline constexpr int kSystemKeyChoice = 302;    // "Taste drücken nach Quittung"
-inline constexpr int kSystemPhone = 501;        // telephone number, only for a send port the list lacks
-inline constexpr int kSystemBacklightTime = 504;  // "Beleuchtung aus nach :" (1 ~ 9) x 10 sec
-inline constexpr int kSystemAckTime = 506;      // (1 ~ 99) x 100 ms
-inline constexpr int kSystemSendPort = 601;     // "1.  Sendeport"
-inline constexpr int kSystemReceivePort = 602;  // "2.  Empfangsport"
-inline constexpr int kSystemBaudRate = 603;     // "3.  Baudrate"
-inline constexpr int kSystemBacklight = 604;    // "4.  Hintergrundbeleuchtung"
-inline constexpr int kSystemDeleteAfterSend = 605;  // "5.  Daten löschen nach Senden"
-inline constexpr int kSystemAckDisplay = 606;   // "6.  Quittierungsoptionen"
+inline constexpr int kSystemTimeChoice = IDC_SYSTEM_TIME_CHOICE;
+inline constexpr int kSystemKeyChoice = IDC_SYSTEM_KEY_CHOICE;
+inline constexpr int kSystemPhone = IDC_SYSTEM_PHONE;
+inline constexpr int kSystemBacklightTime = IDC_SYSTEM_BACKLIGHT_TIME;
+inline constexpr int kSystemAckTime = IDC_SYSTEM_ACK_TIME;
+inline constexpr int kSystemSendPort = IDC_SYSTEM_SEND_PORT;
+inline constexpr int kSystemReceivePort = IDC_SYSTEM_RECEIVE_PORT;
+inline constexpr int kSystemBaudRate = IDC_SYSTEM_BAUD_RATE;
+inline constexpr int kSystemBacklight = IDC_SYSTEM_BACKLIGHT;
+inline constexpr int kSystemDeleteAfterSend = IDC_SYSTEM_DELETE;
+inline constexpr int kSystemAckDisplay = IDC_SYSTEM_ACK_DISPLAY;
 
 class SystemSettingsDialog {
 public:
