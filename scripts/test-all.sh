@@ -13,16 +13,15 @@ ctest --test-dir build --output-on-failure -j1
 echo "== Windows build and tests under Wine"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-win -j2
+# The setup program and the portable zip (tests/wine/installer_e2e.sh installs them).
+cmake --build build-win --target installer
 ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
 scripts/check-windows-link.sh build build-win
-tests/wine/agkest_e2e.sh build-win build
-
-echo "== tamplo.exe under Wine against kestemu"
-tests/wine/tamplo_e2e.sh build-win build/kestemu
-
-echo "== installer and portable zip, installed and removed under Wine"
-cmake --build build-win --target installer
-tests/wine/installer_e2e.sh build-win build
+# Every end-to-end script of the Win32 programs (tests/wine/*_e2e.sh BUILD_WIN BUILD).
+for e2e in tests/wine/*_e2e.sh; do
+    echo "== $e2e"
+    "$e2e" build-win build
+done
 
 echo "== all tests passed"
