@@ -4,8 +4,8 @@
 # uninstall entry are there; the programs carry the build's version and manifest; a
 # project opens by its file type; "Hilfe" opens the manual; the uninstaller removes
 # everything but the user's files. The portable zip holds the same programs.
-# Screenshots of the property sheet and of a message box in the visual style stay in
-# BUILD_WIN/installer-e2e (docs/visual-style.png is made from them).
+# Screenshots of the property sheet, a dialog and a message box in the visual style stay in
+# BUILD_WIN/installer-e2e (visual-style.png, copied to docs/manual/bilder/).
 #
 #   tests/wine/installer_e2e.sh [BUILD_WIN [BUILD_NATIVE]]
 #
@@ -138,6 +138,7 @@ if drv wait "$MAIN" 30000; then
     if drv wait "$COM_DIALOG" 10000; then
         expect_eq "$(drv selection "$COM_DIALOG" 601)" 3 "port of the opened project"
         expect_eq "$(drv selection "$COM_DIALOG" 602)" 2 "rate of the opened project"
+        shot_window "$COM_DIALOG" "$OUT/dialog.png"
         drv click "$COM_DIALOG" 2
         drv gone "$COM_DIALOG" 5000
     else
@@ -187,9 +188,9 @@ if drv wait "$MAIN" 30000; then
         fail "no save prompt after the property sheet"
     fi
     drv gone "$MAIN" 10000 || fail "agkest did not end after No"
-    if [ -f "$OUT/sheet.png" ] && [ -f "$OUT/message.png" ]; then
-        convert "$OUT/sheet.png" "$OUT/message.png" -background white -gravity center -splice 0x0 +append \
-            "$OUT/visual-style.png"
+    if [ -f "$OUT/sheet.png" ] && [ -f "$OUT/message.png" ] && [ -f "$OUT/dialog.png" ]; then
+        convert "$OUT/sheet.png" \( "$OUT/dialog.png" "$OUT/message.png" -bordercolor white -border 6 \
+            -background white -append \) -bordercolor white -border 6 -background white +append "$OUT/visual-style.png"
     fi
 else
     fail "agkest did not come up for the project"
