@@ -26,28 +26,28 @@ std::vector<std::string> entries(const char* const (&names)[N]) {
 
 const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes() {
     static const std::array<BarcodeEnableBox, 22> kBoxes = {{
-        {101, 0, 7},  // "Code 39"
-        {102, 0, 6},  // "Italian  Pharmacode"
-        {103, 0, 5},  // "French  Pharmacode"
-        {104, 0, 4},  // "Industrial 2/5"
-        {105, 0, 3},  // "Interleave 2/5"
-        {106, 0, 2},  // "Matrix 2/5"
-        {107, 0, 1},  // "Codabar"
-        {108, 2, 5},  // "MSI"
-        {109, 2, 4},  // "Plessey"
-        {110, 0, 0},  // "Code 93"
-        {111, 1, 7},  // "Code 128"
-        {113, 1, 6},  // "UPCE"
-        {114, 1, 5},  // "UPCE  Addon 2"
-        {115, 1, 4},  // "UPCE  Addon 5"
-        {116, 1, 3},  // "EAN8"
-        {117, 1, 2},  // "EAN8  Addon 2"
-        {118, 1, 1},  // "EAN8  Addon 5"
-        {119, 1, 0},  // "EAN13  &&  UPCA"
-        {120, 2, 7},  // "EAN13  Addon 2"
-        {121, 2, 6},  // "EAN13  Addon 5"
+        {IDC_BARCODE_CODE39, 0, 7},
+        {IDC_BARCODE_ITALIAN, 0, 6},
+        {IDC_BARCODE_FRENCH, 0, 5},
+        {IDC_BARCODE_INDUSTRIAL, 0, 4},
+        {IDC_BARCODE_INTERLEAVE, 0, 3},
+        {IDC_BARCODE_MATRIX, 0, 2},
+        {IDC_BARCODE_CODABAR, 0, 1},
+        {IDC_BARCODE_MSI, 2, 5},
+        {IDC_BARCODE_PLESSEY, 2, 4},
+        {IDC_BARCODE_CODE93, 0, 0},
+        {IDC_BARCODE_CODE128, 1, 7},
+        {IDC_BARCODE_UPCE, 1, 6},
+        {IDC_BARCODE_UPCE + 1, 1, 5},
+        {IDC_BARCODE_UPCE + 2, 1, 4},
+        {IDC_BARCODE_EAN8, 1, 3},
+        {IDC_BARCODE_EAN8 + 1, 1, 2},
+        {IDC_BARCODE_EAN8 + 2, 1, 1},
+        {IDC_BARCODE_EAN13, 1, 0},
+        {IDC_BARCODE_EAN13 + 1, 2, 7},
+        {IDC_BARCODE_EAN13 + 2, 2, 6},
         {kInverted, 11, 4},
-        {123, 2, 2},  // "Telepen"
+        {IDC_BARCODE_TELEPEN, 2, 2},
     }};
     return kBoxes;
 }
@@ -62,11 +62,10 @@ void BarcodeSettingsPage::init(DialogAccess& dialog) {
 // The controls from BarcodeSettings as it is now (at creation and after the reset).
 void BarcodeSettingsPage::show(DialogAccess& dialog) {
     const u8* b = project_.barcode.bytes;
-    const int mode = b[kScanModeByte] >> 4;
-    scanMode_ = mode < static_cast<int>(std::size(names::kScanModes)) ? mode : -1;
-    security_ = (b[kSecurityByte] >> 2) & 3;
-    dialog.select(kScanMode, scanMode_);
-    dialog.select(kSecurity, security_);
+    show_selection(dialog, kScanMode, b[kScanModeByte] >> 4, std::size(names::kScanModes));
+    show_selection(dialog, kSecurity, (b[kSecurityByte] >> 2) & 3, std::size(names::kDecodeSecurity));
+    scanMode_ = dialog.selection(kScanMode);
+    security_ = dialog.selection(kSecurity);
     timeout_ = b[kTimeoutByte];
     dialog.set_text(kTimeout, std::to_string(timeout_));
     const auto& boxes = barcode_enable_boxes();

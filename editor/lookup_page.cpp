@@ -66,21 +66,20 @@ void LookupPage::show(DialogAccess& dialog) {
     show_mode(dialog);
     dialog.set_text(kSeparator, std::to_string(l.separator));
     dialog.set_text(kRecordLength, std::to_string(l.recordLength));
-    dialog.select(kFieldCount, l.fieldCount <= kFields ? l.fieldCount : -1);
+    show_selection(dialog, kFieldCount, l.fieldCount, kFields + 1);
     dialog.set_checked(kLoadable, l.loadable != 0);
-    dialog.select(kNotFound, l.notFoundAction);
+    show_selection(dialog, kNotFound, l.notFoundAction, std::size(names::kNotFoundActions));
     for (int k = 0; k < kFields; ++k) {
         dialog.set_text(kFirstStart + k, std::to_string(l.fieldStart[k]));
         dialog.set_text(kFirstLength + k, std::to_string(l.fieldLength[k]));
-        // A damaged key field above 7 checks no radio (and no control of another group).
-        dialog.set_checked(kFirstKey + k, l.keyField == k);
     }
+    // A damaged key field above 7 checks no radio (and no control of another group).
+    check_radio(dialog, kFirstKey, kFields, l.keyField);
     enable_rows(dialog);
 }
 
 void LookupPage::show_mode(DialogAccess& dialog) {
-    dialog.set_checked(kFixedMode, !separatorMode_);
-    dialog.set_checked(kSeparatorMode, separatorMode_);
+    check_radio(dialog, kFixedMode, 2, separatorMode_ ? 1 : 0);
     dialog.set_text(kLengthLabel, separatorMode_ ? kMaxLengthLabel : kFixedLengthLabel);
     dialog.enable(kRecordLength, !separatorMode_);
     dialog.enable(kSeparator, separatorMode_);
@@ -138,7 +137,7 @@ DialogResult LookupPage::command(DialogAccess& dialog, int id) {
         number_changed(dialog, id, l.fieldLength[id - kFirstLength]);
     } else if (id >= kFirstKey && id < kFirstKey + kFields) {
         l.keyField = static_cast<u8>(id - kFirstKey);
-        for (int k = 0; k < kFields; ++k) dialog.set_checked(kFirstKey + k, k == l.keyField);
+        check_radio(dialog, kFirstKey, kFields, l.keyField);
     }
     switch (id) {
     case kLookupFile: {

@@ -6,25 +6,26 @@
 #include <array>
 
 #include "editor/dialog_access.h"
+#include "editor/lookup_page_ids.h"
 #include "editor/property_sheet.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace lookup_page {
-inline constexpr int kLoadable = 101;        // "Lookupdatei kann geladen werden"
-inline constexpr int kDefaults = 201;        // "Grundeinstellungen"
-inline constexpr int kFirstKey = 301;        // 301-308 "Schlüsselfeld" of fields #1-#8
-inline constexpr int kFixedMode = 311;       // "feste Länge"
-inline constexpr int kSeparatorMode = 312;   // "Trennzeichen"
-inline constexpr int kLengthLabel = 401;     // "   Länge" or "Max Länge"
-inline constexpr int kFirstStart = 501;      // 501-508 "ab Position"
-inline constexpr int kRecordLength = 509;    // "Feldlänge :"
-inline constexpr int kFirstLength = 511;     // 511-518 lengths
-inline constexpr int kSeparator = 519;       // the separator's decimal code "(ASCII)"
-inline constexpr int kFieldCount = 601;      // "Anzahl Felder :"
-inline constexpr int kNotFound = 602;        // "Aktion, falls Datensatz nicht gefunden wurde :"
-inline constexpr int kLookupFile = 690;      // "Name :"
+inline constexpr int kLoadable = IDC_LOOKUP_LOADABLE;
+inline constexpr int kDefaults = IDC_LOOKUP_DEFAULTS;
+inline constexpr int kFirstKey = IDC_LOOKUP_KEY;
+inline constexpr int kFixedMode = IDC_LOOKUP_FIXED;
+inline constexpr int kSeparatorMode = IDC_LOOKUP_SEPARATED;
+inline constexpr int kLengthLabel = IDC_LOOKUP_LENGTH_LABEL;
+inline constexpr int kFirstStart = IDC_LOOKUP_START;
+inline constexpr int kRecordLength = IDC_LOOKUP_RECORD_LENGTH;
+inline constexpr int kFirstLength = IDC_LOOKUP_LENGTH;
+inline constexpr int kSeparator = IDC_LOOKUP_SEPARATOR;
+inline constexpr int kFieldCount = IDC_LOOKUP_FIELD_COUNT;
+inline constexpr int kNotFound = IDC_LOOKUP_NOT_FOUND;
+inline constexpr int kLookupFile = IDC_LOOKUP_FILE;
 inline constexpr int kFields = 8;
 inline constexpr unsigned kNumberLimit = 250;
 inline constexpr char kFixedLengthLabel[] = "   L\xE4nge";

@@ -108,12 +108,11 @@ void SymbologyDialog::show_group(DialogAccess& dialog, std::size_t g) const {
     for (int i = 0; i < group.count; ++i) {
         if (group.values[static_cast<std::size_t>(i)] == groupValue_[g]) shown = i;
     }
-    for (int i = 0; i < group.count; ++i) dialog.set_checked(group.first + i, i == shown);
+    check_radio(dialog, group.first, group.count, shown);
 }
 
 void SymbologyDialog::show_length_mode(DialogAccess& dialog) const {
-    dialog.set_checked(spec_.lengths->fixedRadio, fixedLengths_);
-    dialog.set_checked(spec_.lengths->fixedRadio + 1, !fixedLengths_);
+    check_radio(dialog, spec_.lengths->fixedRadio, 2, fixedLengths_ ? 0 : 1);
     dialog.set_text(kLengthLabel1, fixedLengths_ ? kFixedLabel1 : kRangeLabel1);
     dialog.set_text(kLengthLabel2, fixedLengths_ ? kFixedLabel2 : kRangeLabel2);
 }
