@@ -12,6 +12,7 @@
 #include "project/defaults.h"
 #include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
+#include "project/rules.h"
 
 namespace kest::win32 {
 namespace {
