@@ -11,6 +11,7 @@
 #include "kest/project_io.h"
 #include "platform/clock.h"
 #include "project/names.h"
+#include "project/rules.h"
 #include "simulator/engine.h"
 
 namespace kest::cli {

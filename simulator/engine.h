@@ -84,7 +84,6 @@ private:
     void show_utilities();
     void show_settings();
     Outcome start_program();
-    void recount();
     void go_to(int target, bool fromEsc);
     void enter_menu(int index);
     void show_menu(int index);

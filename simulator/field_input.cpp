@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "simulator/engine.h"
+#include "project/rules.h"
 #include "simulator/bounded_text.h"
+#include "simulator/engine.h"
 
 namespace kest::sim {
 namespace {
@@ -248,10 +249,10 @@ void Engine::assemble_record() {
     const FormRecord& f = form();
     passDown_[0] = '\0';
     if (f.stampPosition == 1) stamp();
-    const int lineCount = f.font == 1 ? 4 : kFormLines;
+    const int lineCount = line_count(f.font);
     for (int line = 0; line < lineCount; ++line) {
         const u8 type = f.lineType[line];
-        const bool taken = (type >= kFieldText && type <= kFieldBoolean) ||
+        const bool taken = is_input_line(type) ||
                            (type == kFieldLookup && f.defaultOn[line]) || type == kFieldFixedData;
         if (!taken) continue;
         char field[kInputSize];
