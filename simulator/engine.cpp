@@ -1,5 +1,6 @@
 #include "simulator/engine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -315,6 +316,10 @@ void Engine::menu_key(int code) {
 
 int Engine::width() { return line_width(form().font); }
 
+// A prompt that fills the line puts the input start past the last column: the cursor stays
+// on the display's last cell then.
+void Engine::place_cursor(int column) { display_.cursorColumn = std::clamp(column, 0, width() - 1); }
+
 int Engine::entry_lines() { return form().entryLineCount < kFormLines ? form().entryLineCount : kFormLines; }
 
 void Engine::sign_test(int line) {
@@ -394,7 +399,7 @@ void Engine::render_form() {
     }
     const int line = current_line();
     display_.cursorRow = line;
-    display_.cursorColumn = lines_[line].cursor < width() - 1 ? lines_[line].cursor : width() - 1;
+    place_cursor(lines_[line].cursor);
     repaint_whole();
     draw_fill(line);
 }

@@ -94,6 +94,7 @@ private:
     const char* visible_input(int line);
     void show_message(int number);
     int width();
+    void place_cursor(int column);
     int entry_lines();
     int current_line();
     int next_input_line(int line);

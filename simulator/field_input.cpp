@@ -81,7 +81,7 @@ void Engine::commit(char c) {
             draw_fill(n);
         else
             repaint_whole();
-        display_.cursorColumn = l.start;
+        place_cursor(l.start);
     }
     const int w = width();
     const int last = last_column(n);
@@ -99,7 +99,7 @@ void Engine::commit(char c) {
         truncate_line(n, at + 1);
     } else if (p < w - 1) {
         ++l.cursor;
-        display_.cursorColumn = l.cursor;
+        place_cursor(l.cursor);
         put_char(n, p, c);
     } else if (n + 1 < kFormLines && f.lineType[n + 1] == kFieldContinuation) {
         f.currentLine = static_cast<u8>(n + 1);
@@ -136,7 +136,7 @@ void Engine::backspace() {
         const bool atEnd = l.cursor >= last_column(n);
         if (!atEnd || length <= l.cursor - l.start) {
             --l.cursor;
-            if (display_.cursorColumn > 0) --display_.cursorColumn;
+            place_cursor(display_.cursorColumn - 1);
         }
         const int remove = atEnd ? l.cursor - l.start : length - 1;
         if (remove >= 0 && remove < length) l.input[remove] = '\0';
@@ -154,7 +154,7 @@ void Engine::reset_field(int line) {
     l.cursor = l.start;
     l.scroll = 0;
     l.input[0] = '\0';
-    if (line == current_line()) display_.cursorColumn = l.start;
+    if (line == current_line()) place_cursor(l.start);
     set_line(line, form().prompt[line], kCell20);
     draw_sign(line);
 }
