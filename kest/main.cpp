@@ -8,11 +8,6 @@
 namespace kest::cli {
 
 namespace {
-std::vector<Command>& registry() {
-    static std::vector<Command> list;
-    return list;
-}
-
 void print_overview() {
     std::cout << "usage: kest COMMAND [ARGS...]\n\n"
                  "Project files and transfers for the hand-held terminal.\n\ncommands:\n";
@@ -22,15 +17,6 @@ void print_overview() {
                  "             3 port or link could not be set up, 4 no answer from the terminal\n";
 }
 }  // namespace
-
-void register_command(const Command& command) { registry().push_back(command); }
-const std::vector<Command>& commands() { return registry(); }
-
-int usage_error(const char* command, const std::string& message) {
-    std::cerr << "kest " << command << ": " << message << "\n";
-    return kExitBadInput;
-}
-
 }  // namespace kest::cli
 
 int main(int argc, char** argv) {
