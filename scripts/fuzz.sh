@@ -3,6 +3,7 @@
 # UndefinedBehaviorSanitizer) for a number of seconds.
 #   scripts/fuzz.sh                   lists the targets, one a line
 #   scripts/fuzz.sh TARGET SECONDS    builds fuzz_TARGET in build-fuzz (FUZZ_BUILD) and runs it
+# FUZZ_SEED fixes libFuzzer's random seed (CI), otherwise each run draws its own.
 # The corpus grows in BUILD/fuzz-corpus/TARGET, starting from the seeds in
 # fuzz/corpus/TARGET. A crash, a hang (10 s per input) or a harness fault stops the run
 # with a non-zero status and leaves the input in BUILD/fuzz-findings/TARGET/; copy it
@@ -36,7 +37,7 @@ if ! { CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=R
 fi
 corpus=$build/fuzz-corpus/$target findings=$build/fuzz-findings/$target
 mkdir -p "$corpus" "$findings"
-[ -f "fuzz/$target.dict" ] && options+=("-dict=fuzz/$target.dict")
+[ -n "${FUZZ_SEED:-}" ] && options+=("-seed=$FUZZ_SEED")
 status=0
 "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$findings/" "${options[@]}" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?

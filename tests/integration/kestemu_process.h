@@ -69,6 +69,7 @@ public:
     }
 
     bool ok() const { return ready_; }
+    pid_t pid() const { return pid_; }
     const std::string& link() const { return link_; }
     std::filesystem::path state() const { return folder_ / "state"; }
 
