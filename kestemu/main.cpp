@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
         }
         state = std::make_unique<FolderStateSink>(*folder);
     } else {
-        state = std::make_unique<MemoryStateSink>();
+        state = std::make_unique<DiscardingStateSink>();
     }
 
     if (pipe(gWakePipe) != 0) {

@@ -5,7 +5,7 @@
 
 namespace kest::emu {
 
-bool FolderStateSink::store(const std::string& name, ByteView contents) {
+bool FolderStateSink::store(const std::string& name, std::span<const ByteView> parts) {
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);
     const auto target = folder_ / name;
@@ -14,8 +14,8 @@ bool FolderStateSink::store(const std::string& name, ByteView contents) {
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        out.write(reinterpret_cast<const char*>(contents.data()),
-                  static_cast<std::streamsize>(contents.size()));
+        for (const ByteView part : parts)
+            out.write(reinterpret_cast<const char*>(part.data()), static_cast<std::streamsize>(part.size()));
         if (!out.flush()) return false;
     }
     std::filesystem::rename(temporary, target, ec);
