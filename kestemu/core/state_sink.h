@@ -19,8 +19,8 @@ public:
     bool store(const std::string& name, ByteView contents) { return store(name, std::span(&contents, 1)); }
 };
 
-// Files in a folder, each replaced whole (written beside and renamed), so that a reader
-// never sees half a file.
+// Files in a folder, each replaced whole (written beside and renamed, common/output_file.h),
+// so that a reader never sees half a file.
 class FolderStateSink final : public StateSink {
 public:
     explicit FolderStateSink(std::filesystem::path folder) : folder_(std::move(folder)) {}
