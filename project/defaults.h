@@ -21,6 +21,11 @@ void reset_to_defaults(Project& project);
 // "Scan+ENTER", everything else off or empty); the line type becomes 0.
 void line_defaults(FormRecord& form, int line);
 
+// The default settings of a whole form (small font, Esc to the start screen, the date and
+// time stamp off with every part on, "speichern", no lookup file, every line by
+// line_defaults, run-time bytes 0), taking `nextTarget` after its last line.
+void form_defaults(FormRecord& form, u8 nextTarget);
+
 // Default texts, Windows-1252, padded with spaces: 15 characters for the 16-byte tables,
 // 20 characters for the 21-byte tables.
 const char* sign_on_default_row(int row);
