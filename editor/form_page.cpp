@@ -8,6 +8,7 @@
 #include "editor/edit_rules.h"
 #include "project/defaults.h"
 #include "project/names.h"
+#include "project/rules.h"
 
 namespace kest::editor {
 namespace {

@@ -26,6 +26,10 @@ void line_defaults(FormRecord& form, int line);
 // line_defaults, run-time bytes 0), taking `nextTarget` after its last line.
 void form_defaults(FormRecord& form, u8 nextTarget);
 
+// One lookup file as a new project has it: no fields, fixed lengths, every start position
+// 1, loadable, "Weiter" when a record is not found. The reserved bytes keep their values.
+void lookup_defaults(LookupRecord& lookup);
+
 // Default texts, Windows-1252, padded with spaces: 15 characters for the 16-byte tables,
 // 20 characters for the 21-byte tables.
 const char* sign_on_default_row(int row);
