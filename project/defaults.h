@@ -21,6 +21,10 @@ void reset_to_defaults(Project& project);
 // "Scan+ENTER", everything else off or empty); the line type becomes 0.
 void line_defaults(FormRecord& form, int line);
 
+// One lookup file as a new project has it: no fields, fixed lengths, every start position
+// 1, loadable, "Weiter" when a record is not found. The reserved bytes keep their values.
+void lookup_defaults(LookupRecord& lookup);
+
 // Default texts, Windows-1252, padded with spaces: 15 characters for the 16-byte tables,
 // 20 characters for the 21-byte tables.
 const char* sign_on_default_row(int row);
