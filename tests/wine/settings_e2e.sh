@@ -18,8 +18,7 @@ WEDGE_AT=18507    # KeyboardWedgeSettings
 
 open_settings_page() {  # PROJECT
     start_agkest "$(wine_path "$1")" || return 1
-    menu b
-    drv wait "$SHEET" 10000 || { fail "no property sheet on Bearbeiten"; return 1; }
+    open_sheet || return 1
     drv tab "$SHEET" "$SETTINGS_PAGE"
     settled_text "$SHEET" 602 >/dev/null
 }
