@@ -8,7 +8,7 @@ PageFaces make_page_faces(const PageContext& context) {
         std::make_unique<EmptyPageFace>(),  // MENUDLG "Benutzermenü"
         std::make_unique<EmptyPageFace>(),  // LOOKUPDLG "Lookup"
         std::make_unique<EmptyPageFace>(),  // BARCODESETTINGDLG
-        std::make_unique<EmptyPageFace>(),  // SETTINGSDLG "Einstellungen"
+        make_settings_page_face(context),   // SETTINGSDLG "Einstellungen"
         std::make_unique<EmptyPageFace>(),  // STARTUPDLG "Startup"
     }};
 }

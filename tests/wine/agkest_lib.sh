@@ -199,12 +199,14 @@ stop_emulator() {
     EMU_PID=""
 }
 
-# The sheet's page on show, as the screen shows it (the sheet's window rectangle).
-sheet_shot() {  # NAME
+# A window's client area as the screen shows it, found by caption.
+window_shot() {  # CAPTION NAME
     local left top right bottom
-    read -r left top right bottom < <(drv rect "$SHEET")
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$1.png"
+    read -r left top right bottom < <(drv client "$1")
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$2.png"
 }
+# The sheet's page on show.
+sheet_shot() { window_shot "$SHEET" "$1"; }  # NAME
 
 e2e_cleanup() {
     stop_agkest
