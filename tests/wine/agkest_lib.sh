@@ -192,10 +192,11 @@ stop_emulator() {
     EMU_PID=""
 }
 
-# The sheet's page on show, as the screen shows it (the sheet's window rectangle).
-sheet_shot() {  # NAME
+# A window as the screen shows it: its client area (without a window manager nothing
+# draws frames and captions). By default the sheet, with its page on show.
+sheet_shot() {  # NAME [CAPTION]
     local left top right bottom
-    read -r left top right bottom < <(drv rect "$SHEET")
+    read -r left top right bottom < <(drv clientrect "${2:-$SHEET}")
     import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$1.png"
 }
 

@@ -7,6 +7,7 @@
 //   windriver gone CAPTION [MS]          until no visible window has it
 //   windriver list CAPTION               every child control: id, class, text
 //   windriver rect CAPTION               the window's screen rectangle: left top right bottom
+//   windriver clientrect CAPTION         the screen rectangle of its client area (no frame, no caption)
 //   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
 //   windriver command CAPTION ID         sends a menu command to the window
 //   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
@@ -189,7 +190,7 @@ int resource_menu(const wchar_t* exe, const wchar_t* name) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|click CAPTION ...\n");
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|clientrect|enabled|command|tab|text|settext|selection|items|select|checked|check|click CAPTION ...\n");
     return 2;
 }
 
@@ -223,9 +224,14 @@ int wmain() {
         EnumChildWindows(window, list_child, 0);
         return 0;
     }
-    if (verb == L"rect") {
+    if (verb == L"rect" || verb == L"clientrect") {
         RECT r;
-        GetWindowRect(window, &r);
+        if (verb == L"rect") {
+            GetWindowRect(window, &r);
+        } else {
+            GetClientRect(window, &r);
+            MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        }
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
