@@ -14,6 +14,10 @@
 //   windriver popup - [MS]               waits for an open popup menu; prints its screen rectangle
 //   windriver resmenu EXE NAME           the menu resource NAME of a program: one line per item,
 //                                        "id<TAB>text", submenus indented, separators "-"
+//   windriver version EXE                its version information: "ProductName<TAB>ProductVersion
+//                                        <TAB>FileVersion<TAB>FileDescription"
+//   windriver manifest EXE               its application manifest
+//   windriver modules CAPTION            the modules loaded by the window's process, one path a line
 // Controls by id: a control of the window itself, else of the property sheet's page on
 // show, else any visible one below the window (waited for while a page is being made).
 // Notifications go to the control's parent, as the control would send them:
@@ -30,10 +34,12 @@
 //                                        so a button that opens a modal dialog does not block
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -189,8 +195,67 @@ int resource_menu(const wchar_t* exe, const wchar_t* name) {
     return 0;
 }
 
+// The program's version strings, in the language of its first translation.
+int version_info(const wchar_t* exe) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+    std::vector<char> data(size);
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoW(exe, 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < sizeof *translation) {
+        std::fprintf(stderr, "windriver: no version information\n");
+        return 1;
+    }
+    const wchar_t* keys[] = {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription"};
+    for (const wchar_t* key : keys) {
+        wchar_t path[128];
+        std::swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, key);
+        wchar_t* value = nullptr;
+        std::printf("%s%s", key == keys[0] ? "" : "\t",
+                    VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&value), &length) ? utf8(value).c_str() : "");
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int manifest(const wchar_t* exe) {
+    HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr;
+    if (!found) {
+        std::fprintf(stderr, "windriver: no manifest\n");
+        return 1;
+    }
+    std::fwrite(LockResource(LoadResource(module, found)), 1, SizeofResource(module, found), stdout);
+    return 0;
+}
+
+int modules(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    HMODULE list[512];
+    DWORD bytes = 0;
+    if (!process || !EnumProcessModules(process, list, sizeof list, &bytes)) {
+        std::fprintf(stderr, "windriver: the process cannot be read\n");
+        return 1;
+    }
+    for (DWORD i = 0; i < bytes / sizeof list[0] && i < 512; ++i) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameExW(process, list[i], path, MAX_PATH);
+        std::printf("%s\n", utf8(path).c_str());
+    }
+    CloseHandle(process);
+    return 0;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|clientrect|enabled|command|tab|text|settext|selection|items|select|checked|check|click CAPTION ...\n");
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|clientrect|enabled|command|tab|text|settext|selection|items|select|"
+                         "checked|check|click|modules CAPTION ...\n"
+                         "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
 
@@ -206,6 +271,8 @@ int wmain() {
 
     if (verb == L"popup") return show_popup(number(3, 5000));
     if (verb == L"resmenu") return argc >= 4 ? resource_menu(argv[2], argv[3]) : usage();
+    if (verb == L"version") return version_info(argv[2]);
+    if (verb == L"manifest") return manifest(argv[2]);
     if (verb == L"wait" || verb == L"gone") {
         bool present = verb == L"wait";
         if (!wait_for(caption, number(3, 10000), present)) {
@@ -235,6 +302,7 @@ int wmain() {
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
+    if (verb == L"modules") return modules(window);
     if (verb == L"enabled" && argc < 4) {
         std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
         return 0;
