@@ -76,12 +76,12 @@ test_pages_and_dialogs_reach_project_and_image() {
     drv tab "$SHEET" "$BARCODE_PAGE" || { fail "no barcode page"; return; }
     expect_eq "$(settled_text "$SHEET" 601)" "Laser" "scan mode"
     expect_eq "$(drv checked "$SHEET" 101)" 1 "Code 39 enabled by default"
-    drv check "$SHEET" 101 0
+    drv toggle "$SHEET" 101
     expect_eq "$(drv checked "$SHEET" 101)" 0 "Code 39 box after the click"
     sheet_shot barcode-page
     open_parameters 216 "$EAN8" || return
     expect_eq "$(drv checked "$EAN8" 101)$(drv checked "$EAN8" 102)" "01" "EAN 8 options at the defaults"
-    drv check "$EAN8" 101 1
+    drv toggle "$EAN8" 101
     close_parameters "$EAN8" 1
     open_parameters 204 "$INDUSTRIAL" || return
     expect_eq "$(drv text "$INDUSTRIAL" 401)" "Max Länge :" "label of length 1 at the defaults"
@@ -129,9 +129,9 @@ test_change_behind_cancel_asks_to_save() {
     drv gone "$COM_DIALOG" 5000
     open_sheet || return
     drv tab "$SHEET" "$BARCODE_PAGE" || { fail "no barcode page"; return; }
-    drv check "$SHEET" 101 0
+    drv toggle "$SHEET" 101
     open_parameters 216 "$EAN8" || return
-    drv check "$EAN8" 102 0
+    drv toggle "$EAN8" 102
     close_parameters "$EAN8" 1
     close_sheet 2
     menu Up Return

@@ -6,7 +6,8 @@
 //   windriver wait CAPTION [MS]          until a visible top-level window has the caption
 //   windriver gone CAPTION [MS]          until no visible window has it
 //   windriver list CAPTION               every child control: id, class, text
-//   windriver rect CAPTION               the window's screen rectangle: left top right bottom
+//   windriver rect CAPTION [ID]          the window's (or its control's) screen rectangle:
+//                                        left top right bottom
 //   windriver clientrect CAPTION         the screen rectangle of its client area (no frame, no caption)
 //   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
 //   windriver command CAPTION ID         sends a menu command to the window
@@ -30,6 +31,8 @@
 //                                        handled before windriver returns)
 //   windriver checked CAPTION ID         1 when a check box or radio button is checked, else 0
 //   windriver check CAPTION ID 0|1       sets a check box as a click would, then BN_CLICKED
+//   windriver toggle CAPTION ID          a click on a plain (not automatic) check box: BN_CLICKED
+//                                        alone, handled before windriver returns
 //   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7); posted,
 //                                        so a button that opens a modal dialog does not block
 #include <windows.h>
@@ -253,8 +256,8 @@ int modules(HWND window) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|clientrect|enabled|command|tab|text|settext|selection|items|select|"
-                         "checked|check|click|modules CAPTION ...\n"
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|clientrect|enabled|command|tab|text|settext|selection|items|"
+                         "select|checked|check|toggle|click|modules CAPTION ...\n"
                          "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
@@ -291,7 +294,7 @@ int wmain() {
         EnumChildWindows(window, list_child, 0);
         return 0;
     }
-    if (verb == L"rect" || verb == L"clientrect") {
+    if ((verb == L"rect" && argc < 4) || verb == L"clientrect") {
         RECT r;
         if (verb == L"rect") {
             GetWindowRect(window, &r);
@@ -352,6 +355,12 @@ int wmain() {
     } else if (verb == L"check" && argc >= 5) {
         SendMessageW(control, BM_SETCHECK, number(4, 0) ? BST_CHECKED : BST_UNCHECKED, 0);
         notify(BN_CLICKED);
+    } else if (verb == L"toggle") {
+        notify(BN_CLICKED);
+    } else if (verb == L"rect") {
+        RECT r;
+        GetWindowRect(control, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     } else if (verb == L"click") {
         PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     } else {
