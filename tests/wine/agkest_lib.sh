@@ -155,6 +155,13 @@ answer_prompt() {  # BUTTON-ID of the save prompt
     drv gone "$PROMPT" 5000 || fail "save prompt stayed open"
 }
 
+# Bearbeiten: the property sheet, on its form page with form 1 (the "Name :" list, 690).
+open_sheet() {
+    menu b
+    drv wait "$SHEET" 10000 || { fail "no property sheet on Bearbeiten"; return 1; }
+    expect_eq "$(settled_text "$SHEET" 690)" "Maske  1" "form on show"
+}
+
 # New project, sheet closed with OK: the form page was shown, so the project is modified.
 modify_by_new() {
     menu n
