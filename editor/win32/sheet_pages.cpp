@@ -10,7 +10,7 @@ PageFaces make_page_faces(const PageContext& context) {
         std::make_unique<EmptyPageFace>(),  // MENUDLG "Benutzermenü"
         std::make_unique<LogicFace<editor::LookupPage>>(),  // LOOKUPDLG "Lookup"
         make_barcode_settings_page_face(context),           // BARCODESETTINGDLG "Barcodeeinstellungen"
-        std::make_unique<EmptyPageFace>(),  // SETTINGSDLG "Einstellungen"
+        make_settings_page_face(context),                   // SETTINGSDLG "Einstellungen"
         std::make_unique<EmptyPageFace>(),  // STARTUPDLG "Startup"
     }};
 }

@@ -199,13 +199,14 @@ stop_emulator() {
     EMU_PID=""
 }
 
-# A window as the screen shows it: its client area (without a window manager nothing
-# draws frames and captions). By default the sheet, with its page on show.
-sheet_shot() {  # NAME [CAPTION]
+# A window's client area as the screen shows it, found by caption.
+window_shot() {  # CAPTION NAME
     local left top right bottom
-    read -r left top right bottom < <(drv clientrect "${2:-$SHEET}")
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$1.png"
+    read -r left top right bottom < <(drv client "$1")
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$2.png"
 }
+# The sheet's page on show.
+sheet_shot() { window_shot "$SHEET" "$1"; }  # NAME
 
 e2e_cleanup() {
     stop_agkest

@@ -90,7 +90,7 @@ test_pages_and_dialogs_reach_project_and_image() {
         "labels of fixed lengths"
     drv settext "$INDUSTRIAL" 501 20
     drv settext "$INDUSTRIAL" 502 8
-    sheet_shot industrial25-dialog "$INDUSTRIAL"
+    window_shot "$INDUSTRIAL" industrial25-dialog
     close_parameters "$INDUSTRIAL" 1
     close_sheet 1
     save_project "$project" || return
