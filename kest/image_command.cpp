@@ -1,7 +1,7 @@
 // kest image: the download image of a project, as the application download sends it.
 
 #include "kest/command.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/download_image.h"
