@@ -1,10 +1,11 @@
 #include "link/upload.h"
 
-#include <cstdio>
+#include <fstream>
 #include <span>
 #include <vector>
 
 #include "link/cradle_setup.h"
+#include "link/exchange.h"
 
 namespace kest {
 
@@ -13,13 +14,6 @@ namespace {
 constexpr char kCaption[] = "Upload Data";
 constexpr char kError[] = "Error";
 constexpr char kFehler[] = "Fehler";
-
-constexpr char kRead[] = "READ\r";
-constexpr char kAck[] = "ACK\r";
-constexpr char kNak[] = "NAK\r";
-constexpr char kOver[] = "OVER\r";
-constexpr std::uint8_t kCr = 0x0D;
-constexpr std::uint8_t kCrStandIn = 0x0E;  // a checksum byte 0x0D travels as 0x0E
 
 constexpr std::uint32_t kConnectWindowMs = 3000;
 constexpr std::size_t kConnectKept = 10;
@@ -31,51 +25,57 @@ constexpr int kSilentPeriods = 10;      // silent frame periods tolerated in a r
 // floods bytes without a CR. Far above any record the terminal collects.
 constexpr std::size_t kMaxFrame = 8192;
 
+// The answer to "READ\r": the first kConnectKept bytes with the CR among them; past them
+// everything is dropped, a CR too, until the window runs out.
+constexpr ReplyRules kConnectRules{kConnectKept, ReplyRules::Overflow::SkipToDeadline, true};
+// A frame up to its CR; the bytes of an over-long frame are dropped up to its CR.
+constexpr ReplyRules kFrameRules{kMaxFrame, ReplyRules::Overflow::SkipToCr, true};
+
 void box(UserInterface& ui, const std::string& text, const char* caption) {
     ui.message(text, caption, Icon::None, Buttons::Ok);
 }
 
+// Whether the file ends inside a line (appended records then start on a line of their own).
+bool ends_inside_a_line(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return false;
+    in.seekg(-1, std::ios::end);
+    return in.get() != '\n';
+}
+
 // The data file, written record by record: each line reaches the file before the record
-// is acknowledged.
+// is acknowledged. The records go into a file beside the chosen one, which they replace
+// only when the upload is over: an upload that brings no record leaves the old file as
+// it was. Appended records go straight to the end of the file.
 class DataFile {
 public:
-    ~DataFile() { close(); }
+    explicit DataFile(FileSteps& steps) : file_(steps) {}
 
-    bool open(const std::string& path, bool append) {
-        if (append) {
-            if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-                existed_ = true;
-                std::fclose(probe);
-            }
-        }
-        file_ = std::fopen(path.c_str(), append ? "a+b" : "w+b");
-        if (!file_) return false;
-        // Appended records start on a line of their own.
-        if (existed_ && std::fseek(file_, -1, SEEK_END) == 0) {
-            const int last = std::fgetc(file_);
-            needsLineEnd_ = last != EOF && last != '\n';
-            std::fseek(file_, 0, SEEK_END);  // a read is followed by writes
-        }
-        return true;
+    bool open(const std::string& path, const OutputRules& rules) {
+        needsLineEnd_ = rules.append && ends_inside_a_line(path);
+        return file_.open(path, rules);
     }
-    bool existed() const { return existed_; }
+    OutputProblem problem() const { return file_.problem(); }
+    bool existed() const { return file_.existed(); }
+    std::string temporary() const { return file_.temporary().string(); }
 
     bool write_record(std::span<const std::uint8_t> data) {
         static const std::uint8_t crlf[] = {0x0D, 0x0A};
-        if (needsLineEnd_ && std::fwrite(crlf, 1, 2, file_) != 2) return false;
+        if (needsLineEnd_ && !file_.write(crlf)) return false;
         needsLineEnd_ = false;
-        return std::fwrite(data.data(), 1, data.size(), file_) == data.size() &&
-               std::fwrite(crlf, 1, 2, file_) == 2 && std::fflush(file_) == 0;
+        return file_.write(data) && file_.write(crlf) && file_.flush();
     }
 
-    void close() {
-        if (file_) std::fclose(file_);
-        file_ = nullptr;
+    // Puts the records in place; when that fails they stay in temporary().
+    bool commit() {
+        if (file_.commit()) return true;
+        file_.keep();
+        return false;
     }
+    void discard() { file_.discard(); }
 
 private:
-    std::FILE* file_ = nullptr;
-    bool existed_ = false;
+    OutputFile file_;
     bool needsLineEnd_ = false;
 };
 
@@ -85,21 +85,12 @@ enum class Connect { Connected, NoAnswer, Refused };
 // one that answers something else six times.
 Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
-        link.write(kRead);
-        const std::uint32_t deadline = link.now() + kConnectWindowMs;
-        std::vector<std::uint8_t> reply;
-        ReplyEnd end = read_reply(link, deadline, kConnectKept, reply);
-        if (end == ReplyEnd::Full) {
-            // Past kConnectKept bytes everything is dropped, a CR too: the window runs out.
-            while (link.read_byte(deadline)) {
-            }
-            end = ReplyEnd::Deadline;
-        }
-        if (end == ReplyEnd::Deadline && tries >= kSilentConnectTries) {
+        const Reply reply = exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
+        if (reply.end != ReplyEnd::Cr && tries >= kSilentConnectTries) {
             box(ui, "Time out!", kError);
             return Connect::NoAnswer;
         }
-        if (std::string(reply.begin(), reply.end()) == kAck) return Connect::Connected;
+        if (reply == word::kAckLine) return Connect::Connected;
         if (tries >= kWrongReplies) {
             box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
             return Connect::Refused;
@@ -111,18 +102,16 @@ enum class Frame { Over, Record, Repeated, Bad };
 
 // Sequence byte, data, checksum low and high byte, CR. The checksum is the 16-bit sum of
 // the sequence byte and the data; a checksum byte 0x0D is sent as 0x0E.
-Frame classify(const std::vector<std::uint8_t>& frame, bool complete, int expected) {
-    if (std::string(frame.begin(), frame.end()) == kOver) return Frame::Over;
-    if (!complete || frame.size() < 4) return Frame::Bad;
+Frame classify(const Reply& reply, int expected) {
+    if (reply == word::kOver) return Frame::Over;
+    const std::span frame = bytes_of(reply.text);
+    if (reply.cut || frame.size() < 4) return Frame::Bad;
     const int sequence = frame[0];
     const int previous = (expected + 9) % 10;
     if (sequence != expected && sequence != previous) return Frame::Bad;
     const std::size_t dataEnd = frame.size() - 3;
-    std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < dataEnd; ++i) sum = static_cast<std::uint16_t>(sum + frame[i]);
-    auto wire = [](std::uint8_t b) { return b == kCr ? kCrStandIn : b; };
-    if (frame[dataEnd] != wire(static_cast<std::uint8_t>(sum & 0xFF)) ||
-        frame[dataEnd + 1] != wire(static_cast<std::uint8_t>(sum >> 8)))
+    const unsigned sum = byte_sum(frame.first(dataEnd));
+    if (frame[dataEnd] != line_sum_byte(sum) || frame[dataEnd + 1] != line_sum_byte(sum >> 8))
         return Frame::Bad;
     return sequence == expected ? Frame::Record : Frame::Repeated;
 }
@@ -136,20 +125,10 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int silent = 0;
     int expected = 0;
     int records = 0;
-    std::vector<std::uint8_t> frame;
     ui.counter_box(0, 0);
     for (;;) {
-        frame.clear();
-        const std::uint32_t deadline = link.now() + kFrameWindowMs;
-        ReplyEnd end = read_reply(link, deadline, kMaxFrame, frame);
-        const bool complete = end == ReplyEnd::Cr;  // no byte of the frame was dropped
-        // Past kMaxFrame bytes the rest of the frame is dropped up to its CR.
-        while (end == ReplyEnd::Full) {
-            const auto byte = link.read_byte(deadline);
-            if (!byte) end = ReplyEnd::Deadline;
-            else if (*byte == kCr) end = ReplyEnd::Cr;
-        }
-        const bool ended = end == ReplyEnd::Cr;  // its CR arrived
+        const Reply frame = read_reply(link, link.now() + kFrameWindowMs, kFrameRules);
+        const bool ended = frame.end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
             if (silent >= kSilentPeriods) {
                 ui.counter_box(2, records);
@@ -161,16 +140,16 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
                 return {UploadEnd::TimedOut, records};
             }
             ++silent;
-            link.write(kNak);
+            link.write(word::kNakLine);
             continue;
         }
         silent = 0;
-        switch (classify(frame, complete, expected)) {
+        switch (classify(frame, expected)) {
         case Frame::Over:
             ui.counter_box(2, records);
             return {UploadEnd::Over, records};
         case Frame::Record:
-            if (!file.write_record(std::span(frame).subspan(1, frame.size() - 4))) {
+            if (!file.write_record(bytes_of(frame.text).subspan(1, frame.text.size() - 4))) {
                 // Not acknowledged, so the terminal keeps the record.
                 ui.counter_box(2, records);
                 box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(records) +
@@ -181,14 +160,14 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             ++records;
             expected = (expected + 1) % 10;
             ui.counter_box(1, records);
-            link.write(kAck);
+            link.write(word::kAckLine);
             break;
         case Frame::Repeated:
             // Its acknowledgement was lost: acknowledge again, store nothing.
-            link.write(kAck);
+            link.write(word::kAckLine);
             break;
         case Frame::Bad:
-            link.write(kNak);
+            link.write(word::kNakLine);
             break;
         }
     }
@@ -237,21 +216,24 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (!path || path->empty()) return report;
     report.path = *path;
 
-    DataFile file;
-    if (!file.open(report.path, options.append)) {
+    DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps());
+    if (!file.open(report.path, options.rules)) {
         box(ui, "Fehler beim Oeffnen der Datei!", kFehler);
         report.result = -2;
         report.end = UploadEnd::FileError;
+        report.fileProblem = file.problem();
+        report.fileKept = file.existed();
         return report;
     }
-    report.fileKept = true;
 
     const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
     const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
     report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
     if (report.end != UploadEnd::Over) {
+        file.discard();  // the chosen file stays as it was
+        report.fileKept = file.existed();
         report.result = -3;
-        return report;  // the file stays on disk as it is
+        return report;
     }
 
     switch (connect(link, ui)) {
@@ -269,7 +251,6 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
         break;
     }
     link.close(false);
-    file.close();
 
     const bool over = report.end == UploadEnd::Over;
     report.result = over || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
@@ -278,13 +259,25 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (report.records == 0) {
         if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
             box(ui, "Keine Daten empfangen!", kCaption);
-        // A file that held records before this upload keeps them.
-        if (!file.existed()) {
-            std::remove(report.path.c_str());
-            report.fileKept = false;
-        }
+        // Nothing arrived: the chosen file stays as it was, a file that was not there
+        // before is not left behind.
+        file.discard();
+        report.fileKept = file.existed();
         return report;
     }
+    // Records arrived (also when the terminal fell silent afterwards): they replace the old
+    // file. Should that fail, they are kept beside it.
+    if (!file.commit()) {
+        report.keptIn = file.temporary();
+        report.fileKept = file.existed();
+        box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
+                    " Datensaetze wurden gespeichert in " + report.keptIn,
+            kFehler);
+        report.end = UploadEnd::ReplaceFailed;
+        report.result = -1;
+        return report;
+    }
+    report.fileKept = true;
     if (over && options.offerViewer) {
         const std::string question = "Fertig : " + std::to_string(report.records) +
                                      " Datensaetze empfangen.\nEmpfangene Daten ansehen?";

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/output_file.h"
 #include "link/cradle_setup.h"
 
 namespace kest::loader {
@@ -36,8 +37,6 @@ std::optional<std::ifstream> open_object(const std::string& path) {
 }
 
 }  // namespace
-
-std::string loader_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
 
 LoaderCommandLine parse_command_line(const std::string& line) {
     LoaderCommandLine out;
@@ -79,8 +78,9 @@ std::string start_folder(const std::string& iniPath, const std::string& programF
 }
 
 void remember_folder(const std::string& iniPath, const std::string& chosenPath) {
-    std::ofstream out(iniPath, std::ios::binary | std::ios::trunc);
-    out << folder_of(chosenPath);
+    const std::string folder = folder_of(chosenPath);
+    write_output_file(iniPath, std::span(reinterpret_cast<const std::uint8_t*>(folder.data()), folder.size()),
+                      OutputRules{.replace = true});
 }
 
 int result_value(const SessionResult& r) {
@@ -89,23 +89,6 @@ int result_value(const SessionResult& r) {
         case SessionEnd::FileUnreadable:
         case SessionEnd::PortFailed: return -1;
         default: return 0;
-    }
-}
-
-int exit_status(const SessionResult& r) {
-    switch (r.end) {
-        case SessionEnd::Done:
-        case SessionEnd::Cancelled: return 0;
-        case SessionEnd::FileUnreadable: return 2;
-        case SessionEnd::PortFailed:
-        case SessionEnd::CradleFailed:
-        case SessionEnd::LineFailed: return 3;
-        case SessionEnd::AttemptFailed: break;
-    }
-    switch (r.last) {
-        case FlashOutcome::BadFile: return 2;
-        case FlashOutcome::NotReady: return 4;
-        default: return 1;
     }
 }
 
@@ -163,7 +146,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
     if (!cmd.file.empty()) {
         settings.port = cmd.port.value_or(0);
         settings.rate = cmd.rate.value_or(0);
-        return flash_session(env.link, loader_port_name(settings.port), settings.rate, true,
+        return flash_session(env.link, port_name(settings.port), settings.rate, true,
                              cmd.file, env.ui);
     }
 
@@ -184,7 +167,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
             return {SessionEnd::FileUnreadable, result.last};
         }
         if (!env.choosePort(settings)) return {SessionEnd::Cancelled, result.last};
-        result = flash_session(env.link, loader_port_name(settings.port), settings.rate, true, *path,
+        result = flash_session(env.link, port_name(settings.port), settings.rate, true, *path,
                                env.ui);
         if (result.end != SessionEnd::Done && result.end != SessionEnd::AttemptFailed) return result;
         const std::string another = "Do you want to download another program?";

@@ -32,7 +32,7 @@ private:
         SetFocus(field);
         gridOpenOn_ = field;
         InvalidateRect(field, nullptr, TRUE);
-        GridFace grid(logic_.codes(id));
+        GridFace grid(logic_.codes(id), field);
         grid.run(field, "GridDlg");
         gridOpenOn_ = nullptr;
         logic_.show_codes(*this, id);

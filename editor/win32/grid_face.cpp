@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace kest::win32 {
 
 namespace {
@@ -54,11 +56,28 @@ void paint(HWND control, const editor::PaintPlan& plan) {
 }  // namespace
 
 void GridFace::on_init() {
+    place_beside_field();
     SetWindowSubclass(GetDlgItem(handle(), editor::kGridCells), &GridFace::cells_proc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(GetDlgItem(handle(), editor::kGridResult), &GridFace::result_proc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
     logic_.init(*this);
+}
+
+// Below the field when the grid fits there, else above it; otherwise it stays centred.
+void GridFace::place_beside_field() {
+    RECT field, grid, work;
+    if (!field_ || !GetWindowRect(field_, &field) || !GetWindowRect(handle(), &grid) ||
+        !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        return;
+    const int width = grid.right - grid.left, height = grid.bottom - grid.top;
+    int top;
+    if (field.bottom + height <= work.bottom) top = field.bottom;
+    else if (field.top - height >= work.top) top = field.top - height;
+    else return;
+    const int centre = (field.left + field.right) / 2;
+    const int left = std::max(static_cast<int>(work.left), std::min(centre - width / 2, static_cast<int>(work.right) - width));
+    SetWindowPos(handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void GridFace::on_command(int id) {

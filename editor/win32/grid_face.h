@@ -10,8 +10,10 @@ namespace kest::win32 {
 
 class GridFace final : public Dialog {
 public:
-    explicit GridFace(editor::CodeSequence& target)
-        : ui_(GetModuleHandleA(nullptr)), logic_(target, ui_) {}
+    // `field`: the prefix or suffix field it was opened from; the grid opens next to it, so
+    // that the field stays in sight.
+    GridFace(editor::CodeSequence& target, HWND field)
+        : field_(field), ui_(GetModuleHandleA(nullptr)), logic_(target, ui_) {}
 
 protected:
     void on_init() override;
@@ -23,7 +25,9 @@ private:
     static LRESULT CALLBACK result_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR self);
     void repaint();
+    void place_beside_field();
 
+    HWND field_;
     Win32Ui ui_;
     editor::GridDlg logic_;
 };

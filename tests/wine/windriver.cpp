@@ -6,7 +6,10 @@
 //   windriver wait CAPTION [MS]          until a visible top-level window has the caption
 //   windriver gone CAPTION [MS]          until no visible window has it
 //   windriver list CAPTION               every child control: id, class, text
-//   windriver rect CAPTION               the window's screen rectangle: left top right bottom
+//   windriver rect CAPTION [ID]          the window's (or its control's) screen rectangle:
+//                                        left top right bottom
+//   windriver client CAPTION             the screen rectangle of its client area (without the
+//                                        caption and frame, which no window manager draws here)
 //   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
 //   windriver command CAPTION ID         sends a menu command to the window
 //   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
@@ -29,6 +32,8 @@
 //                                        handled before windriver returns)
 //   windriver checked CAPTION ID         1 when a check box or radio button is checked, else 0
 //   windriver check CAPTION ID 0|1       sets a check box as a click would, then BN_CLICKED
+//   windriver toggle CAPTION ID          a click on a plain (not automatic) check box: BN_CLICKED
+//                                        alone, handled before windriver returns
 //   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7); posted,
 //                                        so a button that opens a modal dialog does not block
 #include <windows.h>
@@ -252,8 +257,8 @@ int modules(HWND window) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|click|"
-                         "modules CAPTION ...\n"
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
+                         "toggle|click|modules CAPTION ...\n"
                          "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
@@ -290,9 +295,16 @@ int wmain() {
         EnumChildWindows(window, list_child, 0);
         return 0;
     }
-    if (verb == L"rect") {
+    if (verb == L"rect" && argc < 4) {
         RECT r;
         GetWindowRect(window, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (verb == L"client") {
+        RECT r;
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
@@ -346,6 +358,12 @@ int wmain() {
     } else if (verb == L"check" && argc >= 5) {
         SendMessageW(control, BM_SETCHECK, number(4, 0) ? BST_CHECKED : BST_UNCHECKED, 0);
         notify(BN_CLICKED);
+    } else if (verb == L"toggle") {
+        notify(BN_CLICKED);
+    } else if (verb == L"rect") {
+        RECT r;
+        GetWindowRect(control, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     } else if (verb == L"click") {
         PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     } else {
