@@ -80,9 +80,9 @@ std::string project_file(Input input) { return check_read({input.begin(), input.
 // "Qvx-3.10" (odd), the rest follows the tag.
 std::string older_project_file(Input input) {
     if (input.empty()) return {};
-    std::vector<u8> bytes(older::kTagSize);
+    std::vector<u8> bytes(older::kTagSize + input.size() - 1);
     std::memcpy(bytes.data(), input[0] % 2 ? "Qvx-3.10" : "Qvx-4.00", older::kTagSize);
-    bytes.insert(bytes.end(), input.begin() + 1, input.end());
+    std::copy(input.begin() + 1, input.end(), bytes.begin() + older::kTagSize);
     return check_read(bytes);
 }
 

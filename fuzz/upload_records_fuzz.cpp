@@ -1,7 +1,7 @@
 // The upload's record receiver: whatever the terminal sends after "READ\r", the data file
-// holds only records the terminal sent, each whole, at most once, in the order sent.
+// holds only records the terminal sent, each whole, at most once, in the order sent; an
+// upload that stores nothing leaves the old data file as it was.
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -116,12 +116,13 @@ std::string upload_records(Input input) {
     options.portName = "COM1";
     options.path = scratch_path("upload.txt");
     options.offerViewer = false;
-    std::error_code ec;
-    std::filesystem::remove(*options.path, ec);
+    // An old data file, replaced only when records arrive.
+    const Bytes old = testing::bytes_of("old record\r\n");
+    testing::TempDir::write(*options.path, old);
     const UploadReport report = upload_data(*project, link, ui, options);
 
-    const bool exists = std::filesystem::exists(*options.path, ec);
-    const Bytes file = exists ? testing::TempDir::read(*options.path) : Bytes{};
+    const Bytes file = testing::TempDir::read(*options.path);
+    if (report.records == 0) return file == old ? "" : "an upload without records changed the old data file";
     const auto records = records_of(file);
     if (!records) return "the data file is not made of whole lines";
     if (static_cast<int>(records->size()) != report.records)

@@ -13,7 +13,7 @@ namespace kest::names {
 
 inline constexpr const char* kFieldTypes[] = {
     "<leer>",   "Text",       "Ganzzahl",          "Realzahl",    "Buchstabe", "auto(+/-)",  "Boolean",
-    "Lookup",   "fixe Daten", "\xDC" "berschrift", "Z\xE4hler",   "pass down", "Erweiterung",
+    "Lookup",   "fixe Daten", ("\xDC" "berschrift"), "Z\xE4hler",   "pass down", "Erweiterung",
 };
 inline constexpr const char* kRecordActions[] = {
     "speichern", "update Lookup", "speichern & update", "pass down", "output record", "output screen",
