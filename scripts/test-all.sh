@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine and runs every test: native unit and integration tests,
-# then the Windows build with its tests under Wine.
+# the same under AddressSanitizer and UndefinedBehaviorSanitizer, short fuzz runs of every
+# target, then the Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,6 +10,14 @@ echo "== native build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j1
+
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/sanitize.sh build-asan
+
+echo "== short fuzz runs (libFuzzer, fixed seed)"
+for target in $(scripts/fuzz.sh); do
+    FUZZ_SEED=1 scripts/fuzz.sh "$target" 10
+done
 
 echo "== Windows build and tests under Wine"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
