@@ -250,6 +250,8 @@ struct TextTableInfo {
 const TextTableInfo& text_table_info(int index);
 char* text_cell(Project& project, int table, int row);
 const char* text_cell(const Project& project, int table, int row);
+char* text_cell(TextTables& texts, int table, int row);
+const char* text_cell(const TextTables& texts, int table, int row);
 
 // Form normalisation: large-font forms have no lines 5-8, lengths are clamped, and lines
 // without input carry no prompt or lookup key. Applied to all ten forms.
