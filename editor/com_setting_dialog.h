@@ -3,13 +3,14 @@
 // project as modified.
 #pragma once
 
+#include "editor/com_setting_ids.h"
 #include "editor/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kComPortList = 601;  // "&COM port :"
-inline constexpr int kComRateList = 602;  // "&Baudrate :"
+inline constexpr int kComPortList = IDC_COM_PORT;
+inline constexpr int kComRateList = IDC_BAUDRATE;
 
 class ComSettingDialog {
 public:

@@ -48,4 +48,18 @@ bool store_selection(const DialogAccess& dialog, int id, u8& byte) {
     return true;
 }
 
+void show_selection(DialogAccess& dialog, int id, unsigned code, std::size_t count) {
+    dialog.select(id, code < count ? static_cast<int>(code) : -1);
+}
+
+void check_radio(DialogAccess& dialog, int first, int count, int index) {
+    for (int i = 0; i < count; ++i) dialog.set_checked(first + i, i == index);
+}
+
+int checked_radio(const DialogAccess& dialog, int first, int count) {
+    for (int i = 0; i < count; ++i)
+        if (dialog.checked(first + i)) return i;
+    return -1;
+}
+
 }  // namespace kest::editor

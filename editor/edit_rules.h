@@ -42,4 +42,14 @@ std::optional<std::string> text_edit(DialogAccess& dialog, int id, std::size_t l
 // held a code outside the list) stores nothing, so the byte keeps its value; false then.
 bool store_selection(const DialogAccess& dialog, int id, u8& byte);
 
+// Shows a byte's code in a drop-down list of `count` entries; a code outside the list
+// selects none (and store_selection then keeps the byte).
+void show_selection(DialogAccess& dialog, int id, unsigned code, std::size_t count);
+
+// Radio groups: the logic keeps exactly one button of the group first..first+count-1
+// checked (or none, for a code outside the group), whatever the face did on the click.
+void check_radio(DialogAccess& dialog, int first, int count, int index);
+// The index of the checked button in the group, or -1 when none is.
+int checked_radio(const DialogAccess& dialog, int first, int count);
+
 }  // namespace kest::editor

@@ -10,26 +10,6 @@
 
 namespace kest::editor {
 
-// Command ids of the popup menu and the accelerators.
-namespace command {
-inline constexpr int kNew = 1010;
-inline constexpr int kOpen = 1020;
-inline constexpr int kSave = 1030;
-inline constexpr int kSaveAs = 1040;
-inline constexpr int kExit = 1090;
-inline constexpr int kEdit = 2000;
-inline constexpr int kComSettings = 2100;
-inline constexpr int kDownloadDirect = 3020;
-inline constexpr int kDownloadCradle = 3021;
-inline constexpr int kUploadDirect = 3030;
-inline constexpr int kUploadCradle = 3031;
-inline constexpr int kLookupDirect = 3040;
-inline constexpr int kLookupCradle = 3041;
-inline constexpr int kHelpContents = 9010;
-inline constexpr int kHelpFinder = 9020;
-inline constexpr int kAbout = 9030;
-}  // namespace command
-
 inline constexpr char kSavePromptText[] = "Programm speichern ?";
 inline constexpr char kSavePromptCaption[] = "Velmor's KEST Application Generator";
 

@@ -20,9 +20,24 @@ void SheetSession::page_shown(int index) {
     if (pages_[index]) pages_[index]->load(project_);
 }
 
+namespace {
+
+class NoSimulation final : public SheetHost {
+public:
+    void prepare_forms() override {}
+    void restart_simulation() override {}
+};
+
+}  // namespace
+
 void SheetSession::ok() {
     for (int i = 0; i < kPageCount; ++i) {
         if (shown_[i] && pages_[i]) pages_[i]->commit(project_, state_);
+    }
+    NoSimulation none;
+    SheetHost& host = host_ ? *host_ : none;
+    for (int i = 0; i < kPageCount; ++i) {
+        if (shown_[i] && pages_[i]) pages_[i]->follow_up(project_, state_, host);
     }
 }
 

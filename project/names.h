@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "project/project.h"
 
@@ -40,10 +42,43 @@ inline constexpr const char* kProtectedAreas[] = {
     "Baudrate",               "Hintergrundbeleuchtung", "Daten l\xF6schen (nach senden)", "Quittierungsoptionen",
 };
 
+// The terminal's own settings, as the system settings dialog lists them.
+inline constexpr const char* kTerminalRates[] = {"115200 bps", "57600 bps", "38400 bps", "19200 bps", "9600 bps"};
+inline constexpr const char* kBacklight[] = {"AUS", "EIN"};
+inline constexpr const char* kDeleteAfterSend[] = {"Manuell", "Automatisch"};
+inline constexpr const char* kAckDisplays[] = {"keine Anzeige", "Zaehler zeigen", "Rekord zeigen"};
+// What a function key FN+0 to FN+9 starts on the terminal ("Daten loeschen" twice: two
+// different functions).
+inline constexpr const char* kTerminalFunctions[] = {
+    "<leer>",         "Programm",      "Daten senden",       "Utilities",   "Prog. Eistellungen",
+    "Daten ansehen",  "Daten loeschen", "Scannertest",       "Datum/Zeit setzen", "Programm laden",
+    "Memory & Power", "Lookupdatei laden", "Uploadport",     "Downloadport", "Baudrate",
+    "Hintergrundbeleuchtung", "Daten loeschen", "Quittierungen", "alle Einstellungen",
+};
+// The host keyboards and terminals a keyboard wedge can play.
+inline constexpr const char* kKeyboardTypes[] = {
+    "PCAT (USA)",          "PCAT (French)",        "PCAT (German)",        "PCAT (Italian)",
+    "PCAT (Swedish)",      "PCAT (Norwegian)",     "PCAT (UK)",            "PCAT (Belgium)",
+    "PCAT (Spanish)",      "PCAT (Portuguese)",    "PS55 A01-1",           "PS55 A01-2",
+    "PS55 A01-3",          "PS55 001-1",           "PS55 001-81",          "PS55 001-2",
+    "PS55 001-82",         "PS55 001-3",           "PS55 001-8A",          "PS55 002-1, 003-1",
+    "PS55 002-81, 003-81", "PS55 002-2, 003-2",    "PS55 002-82, 003-82",  "PS55 002-3, 003-3",
+    "PS55 002-8A, 003-8A", "IBM 3477 TYPE 4",      "PS2-30",               "Memorex Telex 122 Keys",
+    "PCXT",                "IBM 5550",             "Macintosh (ADB)",      "PCAT (Swiss)",
+};
+
+static_assert(std::size(kTerminalFunctions) == 19 && std::size(kKeyboardTypes) == 32);
+
 // The name of a value, or its number in parentheses when the list has no such entry.
 template <std::size_t N>
 std::string of(const char* const (&list)[N], unsigned value) {
     return value < N ? list[value] : "(" + std::to_string(value) + ")";
+}
+
+// A list's entries, for a drop-down list.
+template <std::size_t N>
+std::vector<std::string> entries(const char* const (&list)[N]) {
+    return std::vector<std::string>(std::begin(list), std::end(list));
 }
 
 // "Startmaske", "Maske  1" to "Maske  10", "Men\xFC  1" to "Men\xFC  10" (two blanks).

@@ -16,9 +16,10 @@ cmake --build build-win -j2
 ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
 scripts/check-windows-link.sh build build-win
-tests/wine/agkest_e2e.sh build-win build
-
-echo "== tamplo.exe under Wine against kestemu"
-tests/wine/tamplo_e2e.sh build-win build/kestemu
+# Every end-to-end script of the Win32 programs (tests/wine/*_e2e.sh BUILD_WIN BUILD).
+for e2e in tests/wine/*_e2e.sh; do
+    echo "== $e2e"
+    "$e2e" build-win build
+done
 
 echo "== all tests passed"

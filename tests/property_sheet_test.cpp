@@ -25,6 +25,16 @@ struct LoggingPage final : SheetPage {
         log->push_back("commit " + name);
         project.options.backlight = editSet ? edited : copy;
     }
+    void follow_up(Project& project, EditorState&, SheetHost& host) override {
+        log->push_back("follow-up " + name + " sees " + std::to_string(project.options.backlight));
+        host.restart_simulation();
+    }
+};
+
+struct LoggingHost final : SheetHost {
+    std::vector<std::string>* log;
+    void prepare_forms() override { log->push_back("prepare forms"); }
+    void restart_simulation() override { log->push_back("restart"); }
 };
 
 struct Sheet {
@@ -32,6 +42,7 @@ struct Sheet {
     EditorState state;
     std::vector<std::string> log;
     LoggingPage pages[kPageCount];
+    LoggingHost host;
     std::unique_ptr<SheetSession> session;
 
     Sheet() {
@@ -42,7 +53,8 @@ struct Sheet {
             pages[i].log = &log;
             list[i] = &pages[i];
         }
-        session = std::make_unique<SheetSession>(*project, state, list);
+        host.log = &log;
+        session = std::make_unique<SheetSession>(*project, state, host, list);
     }
 };
 
@@ -52,9 +64,13 @@ TEST(PropertySheet, OkCommitsShownPagesInPageOrder) {
     s.session->page_shown(0);
     s.session->page_shown(4);
     s.session->page_shown(1);
+    s.pages[4].edited = 7, s.pages[4].editSet = true;
     s.session->ok();
+    // The follow-ups run after every commit, so each sees the tables of the whole OK.
     EXPECT_EQ(s.log, (std::vector<std::string>{"load settings", "load form", "load menu", "commit form",
-                                               "commit menu", "commit settings"}));
+                                               "commit menu", "commit settings", "follow-up form sees 7",
+                                               "restart", "follow-up menu sees 7", "restart",
+                                               "follow-up settings sees 7", "restart"}));
 }
 
 TEST(PropertySheet, LaterPagesWinOverEarlierOnes) {

@@ -3,13 +3,12 @@
 #include <cstring>
 
 #include "editor/com_setting_dialog.h"
-#include "editor/property_sheet.h"
-#include "editor/win32/dialog.h"
-#include "editor/win32/property_sheet_win32.h"
 #include "editor/win32/resource_ids.h"
+#include "editor/win32/sheet_pages.h"
 #include "link/download.h"
 #include "link/upload.h"
 #include "project/defaults.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
 
@@ -25,7 +24,7 @@ public:
 
 private:
     void on_init() override { logic_.init(*this); }
-    void on_command(int id, int) override { follow(logic_.command(*this, id)); }
+    void on_command(int id) override { follow(logic_.command(*this, id)); }
 
     editor::ComSettingDialog logic_;
 };
@@ -85,17 +84,14 @@ void Generator::command(int id) {
 }
 
 void Generator::run_sheet() {
+    PageFaces faces = make_page_faces({*project_, state_});
     std::array<editor::SheetPage*, editor::kPageCount> pages{};
-    editor::SheetSession session(*project_, state_, pages);
-    bool ok = run_property_sheet(main_, instance_, session);
-    if (ok && session.was_shown(0)) {
-        // The form page's follow-up: normalised forms, a modified project, a fresh simulation.
-        normalise_forms(*project_);
-        state_.modified = true;
-        engine_->prepare_forms();
-        restart_simulation();
-    }
+    for (int i = 0; i < editor::kPageCount; ++i) pages[i] = faces[i]->logic();
+    editor::SheetSession session(*project_, state_, *this, pages);
+    run_property_sheet(main_, instance_, session, faces);
 }
+
+void Generator::prepare_forms() { engine_->prepare_forms(); }
 
 bool Generator::open_file() {
     bool read = open_project(*project_, state_, *ui_) == 1;

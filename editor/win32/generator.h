@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/main_commands.h"
+#include "editor/property_sheet.h"
 #include "link/link.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
@@ -16,7 +17,7 @@
 
 namespace kest::win32 {
 
-class Generator final : public editor::CommandHost {
+class Generator final : public editor::CommandHost, public editor::SheetHost {
 public:
     explicit Generator(HINSTANCE instance);
     ~Generator() override;
@@ -35,13 +36,16 @@ public:
     void set_defaults() override;
     void run_sheet() override;
 
+    // SheetHost: the follow-ups of the sheet's OK.
+    void prepare_forms() override;
+    void restart_simulation() override;
+
 private:
     void com_settings();
     void download(bool cradle, bool lookup);
     void upload(bool cradle);
     void about();
     void help(bool finder);
-    void restart_simulation();
 
     HINSTANCE instance_;
     HWND main_ = nullptr;

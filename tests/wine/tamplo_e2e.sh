@@ -3,12 +3,13 @@
 # through the cradle) of object programs in every shape; the emulator's flash image must
 # equal the binary, and tamplo must end by itself (no question left open). A damaged file
 # is refused before a byte reaches the port.
-# Usage: tamplo_e2e.sh BUILD_WIN_DIR KESTEMU_BIN
+# Usage: tamplo_e2e.sh BUILD_WIN_DIR (NATIVE_BUILD_DIR | KESTEMU_BIN)
 set -euo pipefail
 trap 'echo "tamplo_e2e: line $LINENO failed with status $?" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_win=$(cd "${1:?Windows build folder}" && pwd)
-kestemu=${2:?kestemu program}
+kestemu=${2:?native build folder or kestemu program}
+[ -d "$kestemu" ] && kestemu=$kestemu/kestemu
 tamplo="$build_win/tamplo.exe"
 source "$root/scripts/wine-env.sh"
 
@@ -94,6 +95,58 @@ elif grep -q "cradle:" "$work/emu.log" || [ -e "$state/flash.bin" ]; then
     fail "damaged file: bytes reached the port"
 else
     echo "ok   damaged file refused"
+fi
+
+# Interactive: the file dialog, then "ComPropertiesDlg" (COM2 and 38400 chosen in its
+# lists), the download, and No to another one.
+drv() { "$WINE_BIN" "$build_win/windriver.exe" "$@" | tr -d '\r'; }
+port_dialog="COM Port Properties (Ver 2.1 IR)"
+state="$work/state-interactive"
+start_emulator "$state"
+wine_com_link 2 "$work/tty"
+"$WINE_BIN" "$tamplo" >/dev/null 2>&1 &
+tamplo_pid=$!
+interactive=""
+if ! drv wait Open 30000; then
+    interactive="no file dialog"
+else
+    drv settext Open 1148 "$(wine_path "$work/shapes/s3_16_crlf.shx")"
+    drv click Open 1
+    if ! drv wait "$port_dialog" 10000; then
+        interactive="no port dialog"
+    else
+        ports=$(drv items "$port_dialog" 101 | tr '\n' ' ')
+        rates=$(drv items "$port_dialog" 102 | tr '\n' ' ')
+        preset="$(drv selection "$port_dialog" 101) $(drv selection "$port_dialog" 102)"
+        drv select "$port_dialog" 101 1
+        drv select "$port_dialog" 102 2
+        drv click "$port_dialog" 1
+        if [ "$ports" != "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 " ] || [ "$rates" != "115200 57600 38400 19200 9600 " ]; then
+            interactive="port dialog lists: $ports/ $rates"
+        elif [ "$preset" != "0 0" ]; then
+            interactive="port dialog preset $preset"
+        elif ! drv wait "Program Download" 120000; then
+            interactive="no question after the download"
+        else
+            drv click "Program Download" 7
+        fi
+    fi
+fi
+for i in $(seq 1 100); do kill -0 "$tamplo_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$tamplo_pid" 2>/dev/null; then
+    kill "$tamplo_pid" 2>/dev/null
+    [ -n "$interactive" ] || interactive="tamplo did not end after No"
+fi
+wait "$tamplo_pid" 2>/dev/null || true
+stop_emulator
+if [ -n "$interactive" ]; then
+    fail "interactive: $interactive"
+elif ! grep -q "cradle: now at 38400" "$work/emu.log"; then
+    fail "interactive: the cradle was not switched to the chosen 38400"
+elif ! cmp -s "$state/flash.bin" "$work/shapes/s3_16_crlf.bin"; then
+    fail "interactive: the flash image differs from the binary"
+else
+    echo "ok   interactive download through the port dialog"
 fi
 
 [ "$failures" -eq 0 ] || { echo "tamplo end-to-end: $failures failed" >&2; exit 1; }

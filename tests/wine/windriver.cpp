@@ -6,18 +6,27 @@
 //   windriver wait CAPTION [MS]          until a visible top-level window has the caption
 //   windriver gone CAPTION [MS]          until no visible window has it
 //   windriver list CAPTION               every child control: id, class, text
-//   windriver text CAPTION ID            a control's text (a drop-down list: its selection)
-//   windriver settext CAPTION ID TEXT    sets an edit field's text
-//   windriver selection CAPTION ID       the selected index of a drop-down list
-//   windriver select CAPTION ID INDEX    selects an entry as the user would (CBN_SELCHANGE)
-//   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7)
-//   windriver command CAPTION ID         sends a menu command to the window
 //   windriver rect CAPTION               the window's screen rectangle: left top right bottom
-//   windriver enabled CAPTION            1 when the window is enabled, else 0
-//   windriver tab CAPTION INDEX          shows a page of a property sheet
+//   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
+//   windriver command CAPTION ID         sends a menu command to the window
+//   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
 //   windriver popup - [MS]               waits for an open popup menu; prints its screen rectangle
 //   windriver resmenu EXE NAME           the menu resource NAME of a program: one line per item,
 //                                        "id<TAB>text", submenus indented, separators "-"
+// Controls by id: a control of the window itself, else of the property sheet's page on
+// show, else any visible one below the window (waited for while a page is being made).
+// Notifications go to the control's parent, as the control would send them:
+//   windriver text CAPTION ID            a control's text (a drop-down list: its selection)
+//   windriver settext CAPTION ID TEXT    sets an edit field's text (its EN_CHANGE reaches the
+//                                        dialog before windriver returns)
+//   windriver selection CAPTION ID       the selected index of a drop-down list
+//   windriver items CAPTION ID           the entries of a drop-down list, one per line
+//   windriver select CAPTION ID INDEX    selects an entry as the user would (CBN_SELCHANGE,
+//                                        handled before windriver returns)
+//   windriver checked CAPTION ID         1 when a check box or radio button is checked, else 0
+//   windriver check CAPTION ID 0|1       sets a check box as a click would, then BN_CLICKED
+//   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7); posted,
+//                                        so a button that opens a modal dialog does not block
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -87,6 +96,42 @@ BOOL CALLBACK list_child(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK find_control(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    if (GetDlgCtrlID(hwnd) == search->id && IsWindowVisible(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The control with the id: the window's own, the shown page's, or any visible descendant.
+HWND control_of(HWND window, int id) {
+    if (HWND own = GetDlgItem(window, id)) return own;
+    auto page = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0));
+    if (page && IsWindow(page)) {
+        if (HWND inPage = GetDlgItem(page, id)) return inPage;
+    }
+    ControlSearch search{id};
+    EnumChildWindows(window, find_control, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits a while for a control of a page that is still being made.
+HWND wait_control(HWND window, int id) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND control = control_of(window, id)) return control;
+        if (GetTickCount() - start >= 5000) return nullptr;
+        Sleep(100);
+    }
+}
+
 BOOL CALLBACK find_popup(HWND hwnd, LPARAM param) {
     if (IsWindowVisible(hwnd) && class_name(hwnd) == L"#32768") {
         *reinterpret_cast<HWND*>(param) = hwnd;
@@ -144,7 +189,7 @@ int resource_menu(const wchar_t* exe, const wchar_t* name) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|text|settext|selection|select|click|command|rect|enabled|tab CAPTION ...\n");
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|click CAPTION ...\n");
     return 2;
 }
 
@@ -184,7 +229,7 @@ int wmain() {
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
-    if (verb == L"enabled") {
+    if (verb == L"enabled" && argc < 4) {
         std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
         return 0;
     }
@@ -195,16 +240,22 @@ int wmain() {
         return 0;
     }
     if (verb == L"tab") {
-        PostMessageW(window, PSM_SETCURSEL, id, 0);
+        SendMessageW(window, PSM_SETCURSEL, id, 0);
         return 0;
     }
-    HWND control = GetDlgItem(window, id);
+    HWND control = wait_control(window, id);
     if (!control) {
         std::fprintf(stderr, "windriver: \"%s\" has no control %d\n", utf8(caption).c_str(), id);
         return 1;
     }
+    HWND parent = GetParent(control);
+    auto notify = [&](int code) {
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    };
     if (verb == L"text") {
         std::printf("%s\n", utf8(window_text(control)).c_str());
+    } else if (verb == L"enabled") {
+        std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
     } else if (verb == L"settext" && argc >= 5) {
         // A combo box with an edit field (the file dialogs' name) takes the text in its edit.
         HWND edit = control;
@@ -212,11 +263,23 @@ int wmain() {
         SendMessageW(edit ? edit : control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
     } else if (verb == L"selection") {
         std::printf("%d\n", static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+    } else if (verb == L"items") {
+        const int count = static_cast<int>(SendMessageW(control, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            std::wstring item(static_cast<std::size_t>(SendMessageW(control, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            std::printf("%s\n", utf8(item.c_str()).c_str());
+        }
     } else if (verb == L"select" && argc >= 5) {
         SendMessageW(control, CB_SETCURSEL, number(4, 0), 0);
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        notify(CBN_SELCHANGE);
+    } else if (verb == L"checked") {
+        std::printf("%d\n", SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    } else if (verb == L"check" && argc >= 5) {
+        SendMessageW(control, BM_SETCHECK, number(4, 0) ? BST_CHECKED : BST_UNCHECKED, 0);
+        notify(BN_CLICKED);
     } else if (verb == L"click") {
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     } else {
         return usage();
     }

@@ -1,0 +1,202 @@
+#include "editor/advance_dialog.h"
+
+#include <initializer_list>
+#include <vector>
+
+#include "editor/edit_rules.h"
+#include "project/names.h"
+
+namespace kest::editor {
+
+namespace {
+
+// The byte fields of these dialogs hold 0-255; a larger number is refused like any number
+// above a field's limit. Only 0-50 mean something to the terminal; the substring values are
+// corrected on OK.
+constexpr unsigned kByteLimit = 255;
+constexpr int kSubstringMax = 50;
+constexpr const char* kAutoEnter[] = {"Nein", "Scan+ENTER"};
+
+// A plain check box of a line flag and the controls it enables.
+struct Box {
+    int id;
+    u8 (FormRecord::*flag)[kFormLines];
+    std::initializer_list<int> controls;
+};
+
+void enable_all(DialogAccess& dialog, std::initializer_list<int> ids, bool on) {
+    for (int id : ids) dialog.enable(id, on);
+}
+
+void show_box(DialogAccess& dialog, int box, bool on, std::initializer_list<int> controls) {
+    dialog.set_checked(box, on);
+    enable_all(dialog, controls, on);
+}
+
+void store_number(DialogAccess& dialog, int id, u8& byte, const char* replacement) {
+    if (auto value = number_edit(dialog, id, kByteLimit, byte, replacement))
+        byte = static_cast<u8>(*value);
+}
+
+template <std::size_t N>
+void show_list(DialogAccess& dialog, int id, const char* const (&list)[N], u8 value) {
+    dialog.set_list(id, {std::begin(list), std::end(list)});
+    dialog.select(id, value);
+}
+
+void fix_substring(FormRecord& f, int n) {
+    if (f.substringStart[n] == 0) f.substringStart[n] = 1;
+    if (f.substringCount[n] == 0 || f.substringCount[n] > kSubstringMax) f.substringCount[n] = kSubstringMax;
+}
+
+}  // namespace
+
+void LineDetailDlg::open(DialogAccess& dialog) {
+    take_backup();
+    dialog.set_text(line_ids::kFormLabel, "Maske #" + std::to_string(form_ + 1));
+    dialog.set_text(line_ids::kLineLabel, "Zeile #" + std::to_string(line_ + 1));
+    FormRecord& f = form();
+    const int n = line_;
+    show_box(dialog, ids_.fixedBox, f.fixedLengthOn[n], {ids_.lengthEdit, ids_.justifyList});
+    dialog.set_text(ids_.lengthEdit, std::to_string(f.fixedLength[n]));
+    show_list(dialog, ids_.justifyList, names::kJustify, f.justify[n]);
+    prefix_ = read_codes(f.prefix[n]);
+    suffix_ = read_codes(f.suffix[n]);
+    show_box(dialog, ids_.prefixBox, f.prefixOn[n], {line_ids::kPrefixField});
+    show_box(dialog, ids_.suffixBox, f.suffixOn[n], {line_ids::kSuffixField});
+    show_codes(dialog, line_ids::kPrefixField);
+    show_codes(dialog, line_ids::kSuffixField);
+}
+
+bool LineDetailDlg::line_command(DialogAccess& dialog, int id) {
+    FormRecord& f = form();
+    const int n = line_;
+    const Box boxes[] = {
+        {ids_.fixedBox, &FormRecord::fixedLengthOn, {ids_.lengthEdit, ids_.justifyList}},
+        {ids_.prefixBox, &FormRecord::prefixOn, {line_ids::kPrefixField}},
+        {ids_.suffixBox, &FormRecord::suffixOn, {line_ids::kSuffixField}},
+    };
+    for (const Box& box : boxes) {
+        if (box.id == id) {
+            enable_all(dialog, box.controls, toggle(dialog, id, (f.*box.flag)[n]));
+            return true;
+        }
+    }
+    if (id == ids_.lengthEdit) store_number(dialog, id, f.fixedLength[n], "1");
+    else if (id == ids_.justifyList) store_selection(dialog, id, f.justify[n]);
+    else return false;
+    return true;
+}
+
+void LineDetailDlg::store_codes() {
+    write_codes(form().prefix[line_], prefix_);
+    write_codes(form().suffix[line_], suffix_);
+}
+
+void AdvanceDlg::init(DialogAccess& dialog) {
+    using namespace advance_ids;
+    open(dialog);
+    FormRecord& f = form();
+    const int n = line_;
+    fill_flag() = f.fillChar[n] != 0;
+    fillBackup_ = fill_flag();
+
+    show_box(dialog, kDefault, f.defaultOn[n], {kDefaultEdit});
+    dialog.set_text(kDefaultEdit, cell_text(f.defaultValue[n]));
+
+    show_box(dialog, kFill, fill_flag(), {kFillEdit});
+    dialog.set_text(kFillEdit, f.fillChar[n] ? std::string(1, static_cast<char>(f.fillChar[n])) : "");
+
+    fix_substring(f, n);
+    show_box(dialog, kSubstring, f.substringOn[n], {kStartEdit, kCountEdit});
+    dialog.set_text(kStartEdit, std::to_string(f.substringStart[n]));
+    dialog.set_text(kCountEdit, std::to_string(f.substringCount[n]));
+
+    show_box(dialog, kCheckPrefix, f.checkPrefixOn[n], {kCheckPrefixEdit});
+    dialog.set_text(kCheckPrefixEdit, cell_text(f.checkPrefix[n]));
+
+    show_list(dialog, kAutoEnterList, kAutoEnter, f.autoEnter[n]);
+}
+
+DialogResult AdvanceDlg::command(DialogAccess& dialog, int id) {
+    using namespace advance_ids;
+    if (line_command(dialog, id)) return DialogResult::Stay;
+    FormRecord& f = form();
+    const int n = line_;
+    const Box boxes[] = {
+        {kDefault, &FormRecord::defaultOn, {kDefaultEdit}},
+        {kSubstring, &FormRecord::substringOn, {kStartEdit, kCountEdit}},
+        {kCheckPrefix, &FormRecord::checkPrefixOn, {kCheckPrefixEdit}},
+    };
+    for (const Box& box : boxes)
+        if (box.id == id) enable_all(dialog, box.controls, toggle(dialog, id, (f.*box.flag)[n]));
+    switch (id) {
+    case kFill: {
+        u8 flag = fill_flag();
+        fill_flag() = toggle(dialog, id, flag);
+        dialog.enable(kFillEdit, fill_flag());
+        break;
+    }
+    case kDefaultEdit:
+        if (auto text = text_edit(dialog, id, sizeof f.defaultValue[n] - 1)) set_cell(f.defaultValue[n], *text);
+        break;
+    case kFillEdit:
+        // One character is stored; the field never shows more than that.
+        if (auto text = text_edit(dialog, id, 1)) f.fillChar[n] = text->empty() ? 0 : static_cast<u8>((*text)[0]);
+        break;
+    case kStartEdit:
+        store_number(dialog, id, f.substringStart[n], "1");
+        break;
+    case kCountEdit:
+        store_number(dialog, id, f.substringCount[n], "0");
+        break;
+    case kCheckPrefixEdit:
+        if (auto text = text_edit(dialog, id, sizeof f.checkPrefix[n] - 1)) set_cell(f.checkPrefix[n], *text);
+        break;
+    case kAutoEnterList:
+        store_selection(dialog, id, f.autoEnter[n]);
+        break;
+    case kIdOk:
+        if (!fill_flag()) f.fillChar[n] = 0;
+        fix_substring(f, n);
+        store_codes();
+        return DialogResult::CloseOk;
+    case kIdCancel:
+        restore_backup();
+        fill_flag() = fillBackup_;
+        return DialogResult::CloseCancel;
+    default:
+        break;
+    }
+    return DialogResult::Stay;
+}
+
+void LookupAdvanceDlg::init(DialogAccess& dialog) {
+    using namespace lookup_advance_ids;
+    open(dialog);
+    const u8 store = form().defaultOn[line_];
+    show_box(dialog, kStore, store, {kFixedLength, kPrefix, kSuffix});
+}
+
+DialogResult LookupAdvanceDlg::command(DialogAccess& dialog, int id) {
+    using namespace lookup_advance_ids;
+    if (line_command(dialog, id)) return DialogResult::Stay;
+    FormRecord& f = form();
+    switch (id) {
+    case kStore:
+        enable_all(dialog, {kFixedLength, kPrefix, kSuffix}, toggle(dialog, id, f.defaultOn[line_]));
+        break;
+    case kIdOk:
+        f.fillChar[line_] = 0;
+        store_codes();
+        return DialogResult::CloseOk;
+    case kIdCancel:
+        restore_backup();
+        return DialogResult::CloseCancel;
+    default:
+        break;
+    }
+    return DialogResult::Stay;
+}
+
+}  // namespace kest::editor

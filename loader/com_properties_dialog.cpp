@@ -1,0 +1,26 @@
+#include "loader/com_properties_dialog.h"
+
+namespace kest::loader {
+
+void ComPropertiesDialog::init(editor::DialogAccess& dialog) {
+    std::vector<std::string> ports, rates;
+    for (int i = 0; i < kLoaderPortCount; ++i) ports.push_back(loader_port_name(i));
+    for (auto rate : kRates) rates.push_back(std::to_string(rate));
+    dialog.set_list(IDC_LOADER_PORT, ports);
+    dialog.set_list(IDC_LOADER_RATE, rates);
+    dialog.select(IDC_LOADER_PORT, settings_.port);
+    dialog.select(IDC_LOADER_RATE, settings_.rate);
+}
+
+editor::DialogResult ComPropertiesDialog::command(editor::DialogAccess& dialog, int id) {
+    if (id == editor::kIdCancel) return editor::DialogResult::CloseCancel;
+    if (id != editor::kIdOk) return editor::DialogResult::Stay;
+    // A list without a selection keeps the earlier choice.
+    const int port = dialog.selection(IDC_LOADER_PORT);
+    const int rate = dialog.selection(IDC_LOADER_RATE);
+    if (port >= 0 && port < kLoaderPortCount) settings_.port = port;
+    if (rate >= 0 && rate < kRateCount) settings_.rate = rate;
+    return editor::DialogResult::CloseOk;
+}
+
+}  // namespace kest::loader
