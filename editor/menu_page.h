@@ -9,24 +9,25 @@
 #include <cstddef>
 
 #include "editor/dialog_access.h"
+#include "editor/menu_page_ids.h"
 #include "editor/property_sheet.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace menu_page {
-inline constexpr int kMenuList = 690;        // "Name :", "Menü  1" to "Menü  10"
-inline constexpr int kFontList = 691;        // "Schriftart :", "klein" / "groß"
-inline constexpr int kEscList = 692;         // "Esc :"
-inline constexpr int kTitleCheck = 101;      // "Menü-Überschrift"
-inline constexpr int kSaveTitleCheck = 102;  // "Überschrift speichern (als einzelnen Datensatz)"
-inline constexpr int kSaveItemCheck = 103;   // "Menüpunkt speichern (als einzelnen Datensatz)"
-inline constexpr int kItemInEachCheck = 104; // "Menüpunkt speichern (in jedem Datensatz)"
-inline constexpr int kSeparateFileCheck = 105;
-inline constexpr int kDefaultsButton = 201;  // "Grundeinstellungen"
-inline constexpr int kTitleEdit = 591;
-inline constexpr int kFirstItemEdit = 501;   // 501-510, "#1" to "#10"
-inline constexpr int kFirstTargetList = 601; // 601-610, "Sprung zu"
+inline constexpr int kMenuList = IDC_MENU_NAME;
+inline constexpr int kFontList = IDC_MENU_FONT;
+inline constexpr int kEscList = IDC_MENU_ESC;
+inline constexpr int kTitleCheck = IDC_MENU_TITLE_ON;
+inline constexpr int kSaveTitleCheck = IDC_MENU_SAVE_TITLE;
+inline constexpr int kSaveItemCheck = IDC_MENU_SAVE_ITEM;
+inline constexpr int kItemInEachCheck = IDC_MENU_ITEM_IN_EACH;
+inline constexpr int kSeparateFileCheck = IDC_MENU_SEPARATE_FILE;
+inline constexpr int kDefaultsButton = IDC_MENU_DEFAULTS;
+inline constexpr int kTitleEdit = IDC_MENU_TITLE;
+inline constexpr int kFirstItemEdit = IDC_MENU_ITEM;
+inline constexpr int kFirstTargetList = IDC_MENU_TARGET;
 inline constexpr std::size_t kTitleLimit = 20;
 }  // namespace menu_page
 

@@ -10,22 +10,23 @@
 
 #include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
+#include "editor/startup_page_ids.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace startup_page {
-inline constexpr int kStartList = 690;        // "Programm startet von :"
-inline constexpr int kDelimiterCountList = 601; // "Anzahl Trennzeichen :"
-inline constexpr int kFirstCodeEdit = 501;    // 501, 502: "ASCII :"
-inline constexpr int kFirstCharEdit = 503;    // 503, 504: "Text :"
-inline constexpr int kLargeTitlesCheck = 101; // "Für alle Überschriften große Schriftarten verwenden"
-inline constexpr int kImportButton = 201;     // "Import Prompts and Messages ..."
-inline constexpr int kDefaultsButton = 202;   // "Grundeinstellungen"
-inline constexpr int kTableList = 610;        // "Menüs und Meldungen"
-inline constexpr int kFirstGuide = 411;       // 411-418: the default row, as a guide
-inline constexpr int kFirstRowEdit = 511;     // 511-518: the project's row
+inline constexpr int kStartList = IDC_STARTUP_START;
+inline constexpr int kDelimiterCountList = IDC_STARTUP_COUNT;
+inline constexpr int kFirstCodeEdit = IDC_STARTUP_CODE;
+inline constexpr int kFirstCharEdit = IDC_STARTUP_CHAR;
+inline constexpr int kLargeTitlesCheck = IDC_STARTUP_LARGE_TITLES;
+inline constexpr int kImportButton = IDC_STARTUP_IMPORT;
+inline constexpr int kDefaultsButton = IDC_STARTUP_DEFAULTS;
+inline constexpr int kTableList = IDC_STARTUP_TABLE;
+inline constexpr int kFirstGuide = IDC_STARTUP_GUIDE;
+inline constexpr int kFirstRowEdit = IDC_STARTUP_ROW;
 inline constexpr int kRows = 8;
 }  // namespace startup_page
 

@@ -1,15 +1,18 @@
 #include "editor/win32/sheet_pages.h"
 
+#include "editor/menu_page.h"
+#include "editor/startup_page.h"
+
 namespace kest::win32 {
 
 PageFaces make_page_faces(const PageContext& context) {
     return {{
         make_form_page_face(context),       // FORMDLG "Maske"
-        std::make_unique<EmptyPageFace>(),  // MENUDLG "Benutzermenü"
+        std::make_unique<LogicFace<editor::MenuPage>>(),  // MENUDLG "Benutzermenü"
         std::make_unique<EmptyPageFace>(),  // LOOKUPDLG "Lookup"
         std::make_unique<EmptyPageFace>(),  // BARCODESETTINGDLG
         std::make_unique<EmptyPageFace>(),  // SETTINGSDLG "Einstellungen"
-        std::make_unique<EmptyPageFace>(),  // STARTUPDLG "Startup"
+        std::make_unique<LogicFace<editor::StartupPage>>(context.ui),  // STARTUPDLG "Startup"
     }};
 }
 

@@ -3,15 +3,18 @@
 #pragma once
 
 #include "editor/win32/property_sheet_win32.h"
+#include "platform/user_interface.h"
 #include "project/project.h"
 
 namespace kest::win32 {
 
 // What a page's face may take to build its logic: the project (for the tables a page
-// or its dialogs write at once) and the editor state.
+// or its dialogs write at once), the editor state and the program's message boxes and
+// file dialogs.
 struct PageContext {
     Project& project;
     EditorState& state;
+    UserInterface& ui;
 };
 
 PageFaces make_page_faces(const PageContext& context);
