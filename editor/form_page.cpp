@@ -1,5 +1,7 @@
 #include "editor/form_page.h"
 
+#include "project/rules.h"
+
 namespace kest::editor {
 
 void FormPage::load(const Project& project) {

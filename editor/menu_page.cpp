@@ -7,6 +7,7 @@
 #include "editor/edit_rules.h"
 #include "project/defaults.h"
 #include "project/names.h"
+#include "project/rules.h"
 
 namespace kest::editor {
 namespace {
@@ -25,8 +26,6 @@ std::vector<std::string> target_entries() {
 u8 flag(bool on) { return on ? 1 : 0; }
 
 }  // namespace
-
-std::size_t menu_item_limit(u8 font) { return font != 0 ? 15 : 20; }
 
 void MenuPage::load(const Project& project) {
     std::copy(std::begin(project.menus), std::end(project.menus), copy_.menus.begin());
@@ -56,7 +55,7 @@ void MenuPage::init(DialogAccess& dialog) {
 // to 15 characters just by looking at it.
 void MenuPage::show(DialogAccess& dialog) {
     MenuRecord& m = menu();
-    itemLimit_ = menu_item_limit(m.font);
+    itemLimit_ = static_cast<std::size_t>(line_width(m.font));
     dialog.select(kMenuList, current_);
     dialog.select(kFontList, m.font);
     dialog.select(kEscList, m.escTarget);

@@ -36,9 +36,6 @@ struct MenuWorkingCopy {
     u8 separateFilePerForm = 0;
 };
 
-// Characters an item may have in a menu of this font: 15 in the large font, 20 in the small.
-std::size_t menu_item_limit(u8 font);
-
 class MenuPage final : public SheetPage {
 public:
     void load(const Project& project) override;

@@ -51,7 +51,7 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
             break;
         case DownloadOutcome::LineTooLong:
             std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
-                      << " bytes; nothing was sent\n";
+                      << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
             break;
         case DownloadOutcome::PortUnavailable:
         case DownloadOutcome::CradleFailed:

@@ -5,7 +5,7 @@
 #include "kest/command.h"
 #include "kest/options.h"
 #include "kest/project_io.h"
-#include "link/download_image.h"
+#include "project/download_image.h"
 
 namespace kest::cli {
 namespace {

@@ -9,6 +9,7 @@
 #include "kest/options.h"
 #include "kest/project_io.h"
 #include "project/names.h"
+#include "project/rules.h"
 
 namespace kest::cli {
 namespace {
@@ -61,7 +62,7 @@ std::string hex_codes(const std::vector<int>& list) {
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 const char* yes_no(bool b) { return b ? "yes" : "no"; }
-const char* font_name(u8 font) { return font == 1 ? "large" : "small"; }
+const char* font_name(u8 font) { return is_large_font(font) ? "large" : "small"; }
 
 bool menu_is_empty(const MenuRecord& m) {
     if (m.title[0] != '\0' || m.titleEnabled) return false;

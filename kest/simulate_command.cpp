@@ -1,6 +1,5 @@
 // kest simulate: runs a project on the simulated terminal without a window and shows the
 // display after a sequence of key presses and timer ticks.
-#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -12,6 +11,7 @@
 #include "kest/project_io.h"
 #include "platform/clock.h"
 #include "project/names.h"
+#include "project/rules.h"
 #include "simulator/engine.h"
 
 namespace kest::cli {
@@ -47,7 +47,10 @@ struct Step {
     long ticks = 0;
 };
 
-std::optional<Step> parse_key(const std::string& name) {
+constexpr long kMostTicks = 1000000;
+
+// A key name, or nothing with the reason in error.
+std::optional<Step> parse_key(const std::string& name, std::string& error) {
     static const struct {
         const char* name;
         int code;
@@ -64,22 +67,47 @@ std::optional<Step> parse_key(const std::string& name) {
         if (name == k.name) return Step{k.code, 0};
     if (name == "tick") return Step{0, 1};
     if (name.rfind("tick:", 0) == 0) {
-        const auto n = parse_number(name.substr(5));
-        if (n && *n <= 1000000) return Step{0, *n};
+        const std::string count = name.substr(5);
+        if (!count.empty() && count.find_first_not_of("0123456789") == std::string::npos) {
+            const auto n = parse_number(count);
+            if (n && *n <= kMostTicks) return Step{0, *n};
+            error = "'" + name + "' asks for too many ticks (at most " + std::to_string(kMostTicks) + " at a time)";
+            return std::nullopt;
+        }
+        error = "'" + name + "' needs a number of ticks (tick:N)";
+        return std::nullopt;
     }
+    error = "unknown key '" + name + "' (kest simulate --help lists the keys)";
     return std::nullopt;
 }
 
-std::optional<LocalTime> parse_time(const std::string& text) {
-    LocalTime t;
-    char tail = 0;
-    if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &t.year, &t.month, &t.day,
-                                         &t.hour, &t.minute, &t.second, &tail) != 6)
+bool leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in_month(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap_year(year) ? 29 : days[month - 1];
+}
+
+// YYYY-MM-DDTHH:MM:SS naming a real day and time of day, or nothing with the reason in error.
+std::optional<LocalTime> parse_time(const std::string& text, std::string& error) {
+    static const char kPattern[] = "dddd-dd-ddTdd:dd:dd";
+    bool shaped = text.size() == sizeof kPattern - 1;
+    for (std::size_t i = 0; shaped && i < text.size(); ++i)
+        shaped = kPattern[i] == 'd' ? text[i] >= '0' && text[i] <= '9' : text[i] == kPattern[i];
+    if (!shaped) {
+        error = "--time wants YYYY-MM-DDTHH:MM:SS, not '" + text + "'";
         return std::nullopt;
-    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':')
+    }
+    auto number = [&](std::size_t at, std::size_t digits) { return std::stoi(text.substr(at, digits)); };
+    LocalTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2)};
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > days_in_month(t.year, t.month)) {
+        error = "--time: " + text.substr(0, 10) + " is not a date";
         return std::nullopt;
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 || t.second > 59)
+    }
+    if (t.hour > 23 || t.minute > 59 || t.second > 59) {
+        error = "--time: " + text.substr(11) + " is not a time of day";
         return std::nullopt;
+    }
     return t;
 }
 
@@ -174,15 +202,16 @@ int run(const std::vector<std::string>& argv) {
 
     std::vector<Step> steps;
     std::stringstream list(*keyList);
+    std::string error;
     for (std::string name; std::getline(list, name, ',');) {
-        const auto step = parse_key(name);
-        if (!step) return usage_error("simulate", "unknown key '" + name + "' (kest simulate --help lists the keys)");
+        const auto step = parse_key(name, error);
+        if (!step) return usage_error("simulate", error);
         steps.push_back(*step);
     }
     std::optional<LocalTime> time;
     if (const auto text = args.value("time")) {
-        time = parse_time(*text);
-        if (!time) return usage_error("simulate", "--time wants YYYY-MM-DDTHH:MM:SS, not '" + *text + "'");
+        time = parse_time(*text, error);
+        if (!time) return usage_error("simulate", error);
     }
 
     auto loaded = load_project("simulate", args.positional[0]);

@@ -38,9 +38,10 @@ void warn(UserInterface& ui, const std::string& text) {
 }
 
 std::string long_line_text(int line) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Zeile %d der Lookupdatei ist zu lang (h\xF6" "chstens %d Zeichen)!", line,
-                  static_cast<int>(kMaxLookupLine));
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "Zeile %d der Lookupdatei ist zu lang (h\xF6" "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
+                  line, static_cast<int>(kMaxLookupLine));
     return text;
 }
 
@@ -103,10 +104,10 @@ Step send_application(Project& project, Link& link, UserInterface& ui) {
     return Step::Ok;
 }
 
-// Splits a lookup file into lines the way the terminal takes them: LF is dropped, CR
-// ends a line, a last line without CR counts. Reads from the start in chunks of 128
-// bytes; onChunk gets the bytes read so far. Stops at the first line onLine refuses or
-// at a line longer than kMaxLookupLine (whose 1-based number goes into tooLong).
+// Splits a lookup file into the terminal's lines: CR LF, CR or LF ends a line (whatever
+// editor wrote the file), a last line without an end counts. Reads from the start in
+// chunks of 128 bytes; onChunk gets the bytes read so far. Stops at the first line onLine
+// refuses or at a line longer than kMaxLookupLine (whose 1-based number goes into tooLong).
 struct LineReader {
     std::function<bool(const std::string&)> onLine;
     std::function<void(std::uintmax_t)> onChunk = [](std::uintmax_t) {};
@@ -117,6 +118,7 @@ struct LineReader {
         in.seekg(0);
         std::string line;
         int number = 1;
+        bool afterCr = false;
         std::uintmax_t total = 0;
         char chunk[kLookupChunk];
         for (;;) {
@@ -126,8 +128,10 @@ struct LineReader {
             total += got;
             for (std::size_t i = 0; i < got; ++i) {
                 const auto byte = static_cast<std::uint8_t>(chunk[i]);
-                if (byte == kLf) continue;
-                if (byte == kCr) {
+                const bool pairedLf = byte == kLf && afterCr;
+                afterCr = byte == kCr;
+                if (pairedLf) continue;
+                if (byte == kCr || byte == kLf) {
                     if (!onLine(line)) return false;
                     line.clear();
                     ++number;

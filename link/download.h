@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/download_image.h"
+#include "project/download_image.h"
 #include "link/link.h"
 #include "platform/user_interface.h"
 #include "project/project.h"

@@ -51,11 +51,21 @@ bool SrecReader::feed(std::string_view chunk) {
         afterCr_ = c == '\x0D';
         if (c == '\x0D' || c == '\x0A') {
             if (!end_line()) return false;
-        } else {
+        } else if (line_.size() < kMaxSrecLine) {
             line_ += c;
+        } else if (c != ' ' && c != '\t') {
+            ++lineNo_;
+            return fail("the line is longer than " + std::to_string(kMaxSrecLine) +
+                        " characters (the longest record)");
         }
     }
     return !stopped_;
+}
+
+bool SrecReader::fail(std::string text) {
+    error_ = SrecError{lineNo_, std::move(text)};
+    stopped_ = true;
+    return false;
 }
 
 bool SrecReader::finish() {
@@ -75,10 +85,6 @@ bool SrecReader::end_line() {
 bool SrecReader::parse_line() {
     while (!line_.empty() && (line_.back() == ' ' || line_.back() == '\t')) line_.pop_back();
     if (line_.empty()) return true;
-    auto fail = [&](std::string text) {
-        error_ = SrecError{lineNo_, std::move(text)};
-        return false;
-    };
     if (line_[0] != 'S' && line_[0] != 's') return fail("the line does not start with 'S'");
     if (line_.size() < 2) return fail("the line is too short");
     const char type = line_[1];
@@ -92,6 +98,9 @@ bool SrecReader::parse_line() {
     if (digits < 2) return fail("the line is too short");
     if (digits % 2 != 0) return fail("the line has an odd number of hexadecimal digits");
     const std::size_t n = digits / 2;
+    // Nothing is decoded that the byte array cannot hold.
+    if (n > bytes_.size())
+        return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
     for (std::size_t i = 0; i < n; ++i)
         bytes_[i] = static_cast<std::uint8_t>(hex_value(line_[2 + 2 * i]) * 16 +
                                               hex_value(line_[3 + 2 * i]));
@@ -181,10 +190,17 @@ public:
 
     void finish() {
         for (const auto& [b, e] : ranges_) report_.ranges.push_back({b, e});
-        if (!report_.error && !report_.endType)
+        if (report_.error) return;
+        if (!report_.endType)
             report_.error = SrecError{0,
                                       report_.fileSize == 0 ? "the file is empty"
                                                             : "the file has no end record",
+                                      true};
+        // Flashing it would only erase the terminal's program.
+        else if (report_.dataBytes == 0)
+            report_.error = SrecError{0,
+                                      report_.dataRecords == 0 ? "the file has no data records"
+                                                               : "the data records hold no bytes",
                                       true};
     }
 

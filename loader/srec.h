@@ -31,12 +31,17 @@ struct SrecRecord {
 struct SrecError {
     std::size_t line = 0;     // 0: not tied to a line
     std::string text;
-    bool noProgram = false;   // empty, or no end record
+    bool noProgram = false;   // empty, no end record, or no data to write
 };
+
+// The longest record line: "S", the type and 256 bytes in hexadecimal (count, address,
+// data, checksum). Trailing blanks are not counted.
+inline constexpr std::size_t kMaxSrecLine = 2 + 2 * 256;
 
 // Splits text chunks into lines (CR LF, LF or CR) and each line into a record. Blank
 // lines are skipped. Upper- and lower-case hex digits are accepted; every record's
-// byte count and checksum are checked.
+// byte count and checksum are checked. A line is refused as soon as it grows past
+// kMaxSrecLine, so that no amount of text without a line end is ever held.
 class SrecReader {
 public:
     // Return false to stop reading.
@@ -55,6 +60,7 @@ public:
 private:
     bool end_line();
     bool parse_line();
+    bool fail(std::string text);
 
     Handler handler_;
     std::string line_;
@@ -83,7 +89,8 @@ struct SrecReport {
 };
 
 // Validates a whole object file: record syntax, byte counts, checksums, an end record,
-// S5/S6 counts that agree, no address given twice, no S4 records, nothing after the end.
+// S5/S6 counts that agree, no address given twice, no S4 records, nothing after the end,
+// and at least one data byte.
 SrecReport check_srec(std::istream& in);
 SrecReport check_srec_text(std::string_view text);
 

@@ -129,6 +129,17 @@ void barcode_defaults(Project& project) {
     std::memcpy(b + 12, kLengthsToTimeout, sizeof kLengthsToTimeout);
 }
 
+void lookup_defaults(LookupRecord& l) {
+    l.recordLength = 0;
+    l.fieldCount = 0;
+    l.keyField = 0;
+    std::memset(l.fieldStart, 1, sizeof l.fieldStart);
+    std::memset(l.fieldLength, 0, sizeof l.fieldLength);
+    l.separator = 0;
+    l.loadable = 1;
+    l.notFoundAction = 0;
+}
+
 void line_defaults(FormRecord& f, int line) {
     f.lineLookupKey[line] = 0;
     f.lineType[line] = kFieldEmpty;
@@ -192,16 +203,7 @@ void project_defaults(Project& project) {
 
     for (MenuRecord& m : project.menus) menu_defaults(m);
 
-    for (LookupRecord& l : project.lookups) {
-        l.recordLength = 0;
-        l.fieldCount = 0;
-        l.keyField = 0;
-        std::memset(l.fieldStart, 1, sizeof l.fieldStart);
-        std::memset(l.fieldLength, 0, sizeof l.fieldLength);
-        l.separator = 0;
-        l.loadable = 1;
-        l.notFoundAction = 0;
-    }
+    for (LookupRecord& l : project.lookups) lookup_defaults(l);
 
     KeyboardWedgeSettings& w = project.wedge;
     w.keyboardType = 2;  // "PCAT (German)"

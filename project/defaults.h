@@ -25,6 +25,10 @@ void line_defaults(FormRecord& form, int line);
 // record options, the simulator's working bytes cleared.
 void menu_defaults(MenuRecord& menu);
 
+// One lookup file as a new project has it: no fields, fixed lengths, every start position
+// 1, loadable, "Weiter" when a record is not found. The reserved bytes keep their values.
+void lookup_defaults(LookupRecord& lookup);
+
 // Default texts, Windows-1252, padded with spaces: 15 characters for the 16-byte tables,
 // 20 characters for the 21-byte tables.
 const char* sign_on_default_row(int row);

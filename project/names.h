@@ -32,6 +32,11 @@ inline constexpr const char* kLookupFiles[] = {"<leer>", "1. Lookupdatei", "2. L
 inline constexpr const char* kNotFoundActions[] = {
     "Weiter", "Warnung anzeigen", "Einfuegen in Lookupdatei", "Warnung anzeigen & einfuegen",
 };
+// BarcodeSettings byte 20 bits 7-4 ("Scanmodus :") and byte 11 bits 3-2 ("Dekodiersicherheit :").
+inline constexpr const char* kScanModes[] = {
+    "Auto Off", "Continuous", "Auto Power Off", "Alternate", "Momentary", "Repeat", "Laser", "Test", "Aiming",
+};
+inline constexpr const char* kDecodeSecurity[] = {"Standard", "Einfach", "Zweifach", "Dreifach"};
 inline constexpr const char* kSendPorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA", "Tastatur"};
 inline constexpr const char* kReceivePorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA"};
 inline constexpr const char* kComPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};

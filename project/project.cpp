@@ -55,11 +55,13 @@ char* text_cell(Project& project, int table, int row) { return text_cell(project
 
 const char* text_cell(const Project& project, int table, int row) { return text_cell(project.texts, table, row); }
 
-std::string cell_text(const char* cell, std::size_t size) {
+std::size_t cell_length(const char* cell, std::size_t size) {
     std::size_t n = 0;
     while (n < size && cell[n] != '\0') ++n;
-    return std::string(cell, n);
+    return n;
 }
+
+std::string cell_text(const char* cell, std::size_t size) { return std::string(cell, cell_length(cell, size)); }
 
 void set_cell(char* cell, std::size_t size, const std::string& text) {
     const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -72,20 +74,6 @@ void copy_cell(char* cell, std::size_t size, const char* source, std::size_t sou
     while (n < sourceSize && n + 1 < size && source[n] != '\0') ++n;
     std::memcpy(cell, source, n);
     std::memset(cell + n, 0, size - n);
-}
-
-void normalise_forms(Project& project) {
-    for (auto& form : project.forms) {
-        if (form.font != 0)
-            for (int line = 4; line < kFormLines; ++line) form.lineType[line] = kFieldEmpty;
-        for (int line = 0; line < kFormLines; ++line) {
-            if (form.maxLength[line] > 50) form.maxLength[line] = 50;
-            if (form.minLength[line] > form.maxLength[line]) form.minLength[line] = form.maxLength[line];
-            const u8 type = form.lineType[line];
-            if (type == kFieldEmpty || type == kFieldContinuation) form.prompt[line][0] = '\0';
-            if (type == kFieldEmpty || type >= kFieldFixedData) form.lineLookupKey[line] = 0;
-        }
-    }
 }
 
 }  // namespace kest

@@ -253,10 +253,8 @@ const char* text_cell(const Project& project, int table, int row);
 char* text_cell(TextTables& texts, int table, int row);
 const char* text_cell(const TextTables& texts, int table, int row);
 
-// Form normalisation: large-font forms have no lines 5-8, lengths are clamped, and lines
-// without input carry no prompt or lookup key. Applied to all ten forms.
-void normalise_forms(Project& project);
-
+// Length of the text in a cell: up to its terminator or size, whichever comes first.
+std::size_t cell_length(const char* cell, std::size_t size);
 // Text in a cell, up to its terminator or the end of the cell, whichever comes first.
 std::string cell_text(const char* cell, std::size_t size);
 template <std::size_t N>

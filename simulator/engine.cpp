@@ -1,21 +1,21 @@
 #include "simulator/engine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "project/defaults.h"
+#include "project/rules.h"
 #include "simulator/bounded_text.h"
 
 namespace kest::sim {
 namespace {
 
-constexpr int kSmallWidth = 20;
-constexpr int kLargeWidth = 15;
 constexpr int kMessageTable = 23;
+// The cell of the error texts shown under a message: "Taste druecken..." by default.
+constexpr int kMessageKeyRow = 5;
 constexpr char kStars[] = "********************";
-
-bool is_input_type(u8 type) { return type >= kFieldText && type <= kFieldBoolean; }
 
 // Digits typed in numeric mode and the first letters of the multi-tap cycles, by key 1-12.
 constexpr char kDigit[13] = {0, '1', '2', '3', '4', '5', '6', '7', '8', '9', '-', '0', '.'};
@@ -221,35 +221,8 @@ void Engine::settings_key(int code) {
 
 // ---------------------------------------------------------------- starting the program
 
-void Engine::recount() {
-    for (auto& m : project_.menus) {
-        const std::size_t width = m.font == 1 ? kLargeWidth : kSmallWidth;
-        int count = 0;
-        for (const auto& item : m.items) {
-            for (std::size_t i = 0; i < width && item[i] != '\0'; ++i) {
-                if (static_cast<unsigned char>(item[i]) > ' ') {
-                    ++count;
-                    break;
-                }
-            }
-        }
-        m.itemCount = static_cast<u8>(count);
-    }
-    for (auto& f : project_.forms) {
-        int entries = 0;
-        for (int line = 0; line < kFormLines; ++line) {
-            const u8 type = f.lineType[line];
-            if (type == kFieldEmpty || type == kFieldContinuation) f.prompt[line][0] = '\0';
-            if (type == kFieldEmpty || (type >= kFieldFixedData && type <= kFieldContinuation))
-                f.lineLookupKey[line] = 0;
-            if (is_input_type(type)) entries = line + 1;
-        }
-        f.entryLineCount = static_cast<u8>(entries);
-    }
-}
-
 Outcome Engine::start_program() {
-    recount();
+    recount_menus_and_forms(project_);
     if (project_.options.startObject != 0) {
         if (project_.menus[0].itemCount > 0) {
             enter_menu(0);
@@ -341,7 +314,11 @@ void Engine::menu_key(int code) {
 
 // ---------------------------------------------------------------- forms
 
-int Engine::width() { return form().font == 1 ? kLargeWidth : kSmallWidth; }
+int Engine::width() { return line_width(form().font); }
+
+// A prompt that fills the line puts the input start past the last column: the cursor stays
+// on the display's last cell then.
+void Engine::place_cursor(int column) { display_.cursorColumn = std::clamp(column, 0, width() - 1); }
 
 int Engine::entry_lines() { return form().entryLineCount < kFormLines ? form().entryLineCount : kFormLines; }
 
@@ -367,7 +344,7 @@ void Engine::start_form(int index) {
         }
     }
     f.currentLine = 0;
-    if (!is_input_type(f.lineType[0])) {
+    if (!is_input_line(f.lineType[0])) {
         const int next = next_input_line(0);
         f.currentLine = static_cast<u8>(next >= 0 ? next : 0);
     }
@@ -389,7 +366,7 @@ void Engine::render_line(int line, bool withSign) {
         std::snprintf(l.input, kInputSize, "%05d", editor_.recordCount);
     } else if (f.lineType[line] == kFieldPassDown) {
         const int promptLength = static_cast<int>(bounded_length(f.prompt[line], kCell20 - 1));
-        const int limit = (f.font == 1 ? 60 : 160) - promptLength;
+        const int limit = (is_large_font(f.font) ? 60 : 160) - promptLength;
         if (limit >= 0 && static_cast<std::size_t>(limit) < sizeof passDown_) passDown_[limit] = '\0';
         copy_text(l.input, kInputSize, passDown_, kPassDownSize);
         spread_pass_down(line);
@@ -422,7 +399,7 @@ void Engine::render_form() {
     }
     const int line = current_line();
     display_.cursorRow = line;
-    display_.cursorColumn = lines_[line].cursor < width() - 1 ? lines_[line].cursor : width() - 1;
+    place_cursor(lines_[line].cursor);
     repaint_whole();
     draw_fill(line);
 }
@@ -430,7 +407,7 @@ void Engine::render_form() {
 int Engine::next_input_line(int line) {
     const int entries = entry_lines();
     for (int next = line + 1; next < entries; ++next)
-        if (is_input_type(form().lineType[next])) return next;
+        if (is_input_line(form().lineType[next])) return next;
     return -1;
 }
 
@@ -448,7 +425,7 @@ void Engine::previous_field() {
     int line = current_line();
     while (line > 0 && f.lineType[line] == kFieldContinuation) --line;
     for (int previous = line - 1; previous >= 0; --previous) {
-        if (is_input_type(f.lineType[previous])) {
+        if (is_input_line(f.lineType[previous])) {
             move_to_line(previous);
             return;
         }
@@ -472,7 +449,7 @@ void Engine::complete_field() {
 void Engine::show_message(int number) {
     set_line(4, kStars);
     set_line(5, text_cell(project_, kMessageTable, number - 1), kCell20);
-    set_line(6, text_cell(project_, kMessageTable, 4), kCell20);
+    set_line(6, text_cell(project_, kMessageTable, kMessageKeyRow), kCell20);
     set_line(7, kStars);
     display_.state = kStateMessage;
     display_.largeFont = false;
@@ -534,10 +511,10 @@ void Engine::prepare_forms() {
     const LookupRecord& first = project_.lookups[0];
     utilitiesLength_ = first.recordLength != 0 && first.fieldCount != 0 ? 8 : 7;
     for (auto& f : project_.forms) {
-        const int lineCount = f.font == 1 ? 4 : kFormLines;
-        const int w = f.font == 1 ? kLargeWidth : kSmallWidth;
+        const int lineCount = line_count(f.font);
+        const int w = line_width(f.font);
         for (int line = 0; line < lineCount; ++line) {
-            if (!is_input_type(f.lineType[line])) continue;
+            if (!is_input_line(f.lineType[line])) continue;
             const int full = static_cast<int>(bounded_length(f.prompt[line], kCell20 - 1)) + f.maxLength[line];
             for (int k = 1; k <= 3 && line + k < lineCount && f.lineType[line + k] == kFieldContinuation; ++k) {
                 // Kept in a byte, as on the terminal: a negative length wraps.

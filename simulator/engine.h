@@ -84,7 +84,6 @@ private:
     void show_utilities();
     void show_settings();
     Outcome start_program();
-    void recount();
     void go_to(int target, bool fromEsc);
     void enter_menu(int index);
     void show_menu(int index);
@@ -95,6 +94,7 @@ private:
     const char* visible_input(int line);
     void show_message(int number);
     int width();
+    void place_cursor(int column);
     int entry_lines();
     int current_line();
     int next_input_line(int line);

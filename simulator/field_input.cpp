@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "simulator/engine.h"
+#include "project/rules.h"
 #include "simulator/bounded_text.h"
+#include "simulator/engine.h"
 
 namespace kest::sim {
 namespace {
@@ -80,7 +81,7 @@ void Engine::commit(char c) {
             draw_fill(n);
         else
             repaint_whole();
-        display_.cursorColumn = l.start;
+        place_cursor(l.start);
     }
     const int w = width();
     const int last = last_column(n);
@@ -98,7 +99,7 @@ void Engine::commit(char c) {
         truncate_line(n, at + 1);
     } else if (p < w - 1) {
         ++l.cursor;
-        display_.cursorColumn = l.cursor;
+        place_cursor(l.cursor);
         put_char(n, p, c);
     } else if (n + 1 < kFormLines && f.lineType[n + 1] == kFieldContinuation) {
         f.currentLine = static_cast<u8>(n + 1);
@@ -135,7 +136,7 @@ void Engine::backspace() {
         const bool atEnd = l.cursor >= last_column(n);
         if (!atEnd || length <= l.cursor - l.start) {
             --l.cursor;
-            if (display_.cursorColumn > 0) --display_.cursorColumn;
+            place_cursor(display_.cursorColumn - 1);
         }
         const int remove = atEnd ? l.cursor - l.start : length - 1;
         if (remove >= 0 && remove < length) l.input[remove] = '\0';
@@ -153,7 +154,7 @@ void Engine::reset_field(int line) {
     l.cursor = l.start;
     l.scroll = 0;
     l.input[0] = '\0';
-    if (line == current_line()) display_.cursorColumn = l.start;
+    if (line == current_line()) place_cursor(l.start);
     set_line(line, form().prompt[line], kCell20);
     draw_sign(line);
 }
@@ -248,10 +249,10 @@ void Engine::assemble_record() {
     const FormRecord& f = form();
     passDown_[0] = '\0';
     if (f.stampPosition == 1) stamp();
-    const int lineCount = f.font == 1 ? 4 : kFormLines;
+    const int lineCount = line_count(f.font);
     for (int line = 0; line < lineCount; ++line) {
         const u8 type = f.lineType[line];
-        const bool taken = (type >= kFieldText && type <= kFieldBoolean) ||
+        const bool taken = is_input_line(type) ||
                            (type == kFieldLookup && f.defaultOn[line]) || type == kFieldFixedData;
         if (!taken) continue;
         char field[kInputSize];

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "link/download_image.h"
+#include "project/download_image.h"
+#include "project/rules.h"
 
 namespace kest {
 namespace {

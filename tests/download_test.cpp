@@ -311,6 +311,12 @@ TEST_F(DownloadTest, RepliesAreCutAtTenCharacters) {
 }
 
 TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
+    std::string many_lines;
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i) {
+        many.push_back("Artikel " + std::to_string(10 + i));
+        many_lines += many.back() + "\n";
+    }
     struct Case {
         const char* name;
         std::string content;
@@ -320,10 +326,13 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         {"CR LF", "4711;Schraube\r\n4712;Mutter\r\n", {"4711;Schraube", "4712;Mutter"}},
         {"CR alone", "4711;Schraube\r4712;Mutter\r", {"4711;Schraube", "4712;Mutter"}},
         {"no final line end", "4711;Schraube\r\n4712;Mutter", {"4711;Schraube", "4712;Mutter"}},
-        {"only LF bytes", "\n\n\n\n", {}},
+        {"LF alone", "4711;Schraube\n4712;Mutter\n", {"4711;Schraube", "4712;Mutter"}},
+        {"mixed", "A\nB\r\nC\rD", {"A", "B", "C", "D"}},
+        {"only LF bytes", "\n\n\n", {"", "", ""}},
         {"empty file", "", {}},
         {"empty line in between", "A\r\n\r\nB\r\n", {"A", "", "B"}},
-        {"LF inside a line is dropped", "A\nB\r", {"AB"}},
+        {"CR LF split by a chunk", std::string(127, 'x') + "\r\nB\r\n", {std::string(127, 'x'), "B"}},
+        {"LF lines longer together than one line", many_lines, many},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -401,7 +410,8 @@ TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(report.badLine, 3);
     EXPECT_TRUE(port.events().empty());
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Zeile 3 der Lookupdatei ist zu lang (h\xF6" "chstens 289 Zeichen)!");
+    EXPECT_EQ(ui.messages[0].text,
+              "Zeile 3 der Lookupdatei ist zu lang (h\xF6" "chstens 289 Zeichen; Zeilenende CR LF, CR oder LF)!");
     EXPECT_EQ(ui.messages[0].caption, "Fehler");
     EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
 }

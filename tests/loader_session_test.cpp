@@ -203,6 +203,8 @@ TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
         {"damaged", [](LoaderRun& t) { std::ofstream(t.object) << "S1zz\r\n"; },
          {"The object file is damaged and was not downloaded.\nLine 1: 'z' in column 3 is not a hexadecimal digit"},
          SessionEnd::AttemptFailed, 0, 2, false},
+        {"no data records", [](LoaderRun& t) { std::ofstream(t.object) << testing::srec_line('7', 0, {}); },
+         {"Error on downloading!!"}, SessionEnd::AttemptFailed, 0, 2, false},
         {"no answer", [](LoaderRun& t) { t.terminal.quentirDefault = ""; },
          {"Terminal is not ready!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 4, true},
         {"refused record", [](LoaderRun& t) { t.terminal.onRecord = {"FF"}; },

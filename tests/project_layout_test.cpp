@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "project/project.h"
+#include "project/rules.h"
 
 namespace kest {
 namespace {

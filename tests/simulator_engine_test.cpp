@@ -299,11 +299,38 @@ TEST_F(EngineTest, MinLengthShowsMessageTwo) {
     type("12");
     engine->key(kKeyEnterLeft);
     EXPECT_EQ(state(), kStateMessage);
+    EXPECT_EQ(line(4), "********************");
     EXPECT_EQ(line(5), "Barcode zu kurz!    ");
+    EXPECT_EQ(line(6), "Taste druecken...   ");  // the sixth error text says what the next key does
+    EXPECT_EQ(line(7), "********************");
     engine->key(kKeyEnterLeft);  // any key restores the form
     EXPECT_EQ(state(), kStateForm);
     EXPECT_EQ(line(0), "Nr:12");
     EXPECT_EQ(editor.recordCount, 0);
+    kest::set_cell(text_cell(*project, 23, 5), kCell20, "Weiter mit Taste");
+    engine->key(kKeyEnterLeft);
+    EXPECT_EQ(line(6), "Weiter mit Taste");
+}
+
+TEST_F(EngineTest, AnyNonzeroFontByteIsTheLargeFont) {
+    for (const u8 font : {u8{0}, u8{1}, u8{2}, u8{0xFF}}) {
+        SCOPED_TRACE(int(font));
+        const bool large = font != 0;
+        // Menu items count within 15 columns in the large font.
+        project->options.startObject = 1;
+        menu().font = font;
+        kest::set_cell(menu().items[0], "eins");
+        kest::set_cell(menu().items[1], std::string(15, ' ') + "X");
+        // Continuation lines take their length over lines of 15 columns.
+        set_line(1, 0, kFieldText, "", 40);
+        set_line(1, 1, kFieldContinuation, "", 0);
+        form(1).font = font;
+        start();
+        engine->prepare_forms();
+        engine->key(1);
+        EXPECT_EQ(menu().itemCount, large ? 1 : 2);
+        EXPECT_EQ(form(1).maxLength[1], large ? 25 : 20);
+    }
 }
 
 TEST_F(EngineTest, EscLeavesTheFormForItsEscTarget) {

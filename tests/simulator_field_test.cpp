@@ -129,6 +129,34 @@ TEST_F(FieldTest, CharactersBeyondMaxLengthOverwriteTheLast) {
     EXPECT_STREQ(engine->pass_down(), "12349");
 }
 
+// A prompt that fills the line puts the input start past the last column; wherever the
+// cursor is set, it stays on the display.
+TEST_F(FieldTest, CursorStaysOnTheDisplayAfterAFullWidthPrompt) {
+    const struct {
+        const char* name;
+        bool withDefault;
+        std::initializer_list<int> keys;
+    } cases[] = {
+        {"default replaced by a key", true, {2}},
+        {"two keys over the default", true, {1, 2}},
+        {"empty field", false, {2}},
+        {"key then backspace", true, {2, kKeyBackspace}},
+        {"escape and back", true, {kKeyUp, kKeyDown}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        set_line(0, 0, kFieldInteger, "12345678901234567890", 10);
+        form().defaultOn[0] = c.withDefault;
+        set_cell(form().defaultValue[0], "7");
+        start_form1();
+        EXPECT_LT(cursor_column(), kDisplayColumns);
+        for (int key : c.keys) {
+            engine->key(key);
+            EXPECT_EQ(cursor_column(), kDisplayColumns - 1);
+        }
+    }
+}
+
 TEST_F(FieldTest, LongFieldScrollsAndBackspaceScrollsBack) {
     set_line(0, 0, kFieldText, "Name:", 30);
     form().recordAction = kRecordPassDown;
@@ -553,6 +581,7 @@ TEST_F(FieldTest, HostileProjectsKeepEveryBufferInBounds) {
             ASSERT_LE(bounded_length(d.clockLine, kDisplayCell), 20u);
             ASSERT_LT(bounded_length(engine->pass_down(), kPassDownSize), kPassDownSize);
             ASSERT_GE(d.cursorColumn, 0);
+            ASSERT_LT(d.cursorColumn, kDisplayColumns);
             ASSERT_GE(d.cursorRow, 0);
             ASSERT_LT(d.cursorRow, kDisplayLines);
         }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -180,6 +183,10 @@ TEST(SrecCheck, RefusesDamagedFilesNamingTheLine) {
         {"overlap from below", good + srec_line('3', 0xFE, {9, 9, 9}) + end, 2, "given twice"},
         {"record after end", good + end + good, 3, "follows the end"},
         {"count too small", "S10200FD\r\n" + end, 1, "too small"},
+        {"end record only", end, 0, "no data records"},
+        {"empty data records", srec_line('3', 0x100, {}) + end, 0, "hold no bytes"},
+        {"line past the longest record", good + "S0" + std::string(514, 'F') + "\r\n" + end, 2, "longer than 514"},
+        {"line without end", "S3" + std::string(20000, '0'), 1, "longer than 514"},
     };
     for (const auto& c : cases) {
         const SrecReport r = check_srec_text(c.text);
@@ -187,6 +194,44 @@ TEST(SrecCheck, RefusesDamagedFilesNamingTheLine) {
         EXPECT_EQ(r.error->line, c.line) << c.name;
         EXPECT_NE(r.error->text.find(c.fragment), std::string::npos) << c.name << ": " << r.error->text;
     }
+}
+
+// Files that once wrote past the decode buffer: a line longer than any record.
+TEST(SrecCheck, OverlongLineFixturesAreRefusedBeforeTheyAreDecoded) {
+    const char* data = std::getenv("KEST_TEST_DATA");
+    for (const char* name : {"overlong_516.shx", "overlong_600.shx"}) {
+        std::ifstream in(std::string(data ? data : "tests/data") + "/srec/" + name, std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        const SrecReport r = check_srec(in);
+        ASSERT_FALSE(r.ok()) << name;
+        EXPECT_EQ(r.error->line, 1u) << name;
+        EXPECT_EQ(r.error->text, "the line is longer than 514 characters (the longest record)") << name;
+    }
+    // The longest record itself still passes; blanks after it do not count.
+    const std::string longest = srec_line('3', 0x100, Bytes(250, 0xA5));
+    ASSERT_EQ(longest.size(), 514u + 2);
+    const std::string blanks = longest.substr(0, 514) + "   \t\r\n";
+    EXPECT_TRUE(check_srec_text(longest + srec_line('7', 0, {})).ok());
+    EXPECT_TRUE(check_srec_text(blanks + srec_line('7', 0, {})).ok());
+}
+
+// Text without a line end is not read further than the longest record.
+TEST(SrecCheck, EndlessLineStopsTheReadingEarly) {
+    struct Zeros : std::streambuf {
+        std::array<char, 4096> block{};
+        std::uint64_t served = 0;
+        int_type underflow() override {
+            if (served >= (std::uint64_t{200} << 20)) return traits_type::eof();
+            served += block.size();
+            setg(block.data(), block.data(), block.data() + block.size());
+            return traits_type::to_int_type(block[0]);
+        }
+    } zeros;
+    std::istream in(&zeros);
+    const SrecReport r = check_srec(in);
+    ASSERT_FALSE(r.ok());
+    EXPECT_LE(zeros.served, 8192u);
+    EXPECT_EQ(r.error->line, 1u);
 }
 
 TEST(SrecCheck, StreamAndTextAgree) {

@@ -11,6 +11,7 @@
 #include "platform/win32/dialog.h"
 #include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
+#include "project/rules.h"
 
 namespace kest::win32 {
 namespace {

@@ -90,6 +90,34 @@ TEST(FlashIntegration, DamagedFileIsRefusedBeforeThePortIsUsed) {
     EXPECT_NE(check.err.find("line 3: 'x' in column 10"), std::string::npos) << check.err;
 }
 
+// Files no loader may act on: each is refused by srec-check and by flash before the port
+// is opened (the port does not exist, so reaching it would end with status 3).
+TEST(FlashIntegration, HostileFilesAreRefusedBeforeThePortIsOpened) {
+    const char* data = std::getenv("KEST_TEST_DATA");
+    const fs::path fixtures = fs::path(data ? data : "tests/data") / "srec";
+    TempDir dir;
+    std::ofstream(dir.file("endless.shx"), std::ios::binary) << "S3" << std::string(20000, '0');
+    std::ofstream(dir.file("end_only.shx"), std::ios::binary) << "S70500000000FA\r\n";
+    const struct {
+        std::string file;
+        const char* error;
+    } cases[] = {
+        {(fixtures / "overlong_516.shx").string(), "line 1: the line is longer than 514 characters"},
+        {(fixtures / "overlong_600.shx").string(), "line 1: the line is longer than 514 characters"},
+        {dir.file("endless.shx"), "line 1: the line is longer than 514 characters"},
+        {dir.file("end_only.shx"), "the file has no data records"},
+    };
+    for (const auto& c : cases) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"srec-check", c.file},
+              std::vector<std::string>{"flash", c.file, "--port", "/nonexistent/tty"}}) {
+            const ToolRun run = run_tool(tool_path("KEST_BIN"), args);
+            EXPECT_EQ(run.status, 2) << args[0] << " " << c.file << "\n" << run.err;
+            EXPECT_NE(run.err.find(c.error), std::string::npos) << args[0] << ": " << run.err;
+        }
+    }
+}
+
 TEST(FlashIntegration, SrecCheckPrintsTheAddressRanges) {
     Shapes shapes;
     ASSERT_TRUE(shapes.ok());

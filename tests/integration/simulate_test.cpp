@@ -258,11 +258,35 @@ TEST_F(SimulateTest, TextOutputAndBadArguments) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("state:      10 (start screen)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  > |2.Daten senden      |"), std::string::npos) << r.out;
-    EXPECT_EQ(run({"--keys", "1,banana"}).status, 2);
-    EXPECT_EQ(run({"--keys", "tick:x"}).status, 2);
-    EXPECT_EQ(run({"--keys", "1", "--time", "2026-13-01T00:00:00"}).status, 2);
-    EXPECT_EQ(run({"--keys", "1", "--time", "yesterday"}).status, 2);
     EXPECT_EQ(run({}).status, 2);
+    const struct {
+        const char* keys;
+        const char* time;
+        const char* error;  // nullptr: accepted
+    } cases[] = {
+        {"1,banana", nullptr, "unknown key 'banana'"},
+        {"tick:x", nullptr, "'tick:x' needs a number of ticks"},
+        {"tick:999999999", nullptr, "'tick:999999999' asks for too many ticks (at most 1000000"},
+        {"tick:123456789012", nullptr, "too many ticks"},
+        {"1", "2026-13-01T00:00:00", "2026-13-01 is not a date"},
+        {"1", "2023-02-31T00:00:00", "2023-02-31 is not a date"},
+        {"1", "2100-02-29T00:00:00", "2100-02-29 is not a date"},
+        {"1", "2026-04-31T00:00:00", "2026-04-31 is not a date"},
+        {"1", "2026-12-08T24:00:00", "24:00:00 is not a time of day"},
+        {"1", "2026-12-08T09:05:6x", "--time wants YYYY-MM-DDTHH:MM:SS"},
+        {"1", "yesterday", "--time wants YYYY-MM-DDTHH:MM:SS"},
+        {"1", "2000-02-29T23:59:59", nullptr},
+        {"tick:1000000", "2024-02-29T00:00:00", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--keys", c.keys};
+        if (c.time) args.insert(args.end(), {"--time", c.time});
+        r = run(args);
+        EXPECT_EQ(r.status, c.error ? 2 : 0) << c.keys << " " << (c.time ? c.time : "") << "\n" << r.err;
+        if (c.error) {
+            EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        }
+    }
     r = run_tool(testing::tool_path("KEST_BIN"), {"simulate", dir.file("missing.agx"), "--keys", "1"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("missing.agx"), std::string::npos);

@@ -1,6 +1,8 @@
-#include "link/download_image.h"
+#include "project/download_image.h"
 
 #include <cstring>
+
+#include "project/rules.h"
 
 namespace kest {
 namespace {
@@ -18,50 +20,9 @@ static_assert(kOptionsAt + sizeof(ApplicationOptions) == kImageWritten);
 constexpr std::size_t kPasswordFirst = offsetof(ApplicationOptions, password);
 constexpr std::size_t kPasswordLength = 10;
 
-std::size_t text_length(const char* cell, std::size_t max) {
-    std::size_t n = 0;
-    while (n < max && cell[n] != '\0') ++n;
-    return n;
-}
-
-// Text padded with spaces to width characters and cut there.
-void pad_cell(char* cell, std::size_t width) {
-    const std::size_t n = text_length(cell, width);
-    std::memset(cell + n, ' ', width - n);
-    cell[width] = '\0';
-}
-
-bool has_visible_character(const char* cell, std::size_t width) {
-    for (std::size_t i = 0; i < width && cell[i] != '\0'; ++i)
-        if (static_cast<unsigned char>(cell[i]) > 0x20) return true;
-    return false;
-}
-
-void normalise_menu(MenuRecord& menu) {
-    const std::size_t width = menu.font != 0 ? 15 : 20;
-    if (menu.titleEnabled != 0) pad_cell(menu.title, width);
-    int present = 0;
-    for (auto& item : menu.items) {
-        if (has_visible_character(item, width)) ++present;
-        pad_cell(item, width);
-    }
-    menu.itemCount = static_cast<u8>(present);
-}
-
-// The form's lines are already normalised (normalise_forms clears prompts and lookup keys
-// by line type); the terminal wants the number of lines up to the last entry line.
-void count_entry_lines(FormRecord& form) {
-    int entryLines = 0;
-    for (int line = 0; line < kFormLines; ++line) {
-        const u8 type = form.lineType[line];
-        if (type >= kFieldText && type <= kFieldBoolean) entryLines = line + 1;
-    }
-    form.entryLineCount = static_cast<u8>(entryLines);
-}
-
 // Cell text, spaces up to size - 1 characters, and the terminating zero.
 u8* emit_cell(u8* out, const char* cell, std::size_t size) {
-    const std::size_t n = text_length(cell, size - 1);
+    const std::size_t n = cell_length(cell, size - 1);
     std::memcpy(out, cell, n);
     std::memset(out + n, ' ', size - 1 - n);
     out[size - 1] = 0;
@@ -98,14 +59,6 @@ void emit_options(const ApplicationOptions& options, u8* out) {
 }
 
 }  // namespace
-
-void normalise_menus_and_forms(Project& project) {
-    normalise_forms(project);
-    for (int k = 0; k < kMenuCount; ++k) {
-        normalise_menu(project.menus[k]);
-        count_entry_lines(project.forms[k]);
-    }
-}
 
 void build_image(const Project& project, DownloadImage& image) {
     // Barcode settings, menus, forms and lookup definitions go over unchanged.

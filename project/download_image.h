@@ -19,15 +19,11 @@ inline constexpr std::size_t kImageFileShift = 12;
 
 using DownloadImage = std::array<u8, kImageSize>;
 
-// The forms normalised (normalise_forms), then menu k and form k together: menu texts
-// padded to the menu's line width, itemCount counted, entryLineCount counted. Writes into
-// the project tables.
-void normalise_menus_and_forms(Project& project);
-
 // Fills bytes 0 to kImageWritten - 1 of the image from the project tables as they stand.
 void build_image(const Project& project, DownloadImage& image);
 
-// What a download sends: the normalisations (in the project), then a fresh image.
+// What a download sends: the normalisations (in the project, project/rules.h), then a
+// fresh image.
 DownloadImage prepare_image(Project& project);
 
 }  // namespace kest

@@ -1,0 +1,117 @@
+#include "editor/barcode_settings_page.h"
+
+#include <string>
+#include <vector>
+
+#include "editor/edit_rules.h"
+#include "project/defaults.h"
+#include "project/names.h"
+
+namespace kest::editor {
+
+namespace {
+
+using namespace barcode_page;
+
+constexpr int kScanModeByte = 20;  // bits 7-4
+constexpr int kSecurityByte = 11;  // bits 3-2
+constexpr int kTimeoutByte = 21;
+
+template <std::size_t N>
+std::vector<std::string> entries(const char* const (&names)[N]) {
+    return {std::begin(names), std::end(names)};
+}
+
+}  // namespace
+
+const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes() {
+    static const std::array<BarcodeEnableBox, 22> kBoxes = {{
+        {IDC_BARCODE_CODE39, 0, 7},
+        {IDC_BARCODE_ITALIAN, 0, 6},
+        {IDC_BARCODE_FRENCH, 0, 5},
+        {IDC_BARCODE_INDUSTRIAL, 0, 4},
+        {IDC_BARCODE_INTERLEAVE, 0, 3},
+        {IDC_BARCODE_MATRIX, 0, 2},
+        {IDC_BARCODE_CODABAR, 0, 1},
+        {IDC_BARCODE_MSI, 2, 5},
+        {IDC_BARCODE_PLESSEY, 2, 4},
+        {IDC_BARCODE_CODE93, 0, 0},
+        {IDC_BARCODE_CODE128, 1, 7},
+        {IDC_BARCODE_UPCE, 1, 6},
+        {IDC_BARCODE_UPCE + 1, 1, 5},
+        {IDC_BARCODE_UPCE + 2, 1, 4},
+        {IDC_BARCODE_EAN8, 1, 3},
+        {IDC_BARCODE_EAN8 + 1, 1, 2},
+        {IDC_BARCODE_EAN8 + 2, 1, 1},
+        {IDC_BARCODE_EAN13, 1, 0},
+        {IDC_BARCODE_EAN13 + 1, 2, 7},
+        {IDC_BARCODE_EAN13 + 2, 2, 6},
+        {kInverted, 11, 4},
+        {IDC_BARCODE_TELEPEN, 2, 2},
+    }};
+    return kBoxes;
+}
+
+void BarcodeSettingsPage::init(DialogAccess& dialog) {
+    dialog.set_list(kScanMode, entries(names::kScanModes));
+    dialog.set_list(kSecurity, entries(names::kDecodeSecurity));
+    show(dialog);
+    initialised_ = true;
+}
+
+// The controls from BarcodeSettings as it is now (at creation and after the reset).
+void BarcodeSettingsPage::show(DialogAccess& dialog) {
+    const u8* b = project_.barcode.bytes;
+    show_selection(dialog, kScanMode, b[kScanModeByte] >> 4, std::size(names::kScanModes));
+    show_selection(dialog, kSecurity, (b[kSecurityByte] >> 2) & 3, std::size(names::kDecodeSecurity));
+    scanMode_ = dialog.selection(kScanMode);
+    security_ = dialog.selection(kSecurity);
+    timeout_ = b[kTimeoutByte];
+    dialog.set_text(kTimeout, std::to_string(timeout_));
+    const auto& boxes = barcode_enable_boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        boxes_[i] = (b[boxes[i].byte] >> boxes[i].bit) & 1;
+        dialog.set_checked(boxes[i].id, boxes_[i]);
+    }
+}
+
+DialogResult BarcodeSettingsPage::command(DialogAccess& dialog, int id) {
+    switch (id) {
+    case kScanMode:
+        if (dialog.selection(kScanMode) >= 0) scanMode_ = dialog.selection(kScanMode);
+        return DialogResult::Stay;
+    case kSecurity:
+        if (dialog.selection(kSecurity) >= 0) security_ = dialog.selection(kSecurity);
+        return DialogResult::Stay;
+    case kTimeout:
+        if (auto value = number_edit(dialog, kTimeout, kTimeoutLimit, timeout_)) timeout_ = *value;
+        return DialogResult::Stay;
+    case kDefaults:
+        barcode_defaults(project_);
+        show(dialog);
+        return DialogResult::Stay;
+    default:
+        break;
+    }
+    const auto& boxes = barcode_enable_boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (boxes[i].id != id) continue;
+        // Plain check boxes: a click turns the box over; the bit waits for OK.
+        boxes_[i] = !boxes_[i];
+        dialog.set_checked(id, boxes_[i]);
+    }
+    if (const SymbologyDialogSpec* spec = symbology_dialog_for_button(id)) dialogs_.run(*spec, project_.barcode);
+    return DialogResult::Stay;
+}
+
+void BarcodeSettingsPage::commit(Project& project, EditorState&) {
+    if (!initialised_) return;
+    u8* b = project.barcode.bytes;
+    if (scanMode_ >= 0) b[kScanModeByte] = static_cast<u8>((scanMode_ << 4) | (b[kScanModeByte] & 0x0F));
+    if (security_ >= 0) b[kSecurityByte] = static_cast<u8>((b[kSecurityByte] & ~0x0C) | (security_ << 2));
+    b[kTimeoutByte] = static_cast<u8>(timeout_);
+    const auto& boxes = barcode_enable_boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) put_bit(b[boxes[i].byte], boxes[i].bit, boxes_[i]);
+}
+
+}  // namespace kest::editor

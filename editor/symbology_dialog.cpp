@@ -1,0 +1,182 @@
+#include "editor/symbology_dialog.h"
+
+#include <string>
+
+#include "editor/edit_rules.h"
+
+namespace kest::editor {
+
+namespace {
+
+using namespace symbology;
+
+// A radio group whose radio i stands for the value i.
+constexpr SymbologyRadios counted(int first, int count, int byte, int shift, int width) {
+    SymbologyRadios group{first, count, byte, shift, width, {}, -1};
+    for (int i = 0; i < count; ++i) group.values[static_cast<std::size_t>(i)] = static_cast<u8>(i);
+    return group;
+}
+
+constexpr SymbologyCheck kCode39Checks[] = {{101, 5, 7}, {102, 5, 6}, {103, 5, 5}, {104, 5, 4}};
+constexpr SymbologyCheck kItalyChecks[] = {{101, 5, 3}};
+constexpr SymbologyCheck kFrenchChecks[] = {{101, 5, 2}};
+constexpr SymbologyCheck kIndustrialChecks[] = {{101, 6, 7}, {102, 6, 6}};
+constexpr SymbologyCheck kInterleaveChecks[] = {{101, 5, 1}, {102, 5, 0}};
+constexpr SymbologyCheck kMatrixChecks[] = {{101, 6, 5}, {102, 6, 4}};
+constexpr SymbologyCheck kPlesseyChecks[] = {{101, 9, 2}, {102, 9, 3}};
+constexpr SymbologyCheck kUpceChecks[] = {{101, 9, 1}, {102, 10, 1}, {103, 10, 5}};
+constexpr SymbologyCheck kEan8Checks[] = {{101, 11, 7}, {102, 10, 3}};
+constexpr SymbologyCheck kEan13Checks[] = {{101, 10, 7}, {102, 10, 6}, {103, 10, 2},
+                                           {104, 10, 0}, {105, 10, 4}, {106, 9, 0}};
+
+// Start/stop pattern of the 2/5 codes: 0 "Industrial 2/5", 1 "Interleave 2/5", 2 "Matrix 2/5".
+constexpr SymbologyRadios kIndustrialPattern[] = {counted(301, 3, 6, 0, 2)};
+constexpr SymbologyRadios kInterleavePattern[] = {counted(301, 3, 6, 2, 2)};
+constexpr SymbologyRadios kMatrixPattern[] = {counted(301, 3, 7, 6, 2)};
+// "Kein" clears the start/stop bit and the format; the four formats set the bit (bit 3)
+// under their code (bits 5-4). A format code without the bit shows "Kein".
+constexpr SymbologyRadios kCodabarRadios[] = {{301, 5, 7, 3, 3, {0, 1, 3, 5, 7}, 0}};
+constexpr SymbologyRadios kMsiRadios[] = {counted(301, 3, 9, 6, 2), counted(304, 3, 9, 4, 2)};
+// "Original Telepen  (Numeric)" sets the bit, "AIM Telepen  (Full ASCII)" clears it.
+constexpr SymbologyRadios kTelepenRadios[] = {{301, 2, 2, 1, 1, {1, 0}, -1}};
+
+constexpr SymbologyLengths kIndustrialLengths{304, 12};
+constexpr SymbologyLengths kInterleaveLengths{304, 14};
+constexpr SymbologyLengths kMatrixLengths{304, 16};
+constexpr SymbologyLengths kMsiLengths{307, 18};
+
+constexpr SymbologyDialogSpec kDialogs[] = {
+    {201, "Code39Dlg", "Code 39 Parameter", kCode39Checks, {}, nullptr},
+    {202, "ItalyPharmaDlg", "Italian Pharmacode Parameter", kItalyChecks, {}, nullptr},
+    {203, "FrenchPharmaDlg", "French Pharmacode Parameter", kFrenchChecks, {}, nullptr},
+    {204, "Industrial25Dlg", "Industrial 2/5 Parameter", kIndustrialChecks, kIndustrialPattern, &kIndustrialLengths},
+    {205, "Interleave25Dlg", "Interleave 2/5 Parameter", kInterleaveChecks, kInterleavePattern, &kInterleaveLengths},
+    {206, "Matrix25Dlg", "Matrix 2/5 Parameter", kMatrixChecks, kMatrixPattern, &kMatrixLengths},
+    {207, "CodabarDlg", "Codabar Parameter", {}, kCodabarRadios, nullptr},
+    {208, "MSIDlg", "MSI Parameter", {}, kMsiRadios, &kMsiLengths},
+    {209, "PlesseyDlg", "Plessey Parameter", kPlesseyChecks, {}, nullptr},
+    {213, "UPCEDlg", "UPCE Parameter", kUpceChecks, {}, nullptr},
+    {216, "EAN8Dlg", "EAN 8 Parameter", kEan8Checks, {}, nullptr},
+    {219, "EAN13Dlg", "EAN 13 und UPCA Parameter", kEan13Checks, {}, nullptr},
+    {223, "TelepenDlg", "Telepen Parameter", {}, kTelepenRadios, nullptr},
+};
+
+constexpr bool groups_fit() {
+    for (const auto& spec : kDialogs) {
+        if (spec.radios.size() > kMaxGroups) return false;
+    }
+    return true;
+}
+static_assert(groups_fit());
+
+unsigned field_mask(const SymbologyRadios& g) { return (1u << g.width) - 1u; }
+
+}  // namespace
+
+std::span<const SymbologyDialogSpec> symbology_dialogs() { return kDialogs; }
+
+const SymbologyDialogSpec* symbology_dialog_for_button(int button) {
+    for (const auto& spec : kDialogs) {
+        if (spec.button == button) return &spec;
+    }
+    return nullptr;
+}
+
+void SymbologyDialog::init(DialogAccess& dialog) {
+    const u8* b = settings_.bytes;
+    for (const auto& check : spec_.checks) dialog.set_checked(check.id, (b[check.byte] >> check.bit) & 1);
+    for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
+        const SymbologyRadios& group = spec_.radios[g];
+        groupValue_[g] = (b[group.byte] >> group.shift) & field_mask(group);
+        show_group(dialog, g);
+    }
+    if (const SymbologyLengths* lengths = spec_.lengths) {
+        const auto i = static_cast<std::size_t>(lengths->byte);
+        fixedLengths_ = (b[i] & 0x80) == 0;
+        length1_ = b[i] & 0x7F;
+        length2_ = b[i + 1];
+        show_length_mode(dialog);
+        // Each edit's change notification reads the shown number back.
+        dialog.set_text(kLength1, std::to_string(length1_));
+        dialog.set_text(kLength2, std::to_string(length2_));
+    }
+}
+
+void SymbologyDialog::show_group(DialogAccess& dialog, std::size_t g) const {
+    const SymbologyRadios& group = spec_.radios[g];
+    int shown = group.fallback;
+    for (int i = 0; i < group.count; ++i) {
+        if (group.values[static_cast<std::size_t>(i)] == groupValue_[g]) shown = i;
+    }
+    check_radio(dialog, group.first, group.count, shown);
+}
+
+void SymbologyDialog::show_length_mode(DialogAccess& dialog) const {
+    check_radio(dialog, spec_.lengths->fixedRadio, 2, fixedLengths_ ? 0 : 1);
+    dialog.set_text(kLengthLabel1, fixedLengths_ ? kFixedLabel1 : kRangeLabel1);
+    dialog.set_text(kLengthLabel2, fixedLengths_ ? kFixedLabel2 : kRangeLabel2);
+}
+
+// Length 1: a number up to 127 is taken, a larger one (or an empty edit) makes 127; any
+// other text is replaced by "127", whose own notification takes it.
+void SymbologyDialog::length1_changed(DialogAccess& dialog) {
+    const EditNumber number = parse_edit_number(dialog.text(kLength1));
+    length1_ = kMaxLength;
+    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(kLength1, "127");
+    if (number.kind == EditNumber::Kind::Number && number.value <= kMaxLength) length1_ = number.value;
+}
+
+// Length 2: any number is taken (OK bounds it by length 1); an empty edit makes 1; other
+// text is replaced by "1".
+void SymbologyDialog::length2_changed(DialogAccess& dialog) {
+    const EditNumber number = parse_edit_number(dialog.text(kLength2));
+    length2_ = 1;
+    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(kLength2, "1");
+    if (number.kind == EditNumber::Kind::Number) length2_ = number.value;
+}
+
+DialogResult SymbologyDialog::command(DialogAccess& dialog, int id) {
+    if (id == kIdCancel) return DialogResult::CloseCancel;
+    if (id == kIdOk) {
+        store(dialog);
+        return DialogResult::CloseOk;
+    }
+    for (const auto& check : spec_.checks) {
+        if (check.id == id) dialog.set_checked(id, !dialog.checked(id));
+    }
+    for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
+        const SymbologyRadios& group = spec_.radios[g];
+        if (id < group.first || id >= group.first + group.count) continue;
+        groupValue_[g] = group.values[static_cast<std::size_t>(id - group.first)];
+        show_group(dialog, g);
+    }
+    if (const SymbologyLengths* lengths = spec_.lengths) {
+        if (id == lengths->fixedRadio || id == lengths->fixedRadio + 1) {
+            fixedLengths_ = id == lengths->fixedRadio;
+            show_length_mode(dialog);
+        }
+        if (id == kLength1) length1_changed(dialog);
+        if (id == kLength2) length2_changed(dialog);
+    }
+    return DialogResult::Stay;
+}
+
+void SymbologyDialog::store(const DialogAccess& dialog) {
+    u8* b = settings_.bytes;
+    for (const auto& check : spec_.checks) put_bit(b[check.byte], check.bit, dialog.checked(check.id));
+    for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
+        const SymbologyRadios& group = spec_.radios[g];
+        const unsigned mask = field_mask(group) << group.shift;
+        b[group.byte] = static_cast<u8>((b[group.byte] & ~mask) | ((groupValue_[g] << group.shift) & mask));
+    }
+    if (const SymbologyLengths* lengths = spec_.lengths) {
+        const unsigned length1 = length1_ == 0 ? 1 : length1_;
+        unsigned length2 = length2_ > length1 ? length1 : length2_;
+        if (length2 == 0) length2 = 1;
+        const auto i = static_cast<std::size_t>(lengths->byte);
+        b[i] = static_cast<u8>((fixedLengths_ ? 0x00 : 0x80) | length1);
+        b[i + 1] = static_cast<u8>(length2);
+    }
+}
+
+}  // namespace kest::editor
