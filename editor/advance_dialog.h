@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "editor/advance_ids.h"
 #include "editor/code_grid.h"
 #include "editor/form_backup.h"
 
@@ -14,37 +15,37 @@ namespace kest::editor {
 
 // Controls shared by both line dialogs.
 namespace line_ids {
-inline constexpr int kFormLabel = 401;    // "Maske #" and the form number
-inline constexpr int kLineLabel = 402;    // "Zeile #" and the line number
-inline constexpr int kPrefixField = 503;  // opens the grid
-inline constexpr int kSuffixField = 504;  // opens the grid
+inline constexpr int kFormLabel = IDC_LINE_FORM;    // "Maske #" and the form number
+inline constexpr int kLineLabel = IDC_LINE_LINE;    // "Zeile #" and the line number
+inline constexpr int kPrefixField = IDC_LINE_PREFIX_FIELD;  // opens the grid
+inline constexpr int kSuffixField = IDC_LINE_SUFFIX_FIELD;  // opens the grid
 }  // namespace line_ids
 
 namespace advance_ids {
-inline constexpr int kFixedLength = 101;   // "feste Datenlänge"
-inline constexpr int kDefault = 102;       // "Voreinstellung"
-inline constexpr int kPrefix = 103;        // "Präfix"
-inline constexpr int kSuffix = 104;        // "Suffix"
-inline constexpr int kFill = 105;          // "Füllzeichen"
-inline constexpr int kSubstring = 111;     // "Teilstring aus Barcode"
-inline constexpr int kCheckPrefix = 114;   // "Präfix prüfen"
-inline constexpr int kLengthEdit = 501;
-inline constexpr int kDefaultEdit = 502;
-inline constexpr int kFillEdit = 505;
-inline constexpr int kStartEdit = 512;     // "Startposition :"
-inline constexpr int kCountEdit = 513;     // "Anzahl Zeichen :"
-inline constexpr int kCheckPrefixEdit = 514;
-inline constexpr int kJustifyList = 601;
-inline constexpr int kAutoEnterList = 615;  // "Auto ENTER :"
+inline constexpr int kFixedLength = IDC_ADV_FIXED;
+inline constexpr int kDefault = IDC_ADV_DEFAULT;
+inline constexpr int kPrefix = IDC_ADV_PREFIX;
+inline constexpr int kSuffix = IDC_ADV_SUFFIX;
+inline constexpr int kFill = IDC_ADV_FILL;
+inline constexpr int kSubstring = IDC_ADV_SUBSTRING;
+inline constexpr int kCheckPrefix = IDC_ADV_CHECK_PREFIX;
+inline constexpr int kLengthEdit = IDC_ADV_LENGTH;
+inline constexpr int kDefaultEdit = IDC_ADV_DEFAULT_VALUE;
+inline constexpr int kFillEdit = IDC_ADV_FILL_CHAR;
+inline constexpr int kStartEdit = IDC_ADV_START;
+inline constexpr int kCountEdit = IDC_ADV_COUNT;
+inline constexpr int kCheckPrefixEdit = IDC_ADV_CHECK_TEXT;
+inline constexpr int kJustifyList = IDC_ADV_JUSTIFY;
+inline constexpr int kAutoEnterList = IDC_ADV_AUTO_ENTER;
 }  // namespace advance_ids
 
 namespace lookup_advance_ids {
-inline constexpr int kStore = 101;         // "Felddaten speichern"
-inline constexpr int kFixedLength = 102;   // "feste Länge"
-inline constexpr int kPrefix = 103;
-inline constexpr int kSuffix = 104;
-inline constexpr int kLengthEdit = 502;
-inline constexpr int kJustifyList = 602;
+inline constexpr int kStore = IDC_LKADV_STORE;
+inline constexpr int kFixedLength = IDC_LKADV_FIXED;
+inline constexpr int kPrefix = IDC_LKADV_PREFIX;
+inline constexpr int kSuffix = IDC_LKADV_SUFFIX;
+inline constexpr int kLengthEdit = IDC_LKADV_LENGTH;
+inline constexpr int kJustifyList = IDC_LKADV_JUSTIFY;
 }  // namespace lookup_advance_ids
 
 // What both line dialogs have: fixed length with alignment, prefix and suffix with their

@@ -5,11 +5,8 @@
 namespace kest::editor {
 
 void ComSettingDialog::init(DialogAccess& dialog) {
-    std::vector<std::string> ports, rates;
-    for (int i = 0; i < kGeneratorPortCount; ++i) ports.push_back(port_name(i));
-    for (auto rate : kRates) rates.push_back(std::to_string(rate));
-    dialog.set_list(kComPortList, ports);
-    dialog.set_list(kComRateList, rates);
+    dialog.set_list(kComPortList, port_names(kGeneratorPortCount));
+    dialog.set_list(kComRateList, rate_names());
     dialog.select(kComPortList, selection_.portIndex < kGeneratorPortCount ? selection_.portIndex : -1);
     dialog.select(kComRateList, selection_.rateIndex < kRateCount ? selection_.rateIndex : -1);
 }

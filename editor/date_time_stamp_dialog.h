@@ -6,27 +6,28 @@
 
 #include <string>
 
+#include "editor/date_time_stamp_ids.h"
 #include "editor/form_backup.h"
 
 namespace kest::editor {
 
 namespace stamp_ids {
-inline constexpr int kSplit = 101;          // "DATUM und ZEIT Zusatz in zwei Felder aufteilen"
-inline constexpr int kYear = 102;           // "Jahr"
-inline constexpr int kMonth = 103;          // "Monat"
-inline constexpr int kDay = 104;            // "Tag"
-inline constexpr int kDateSepOn = 105;      // "Trennzeichen"
-inline constexpr int kHour = 111;           // "Stunde"
-inline constexpr int kMinute = 112;         // "Minute"
-inline constexpr int kSecond = 113;         // "Sekunde"
-inline constexpr int kTimeSepOn = 114;      // "Trennzeichen"
-inline constexpr int kDateSepEdit = 505;
-inline constexpr int kTimeSepEdit = 514;
-inline constexpr int kPositionList = 601;   // "Datum && Zeit Zusatz :"
-inline constexpr int kYearDigitsList = 602;
-inline constexpr int kOrderList = 606;      // "Stil :"
-inline constexpr int kDateGroup = 901;      // "Datumformat :"
-inline constexpr int kTimeGroup = 902;      // "Zeitformat :"
+inline constexpr int kSplit = IDC_STAMP_SPLIT;
+inline constexpr int kYear = IDC_STAMP_YEAR;
+inline constexpr int kMonth = IDC_STAMP_MONTH;
+inline constexpr int kDay = IDC_STAMP_DAY;
+inline constexpr int kDateSepOn = IDC_STAMP_DATE_SEP_ON;
+inline constexpr int kHour = IDC_STAMP_HOUR;
+inline constexpr int kMinute = IDC_STAMP_MINUTE;
+inline constexpr int kSecond = IDC_STAMP_SECOND;
+inline constexpr int kTimeSepOn = IDC_STAMP_TIME_SEP_ON;
+inline constexpr int kDateSepEdit = IDC_STAMP_DATE_SEP;
+inline constexpr int kTimeSepEdit = IDC_STAMP_TIME_SEP;
+inline constexpr int kPositionList = IDC_STAMP_POSITION;
+inline constexpr int kYearDigitsList = IDC_STAMP_YEAR_DIGITS;
+inline constexpr int kOrderList = IDC_STAMP_ORDER;
+inline constexpr int kDateGroup = IDC_STAMP_DATE_GROUP;
+inline constexpr int kTimeGroup = IDC_STAMP_TIME_GROUP;
 }  // namespace stamp_ids
 
 // The previews: "Datumformat : " with "JJJJ"/"JJ", "MM", "TT" in the form's date order, and

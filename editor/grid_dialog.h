@@ -4,14 +4,15 @@
 #pragma once
 
 #include "editor/code_grid.h"
+#include "editor/grid_ids.h"
 #include "editor/dialog_access.h"
 #include "platform/user_interface.h"
 
 namespace kest::editor {
 
-inline constexpr int kGridCells = 401;   // the painted grid
-inline constexpr int kGridResult = 402;  // "Resultierender Text :", painted
-inline constexpr int kGridClear = 201;   // "Löschen"
+inline constexpr int kGridCells = IDC_GRID_CELLS;
+inline constexpr int kGridResult = IDC_GRID_RESULT;
+inline constexpr int kGridClear = IDC_GRID_CLEAR;
 
 class GridDlg {
 public:

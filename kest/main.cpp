@@ -2,6 +2,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "common/version.h"
 #include "kest/command.h"
 
 namespace kest::cli {
@@ -16,7 +17,7 @@ void print_overview() {
     std::cout << "usage: kest COMMAND [ARGS...]\n\n"
                  "Project files and transfers for the hand-held terminal.\n\ncommands:\n";
     for (const auto& c : commands()) std::printf("  %-12s %s\n", c.name, c.summary);
-    std::cout << "\nkest COMMAND --help shows the options of a command.\n"
+    std::cout << "\nkest COMMAND --help shows the options of a command; kest --version its version.\n"
                  "exit status: 0 success, 1 transfer failed, 2 usage error or bad input file,\n"
                  "             3 port or link could not be set up, 4 no answer from the terminal\n";
 }
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
         !std::strcmp(argv[1], "help")) {
         print_overview();
         return argc < 2 ? kExitBadInput : kExitOk;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::cout << "kest " KEST_VERSION "\n";
+        return kExitOk;
     }
     std::vector<std::string> args(argv + 2, argv + argc);
     for (const auto& c : commands()) {

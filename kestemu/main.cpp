@@ -14,6 +14,7 @@
 #include <iterator>
 #include <memory>
 
+#include "common/version.h"
 #include "kest/options.h"
 #include "kestemu/core/emulator.h"
 #include "kestemu/pty_transport.h"
@@ -31,6 +32,7 @@ const char kUsage[] =
     "usage: kestemu --link PATH [--state DIR] [--cradle-rate RATE | --direct] [--records FILE]\n"
     "               [--pace] [--faults SPEC] [--seed N] [--flash-size BYTES] [--flash-base ADDR]\n"
     "               [--erase-delay MS] [--loader-waiting] [--verbose] [--trace]\n"
+    "       kestemu --help | --version\n"
     "\n"
     "Emulates the hand-held terminal and its infrared cradle on a pseudo-terminal. PATH becomes a\n"
     "link to the pseudo-terminal's device: give it to kest --port, or point a Wine COM port at it.\n"
@@ -115,6 +117,10 @@ int main(int argc, char** argv) {
                          "             cannot be made\n";
             return kExitOk;
         }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "kestemu " KEST_VERSION "\n";
+        return kExitOk;
+    }
     const auto parsed = kest::cli::parse_args(
         args,
         {"link", "state", "cradle-rate", "records", "faults", "seed", "flash-size", "flash-base", "erase-delay"},

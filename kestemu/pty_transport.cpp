@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/write_all.h"
+
 namespace kest::emu {
 
 namespace {
@@ -101,22 +103,8 @@ std::size_t PtyTransport::read(std::uint8_t* buffer, std::size_t max) {
 }
 
 bool PtyTransport::write(ByteView bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            // The PC is not reading; give it a moment, then give the bytes up.
-            pollfd p{master_, POLLOUT, 0};
-            if (poll(&p, 1, 200) <= 0) return false;
-        } else {
-            return false;
-        }
-    }
-    return true;
+    // The PC may not be reading; give it a moment, then give the bytes up.
+    return posix::write_all(master_, bytes, std::chrono::steady_clock::now() + std::chrono::milliseconds(200));
 }
 
 }  // namespace kest::emu

@@ -7,19 +7,18 @@
 #include <functional>
 
 #include "link/cradle_setup.h"
+#include "link/exchange.h"
 
 namespace kest {
 namespace {
 
-constexpr std::uint8_t kCr = 0x0D;
 constexpr std::uint8_t kLf = 0x0A;
 constexpr std::size_t kLookupChunk = 128;
 constexpr int kFirstBlockProgress = 5;
 
-constexpr char kHandshake[] = "VELMOR\r";
-constexpr char kEndOfLookup[] = "OVER\r";
-constexpr char kAck[] = "ACK";
-constexpr char kFull[] = "FULL";
+// Up to kMaxReply bytes, the CR dropped; the rest of a longer reply is purged before
+// the next packet.
+constexpr ReplyRules kReplyRules{kMaxReply};
 
 constexpr char kError[] = "Fehler";
 constexpr char kFileText[] = "Datei kann nicht ge\xF6" "ffnet werden!";
@@ -45,19 +44,11 @@ std::string long_line_text(int line) {
     return text;
 }
 
-std::span<const std::uint8_t> bytes_of(const char* text, std::size_t size) {
-    return {reinterpret_cast<const std::uint8_t*>(text), size};
-}
-
-// One command and its reply: the reply is read byte by byte until CR, kMaxReply bytes or
-// the 3-s deadline, and compared whole without its CR. Input left over from an earlier
-// exchange is discarded first, so that a late reply never answers the next packet.
-std::string exchange(Link& link, std::span<const std::uint8_t> bytes) {
+// One packet and its reply. Input left over from an earlier exchange is discarded first,
+// so that a late reply never answers the next packet.
+Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     link.purge_input();
-    std::vector<std::uint8_t> reply;
-    if (!link.write(bytes)) return {};
-    if (read_reply(link, link.now() + kReplyTimeoutMs, kMaxReply, reply) == ReplyEnd::Cr) reply.pop_back();
-    return std::string(reply.begin(), reply.end());
+    return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
 enum class Step { Ok, NotReady, Full, Failed };
@@ -74,19 +65,19 @@ DownloadOutcome outcome_of(Step step) {
 
 Step handshake(Link& link, UserInterface& ui) {
     for (int i = 0; i < kHandshakeTries; ++i)
-        if (exchange(link, bytes_of(kHandshake, sizeof kHandshake - 1)) == kAck) return Step::Ok;
+        if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
     warn(ui, kNotReadyText);
     return Step::NotReady;
 }
 
 Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
     for (int i = 0; i < kPacketTransmissions; ++i) {
-        const std::string reply = exchange(link, packet);
-        if (reply == kFull) {
+        const Reply reply = exchange(link, packet);
+        if (reply == word::kFull) {
             warn(ui, kFullText);
             return Step::Full;
         }
-        if (reply == kAck) return Step::Ok;
+        if (reply == word::kAck) return Step::Ok;
     }
     warn(ui, kFailedText);
     return Step::Failed;
@@ -177,7 +168,7 @@ Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
         }
     }
     ui.progress_set(100);
-    return send_packet(link, ui, bytes_of(kEndOfLookup, sizeof kEndOfLookup - 1));
+    return send_packet(link, ui, bytes_of(word::kOver));
 }
 
 Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
@@ -188,17 +179,6 @@ Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* look
     ui.progress_end();
     if (step == Step::Ok) ui.message(kDoneText, kDoneCaption, Icon::Warning, Buttons::Ok);
     return step;
-}
-
-unsigned byte_sum(std::span<const std::uint8_t> bytes) {
-    unsigned sum = 0;
-    for (auto b : bytes) sum += b;
-    return sum;
-}
-
-std::uint8_t checksum_byte(unsigned value) {
-    const auto byte = static_cast<std::uint8_t>(value);
-    return byte == kCr ? 0x0E : byte;
 }
 
 DownloadReport ended(int result, DownloadOutcome outcome) {
@@ -223,8 +203,8 @@ std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
 std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     std::vector<std::uint8_t> packet(line.begin(), line.end());
     const unsigned sum = byte_sum(packet);
-    packet.push_back(checksum_byte(sum >> 8));
-    packet.push_back(checksum_byte(sum));
+    packet.push_back(line_sum_byte(sum >> 8));
+    packet.push_back(line_sum_byte(sum));
     packet.push_back(kCr);
     return packet;
 }

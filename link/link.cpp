@@ -8,7 +8,19 @@ std::optional<int> rate_index(std::uint32_t baud) {
     return std::nullopt;
 }
 
+std::vector<std::string> rate_names() {
+    std::vector<std::string> names;
+    for (auto rate : kRates) names.push_back(std::to_string(rate));
+    return names;
+}
+
 std::string port_name(int index) { return "COM" + std::to_string(index + 1); }
+
+std::vector<std::string> port_names(int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back(port_name(i));
+    return names;
+}
 
 bool Link::open(const std::string& portName, std::size_t inQueue, std::size_t outQueue) {
     return port_.open(portName, inQueue, outQueue);
@@ -27,10 +39,6 @@ void Link::set_line(int rateIndex) {
     settings_.stopBits = 1;
 }
 
-bool Link::write(const std::string& text) {
-    return port_.write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
-
 std::optional<std::uint8_t> Link::read_byte(std::uint32_t deadline) {
     for (;;) {
         const auto remaining = static_cast<std::int32_t>(deadline - clock_.ticks());
@@ -39,16 +47,6 @@ std::optional<std::uint8_t> Link::read_byte(std::uint32_t deadline) {
             return byte;
         if (remaining <= 0) return std::nullopt;
     }
-}
-
-ReplyEnd read_reply(Link& link, std::uint32_t deadline, std::size_t keep, std::vector<std::uint8_t>& reply) {
-    while (reply.size() < keep) {
-        const auto byte = link.read_byte(deadline);
-        if (!byte) return ReplyEnd::Deadline;
-        reply.push_back(*byte);
-        if (*byte == 0x0D) return ReplyEnd::Cr;
-    }
-    return ReplyEnd::Full;
 }
 
 }  // namespace kest

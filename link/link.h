@@ -1,5 +1,6 @@
-// The serial link as every transfer sees it: one port, the device-control record that
-// lives for the whole program run, the link pause, and byte reads with tick deadlines.
+// The serial link as every transfer sees it: the port and rate lists, one port, the
+// device-control record that lives for the whole program run, the link pause, and byte
+// reads with tick deadlines. Replies and packets are link/exchange.h.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -28,14 +30,23 @@ inline constexpr std::size_t kInQueue = 256;
 inline constexpr std::size_t kDownloadOutQueue = 1200;
 inline constexpr std::size_t kUploadOutQueue = 256;
 
+// The bytes of a text as they go on the line.
+inline std::span<const std::uint8_t> bytes_of(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
 // Index of a rate in kRates, or nothing.
 std::optional<int> rate_index(std::uint32_t baud);
+// "115200" ... "9600", as the port dialogs list them.
+std::vector<std::string> rate_names();
 
 // Port lists: the generator offers COM1-COM6, the loader COM1-COM8.
 inline constexpr int kGeneratorPortCount = 6;
 inline constexpr int kLoaderPortCount = 8;
 // "COM1" for index 0 and so on; the name is opened as it is.
 std::string port_name(int index);
+// The first count port names, as the port dialogs list them.
+std::vector<std::string> port_names(int count);
 
 class Link {
 public:
@@ -57,7 +68,7 @@ public:
     void pause() { clock_.sleep(kLinkPauseMs); }
 
     bool write(std::span<const std::uint8_t> bytes) { return port_.write(bytes); }
-    bool write(const std::string& text);
+    bool write(std::string_view text) { return port_.write(bytes_of(text)); }
     // One byte, waiting until it arrives or the tick count passes deadline.
     std::optional<std::uint8_t> read_byte(std::uint32_t deadline);
     void purge_input() { port_.purge_input(); }
@@ -71,13 +82,5 @@ private:
     Clock& clock_;
     LineSettings settings_{};
 };
-
-// How read_reply ended.
-enum class ReplyEnd { Cr, Full, Deadline };
-
-// Reads a reply that ends with CR into reply, byte by byte, until its CR (kept), until
-// reply holds keep bytes, or until the tick count passes deadline. What happens to the
-// bytes after a full reply is the caller's rule.
-ReplyEnd read_reply(Link& link, std::uint32_t deadline, std::size_t keep, std::vector<std::uint8_t>& reply);
 
 }  // namespace kest

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/cradle_setup.h"
+#include "link/exchange.h"
 
 namespace kest {
 
@@ -13,13 +14,6 @@ namespace {
 constexpr char kCaption[] = "Upload Data";
 constexpr char kError[] = "Error";
 constexpr char kFehler[] = "Fehler";
-
-constexpr char kRead[] = "READ\r";
-constexpr char kAck[] = "ACK\r";
-constexpr char kNak[] = "NAK\r";
-constexpr char kOver[] = "OVER\r";
-constexpr std::uint8_t kCr = 0x0D;
-constexpr std::uint8_t kCrStandIn = 0x0E;  // a checksum byte 0x0D travels as 0x0E
 
 constexpr std::uint32_t kConnectWindowMs = 3000;
 constexpr std::size_t kConnectKept = 10;
@@ -30,6 +24,12 @@ constexpr int kSilentPeriods = 10;      // silent frame periods tolerated in a r
 // A frame is bounded by its 500 ms window anyway; this only guards against a line that
 // floods bytes without a CR. Far above any record the terminal collects.
 constexpr std::size_t kMaxFrame = 8192;
+
+// The answer to "READ\r": the first kConnectKept bytes with the CR among them; past them
+// everything is dropped, a CR too, until the window runs out.
+constexpr ReplyRules kConnectRules{kConnectKept, ReplyRules::Overflow::SkipToDeadline, true};
+// A frame up to its CR; the bytes of an over-long frame are dropped up to its CR.
+constexpr ReplyRules kFrameRules{kMaxFrame, ReplyRules::Overflow::SkipToCr, true};
 
 void box(UserInterface& ui, const std::string& text, const char* caption) {
     ui.message(text, caption, Icon::None, Buttons::Ok);
@@ -85,21 +85,12 @@ enum class Connect { Connected, NoAnswer, Refused };
 // one that answers something else six times.
 Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
-        link.write(kRead);
-        const std::uint32_t deadline = link.now() + kConnectWindowMs;
-        std::vector<std::uint8_t> reply;
-        ReplyEnd end = read_reply(link, deadline, kConnectKept, reply);
-        if (end == ReplyEnd::Full) {
-            // Past kConnectKept bytes everything is dropped, a CR too: the window runs out.
-            while (link.read_byte(deadline)) {
-            }
-            end = ReplyEnd::Deadline;
-        }
-        if (end == ReplyEnd::Deadline && tries >= kSilentConnectTries) {
+        const Reply reply = exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
+        if (reply.end != ReplyEnd::Cr && tries >= kSilentConnectTries) {
             box(ui, "Time out!", kError);
             return Connect::NoAnswer;
         }
-        if (std::string(reply.begin(), reply.end()) == kAck) return Connect::Connected;
+        if (reply == word::kAckLine) return Connect::Connected;
         if (tries >= kWrongReplies) {
             box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
             return Connect::Refused;
@@ -111,18 +102,16 @@ enum class Frame { Over, Record, Repeated, Bad };
 
 // Sequence byte, data, checksum low and high byte, CR. The checksum is the 16-bit sum of
 // the sequence byte and the data; a checksum byte 0x0D is sent as 0x0E.
-Frame classify(const std::vector<std::uint8_t>& frame, bool complete, int expected) {
-    if (std::string(frame.begin(), frame.end()) == kOver) return Frame::Over;
-    if (!complete || frame.size() < 4) return Frame::Bad;
+Frame classify(const Reply& reply, int expected) {
+    if (reply == word::kOver) return Frame::Over;
+    const std::span frame = bytes_of(reply.text);
+    if (reply.cut || frame.size() < 4) return Frame::Bad;
     const int sequence = frame[0];
     const int previous = (expected + 9) % 10;
     if (sequence != expected && sequence != previous) return Frame::Bad;
     const std::size_t dataEnd = frame.size() - 3;
-    std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < dataEnd; ++i) sum = static_cast<std::uint16_t>(sum + frame[i]);
-    auto wire = [](std::uint8_t b) { return b == kCr ? kCrStandIn : b; };
-    if (frame[dataEnd] != wire(static_cast<std::uint8_t>(sum & 0xFF)) ||
-        frame[dataEnd + 1] != wire(static_cast<std::uint8_t>(sum >> 8)))
+    const unsigned sum = byte_sum(frame.first(dataEnd));
+    if (frame[dataEnd] != line_sum_byte(sum) || frame[dataEnd + 1] != line_sum_byte(sum >> 8))
         return Frame::Bad;
     return sequence == expected ? Frame::Record : Frame::Repeated;
 }
@@ -136,20 +125,10 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int silent = 0;
     int expected = 0;
     int records = 0;
-    std::vector<std::uint8_t> frame;
     ui.counter_box(0, 0);
     for (;;) {
-        frame.clear();
-        const std::uint32_t deadline = link.now() + kFrameWindowMs;
-        ReplyEnd end = read_reply(link, deadline, kMaxFrame, frame);
-        const bool complete = end == ReplyEnd::Cr;  // no byte of the frame was dropped
-        // Past kMaxFrame bytes the rest of the frame is dropped up to its CR.
-        while (end == ReplyEnd::Full) {
-            const auto byte = link.read_byte(deadline);
-            if (!byte) end = ReplyEnd::Deadline;
-            else if (*byte == kCr) end = ReplyEnd::Cr;
-        }
-        const bool ended = end == ReplyEnd::Cr;  // its CR arrived
+        const Reply frame = read_reply(link, link.now() + kFrameWindowMs, kFrameRules);
+        const bool ended = frame.end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
             if (silent >= kSilentPeriods) {
                 ui.counter_box(2, records);
@@ -161,16 +140,16 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
                 return {UploadEnd::TimedOut, records};
             }
             ++silent;
-            link.write(kNak);
+            link.write(word::kNakLine);
             continue;
         }
         silent = 0;
-        switch (classify(frame, complete, expected)) {
+        switch (classify(frame, expected)) {
         case Frame::Over:
             ui.counter_box(2, records);
             return {UploadEnd::Over, records};
         case Frame::Record:
-            if (!file.write_record(std::span(frame).subspan(1, frame.size() - 4))) {
+            if (!file.write_record(bytes_of(frame.text).subspan(1, frame.text.size() - 4))) {
                 // Not acknowledged, so the terminal keeps the record.
                 ui.counter_box(2, records);
                 box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(records) +
@@ -181,14 +160,14 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             ++records;
             expected = (expected + 1) % 10;
             ui.counter_box(1, records);
-            link.write(kAck);
+            link.write(word::kAckLine);
             break;
         case Frame::Repeated:
             // Its acknowledgement was lost: acknowledge again, store nothing.
-            link.write(kAck);
+            link.write(word::kAckLine);
             break;
         case Frame::Bad:
-            link.write(kNak);
+            link.write(word::kNakLine);
             break;
         }
     }

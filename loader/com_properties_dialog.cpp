@@ -3,11 +3,8 @@
 namespace kest::loader {
 
 void ComPropertiesDialog::init(editor::DialogAccess& dialog) {
-    std::vector<std::string> ports, rates;
-    for (int i = 0; i < kLoaderPortCount; ++i) ports.push_back(loader_port_name(i));
-    for (auto rate : kRates) rates.push_back(std::to_string(rate));
-    dialog.set_list(IDC_LOADER_PORT, ports);
-    dialog.set_list(IDC_LOADER_RATE, rates);
+    dialog.set_list(IDC_LOADER_PORT, port_names(kLoaderPortCount));
+    dialog.set_list(IDC_LOADER_RATE, rate_names());
     dialog.select(IDC_LOADER_PORT, settings_.port);
     dialog.select(IDC_LOADER_RATE, settings_.rate);
 }

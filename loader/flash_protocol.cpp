@@ -2,6 +2,8 @@
 
 #include <istream>
 
+#include "link/exchange.h"
+
 namespace kest::loader {
 
 namespace {
@@ -16,32 +18,42 @@ constexpr int kCycles = 3;
 constexpr int kTransmissions = 3;
 constexpr int kRepliesPerTransmission = 3;
 
+// A reply up to its CR (dropped), at most kReplyKept bytes kept.
+constexpr ReplyRules kReplyRules{kReplyKept, ReplyRules::Overflow::SkipToCr};
+
+Reply read_reply(Link& link, std::uint32_t waitMs) { return kest::read_reply(link, link.now() + waitMs, kReplyRules); }
+
+// Writes the bytes in one write and reads the reply within 2 s.
+Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
+    return kest::exchange(link, bytes, kReplyMs, kReplyRules);
+}
+
 void warn(UserInterface& ui, const std::string& text) {
     ui.message(text, kCaption, Icon::Warning, Buttons::Ok);
 }
 
 bool wake_up(Link& link) {
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        std::string r = exchange(link, "\x0D");
-        if (r == "FN" || r == "FF") return true;  // the loader already waits
-        r = exchange(link, "QUENTIR\x0D");
-        if (r == "FN") return true;
-        if (r != "ACK1") continue;
-        r = exchange(link, "DOWNLOAD\x0D");
-        if (r == "FN" || r == "ACK2") return true;
+        Reply r = exchange(link, bytes_of(word::kWake));
+        if (r == word::kFn || r == word::kFf) return true;  // the loader already waits
+        r = exchange(link, bytes_of(word::kQuentir));
+        if (r == word::kFn) return true;
+        if (r != word::kAck1) continue;
+        r = exchange(link, bytes_of(word::kDownload));
+        if (r == word::kFn || r == word::kAck2) return true;
     }
     return false;
 }
 
 FlashOutcome erase(Link& link, UserInterface& ui) {
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        const std::string r = exchange(link, ":ERASE\x0D");
-        if (r == "FA") return FlashOutcome::Done;
-        if (r == "FB") {
+        const Reply r = exchange(link, bytes_of(word::kErase));
+        if (r == word::kFa) return FlashOutcome::Done;
+        if (r == word::kFb) {
             ui.status_begin("Erase (Ver 2.1 IR)", "Erasing flash memory...");
-            const std::string done = read_reply(link, kEraseMs);
+            const Reply done = read_reply(link, kEraseMs);
             ui.status_end();
-            if (done == "FA") return FlashOutcome::Done;
+            if (done == word::kFa) return FlashOutcome::Done;
             warn(ui, kEraseFailedText);
             return FlashOutcome::EraseFailed;
         }
@@ -54,16 +66,16 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 // are waited out before the record goes again.
 bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
     for (int t = 0; t < kTransmissions; ++t) {
-        std::string r = exchange(link, record);
+        Reply r = exchange(link, record);
         bool again = false;
         for (int n = 0; n < kRepliesPerTransmission && !again; ++n) {
             if (n > 0) r = read_reply(link, kReplyMs);
-            if (r == "FA") return true;
-            if (r == "FF") {
+            if (r == word::kFa) return true;
+            if (r == word::kFf) {
                 warn(ui, kRecordFailedText);
                 return false;
             }
-            again = r == "FN";
+            again = r == word::kFn;
         }
         if (!again) read_reply(link, kReplyMs);  // discarded
     }
@@ -98,26 +110,6 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
 }
 
 }  // namespace
-
-std::string read_reply(Link& link, std::uint32_t waitMs) {
-    std::string reply;
-    const std::uint32_t deadline = link.now() + waitMs;
-    while (auto byte = link.read_byte(deadline)) {
-        if (*byte == 0x0D) break;
-        if (reply.size() < kReplyKept) reply += static_cast<char>(*byte);
-    }
-    return reply;
-}
-
-std::string exchange(Link& link, std::span<const std::uint8_t> bytes) {
-    link.write(bytes);
-    return read_reply(link, kReplyMs);
-}
-
-std::string exchange(Link& link, const std::string& text) {
-    link.write(text);
-    return read_reply(link, kReplyMs);
-}
 
 std::string bad_file_message(const SrecError& error) {
     // An empty file and a file without an end record keep the loader's old message.

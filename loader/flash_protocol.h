@@ -29,12 +29,6 @@ enum class FlashOutcome {
     RecordFailed,  // a record answered "FF" or not accepted in 3 transmissions
 };
 
-// Reads the reply up to CR (dropped) or the deadline; keeps at most 15 bytes.
-std::string read_reply(Link& link, std::uint32_t waitMs);
-// Writes the bytes in one write and reads the reply within 2 s.
-std::string exchange(Link& link, std::span<const std::uint8_t> bytes);
-std::string exchange(Link& link, const std::string& text);
-
 // The message shown for a refused object file.
 std::string bad_file_message(const SrecError& error);
 

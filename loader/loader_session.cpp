@@ -37,8 +37,6 @@ std::optional<std::ifstream> open_object(const std::string& path) {
 
 }  // namespace
 
-std::string loader_port_name(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
-
 LoaderCommandLine parse_command_line(const std::string& line) {
     LoaderCommandLine out;
     std::string text = trim(line);
@@ -163,7 +161,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
     if (!cmd.file.empty()) {
         settings.port = cmd.port.value_or(0);
         settings.rate = cmd.rate.value_or(0);
-        return flash_session(env.link, loader_port_name(settings.port), settings.rate, true,
+        return flash_session(env.link, port_name(settings.port), settings.rate, true,
                              cmd.file, env.ui);
     }
 
@@ -184,7 +182,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
             return {SessionEnd::FileUnreadable, result.last};
         }
         if (!env.choosePort(settings)) return {SessionEnd::Cancelled, result.last};
-        result = flash_session(env.link, loader_port_name(settings.port), settings.rate, true, *path,
+        result = flash_session(env.link, port_name(settings.port), settings.rate, true, *path,
                                env.ui);
         if (result.end != SessionEnd::Done && result.end != SessionEnd::AttemptFailed) return result;
         const std::string another = "Do you want to download another program?";

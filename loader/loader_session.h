@@ -13,9 +13,6 @@
 
 namespace kest::loader {
 
-inline constexpr int kLoaderPortCount = 8;  // "COM1" to "COM8"
-std::string loader_port_name(int portIndex);
-
 struct LoaderSettings {
     int port = 0;  // 0-7
     int rate = 0;  // index into kRates

@@ -181,25 +181,26 @@ void menu_defaults(MenuRecord& m) {
     m.runtime = 0;
 }
 
+void form_defaults(FormRecord& f, u8 nextTarget) {
+    f.font = 0;
+    f.escTarget = jump::kStartScreen;
+    f.nextTarget = nextTarget;
+    // Stamp: none, date and time split, year in four digits, month, day and time parts
+    // on, separated by '.' and ':'.
+    constexpr u8 kStamp[16] = {0, 1, 1, 0, 1, 1, 1, '.', 0, 0, 1, 1, 1, 1, ':', 0};
+    std::memcpy(reinterpret_cast<u8*>(&f) + offsetof(FormRecord, stampPosition), kStamp, sizeof kStamp);
+    f.recordAction = kRecordStore;
+    f.lookupFile = 0;
+    for (int line = 0; line < kFormLines; ++line) line_defaults(f, line);
+    f.entryLineCount = 0;
+    f.currentLine = 0;
+}
+
 void project_defaults(Project& project) {
     std::memset(project.version.tag, 0, sizeof project.version.tag);
     std::memcpy(project.version.tag, kProjectTag, sizeof kProjectTag);
 
-    for (int k = 0; k < kFormCount; ++k) {
-        FormRecord& f = project.forms[k];
-        f.font = 0;
-        f.escTarget = jump::kStartScreen;
-        f.nextTarget = jump::form(k);
-        // Stamp: none, date and time split, year in four digits, month, day and time parts
-        // on, separated by '.' and ':'.
-        constexpr u8 kStamp[16] = {0, 1, 1, 0, 1, 1, 1, '.', 0, 0, 1, 1, 1, 1, ':', 0};
-        std::memcpy(reinterpret_cast<u8*>(&f) + offsetof(FormRecord, stampPosition), kStamp, sizeof kStamp);
-        f.recordAction = kRecordStore;
-        f.lookupFile = 0;
-        for (int line = 0; line < kFormLines; ++line) line_defaults(f, line);
-        f.entryLineCount = 0;
-        f.currentLine = 0;
-    }
+    for (int k = 0; k < kFormCount; ++k) form_defaults(project.forms[k], jump::form(k));
 
     for (MenuRecord& m : project.menus) menu_defaults(m);
 

@@ -25,6 +25,11 @@ void line_defaults(FormRecord& form, int line);
 // record options, the simulator's working bytes cleared.
 void menu_defaults(MenuRecord& menu);
 
+// The default settings of a whole form (small font, Esc to the start screen, the date and
+// time stamp off with every part on, "speichern", no lookup file, every line by
+// line_defaults, run-time bytes 0), taking `nextTarget` after its last line.
+void form_defaults(FormRecord& form, u8 nextTarget);
+
 // One lookup file as a new project has it: no fields, fixed lengths, every start position
 // 1, loadable, "Weiter" when a record is not found. The reserved bytes keep their values.
 void lookup_defaults(LookupRecord& lookup);

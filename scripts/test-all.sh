@@ -13,6 +13,8 @@ ctest --test-dir build --output-on-failure -j1
 echo "== Windows build and tests under Wine"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-win -j2
+# The setup program and the portable zip (tests/wine/installer_e2e.sh installs them).
+cmake --build build-win --target installer
 ctest --test-dir build-win --output-on-failure -j1
 scripts/check-windows-kest.sh build build-win
 scripts/check-windows-link.sh build build-win

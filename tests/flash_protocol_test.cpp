@@ -240,17 +240,5 @@ TEST_F(FlashAttempt, DamagedFilesAreRefusedBeforeAnyByteReachesThePort) {
     }
 }
 
-TEST(ReadReply, KeepsFifteenBytesAndDropsTheCr) {
-    testing::FakeClock clock;
-    testing::ScriptedPort port(clock);
-    Link link(port, clock);
-    port.deliver(std::string(20, 'A') + "\x0D" "FA\x0D", 10);
-    EXPECT_EQ(read_reply(link, kReplyMs), std::string(15, 'A'));
-    EXPECT_EQ(read_reply(link, kReplyMs), "FA");
-    const std::uint32_t before = clock.ticks();
-    EXPECT_EQ(read_reply(link, kReplyMs), "");
-    EXPECT_GE(clock.ticks() - before, kReplyMs);
-}
-
 }  // namespace
 }  // namespace kest::loader

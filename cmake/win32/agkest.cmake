@@ -11,7 +11,7 @@ file(GLOB AGKEST_RESOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/resources/agkest/pages/*.rc
   ${CMAKE_SOURCE_DIR}/resources/agkest/dialogs/*.rc)
 add_executable(agkest WIN32 ${AGKEST_SOURCES} ${AGKEST_RESOURCES})
-target_link_libraries(agkest PRIVATE kestplatform comctl32 comdlg32 gdi32 user32)
+target_link_libraries(agkest PRIVATE kestplatform comctl32 comdlg32 gdi32 user32 shell32)
 target_include_directories(agkest PRIVATE ${CMAKE_SOURCE_DIR})
 # windres finds the bitmaps and the icon next to the script and the ids in the source tree.
 set_property(SOURCE ${AGKEST_RESOURCES} APPEND PROPERTY

@@ -1,8 +1,11 @@
 #include "editor/win32/generator.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 
 #include "editor/com_setting_dialog.h"
+#include "editor/help.h"
 #include "editor/win32/resource_ids.h"
 #include "editor/win32/sheet_pages.h"
 #include "link/download.h"
@@ -16,7 +19,10 @@
 namespace kest::win32 {
 namespace {
 
-class AboutBox final : public Dialog {};
+// "AboutBox": the program writes the build's version into its version line.
+class AboutBox final : public Dialog {
+    void on_init() override { set_text(IDC_ABOUT_VERSION, editor::about_version_line()); }
+};
 
 // "ComSettingDlg": the port and rate of the transfers.
 class ComSettingFace final : public Dialog {
@@ -142,10 +148,25 @@ void Generator::about() {
     box.run(main_, "AboutBox");
 }
 
-// The help file PG.HLP in the program's folder, at its contents or with its finder.
+// The help file PG.HLP in the program's folder, at its contents or with its finder; without
+// it (current Windows has no WinHelp) the HTML manual beside the program, in the browser.
 void Generator::help(bool finder) {
-    std::string file = state_.programDir + "PG.HLP";
-    WinHelpA(main_, file.c_str(), finder ? HELP_FINDER : HELP_CONTENTS, 0);
+    auto exists = [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    const editor::HelpTarget target = editor::help_target(state_.programDir, exists);
+    switch (target.source) {
+    case editor::HelpSource::HelpFile:
+        WinHelpA(main_, target.path.c_str(), finder ? HELP_FINDER : HELP_CONTENTS, 0);
+        break;
+    case editor::HelpSource::Manual:
+        // ShellExecute reports failure as a value of 32 or less.
+        if (reinterpret_cast<INT_PTR>(
+                ShellExecuteA(main_, "open", target.path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+            ui_->message(editor::kManualFailedText, kErrorCaption, Icon::Warning, Buttons::Ok);
+        break;
+    case editor::HelpSource::Missing:
+        ui_->message(editor::kHelpMissingText, kErrorCaption, Icon::Warning, Buttons::Ok);
+        break;
+    }
 }
 
 }  // namespace kest::win32

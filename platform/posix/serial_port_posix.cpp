@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/posix/write_all.h"
 #include "platform/serial_port.h"
 
 namespace kest {
@@ -102,26 +103,7 @@ public:
     // A write may take 5 ms a byte plus 50 ms before it counts as failed.
     bool write(std::span<const std::uint8_t> bytes) override {
         if (fd_ < 0) return false;
-        const auto deadline = SteadyClock::now() + std::chrono::milliseconds(5 * bytes.size() + 50);
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else if (n < 0 && errno == EAGAIN) {
-                pollfd p{fd_, POLLOUT, 0};
-                const int left = ms_until(deadline);
-                if (left == 0 || poll(&p, 1, left) < 0) {
-                    if (errno == EINTR) continue;
-                    return false;
-                }
-            } else {
-                return false;
-            }
-        }
-        return true;
+        return posix::write_all(fd_, bytes, SteadyClock::now() + std::chrono::milliseconds(5 * bytes.size() + 50));
     }
 
     std::size_t read(std::uint8_t* buffer, std::size_t max, std::uint32_t timeoutMs) override {

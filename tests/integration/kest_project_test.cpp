@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "common/version.h"
 #include "project/defaults.h"
 #include "project/project_file.h"
 #include "tests/integration/run_tool.h"
@@ -63,6 +64,20 @@ TEST(KestNew, UsageErrorsAndHelp) {
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_NE(r.out.find(std::string("usage: kest ") + command), std::string::npos) << command;
     }
+}
+
+// Both command-line programs name the one version of the build (the installer and the
+// Windows programs take it from the same place).
+TEST(ToolVersion, KestAndKestemuNameTheBuildVersion) {
+    const std::pair<std::string, std::string> tools[] = {{testing::tool_path("KEST_BIN"), "kest "},
+                                                         {testing::tool_path("KESTEMU_BIN"), "kestemu "}};
+    for (const auto& [bin, name] : tools) {
+        ASSERT_FALSE(bin.empty()) << name;
+        const ToolRun r = run_tool(bin, {"--version"});
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.out, name + KEST_VERSION "\n");
+    }
+    EXPECT_STRNE(KEST_VERSION, "");
 }
 
 TEST(KestConvert, WritesAnOlderFileInTheCurrentLayout) {

@@ -39,6 +39,7 @@ bool ScriptedPort::apply(const LineSettings& settings) {
 bool ScriptedPort::write(std::span<const std::uint8_t> bytes) {
     Bytes data(bytes.begin(), bytes.end());
     events_.push_back({Event::Write, clock_.ticks(), data, {}, {}});
+    if (failWrite_) return false;
     if (responder_) responder_(*this, data);
     return true;
 }

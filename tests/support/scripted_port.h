@@ -40,6 +40,7 @@ public:
     void deliver(const std::string& text, std::uint32_t delayMs = 0) { deliver(bytes_of(text), delayMs); }
     void fail_open(bool fail) { failOpen_ = fail; }
     void fail_apply(bool fail) { failApply_ = fail; }
+    void fail_write(bool fail) { failWrite_ = fail; }
 
     const std::vector<Event>& events() const { return events_; }
     std::vector<Bytes> writes() const;
@@ -67,6 +68,7 @@ private:
     bool open_ = false;
     bool failOpen_ = false;
     bool failApply_ = false;
+    bool failWrite_ = false;
 };
 
 }  // namespace kest::testing

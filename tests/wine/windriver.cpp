@@ -6,13 +6,18 @@
 //   windriver wait CAPTION [MS]          until a visible top-level window has the caption
 //   windriver gone CAPTION [MS]          until no visible window has it
 //   windriver list CAPTION               every child control: id, class, text
-//   windriver rect CAPTION               the window's screen rectangle: left top right bottom
+//   windriver rect CAPTION [ID]          the window's (or its control's) screen rectangle:
+//                                        left top right bottom
 //   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
 //   windriver command CAPTION ID         sends a menu command to the window
 //   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
 //   windriver popup - [MS]               waits for an open popup menu; prints its screen rectangle
 //   windriver resmenu EXE NAME           the menu resource NAME of a program: one line per item,
 //                                        "id<TAB>text", submenus indented, separators "-"
+//   windriver version EXE                its version information: "ProductName<TAB>ProductVersion
+//                                        <TAB>FileVersion<TAB>FileDescription"
+//   windriver manifest EXE               its application manifest
+//   windriver modules CAPTION            the modules loaded by the window's process, one path a line
 // Controls by id: a control of the window itself, else of the property sheet's page on
 // show, else any visible one below the window (waited for while a page is being made).
 // Notifications go to the control's parent, as the control would send them:
@@ -25,14 +30,18 @@
 //                                        handled before windriver returns)
 //   windriver checked CAPTION ID         1 when a check box or radio button is checked, else 0
 //   windriver check CAPTION ID 0|1       sets a check box as a click would, then BN_CLICKED
+//   windriver toggle CAPTION ID          a click on a plain (not automatic) check box: BN_CLICKED
+//                                        alone, handled before windriver returns
 //   windriver click CAPTION ID           presses a button (OK 1, Cancel 2, Yes 6, No 7); posted,
 //                                        so a button that opens a modal dialog does not block
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -188,8 +197,67 @@ int resource_menu(const wchar_t* exe, const wchar_t* name) {
     return 0;
 }
 
+// The program's version strings, in the language of its first translation.
+int version_info(const wchar_t* exe) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+    std::vector<char> data(size);
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoW(exe, 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < sizeof *translation) {
+        std::fprintf(stderr, "windriver: no version information\n");
+        return 1;
+    }
+    const wchar_t* keys[] = {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription"};
+    for (const wchar_t* key : keys) {
+        wchar_t path[128];
+        std::swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, key);
+        wchar_t* value = nullptr;
+        std::printf("%s%s", key == keys[0] ? "" : "\t",
+                    VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&value), &length) ? utf8(value).c_str() : "");
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int manifest(const wchar_t* exe) {
+    HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr;
+    if (!found) {
+        std::fprintf(stderr, "windriver: no manifest\n");
+        return 1;
+    }
+    std::fwrite(LockResource(LoadResource(module, found)), 1, SizeofResource(module, found), stdout);
+    return 0;
+}
+
+int modules(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    HMODULE list[512];
+    DWORD bytes = 0;
+    if (!process || !EnumProcessModules(process, list, sizeof list, &bytes)) {
+        std::fprintf(stderr, "windriver: the process cannot be read\n");
+        return 1;
+    }
+    for (DWORD i = 0; i < bytes / sizeof list[0] && i < 512; ++i) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameExW(process, list[i], path, MAX_PATH);
+        std::printf("%s\n", utf8(path).c_str());
+    }
+    CloseHandle(process);
+    return 0;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|click CAPTION ...\n");
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|toggle|click|"
+                         "modules CAPTION ...\n"
+                         "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
 
@@ -205,6 +273,8 @@ int wmain() {
 
     if (verb == L"popup") return show_popup(number(3, 5000));
     if (verb == L"resmenu") return argc >= 4 ? resource_menu(argv[2], argv[3]) : usage();
+    if (verb == L"version") return version_info(argv[2]);
+    if (verb == L"manifest") return manifest(argv[2]);
     if (verb == L"wait" || verb == L"gone") {
         bool present = verb == L"wait";
         if (!wait_for(caption, number(3, 10000), present)) {
@@ -223,12 +293,13 @@ int wmain() {
         EnumChildWindows(window, list_child, 0);
         return 0;
     }
-    if (verb == L"rect") {
+    if (verb == L"rect" && argc < 4) {
         RECT r;
         GetWindowRect(window, &r);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
+    if (verb == L"modules") return modules(window);
     if (verb == L"enabled" && argc < 4) {
         std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
         return 0;
@@ -278,6 +349,12 @@ int wmain() {
     } else if (verb == L"check" && argc >= 5) {
         SendMessageW(control, BM_SETCHECK, number(4, 0) ? BST_CHECKED : BST_UNCHECKED, 0);
         notify(BN_CLICKED);
+    } else if (verb == L"toggle") {
+        notify(BN_CLICKED);
+    } else if (verb == L"rect") {
+        RECT r;
+        GetWindowRect(control, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     } else if (verb == L"click") {
         PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     } else {
