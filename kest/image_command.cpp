@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "kest/command.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/project_io.h"
 #include "project/download_image.h"
 

@@ -6,7 +6,7 @@
 #include "common/cp1252.h"
 #include "kest/command.h"
 #include "kest/json.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/project_io.h"
 #include "project/names.h"
 #include "project/rules.h"
@@ -188,7 +188,7 @@ void print_settings(std::ostream& out, const Project& p) {
         if (o.protectedArea[i]) protectedAreas += (protectedAreas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
     std::string keys;
     for (int i = 0; i < 10; ++i)
-        if (o.functionKey[i]) keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " + std::to_string(o.functionKey[i]);
+        if (o.functionKey[i]) keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " + name(names::kTerminalFunctions, o.functionKey[i]);
     char barcode[23 * 3 + 1] = {};
     for (int i = 0; i < 23; ++i) std::snprintf(barcode + i * 3, 4, "%02X ", p.barcode.bytes[i]);
     const char* ack[] = {"no display", "record counter", "record"};
@@ -209,7 +209,7 @@ void print_settings(std::ostream& out, const Project& p) {
         << "  password          " << (o.password[0] ? quoted(text(o.password)) : std::string("none")) << "\n"
         << "  function keys     " << (keys.empty() ? "none" : keys) << "\n"
         << "  large titles      " << yes_no(o.largeTitles) << "\n"
-        << "  keyboard wedge    type " << int(w.keyboardType) << ", flags " << int(w.wedgeFlags) << ", pause "
+        << "  keyboard wedge    " << name(names::kKeyboardTypes, w.keyboardType) << ", flags " << int(w.wedgeFlags) << ", pause "
         << int(w.charPause) << " ms, time-out " << int(w.linkTimeout) << " s, CR/LF " << yes_no(w.appendCrLf) << "\n"
         << "  barcode           " << std::string(barcode, 23 * 3 - 1) << "\n";
 }
@@ -330,8 +330,12 @@ void json_settings(JsonWriter& j, const Project& p) {
     j.key("protectedArea").flags(std::vector<bool>(std::begin(o.protectedArea), std::end(o.protectedArea)));
     j.field("password", text(o.password));
     j.key("functionKeys").numbers(std::vector<int>(std::begin(o.functionKey), std::end(o.functionKey)));
+    j.key("functionKeyNames").begin_array();
+    for (u8 key : o.functionKey) j.value(name(names::kTerminalFunctions, key));
+    j.end_array();
     j.field("largeTitles", o.largeTitles == 1).end_object();
-    j.key("keyboardWedge").begin_object().field("keyboardType", w.keyboardType).field("flags", w.wedgeFlags)
+    j.key("keyboardWedge").begin_object().field("keyboardType", w.keyboardType)
+        .field("keyboardTypeName", name(names::kKeyboardTypes, w.keyboardType)).field("flags", w.wedgeFlags)
         .field("charPause", w.charPause).field("linkTimeout", w.linkTimeout)
         .field("appendCrLf", w.appendCrLf == 1).end_object();
     j.key("barcode").numbers(std::vector<int>(std::begin(p.barcode.bytes), std::end(p.barcode.bytes)));

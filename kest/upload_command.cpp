@@ -61,10 +61,7 @@ int run(const std::vector<std::string>& args) {
     const Project project{};
     const UploadReport r = upload_data(project, *setup->link, ui, options);
 
-    auto fail = [&](int code, const std::string& what) {
-        std::cerr << "kest upload: " << what << "\n";
-        return code;
-    };
+    std::string failure;
     switch (r.end) {
     case UploadEnd::Over:
         if (r.records == 0)
@@ -73,26 +70,19 @@ int run(const std::vector<std::string>& args) {
         else
             std::cout << r.records << (r.records == 1 ? " record" : " records") << " received into "
                       << r.path << "\n";
-        return kExitOk;
+        break;
     case UploadEnd::Cancelled:
-    case UploadEnd::FileError:
-        return fail(kExitBadInput, r.path + ": cannot be opened for writing");
-    case UploadEnd::PortFailed:
-        return fail(kExitLinkSetup, setup->port + ": cannot open the port");
-    case UploadEnd::CradleFailed:
-        return fail(kExitLinkSetup, setup->port + ": the cradle did not answer at any rate");
-    case UploadEnd::LineFailed:
-        return fail(kExitLinkSetup, setup->port + ": cannot apply the line settings");
-    case UploadEnd::NoAnswer:
-        return fail(kExitNoAnswer, "no answer from the terminal on " + setup->port + "; " + kept(r));
-    case UploadEnd::Refused:
-        return fail(kExitTransferFailed, "the terminal did not accept READ; " + kept(r));
-    case UploadEnd::TimedOut:
-        return fail(kExitTransferFailed, "the terminal stopped answering; " + kept(r));
-    case UploadEnd::WriteFailed:
-        return fail(kExitTransferFailed, r.path + ": a record could not be written; " + kept(r));
+    case UploadEnd::FileError: failure = r.path + ": cannot be opened for writing"; break;
+    case UploadEnd::PortFailed: failure = setup->port + ": cannot open the port"; break;
+    case UploadEnd::CradleFailed: failure = setup->port + ": the cradle did not answer at any rate"; break;
+    case UploadEnd::LineFailed: failure = setup->port + ": cannot apply the line settings"; break;
+    case UploadEnd::NoAnswer: failure = "no answer from the terminal on " + setup->port + "; " + kept(r); break;
+    case UploadEnd::Refused: failure = "the terminal did not accept READ; " + kept(r); break;
+    case UploadEnd::TimedOut: failure = "the terminal stopped answering; " + kept(r); break;
+    case UploadEnd::WriteFailed: failure = r.path + ": a record could not be written; " + kept(r); break;
     }
-    return kExitTransferFailed;
+    if (!failure.empty()) std::cerr << "kest upload: " << failure << "\n";
+    return exit_status(r.end);
 }
 
 const Registration registration({kName, "receive the terminal's records into a text file", kUsage, run});

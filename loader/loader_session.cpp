@@ -90,23 +90,6 @@ int result_value(const SessionResult& r) {
     }
 }
 
-int exit_status(const SessionResult& r) {
-    switch (r.end) {
-        case SessionEnd::Done:
-        case SessionEnd::Cancelled: return 0;
-        case SessionEnd::FileUnreadable: return 2;
-        case SessionEnd::PortFailed:
-        case SessionEnd::CradleFailed:
-        case SessionEnd::LineFailed: return 3;
-        case SessionEnd::AttemptFailed: break;
-    }
-    switch (r.last) {
-        case FlashOutcome::BadFile: return 2;
-        case FlashOutcome::NotReady: return 4;
-        default: return 1;
-    }
-}
-
 SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
                             const std::string& objectPath, UserInterface& ui) {
     auto object = open_object(objectPath);

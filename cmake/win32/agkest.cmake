@@ -16,3 +16,8 @@ target_include_directories(agkest PRIVATE ${CMAKE_SOURCE_DIR})
 # windres finds the bitmaps and the icon next to the script and the ids in the source tree.
 set_property(SOURCE ${AGKEST_RESOURCES} APPEND PROPERTY
   COMPILE_OPTIONS -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}/resources/agkest)
+# windres writes no dependency file: a template is compiled again whenever an ids header
+# changes.
+file(GLOB AGKEST_RESOURCE_HEADERS CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/editor/*_ids.h ${CMAKE_SOURCE_DIR}/editor/win32/resource_ids.h ${CMAKE_SOURCE_DIR}/resources/*.h)
+set_property(SOURCE ${AGKEST_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS ${AGKEST_RESOURCE_HEADERS})
