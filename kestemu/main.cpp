@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
         }
         state = std::make_unique<FolderStateSink>(*run.stateFolder);
     } else {
-        state = std::make_unique<MemoryStateSink>();
+        state = std::make_unique<DiscardingStateSink>();
     }
 
     if (!catch_signals()) return kExitLinkSetup;
