@@ -36,7 +36,8 @@ ExitStatus exit_status(UploadEnd end) {
     case UploadEnd::NoAnswer: return kExitNoAnswer;
     case UploadEnd::Refused:
     case UploadEnd::TimedOut:
-    case UploadEnd::WriteFailed: return kExitTransferFailed;
+    case UploadEnd::WriteFailed:
+    case UploadEnd::ReplaceFailed: return kExitTransferFailed;
     }
     return kExitTransferFailed;
 }

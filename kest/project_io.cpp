@@ -1,10 +1,10 @@
 #include "kest/project_io.h"
 
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
+#include "kest/output_path.h"
 #include "project/defaults.h"
 
 namespace kest::cli {
@@ -28,17 +28,11 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
-    std::error_code ec;
-    if (!overwrite && std::filesystem::exists(path, ec)) {
-        std::cerr << "kest " << command << ": " << path << ": exists already (--force replaces it)\n";
-        return false;
-    }
-    const std::string error = write_project_file(path, project);
-    if (!error.empty()) {
-        std::cerr << "kest " << command << ": " << path << ": " << error << "\n";
-        return false;
-    }
-    return true;
+    const OutputProblem problem =
+        write_output_file(path, project_file_bytes(project), output_rules(overwrite, false));
+    if (problem == OutputProblem::None) return true;
+    report_output_problem(command, path, problem);
+    return false;
 }
 
 }  // namespace kest::cli

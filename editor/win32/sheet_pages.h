@@ -20,6 +20,7 @@ PageFaces make_page_faces(const PageContext& context);
 
 // Faces of pages that open dialogs of their own (one file each in editor/win32/).
 std::unique_ptr<PageFace> make_form_page_face(const PageContext& context);
+std::unique_ptr<PageFace> make_barcode_settings_page_face(const PageContext& context);
 std::unique_ptr<PageFace> make_settings_page_face(const PageContext& context);
 
 }  // namespace kest::win32
