@@ -37,6 +37,15 @@ Reply exchange(Link& link, std::span<const std::uint8_t> packet, std::uint32_t w
     return read_reply(link, link.now() + waitMs, rules);
 }
 
+void skip_until_quiet(Link& link, std::uint32_t quietMs, std::uint32_t limitMs) {
+    const std::uint32_t end = link.now() + limitMs;
+    for (;;) {
+        const std::uint32_t quiet = link.now() + quietMs;
+        const bool last = static_cast<std::int32_t>(end - quiet) <= 0;
+        if (!link.read_byte(last ? end : quiet) || last) return;
+    }
+}
+
 unsigned byte_sum(std::span<const std::uint8_t> bytes) {
     unsigned sum = 0;
     for (auto b : bytes) sum += b;

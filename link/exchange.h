@@ -71,6 +71,11 @@ Reply read_reply(Link& link, std::uint32_t deadline, const ReplyRules& rules);
 // cannot be written gets no reply and costs no wait.
 Reply exchange(Link& link, std::span<const std::uint8_t> packet, std::uint32_t waitMs, const ReplyRules& rules);
 
+// Reads and drops bytes until none has come for quietMs, or for at most limitMs: the rest
+// of a reply that a damaged byte cut short (one that reads as CR splits a message in two),
+// so that it cannot pass as the answer to the next message.
+void skip_until_quiet(Link& link, std::uint32_t quietMs, std::uint32_t limitMs);
+
 // Plain sum of the bytes as unsigned values.
 unsigned byte_sum(std::span<const std::uint8_t> bytes);
 // The low byte of value as it travels in a CR-terminated message.

@@ -21,6 +21,12 @@ constexpr int kSilentConnectTries = 3;  // time-outs tolerated before "Time out!
 constexpr int kWrongReplies = 5;        // wrong replies tolerated before giving up
 constexpr std::uint32_t kFrameWindowMs = 500;
 constexpr int kSilentPeriods = 10;      // silent frame periods tolerated in a row
+// Refused frames tolerated in a row: a terminal that keeps sending a frame the PC cannot
+// take (damaged every time, or a sequence number out of step) would otherwise be answered
+// "NAK" for ever.
+constexpr int kRefusedFrames = 10;
+// A pause this long ends whatever followed a refused frame (see skip_rest_of_frame).
+constexpr std::uint32_t kQuietMs = 50;
 // A frame is bounded by its 500 ms window anyway; this only guards against a line that
 // floods bytes without a CR. Far above any record the terminal collects.
 constexpr std::size_t kMaxFrame = 8192;
@@ -121,8 +127,24 @@ struct Received {
     int records;
 };
 
+// The terminal answers every reply of the PC with one frame. A damaged byte that reads as
+// CR splits a frame in two, and answering both parts "NAK" would leave a second copy of the
+// frame on its way: from then on every answer of the PC would reach the terminal as the
+// answer to the frame after the one the PC read, and a record acknowledged that way is
+// never stored. So the rest of a refused frame is dropped, and the frame gets one "NAK".
+void skip_rest_of_frame(Link& link) { skip_until_quiet(link, kQuietMs, kFrameWindowMs); }
+
+// The upload ends without "OVER": the counter box goes, and the user hears how many records
+// were stored.
+void time_out(UserInterface& ui, int records) {
+    ui.counter_box(2, records);
+    box(ui, records == 0 ? "Time out!" : "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.",
+        kFehler);
+}
+
 Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int silent = 0;
+    int refused = 0;
     int expected = 0;
     int records = 0;
     ui.counter_box(0, 0);
@@ -131,12 +153,7 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
         const bool ended = frame.end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
             if (silent >= kSilentPeriods) {
-                ui.counter_box(2, records);
-                if (records == 0)
-                    box(ui, "Time out!", kFehler);
-                else
-                    box(ui, "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.",
-                        kFehler);
+                time_out(ui, records);
                 return {UploadEnd::TimedOut, records};
             }
             ++silent;
@@ -144,7 +161,9 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             continue;
         }
         silent = 0;
-        switch (classify(frame, expected)) {
+        const Frame kind = classify(frame, expected);
+        refused = kind == Frame::Bad ? refused + 1 : 0;
+        switch (kind) {
         case Frame::Over:
             ui.counter_box(2, records);
             return {UploadEnd::Over, records};
@@ -167,6 +186,12 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             link.write(word::kAckLine);
             break;
         case Frame::Bad:
+            // No usable frame comes: the upload ends as after a silent terminal.
+            if (refused > kRefusedFrames) {
+                time_out(ui, records);
+                return {UploadEnd::TimedOut, records};
+            }
+            skip_rest_of_frame(link);
             link.write(word::kNakLine);
             break;
         }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the native programs and tests with AddressSanitizer and UndefinedBehaviorSanitizer
-# (KEST_SANITIZE) and runs the unit, integration and fuzz-replay tests. Any report fails
-# the run, also one from a program a test started (kest, kestemu): every report goes to a
-# file in BUILD/sanitizer-reports, and the run fails when one is there.
+# (KEST_SANITIZE) and runs the unit, integration and fuzz-replay tests and a short fault
+# soak. Any report fails the run, also one from a program a test started (kest, kestemu):
+# every report goes to a file in BUILD/sanitizer-reports, and the run fails when one is
+# there.
 # Usage: scripts/sanitize.sh [BUILD]   (default build-asan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ build=${1:-build-asan}
 mkdir -p "$build"
 log=$build/sanitize.log
 if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_SANITIZE=ON &&
-       cmake --build "$build" -j2 --target kest_tests kest_integration_tests kest kestemu kest_fuzz_replay; } \
+       cmake --build "$build" -j2 --target kest_tests kest_integration_tests kest kestemu kest_fuzz_replay kest_soak; } \
      >"$log" 2>&1; then
   tail -n 80 "$log" >&2
   echo "sanitize.sh: the sanitizer build failed" >&2
@@ -23,6 +24,7 @@ export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:strict_string_checks=
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
 status=0
 ctest --test-dir "$build" --output-on-failure -j1 || status=$?
+"$build/tests/kest_soak" --transfers 20 || status=$?
 if compgen -G "$reports/*" >/dev/null; then
   for report in "$reports"/*; do
     echo "== $report" >&2
@@ -35,4 +37,4 @@ if [ $status -ne 0 ]; then
   echo "sanitize.sh: tests failed under the sanitizers" >&2
   exit 1
 fi
-echo "sanitize.sh: unit, integration and fuzz-replay tests clean under ASan and UBSan"
+echo "sanitize.sh: unit, integration and fuzz-replay tests and the soak clean under ASan and UBSan"

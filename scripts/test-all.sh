@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine and runs every test: native unit and integration tests,
-# the same under AddressSanitizer and UndefinedBehaviorSanitizer, short fuzz runs of every
-# target, then the Windows build with its tests under Wine.
+# the same under AddressSanitizer and UndefinedBehaviorSanitizer, a short fault soak, short
+# fuzz runs of every target, then the Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -13,6 +13,9 @@ ctest --test-dir build --output-on-failure -j1
 
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/sanitize.sh build-asan
+
+echo "== fault soak (randomised transfers against the emulated terminal)"
+scripts/soak.sh 100
 
 echo "== short fuzz runs (libFuzzer, fixed seed)"
 for target in $(scripts/fuzz.sh); do

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 #include "tests/support/fake_clock.h"
@@ -29,7 +30,7 @@ Bytes pattern(std::size_t n) {
 // reply words to one command after another ("" is silence, "A|B" two replies); when a
 // queue runs dry its default answers. For the reply rules the terminal itself never shows.
 struct LoaderScript {
-    std::deque<std::string> onCr, onQuentir, onDownload, onErase, onRecord;
+    std::deque<std::string> onCr, onQuentir, onDownload, onErase, onRecord, onEnd;
     std::string crDefault = "", quentirDefault = "ACK1", downloadDefault = "ACK2", eraseDefault = "FA",
                 recordDefault = "FA";
     bool eraseCompletes = true;  // "FA" 3 s after "FB"
@@ -43,7 +44,7 @@ struct LoaderScript {
             else if (text == "DOWNLOAD\x0D") words = take(onDownload, downloadDefault);
             else if (text == ":ERASE\x0D") words = take(onErase, eraseDefault);
             else if (text.starts_with("S3")) words = take(onRecord, recordDefault);
-            else if (text.starts_with("S7")) words = "FA";
+            else if (text.starts_with("S7")) words = take(onEnd, "FA");
             for (std::size_t start = 0; start <= words.size();) {
                 const std::size_t bar = std::min(words.find('|', start), words.size());
                 const std::string word = words.substr(start, bar - start);
@@ -80,6 +81,24 @@ protected:
     FlashOutcome run(const std::string& text) {
         std::istringstream in(text);
         return flash_attempt(link, in, ui);
+    }
+
+    // A flash attempt of the program against a scripted loader.
+    struct Scripted {
+        explicit Scripted(testing::FakeClock& clock) : port(clock) {}
+        testing::ScriptedPort port;
+        testing::ScriptedUi ui;
+        LoaderScript script;
+        FlashOutcome outcome = FlashOutcome::Done;
+    };
+    std::unique_ptr<Scripted> run_scripted(const LoaderScript& script) {
+        auto s = std::make_unique<Scripted>(clock);
+        s->script = script;
+        Link l(s->port, clock);
+        s->script.attach(s->port);
+        std::istringstream in(program);
+        s->outcome = flash_attempt(l, in, s->ui);
+        return s;
     }
 
     std::vector<std::string> texts_written() const {
@@ -198,16 +217,14 @@ TEST_F(FlashAttempt, EraseRepliesDecideTheOutcome) {
         {"FB without end", {"FB"}, false, FlashOutcome::EraseFailed, "Failed to erase flash memory!", 1},
     };
     for (const auto& c : cases) {
-        testing::ScriptedPort p(clock);
-        Link l(p, clock);
-        testing::ScriptedUi u;
         LoaderScript t;
         t.onErase = c.erase;
         t.eraseCompletes = c.completes;
-        t.attach(p);
-        std::istringstream in(program);
         const std::uint32_t start = clock.ticks();
-        EXPECT_EQ(flash_attempt(l, in, u), c.outcome) << c.name;
+        const auto run = run_scripted(t);
+        const auto& p = run->port;
+        const auto& u = run->ui;
+        EXPECT_EQ(run->outcome, c.outcome) << c.name;
         std::size_t erases = 0;
         for (const auto& w : p.writes()) erases += text_of(w) == ":ERASE\x0D";
         EXPECT_EQ(erases, c.eraseCommands) << c.name;
@@ -259,6 +276,44 @@ TEST_F(FlashAttempt, RecordRepliesFollowTheRetryRules) {
             EXPECT_EQ(p.writes().back(), first) << c.name << ": nothing is sent after a failed record";
             EXPECT_FALSE(u.progressOpen) << c.name;
         }
+    }
+}
+
+// The loader may end without answering the end record; a lone CR then shows whether it
+// still waits for it. What it says about the end record counts as for any record.
+TEST_F(FlashAttempt, EndRecordRepliesDecideTheOutcome) {
+    struct Case {
+        const char* name;
+        std::deque<std::string> onEnd, onCr;  // onCr: the wake-up's CR first, then the probes
+        FlashOutcome outcome;
+        int transmissions;  // of the end record
+    };
+    const std::vector<Case> cases = {
+        {"FA", {"FA"}, {}, FlashOutcome::Done, 1},
+        {"silence, no loader waits", {""}, {"", "", ""}, FlashOutcome::Done, 1},
+        {"damaged reply, no loader waits", {"F\xC1"}, {"", "NAK", "NAK"}, FlashOutcome::Done, 1},
+        {"a damaged answer is asked again", {"F\xC1"}, {"", "N\x01K", "NAK", "NAK"}, FlashOutcome::Done, 1},
+        {"silence, the loader still waits", {"", "FA"}, {"", "FN"}, FlashOutcome::Done, 2},
+        {"a lost FN is asked again", {"", "FA"}, {"", "", "FN"}, FlashOutcome::Done, 2},
+        {"FN then FA", {"FN", "FA"}, {}, FlashOutcome::Done, 2},
+        {"FF", {"FF"}, {}, FlashOutcome::RecordFailed, 1},
+        {"three FN", {"FN", "FN", "FN"}, {}, FlashOutcome::RecordFailed, 3},
+        {"the loader keeps waiting", {"", "", ""}, {"", "FN", "FN", "FF"}, FlashOutcome::RecordFailed, 3},
+        {"it stays unclear", {"", "", ""}, {"", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"},
+         FlashOutcome::RecordFailed, 3},
+    };
+    for (const auto& c : cases) {
+        LoaderScript t;
+        t.onEnd = c.onEnd;
+        t.onCr = c.onCr;
+        const auto run = run_scripted(t);
+        EXPECT_EQ(run->outcome, c.outcome) << c.name;
+        int sent = 0;
+        for (const auto& w : run->port.writes()) sent += text_of(w) == endRecord;
+        EXPECT_EQ(sent, c.transmissions) << c.name;
+        EXPECT_EQ(run->ui.texts(), c.outcome == FlashOutcome::Done ? std::vector<std::string>{}
+                                                             : std::vector<std::string>{"Error on downloading!"})
+            << c.name;
     }
 }
 

@@ -154,6 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {"ACK\r" + frame(0, "A"), with(frame(1, "B"), 0, 0), frame(1, "B"), kOver},
                    "RANA",
                    "A\r\nB\r\n"},
+        // A damaged byte that reads as CR splits the frame: one "NAK" for both parts, or
+        // the terminal's next frame would answer the second and the two sides fall out of
+        // step.
+        RecordCase{"FrameSplitByADamagedCrGetsOneNak",
+                   {"ACK\r" + frame(0, "A"), with(frame(1, "BC"), 1, 0x0D), frame(1, "BC"), kOver},
+                   "RANA",
+                   "A\r\nBC\r\n"},
         RecordCase{"FrameTooShortAnsweredNak",
                    {"ACK\r" + bytes_of(std::string("\0\r", 2)), frame(0, "A"), kOver},
                    "RNA",
@@ -172,6 +179,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "RAAAAAAAAAAAA",
                    "r0\r\nr1\r\nr2\r\nr3\r\nr4\r\nr5\r\nr6\r\nr7\r\nr8\r\nr9\r\nr10\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A terminal that never sends a frame the PC can take is not answered "NAK" for ever:
+// ten refusals in a row are tolerated, the eleventh ends the upload like a silent terminal,
+// with the records stored so far.
+TEST_F(Upload, ElevenRefusedFramesInARowEndTheUpload) {
+    std::deque<Bytes> script{"ACK\r" + frame(0, "A")};
+    for (int i = 0; i < 20; ++i) script.push_back(frame(2, "C"));
+    const UploadReport r = run(script);
+    EXPECT_EQ(writes(), "RA" + std::string(10, 'N'));
+    EXPECT_EQ(r.end, UploadEnd::TimedOut);
+    EXPECT_EQ(r.records, 1);
+    EXPECT_EQ(read_file(path), "A\r\n");
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Time out! 1 Datensaetze wurden gespeichert."});
+}
 
 // Records longer than the 255 bytes the frame buffer once held: the checksum covers every
 // data byte and the line holds the whole record.

@@ -18,11 +18,14 @@ namespace kest::testing {
 
 class EmulatedPort final : public SerialPort {
 public:
+    // log receives the terminal's events (as kestemu --verbose shows them).
     explicit EmulatedPort(FakeClock& clock, emu::EmulatorConfig config = {}, const emu::FaultPlan& plan = {},
-                          std::uint64_t seed = 1);
+                          std::uint64_t seed = 1, emu::EventLog log = {});
 
     // Records the terminal sends on "READ", one per entry.
     void set_records(std::vector<std::string> records);
+    // Faults from now on; the terminal keeps its state.
+    void set_faults(const emu::FaultPlan& plan, std::uint64_t seed) { faults_ = emu::FaultInjector(plan, seed); }
     void fail_open(bool fail) { failOpen_ = fail; }
     void fail_apply(bool fail) { failApply_ = fail; }
 
