@@ -27,7 +27,8 @@ class SerialPort {
 public:
     virtual ~SerialPort() = default;
     // Opens the named port ("COM1", "/dev/ttyUSB0", a pseudo-terminal link) with the
-    // given driver queue sizes. False when the port cannot be opened.
+    // given driver queue sizes and discards input and output left on the line from before.
+    // False when the port cannot be opened.
     virtual bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) = 0;
     virtual bool is_open() const = 0;
     // Applies the line settings (the SetCommState step). False on failure.
