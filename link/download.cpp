@@ -51,27 +51,31 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
-enum class Step { Ok, NotReady, Full, Failed };
+enum class Step { Ok, NotReady, Full, Failed, Interrupted };
 
 DownloadOutcome outcome_of(Step step) {
     switch (step) {
         case Step::Ok: return DownloadOutcome::Completed;
         case Step::NotReady: return DownloadOutcome::NotReady;
         case Step::Full: return DownloadOutcome::MemoryFull;
+        case Step::Interrupted: return DownloadOutcome::Interrupted;
         case Step::Failed: break;
     }
     return DownloadOutcome::TransferFailed;
 }
 
 Step handshake(Link& link, UserInterface& ui) {
-    for (int i = 0; i < kHandshakeTries; ++i)
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
+    }
     warn(ui, kNotReadyText);
     return Step::NotReady;
 }
 
 Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
     for (int i = 0; i < kPacketTransmissions; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         const Reply reply = exchange(link, packet);
         if (reply == word::kFull) {
             warn(ui, kFullText);
@@ -267,7 +271,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         ++report.attempts;
         const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
         report.outcome = outcome_of(step);
-        if (step == Step::Ok) break;
+        if (step == Step::Ok || step == Step::Interrupted) break;
         if (ui.message(kRetryText, kError, Icon::Question, Buttons::YesNo) != Answer::Yes) break;
     }
     link.close(true);

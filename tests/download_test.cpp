@@ -181,6 +181,33 @@ TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
     expect_closed();
 }
 
+// A stop request ends the transfer before its next packet: no retry question, the port
+// purged and closed.
+TEST_F(DownloadTest, StopRequestEndsBeforeTheNextPacket) {
+    static volatile std::sig_atomic_t stop = 0;
+    link.set_stop_flag(&stop);
+    for (const bool lookup : {false, true}) {
+        SCOPED_TRACE(lookup ? "lookup" : "application");
+        terminal.packets.clear();
+        ui.messages.clear();
+        stop = 0;
+        // The stop arrives while the third packet is on its way.
+        terminal.packetReply = [&](const Bytes&, int) {
+            if (terminal.packets.size() == 3) stop = 1;
+            return std::string("ACK\r");
+        };
+        const auto report = lookup ? run_lookup("1\r\n2\r\n3\r\n4\r\n") : run();
+        EXPECT_EQ(report.outcome, DownloadOutcome::Interrupted);
+        EXPECT_EQ(terminal.packets.size(), 3u);
+        EXPECT_EQ(report.attempts, 1);
+        EXPECT_TRUE(ui.texts().empty());
+        const auto& events = port.events();
+        EXPECT_EQ(events.back().kind, Event::Close);
+        EXPECT_EQ(events[events.size() - 2].kind, Event::Purge);
+        EXPECT_FALSE(port.is_open());
+    }
+}
+
 TEST_F(DownloadTest, ProgressStartsAtFiveAndGainsOneEveryOtherBlock) {
     run();
     ASSERT_EQ(ui.progress.size(), 102u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <sstream>
 
 #include "tests/support/fake_clock.h"
@@ -74,6 +76,40 @@ TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
     EXPECT_EQ(ui.progress.front(), 0);
     EXPECT_EQ(ui.progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
+}
+
+// A stop request ends the attempt before its next packet, and the outcome tells whether
+// the flash was touched.
+TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
+    static volatile std::sig_atomic_t stop = 0;
+    link.set_stop_flag(&stop);
+    const struct {
+        const char* name;
+        std::string stopAt;  // the write after which the stop comes
+        FlashOutcome outcome;
+        std::string last;    // the last write
+    } cases[] = {
+        {"while waking", "QUENTIR\x0D", FlashOutcome::StoppedBeforeErase, "DOWNLOAD\x0D"},
+        {"while sending", "S3", FlashOutcome::Stopped, "S3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        stop = 0;
+        terminal.records = 0;
+        terminal.onWrite = [&](const Bytes& w) {
+            if (text_of(w).rfind(c.stopAt, 0) == 0) stop = 1;
+        };
+        const std::size_t before = port.writes().size();
+        EXPECT_EQ(run(program), c.outcome);
+        const auto w = texts_written();
+        EXPECT_EQ(w.back().substr(0, c.last.size()), c.last);
+        EXPECT_EQ(std::count(w.begin() + static_cast<long>(before), w.end(), ":ERASE\x0D"),
+                  c.outcome == FlashOutcome::Stopped ? 1 : 0);
+        EXPECT_LE(terminal.records, 1);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_FALSE(ui.progressOpen);
+    }
+    link.set_stop_flag(nullptr);
 }
 
 TEST_F(FlashAttempt, LoaderAlreadyWaitingIsServedWithoutQuentir) {

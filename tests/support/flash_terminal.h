@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ public:
     std::uint32_t eraseDoneDelayMs = 3000;  // "FA" after "FB"
     bool eraseCompletes = true;
     bool cradleEcho = true;  // the cradle echoes its probe byte 0x0F
+    std::function<void(const Bytes&)> onWrite;  // sees every write of the PC first
 
     std::map<std::uint32_t, std::uint8_t> flash;  // accepted data bytes
     int records = 0;
@@ -55,6 +57,7 @@ private:
     }
 
     void answer(ScriptedPort& p, const Bytes& w) {
+        if (onWrite) onWrite(w);
         const std::string text = text_of(w);
         if (w.size() == 1 && w[0] == 0x0F) {
             if (cradleEcho) p.deliver(w, 2);
