@@ -113,7 +113,7 @@ private:
 // object; the first fault stops the rest. Every key of an object must be used.
 class Reader {
 public:
-    explicit Reader(const JsonValue& root) { frames_.push_back({&root, "", std::vector<bool>(root.members.size())}); }
+    explicit Reader(const JsonValue& root) { frames_.push_back({&root, "", std::vector<bool>(root.members.size()), {}}); }
 
     std::string error;
 
@@ -242,7 +242,7 @@ private:
         return base.empty() ? key : base + "." + key;
     }
     void enter(const JsonValue& v, std::string path) {
-        frames_.push_back({&v, std::move(path), std::vector<bool>(v.members.size())});
+        frames_.push_back({&v, std::move(path), std::vector<bool>(v.members.size()), {}});
     }
     // A key that is not known is reported with the one that is missing, as a misspelt key
     // is both.
