@@ -63,7 +63,7 @@ constexpr SymbologyDialogSpec kDialogs[] = {
 
 constexpr bool groups_fit() {
     for (const auto& spec : kDialogs) {
-        if (spec.radios.size() > kMaxGroups) return false;
+        if (spec.radios.size() > kMaxGroups || spec.checks.size() > kMaxChecks) return false;
     }
     return true;
 }
@@ -84,7 +84,11 @@ const SymbologyDialogSpec* symbology_dialog_for_button(int button) {
 
 void SymbologyDialog::init(DialogAccess& dialog) {
     const u8* b = settings_.bytes;
-    for (const auto& check : spec_.checks) dialog.set_checked(check.id, (b[check.byte] >> check.bit) & 1);
+    for (std::size_t i = 0; i < spec_.checks.size(); ++i) {
+        const SymbologyCheck& check = spec_.checks[i];
+        checked_[i] = (b[check.byte] >> check.bit) & 1;
+        dialog.set_checked(check.id, checked_[i]);
+    }
     for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
         const SymbologyRadios& group = spec_.radios[g];
         groupValue_[g] = (b[group.byte] >> group.shift) & field_mask(group);
@@ -138,11 +142,13 @@ void SymbologyDialog::length2_changed(DialogAccess& dialog) {
 DialogResult SymbologyDialog::command(DialogAccess& dialog, int id) {
     if (id == kIdCancel) return DialogResult::CloseCancel;
     if (id == kIdOk) {
-        store(dialog);
+        store();
         return DialogResult::CloseOk;
     }
-    for (const auto& check : spec_.checks) {
-        if (check.id == id) dialog.set_checked(id, !dialog.checked(id));
+    for (std::size_t i = 0; i < spec_.checks.size(); ++i) {
+        if (spec_.checks[i].id != id) continue;
+        checked_[i] = !checked_[i];
+        dialog.set_checked(id, checked_[i]);
     }
     for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
         const SymbologyRadios& group = spec_.radios[g];
@@ -161,9 +167,11 @@ DialogResult SymbologyDialog::command(DialogAccess& dialog, int id) {
     return DialogResult::Stay;
 }
 
-void SymbologyDialog::store(const DialogAccess& dialog) {
+void SymbologyDialog::store() {
     u8* b = settings_.bytes;
-    for (const auto& check : spec_.checks) put_bit(b[check.byte], check.bit, dialog.checked(check.id));
+    for (std::size_t i = 0; i < spec_.checks.size(); ++i) {
+        put_bit(b[spec_.checks[i].byte], spec_.checks[i].bit, checked_[i]);
+    }
     for (std::size_t g = 0; g < spec_.radios.size(); ++g) {
         const SymbologyRadios& group = spec_.radios[g];
         const unsigned mask = field_mask(group) << group.shift;

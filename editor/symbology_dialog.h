@@ -27,6 +27,7 @@ inline constexpr char kRangeLabel1[] = "Max L\xE4nge :";
 inline constexpr char kRangeLabel2[] = "Min L\xE4nge :";
 inline constexpr unsigned kMaxLength = 127;
 inline constexpr std::size_t kMaxGroups = 2;  // radio groups of one dialog besides its length mode
+inline constexpr std::size_t kMaxChecks = 6;  // check boxes of one dialog
 }  // namespace symbology
 
 // Sets or clears bit `bit` of a BarcodeSettings byte, leaving the other bits as they are.
@@ -78,8 +79,9 @@ std::span<const SymbologyDialogSpec> symbology_dialogs();
 // The dialog a "Parameter" button opens, or null.
 const SymbologyDialogSpec* symbology_dialog_for_button(int button);
 
-// Check boxes are plain ones (a click toggles them here) and radio buttons are checked
-// here, the others of their group cleared, so the template may use either kind.
+// The dialog keeps the state of its boxes and radios itself: a click on a check box turns
+// its state over, a click on a radio chooses it, and the controls are set to show that,
+// so the template may use plain or automatic buttons.
 class SymbologyDialog {
 public:
     SymbologyDialog(const SymbologyDialogSpec& spec, BarcodeSettings& settings)
@@ -95,10 +97,11 @@ private:
     void show_length_mode(DialogAccess& dialog) const;
     void length1_changed(DialogAccess& dialog);
     void length2_changed(DialogAccess& dialog);
-    void store(const DialogAccess& dialog);
+    void store();
 
     const SymbologyDialogSpec& spec_;
     BarcodeSettings& settings_;
+    std::array<bool, symbology::kMaxChecks> checked_{};
     std::array<unsigned, symbology::kMaxGroups> groupValue_{};
     bool fixedLengths_ = false;
     unsigned length1_ = symbology::kMaxLength;

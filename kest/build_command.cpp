@@ -5,8 +5,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/options.h"
 #include "kest/command.h"
-#include "kest/options.h"
 #include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"

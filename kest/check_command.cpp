@@ -1,8 +1,8 @@
 // kest check: the values of a project file that no page of agkest produces.
 #include <iostream>
 
+#include "common/options.h"
 #include "kest/command.h"
-#include "kest/options.h"
 #include "kest/project_io.h"
 
 namespace kest::cli {

@@ -4,16 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace kest::cli {
+#include "common/exit_status.h"
 
-// Exit status, the same for every command.
-enum Exit : int {
-    kExitOk = 0,
-    kExitTransferFailed = 1,  // refused, "FULL", retries exhausted
-    kExitBadInput = 2,        // usage error or bad input file
-    kExitLinkSetup = 3,       // port, cradle or line settings could not be set up
-    kExitNoAnswer = 4,        // the terminal did not answer
-};
+namespace kest::cli {
 
 struct Command {
     const char* name;

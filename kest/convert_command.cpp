@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "kest/command.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/project_io.h"
 
 namespace kest::cli {

@@ -2,6 +2,7 @@
 // listens and switch it to the chosen one.
 #include <iostream>
 
+#include "common/exit_status.h"
 #include "kest/command.h"
 #include "kest/console_ui.h"
 #include "kest/transfer_options.h"
@@ -31,34 +32,21 @@ int run(const std::vector<std::string>& argv) {
     if (!setup) return kExitBadInput;
     if (!setup->rateIndex) return usage_error("cradle", "--baud RATE is required");
     const int rate = *setup->rateIndex;
-    Link& link = *setup->link;
-
-    if (!link.open(setup->port, kInQueue, kDownloadOutQueue)) {
-        std::cerr << "kest cradle: cannot open port " << setup->port << "\n";
-        return kExitLinkSetup;
-    }
-    link.set_line(rate);
-    if (!link.apply()) {
+    const CradleCheckResult r = check_cradle(*setup->link, setup->port, rate);
+    switch (r.end) {
+    case CradleCheck::Switched:
+        std::cout << "cradle answered at " << kRates[r.foundRateIndex] << " bit/s, switched to " << kRates[rate]
+                  << " bit/s\n";
+        break;
+    case CradleCheck::PortFailed: std::cerr << "kest cradle: cannot open port " << setup->port << "\n"; break;
+    case CradleCheck::LineFailed:
         std::cerr << "kest cradle: cannot set " << kRates[rate] << " bit/s on " << setup->port << "\n";
-        link.close(true);
-        return kExitLinkSetup;
-    }
-    int found = -1;
-    const bool ok = cradle_setup(link, rate, kGeneratorCradle, nullptr, &found);
-    // The set-up leaves its last changes to the next line-settings step.
-    const bool applied = ok && link.apply();
-    link.close(true);
-    if (!ok) {
+        break;
+    case CradleCheck::NoCradle:
         std::cerr << "kest cradle: no cradle answered on " << setup->port << " at any rate\n";
-        return kExitLinkSetup;
+        break;
     }
-    if (!applied) {
-        std::cerr << "kest cradle: cannot set " << kRates[rate] << " bit/s on " << setup->port << "\n";
-        return kExitLinkSetup;
-    }
-    std::cout << "cradle answered at " << kRates[found] << " bit/s, switched to " << kRates[rate]
-              << " bit/s\n";
-    return kExitOk;
+    return exit_status(r.end);
 }
 
 const Registration registration({"cradle", "find the infrared cradle's rate and switch it", kUsage, run});

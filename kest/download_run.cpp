@@ -8,25 +8,20 @@
 namespace kest::cli {
 namespace {
 
-struct Summary {
-    int exit;
-    const char* text;
-};
-
-Summary summary_of(DownloadOutcome outcome) {
+const char* summary_of(DownloadOutcome outcome) {
     switch (outcome) {
-        case DownloadOutcome::Completed: return {kExitOk, "every packet acknowledged"};
-        case DownloadOutcome::Cancelled: return {kExitBadInput, "no file chosen"};
-        case DownloadOutcome::FileUnreadable: return {kExitBadInput, "cannot be opened"};
-        case DownloadOutcome::LineTooLong: return {kExitBadInput, "line too long"};
-        case DownloadOutcome::PortUnavailable: return {kExitLinkSetup, "cannot open the port"};
-        case DownloadOutcome::CradleFailed: return {kExitLinkSetup, "the cradle answered at no rate"};
-        case DownloadOutcome::LineSettingsFailed: return {kExitLinkSetup, "cannot set the line"};
-        case DownloadOutcome::NotReady: return {kExitNoAnswer, "the terminal did not answer the handshake"};
-        case DownloadOutcome::MemoryFull: return {kExitTransferFailed, "the terminal's memory is full"};
-        case DownloadOutcome::TransferFailed: return {kExitTransferFailed, "a packet was not acknowledged"};
+        case DownloadOutcome::Completed: return "every packet acknowledged";
+        case DownloadOutcome::Cancelled: return "no file chosen";
+        case DownloadOutcome::FileUnreadable: return "cannot be opened";
+        case DownloadOutcome::LineTooLong: return "line too long";
+        case DownloadOutcome::PortUnavailable: return "cannot open the port";
+        case DownloadOutcome::CradleFailed: return "the cradle answered at no rate";
+        case DownloadOutcome::LineSettingsFailed: return "cannot set the line";
+        case DownloadOutcome::NotReady: return "the terminal did not answer the handshake";
+        case DownloadOutcome::MemoryFull: return "the terminal's memory is full";
+        case DownloadOutcome::TransferFailed: return "a packet was not acknowledged";
     }
-    return {kExitTransferFailed, "failed"};
+    return "failed";
 }
 
 }  // namespace
@@ -42,12 +37,13 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
     options.rateIndex = rateIndex;
     std::string name;
     const DownloadReport report = download(project, *setup.link, ui, options, name);
-    const Summary s = summary_of(report.outcome);
-    if (s.exit == kExitOk) return kExitOk;
+    const ExitStatus status = exit_status(report.outcome);
+    if (status == kExitOk) return kExitOk;
+    const char* text = summary_of(report.outcome);
     std::cerr << "kest " << command << ": ";
     switch (report.outcome) {
         case DownloadOutcome::FileUnreadable:
-            std::cerr << name << ": " << s.text << "\n";
+            std::cerr << name << ": " << text << "\n";
             break;
         case DownloadOutcome::LineTooLong:
             std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
@@ -56,13 +52,13 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
         case DownloadOutcome::PortUnavailable:
         case DownloadOutcome::CradleFailed:
         case DownloadOutcome::LineSettingsFailed:
-            std::cerr << setup.port << ": " << s.text << "\n";
+            std::cerr << setup.port << ": " << text << "\n";
             break;
         default:
-            std::cerr << s.text << " (" << report.attempts << (report.attempts == 1 ? " attempt" : " attempts")
+            std::cerr << text << " (" << report.attempts << (report.attempts == 1 ? " attempt" : " attempts")
                       << ")\n";
     }
-    return s.exit;
+    return status;
 }
 
 }  // namespace kest::cli

@@ -2,6 +2,7 @@
 // does, through the cradle unless --no-cradle.
 #include <iostream>
 
+#include "common/exit_status.h"
 #include "kest/command.h"
 #include "kest/object_file.h"
 #include "kest/transfer_options.h"
@@ -27,7 +28,7 @@ int run(const std::vector<std::string>& args) {
     const loader::SessionResult result =
         loader::flash_session(*setup->link, setup->port, setup->rateIndex.value_or(0),
                               !parsed.flag("no-cradle"), path, ui);
-    const int status = loader::exit_status(result);
+    const ExitStatus status = exit_status(result);
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
     else

@@ -1,9 +1,8 @@
 // kest image: the download image of a project, as the application download sends it.
-#include <fstream>
-#include <iostream>
 
 #include "kest/command.h"
-#include "kest/options.h"
+#include "common/options.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/download_image.h"
 
@@ -11,18 +10,21 @@ namespace kest::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kest image PROJECT.AGX -o IMAGE.BIN\n"
+    "usage: kest image PROJECT.AGX -o IMAGE.BIN [--force]\n"
     "\n"
     "Writes the 20000-byte download image of the project: menus and forms normalised,\n"
     "screen texts padded, settings re-coded for the terminal, byte for byte what\n"
     "`kest download` and agkest send in their 200 blocks. The project file is not changed.\n"
     "\n"
-    "  -o IMAGE.BIN  the file to write (replaced if it exists)\n"
+    "  -o IMAGE.BIN  the file to write; a terminal, a pipe or /dev/stdout is written\n"
+    "                into directly\n"
+    "  --force       replace IMAGE.BIN if it exists\n"
     "\n"
-    "Exit status 2 when the project cannot be read or the image cannot be written.\n";
+    "Exit status 2 when the project cannot be read or the image cannot be written\n"
+    "(IMAGE.BIN exists without --force, or is a folder); IMAGE.BIN is then left as it was.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {"o"}, {});
+    const ParsedArgs args = parse_args(argv, {"o"}, {"force"});
     if (!args.error.empty()) return usage_error("image", args.error);
     if (args.positional.size() != 1) return usage_error("image", "expects one PROJECT file (kest image --help)");
     const auto output = args.value("o");
@@ -31,14 +33,10 @@ int run(const std::vector<std::string>& argv) {
     if (!loaded) return kExitBadInput;
 
     const DownloadImage image = prepare_image(*loaded->project);
-    std::ofstream out(*output, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    out.close();
-    if (!out) {
-        std::cerr << "kest image: " << *output << ": cannot be written\n";
-        return kExitBadInput;
-    }
-    return kExitOk;
+    const OutputProblem problem = write_output_file(*output, image, output_rules(args.flag("force"), true));
+    if (problem == OutputProblem::None) return kExitOk;
+    report_output_problem("image", *output, problem);
+    return kExitBadInput;
 }
 
 const Registration registration({"image", "write the download image of a project", kUsage, run});

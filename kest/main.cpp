@@ -34,6 +34,7 @@ int usage_error(const char* command, const std::string& message) {
 }  // namespace kest::cli
 
 int main(int argc, char** argv) {
+    using namespace kest;
     using namespace kest::cli;
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         !std::strcmp(argv[1], "help")) {

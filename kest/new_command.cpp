@@ -1,6 +1,6 @@
 // kest new: a new default project, the file agkest writes after "Neu" and "Speichern".
 #include "kest/command.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/project_io.h"
 
 namespace kest::cli {

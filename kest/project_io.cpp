@@ -1,11 +1,11 @@
 #include "kest/project_io.h"
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 
+#include "kest/output_path.h"
 #include "project/defaults.h"
 
 namespace kest::cli {
@@ -47,17 +47,11 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
-    std::error_code ec;
-    if (!overwrite && std::filesystem::exists(path, ec)) {
-        std::cerr << "kest " << command << ": " << path << ": exists already (--force replaces it)\n";
-        return false;
-    }
-    const std::string error = write_project_file(path, project);
-    if (!error.empty()) {
-        std::cerr << "kest " << command << ": " << path << ": " << error << "\n";
-        return false;
-    }
-    return true;
+    const OutputProblem problem =
+        write_output_file(path, project_file_bytes(project), output_rules(overwrite, false));
+    if (problem == OutputProblem::None) return true;
+    report_output_problem(command, path, problem);
+    return false;
 }
 
 }  // namespace kest::cli

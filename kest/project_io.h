@@ -29,8 +29,9 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
 // also trailer bytes that are not zero and bytes after the trailer.
 std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& loaded);
 
-// Writes a project file; unless overwrite is set an existing file is refused. False (with
-// the error printed) when nothing was written.
+// Writes a project file by the rules of every output file; overwrite (--force) replaces an
+// existing one. A device, pipe or folder is refused. False (with the error printed) when
+// nothing was written.
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite);
 
 }  // namespace kest::cli

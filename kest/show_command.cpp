@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "common/cp1252.h"
+#include "common/options.h"
 #include "kest/command.h"
-#include "kest/options.h"
 #include "kest/project_io.h"
 #include "project/names.h"
 #include "project/project_check.h"
@@ -218,7 +218,9 @@ void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
         if (o.protectedArea[i]) protectedAreas += (protectedAreas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
     std::string keys;
     for (int i = 0; i < 10; ++i)
-        if (o.functionKey[i]) keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " + std::to_string(o.functionKey[i]) + mk(&o.functionKey[i]);
+        if (o.functionKey[i])
+            keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " +
+                    name(names::kTerminalFunctions, o.functionKey[i]) + mk(&o.functionKey[i]);
     char barcode[23 * 3 + 1] = {};
     for (int i = 0; i < 23; ++i) std::snprintf(barcode + i * 3, 4, "%02X ", p.barcode.bytes[i]);
     const char* ack[] = {"no display", "record counter", "record"};
@@ -245,7 +247,8 @@ void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
         << mk(o.password) << "\n"
         << "  function keys     " << (keys.empty() ? "none" : keys) << "\n"
         << "  large titles      " << yes_no(o.largeTitles) << "\n"
-        << "  keyboard wedge    type " << int(w.keyboardType) << mk(&w.keyboardType) << ", flags " << int(w.wedgeFlags) << ", pause "
+        << "  keyboard wedge    " << name(names::kKeyboardTypes, w.keyboardType) << mk(&w.keyboardType) << ", flags "
+        << int(w.wedgeFlags) << ", pause "
         << int(w.charPause) << " ms, time-out " << int(w.linkTimeout) << " s, CR/LF " << yes_no(w.appendCrLf) << "\n"
         << "  barcode           " << std::string(barcode, 23 * 3 - 1) << "\n";
 }

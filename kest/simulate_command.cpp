@@ -7,7 +7,7 @@
 #include "common/cp1252.h"
 #include "kest/command.h"
 #include "common/json.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "kest/project_io.h"
 #include "platform/clock.h"
 #include "project/names.h"

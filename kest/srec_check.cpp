@@ -6,7 +6,7 @@
 
 #include "kest/command.h"
 #include "kest/object_file.h"
-#include "kest/options.h"
+#include "common/options.h"
 
 namespace kest::cli {
 namespace {

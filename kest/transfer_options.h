@@ -8,7 +8,7 @@
 #include <string>
 
 #include "kest/console_ui.h"
-#include "kest/options.h"
+#include "common/options.h"
 #include "link/link.h"
 
 namespace kest::cli {

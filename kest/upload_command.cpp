@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "kest/command.h"
+#include "kest/output_path.h"
 #include "kest/transfer_options.h"
 #include "link/upload.h"
 
@@ -12,27 +13,30 @@ namespace {
 constexpr char kName[] = "upload";
 
 const char kUsage[] =
-    "usage: kest upload -o DATA.TXT --port DEVICE [--baud RATE] [--cradle] [--append] [--trace]\n"
+    "usage: kest upload -o DATA.TXT --port DEVICE [--baud RATE] [--cradle] [--force | --append]\n"
+    "                   [--trace]\n"
     "\n"
     "Receives the records collected on the terminal, one line each ending in CR LF.\n"
     "\n"
-    "  -o FILE        data file; created anew (or see --append)\n"
+    "  -o FILE        data file; the records arrive in a file beside it, which replaces\n"
+    "                 FILE only when at least one record came. A terminal, a pipe or\n"
+    "                 /dev/stdout is written into directly.\n"
     "  --port DEVICE  serial device of the terminal or cradle\n"
     "  --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n"
     "  --cradle       switch the infrared cradle to RATE first\n"
-    "  --append       add the records to FILE instead of replacing it; an existing FILE is\n"
-    "                 never deleted, even when no record arrives\n"
+    "  --force        replace FILE if it exists (once records arrived)\n"
+    "  --append       add the records to the end of FILE instead\n"
     "  --trace        show every byte on the line on stderr\n"
     "\n"
     "Prints the number of records received. Records that arrived are kept even when the\n"
-    "terminal stops answering part-way.\n"
+    "terminal stops answering part-way; without records FILE stays as it was.\n"
     "exit status: 0 the terminal sent all its records (possibly none), 1 it stopped part-way\n"
-    "or refused the connection, 2 usage error or FILE cannot be written, 3 port, cradle or\n"
-    "line settings failed, 4 no answer from the terminal\n";
+    "or refused the connection, 2 usage error or FILE cannot be written (it exists without\n"
+    "--force or --append), 3 port, cradle or line settings failed, 4 no answer from the\n"
+    "terminal\n";
 
 std::string kept(const UploadReport& r) {
-    if (!r.fileKept) return r.path + " was not kept";
-    if (r.records == 0) return r.path + " left as it was";
+    if (r.records == 0) return r.fileKept ? r.path + " left as it was" : "nothing written";
     return r.path + " keeps " + std::to_string(r.records) + (r.records == 1 ? " record" : " records") +
            " from this upload";
 }
@@ -42,11 +46,14 @@ int run(const std::vector<std::string>& args) {
     valued.insert("o");
     auto switches = kTransferSwitches;
     switches.insert("append");
+    switches.insert("force");
     const ParsedArgs parsed = parse_args(args, valued, switches);
     if (!parsed.error.empty()) return usage_error(kName, parsed.error);
     if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
     const auto output = parsed.value("o");
     if (!output || output->empty()) return usage_error(kName, "-o DATA.TXT is required");
+    if (parsed.flag("append") && parsed.flag("force"))
+        return usage_error(kName, "--append and --force exclude each other");
     auto setup = transfer_setup(kName, parsed);
     if (!setup) return kExitBadInput;
 
@@ -56,43 +63,39 @@ int run(const std::vector<std::string>& args) {
     options.portName = setup->port;
     options.rateIndex = setup->rateIndex.value_or(0);
     options.path = *output;
-    options.append = parsed.flag("append");
+    options.rules = output_rules(parsed.flag("force"), true, parsed.flag("append"));
     options.offerViewer = false;
     const Project project{};
     const UploadReport r = upload_data(project, *setup->link, ui, options);
 
-    auto fail = [&](int code, const std::string& what) {
-        std::cerr << "kest upload: " << what << "\n";
-        return code;
-    };
+    // Records written to standard output are not mixed with the summary.
+    std::ostream& summary = r.path == "/dev/stdout" ? std::cerr : std::cout;
+    std::string failure;
     switch (r.end) {
     case UploadEnd::Over:
         if (r.records == 0)
-            std::cout << "0 records received: the terminal had no data"
-                      << (r.fileKept ? "; " + r.path + " left as it was" : "") << "\n";
+            summary << "0 records received: the terminal had no data"
+                    << (r.fileKept ? "; " + r.path + " left as it was" : "") << "\n";
         else
-            std::cout << r.records << (r.records == 1 ? " record" : " records") << " received into "
-                      << r.path << "\n";
-        return kExitOk;
+            summary << r.records << (r.records == 1 ? " record" : " records") << " received into " << r.path
+                    << "\n";
+        break;
     case UploadEnd::Cancelled:
-    case UploadEnd::FileError:
-        return fail(kExitBadInput, r.path + ": cannot be opened for writing");
-    case UploadEnd::PortFailed:
-        return fail(kExitLinkSetup, setup->port + ": cannot open the port");
-    case UploadEnd::CradleFailed:
-        return fail(kExitLinkSetup, setup->port + ": the cradle did not answer at any rate");
-    case UploadEnd::LineFailed:
-        return fail(kExitLinkSetup, setup->port + ": cannot apply the line settings");
-    case UploadEnd::NoAnswer:
-        return fail(kExitNoAnswer, "no answer from the terminal on " + setup->port + "; " + kept(r));
-    case UploadEnd::Refused:
-        return fail(kExitTransferFailed, "the terminal did not accept READ; " + kept(r));
-    case UploadEnd::TimedOut:
-        return fail(kExitTransferFailed, "the terminal stopped answering; " + kept(r));
-    case UploadEnd::WriteFailed:
-        return fail(kExitTransferFailed, r.path + ": a record could not be written; " + kept(r));
+    case UploadEnd::FileError: report_output_problem(kName, r.path, r.fileProblem); break;
+    case UploadEnd::PortFailed: failure = setup->port + ": cannot open the port"; break;
+    case UploadEnd::CradleFailed: failure = setup->port + ": the cradle did not answer at any rate"; break;
+    case UploadEnd::LineFailed: failure = setup->port + ": cannot apply the line settings"; break;
+    case UploadEnd::NoAnswer: failure = "no answer from the terminal on " + setup->port + "; " + kept(r); break;
+    case UploadEnd::Refused: failure = "the terminal did not accept READ; " + kept(r); break;
+    case UploadEnd::TimedOut: failure = "the terminal stopped answering; " + kept(r); break;
+    case UploadEnd::WriteFailed: failure = r.path + ": a record could not be written; " + kept(r); break;
+    case UploadEnd::ReplaceFailed:
+        failure = r.path + ": cannot be replaced; the " + std::to_string(r.records) +
+                  (r.records == 1 ? " record is in " : " records are in ") + r.keptIn;
+        break;
     }
-    return kExitTransferFailed;
+    if (!failure.empty()) std::cerr << "kest upload: " << failure << "\n";
+    return exit_status(r.end);
 }
 
 const Registration registration({kName, "receive the terminal's records into a text file", kUsage, run});

@@ -82,4 +82,21 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
     return true;
 }
 
+CradleCheckResult check_cradle(Link& link, const std::string& portName, int rateIndex) {
+    CradleCheckResult r;
+    if (!link.open(portName, kInQueue, kDownloadOutQueue)) {
+        r.end = CradleCheck::PortFailed;
+        return r;
+    }
+    link.set_line(rateIndex);
+    if (!link.apply())
+        r.end = CradleCheck::LineFailed;
+    else if (!cradle_setup(link, rateIndex, kGeneratorCradle, nullptr, &r.foundRateIndex))
+        r.end = CradleCheck::NoCradle;
+    else  // the set-up leaves its last changes to the next line-settings step
+        r.end = link.apply() ? CradleCheck::Switched : CradleCheck::LineFailed;
+    link.close(true);
+    return r;
+}
+
 }  // namespace kest

@@ -27,4 +27,18 @@ extern const CradleProfile kLoaderCradle;
 bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui,
                   int* foundRateIndex = nullptr);
 
+// The cradle set-up on its own, as the generator runs it before a cradle transfer: open
+// the port, set the rate, find and switch the cradle, apply the final settings, close.
+enum class CradleCheck {
+    Switched,    // the cradle answered at foundRateIndex and now listens at the chosen rate
+    PortFailed,  // the port cannot be opened
+    LineFailed,  // the line settings cannot be applied
+    NoCradle,    // no rate answered
+};
+struct CradleCheckResult {
+    CradleCheck end = CradleCheck::NoCradle;
+    int foundRateIndex = -1;
+};
+CradleCheckResult check_cradle(Link& link, const std::string& portName, int rateIndex);
+
 }  // namespace kest

@@ -1,6 +1,6 @@
 #include "link/upload.h"
 
-#include <cstdio>
+#include <fstream>
 #include <span>
 #include <vector>
 
@@ -35,47 +35,47 @@ void box(UserInterface& ui, const std::string& text, const char* caption) {
     ui.message(text, caption, Icon::None, Buttons::Ok);
 }
 
+// Whether the file ends inside a line (appended records then start on a line of their own).
+bool ends_inside_a_line(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in || in.tellg() <= 0) return false;
+    in.seekg(-1, std::ios::end);
+    return in.get() != '\n';
+}
+
 // The data file, written record by record: each line reaches the file before the record
-// is acknowledged.
+// is acknowledged. The records go into a file beside the chosen one, which they replace
+// only when the upload is over: an upload that brings no record leaves the old file as
+// it was. Appended records go straight to the end of the file.
 class DataFile {
 public:
-    ~DataFile() { close(); }
+    explicit DataFile(FileSteps& steps) : file_(steps) {}
 
-    bool open(const std::string& path, bool append) {
-        if (append) {
-            if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-                existed_ = true;
-                std::fclose(probe);
-            }
-        }
-        file_ = std::fopen(path.c_str(), append ? "a+b" : "w+b");
-        if (!file_) return false;
-        // Appended records start on a line of their own.
-        if (existed_ && std::fseek(file_, -1, SEEK_END) == 0) {
-            const int last = std::fgetc(file_);
-            needsLineEnd_ = last != EOF && last != '\n';
-            std::fseek(file_, 0, SEEK_END);  // a read is followed by writes
-        }
-        return true;
+    bool open(const std::string& path, const OutputRules& rules) {
+        needsLineEnd_ = rules.append && ends_inside_a_line(path);
+        return file_.open(path, rules);
     }
-    bool existed() const { return existed_; }
+    OutputProblem problem() const { return file_.problem(); }
+    bool existed() const { return file_.existed(); }
+    std::string temporary() const { return file_.temporary().string(); }
 
     bool write_record(std::span<const std::uint8_t> data) {
         static const std::uint8_t crlf[] = {0x0D, 0x0A};
-        if (needsLineEnd_ && std::fwrite(crlf, 1, 2, file_) != 2) return false;
+        if (needsLineEnd_ && !file_.write(crlf)) return false;
         needsLineEnd_ = false;
-        return std::fwrite(data.data(), 1, data.size(), file_) == data.size() &&
-               std::fwrite(crlf, 1, 2, file_) == 2 && std::fflush(file_) == 0;
+        return file_.write(data) && file_.write(crlf) && file_.flush();
     }
 
-    void close() {
-        if (file_) std::fclose(file_);
-        file_ = nullptr;
+    // Puts the records in place; when that fails they stay in temporary().
+    bool commit() {
+        if (file_.commit()) return true;
+        file_.keep();
+        return false;
     }
+    void discard() { file_.discard(); }
 
 private:
-    std::FILE* file_ = nullptr;
-    bool existed_ = false;
+    OutputFile file_;
     bool needsLineEnd_ = false;
 };
 
@@ -216,21 +216,24 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (!path || path->empty()) return report;
     report.path = *path;
 
-    DataFile file;
-    if (!file.open(report.path, options.append)) {
+    DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps());
+    if (!file.open(report.path, options.rules)) {
         box(ui, "Fehler beim Oeffnen der Datei!", kFehler);
         report.result = -2;
         report.end = UploadEnd::FileError;
+        report.fileProblem = file.problem();
+        report.fileKept = file.existed();
         return report;
     }
-    report.fileKept = true;
 
     const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
     const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
     report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
     if (report.end != UploadEnd::Over) {
+        file.discard();  // the chosen file stays as it was
+        report.fileKept = file.existed();
         report.result = -3;
-        return report;  // the file stays on disk as it is
+        return report;
     }
 
     switch (connect(link, ui)) {
@@ -248,7 +251,6 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
         break;
     }
     link.close(false);
-    file.close();
 
     const bool over = report.end == UploadEnd::Over;
     report.result = over || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
@@ -257,13 +259,25 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (report.records == 0) {
         if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
             box(ui, "Keine Daten empfangen!", kCaption);
-        // A file that held records before this upload keeps them.
-        if (!file.existed()) {
-            std::remove(report.path.c_str());
-            report.fileKept = false;
-        }
+        // Nothing arrived: the chosen file stays as it was, a file that was not there
+        // before is not left behind.
+        file.discard();
+        report.fileKept = file.existed();
         return report;
     }
+    // Records arrived (also when the terminal fell silent afterwards): they replace the old
+    // file. Should that fail, they are kept beside it.
+    if (!file.commit()) {
+        report.keptIn = file.temporary();
+        report.fileKept = file.existed();
+        box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
+                    " Datensaetze wurden gespeichert in " + report.keptIn,
+            kFehler);
+        report.end = UploadEnd::ReplaceFailed;
+        report.result = -1;
+        return report;
+    }
+    report.fileKept = true;
     if (over && options.offerViewer) {
         const std::string question = "Fertig : " + std::to_string(report.records) +
                                      " Datensaetze empfangen.\nEmpfangene Daten ansehen?";

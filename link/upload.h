@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "common/output_file.h"
 #include "link/link.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
@@ -17,7 +18,10 @@ struct UploadOptions {
     std::optional<std::string> portName;   // instead of the project's port (a device path)
     std::optional<int> rateIndex;          // instead of the project's rate
     std::optional<std::string> path;       // data file; nothing = ask with the save dialog
-    bool append = false;                   // add to an existing file instead of creating it anew
+    // How the data file is written: by default an existing file (the save dialog asked
+    // before) is replaced once records arrived; append adds them to its end instead.
+    OutputRules rules{.replace = true};
+    FileSteps* fileSteps = nullptr;        // the steps of writing it (tests); standard ones
     bool offerViewer = true;               // ask to open the file when records arrived
 };
 
@@ -32,6 +36,7 @@ enum class UploadEnd {
     Over,           // the terminal ended with "OVER\r"
     TimedOut,       // the terminal fell silent after the connection
     WriteFailed,    // a record could not be written; it was not acknowledged
+    ReplaceFailed,  // the records arrived but could not replace the old file (see keptIn)
 };
 
 struct UploadReport {
@@ -42,7 +47,9 @@ struct UploadReport {
     UploadEnd end = UploadEnd::Cancelled;
     int records = 0;        // records stored by this upload
     std::string path;       // the data file, empty when none was chosen
-    bool fileKept = false;  // the file is on disk afterwards
+    bool fileKept = false;  // the data file is on disk afterwards
+    OutputProblem fileProblem = OutputProblem::None;  // FileError: why
+    std::string keptIn;     // ReplaceFailed: the file that holds the records
 };
 
 // The save dialog of the data file.

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/output_file.h"
 #include "link/cradle_setup.h"
 
 namespace kest::loader {
@@ -77,8 +78,9 @@ std::string start_folder(const std::string& iniPath, const std::string& programF
 }
 
 void remember_folder(const std::string& iniPath, const std::string& chosenPath) {
-    std::ofstream out(iniPath, std::ios::binary | std::ios::trunc);
-    out << folder_of(chosenPath);
+    const std::string folder = folder_of(chosenPath);
+    write_output_file(iniPath, std::span(reinterpret_cast<const std::uint8_t*>(folder.data()), folder.size()),
+                      OutputRules{.replace = true});
 }
 
 int result_value(const SessionResult& r) {
@@ -87,23 +89,6 @@ int result_value(const SessionResult& r) {
         case SessionEnd::FileUnreadable:
         case SessionEnd::PortFailed: return -1;
         default: return 0;
-    }
-}
-
-int exit_status(const SessionResult& r) {
-    switch (r.end) {
-        case SessionEnd::Done:
-        case SessionEnd::Cancelled: return 0;
-        case SessionEnd::FileUnreadable: return 2;
-        case SessionEnd::PortFailed:
-        case SessionEnd::CradleFailed:
-        case SessionEnd::LineFailed: return 3;
-        case SessionEnd::AttemptFailed: break;
-    }
-    switch (r.last) {
-        case FlashOutcome::BadFile: return 2;
-        case FlashOutcome::NotReady: return 4;
-        default: return 1;
     }
 }
 

@@ -54,9 +54,6 @@ struct SessionResult {
 
 // 1 success, 0 failure or cancel, -1 file or port could not be opened.
 int result_value(const SessionResult& result);
-// Exit status for unattended runs: 0 success, 1 transfer failed, 2 bad or unreadable
-// object file, 3 port, cradle or line settings, 4 no answer from the terminal.
-int exit_status(const SessionResult& result);
 
 // Checks the object file (a damaged one is refused before the port is opened), opens the
 // port, sets up the cradle (when asked), applies the line settings and runs

@@ -55,6 +55,9 @@ public:
     void bytes(const char* key, const u8* b, std::size_t size, unsigned max) {
         for (std::size_t i = 0; i < size; ++i) range(indexed(key, i).c_str(), &b[i], b[i], max);
     }
+    void coded_bytes(const char* key, const char*, const u8* b, std::size_t size, const fields::Names& names) {
+        bytes(key, b, size, names.count - 1);
+    }
     void flags(const char* key, const u8* b, std::size_t size) { bytes(key, b, size, 1); }
     void codes(const char*, const u8*, std::size_t) {}
     void raw(const char*, const u8*, std::size_t) {}

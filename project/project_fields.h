@@ -37,9 +37,11 @@ inline constexpr Names kLookupKeys{25, &names::lookup_key};
 //   code(key, nameKey, B&, Names)   a coded byte and, under nameKey, its name
 //   target(key, B&)                 a jump target: {"code", "name"}
 //   cell(key, C*, size, maxChars)   a text cell; out of range without a zero byte after
-//                                   at most maxChars characters
+//                                   at most maxChars characters. Bytes after the zero that
+//                                   are not zero go under key + "After" (hexadecimal).
 //   cells(key, C*, count, size, maxChars)  consecutive cells
 //   bytes(key, B*, size, max)       a list of size bytes
+//   coded_bytes(key, nameKey, B*, size, Names)  a list of coded bytes and their names
 //   flags(key, B*, size)            a list of size flags
 //   codes(key, B*, size)            up to size character codes, zero-padded
 //   raw(key, B*, size)              bytes without a meaning of their own (reserved, line
@@ -74,8 +76,8 @@ void visit_settings(V& v, P& p) {
         v.number("ackTime", o.ackTime, 99);
         v.flags("protectedArea", o.protectedArea, sizeof o.protectedArea);
         v.cell("password", o.password, sizeof o.password, 10);
-        v.bytes("functionKeys", o.functionKey, sizeof o.functionKey,
-                static_cast<unsigned>(std::size(names::kTerminalFunctions) - 1));
+        v.coded_bytes("functionKeys", "functionKeyNames", o.functionKey, sizeof o.functionKey,
+                      list<names::kTerminalFunctions>());
         v.flag("largeTitles", o.largeTitles);
         v.raw("reserved", o.reserved, sizeof o.reserved);
     });
@@ -85,7 +87,7 @@ template <class V, class P>
 void visit_wedge(V& v, P& p) {
     auto& w = p.wedge;
     v.object("keyboardWedge", [&] {
-        v.number("keyboardType", w.keyboardType, static_cast<unsigned>(std::size(names::kKeyboardTypes) - 1));
+        v.code("keyboardType", "keyboardTypeName", w.keyboardType, list<names::kKeyboardTypes>());
         v.number("flags", w.wedgeFlags, 255);
         v.number("charPause", w.charPause, 255);
         v.number("linkTimeout", w.linkTimeout, 255);

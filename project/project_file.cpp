@@ -23,39 +23,6 @@ ProjectReadResult format_error(std::string what) {
 
 std::string size_text(std::size_t n) { return std::to_string(n) + " bytes"; }
 
-// Writes the bytes to a new file and flushes it; false when any step fails.
-bool write_whole_file(const fs::path& path, const std::vector<u8>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    return written && !out.fail();
-}
-
-// Moves the finished temporary file over the target. Where a rename cannot replace an
-// existing file, the old file is moved aside first and put back if the move fails.
-bool replace_file(const fs::path& temp, const fs::path& target) {
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (!ec) return true;
-    if (!fs::exists(target, ec) || fs::is_directory(target, ec)) return false;
-    fs::path aside = target;
-    aside += ".old~";
-    fs::remove(aside, ec);
-    fs::rename(target, aside, ec);
-    if (ec) return false;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::rename(aside, target, ignored);
-        return false;
-    }
-    fs::remove(aside, ec);
-    return true;
-}
-
 FileDialogRequest open_request() {
     FileDialogRequest r;
     r.filters = {{"Application Generator Files (*.AGX)", "*.AGX"},
@@ -128,21 +95,8 @@ std::vector<u8> project_file_bytes(const Project& project) {
     return bytes;
 }
 
-std::string write_project_file(const std::string& path, const Project& project) {
-    const fs::path target(path);
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) return "is a folder";
-    fs::path temp = target;
-    temp += ".new~";
-    if (!write_whole_file(temp, project_file_bytes(project))) {
-        fs::remove(temp, ec);
-        return "cannot be written";
-    }
-    if (!replace_file(temp, target)) {
-        fs::remove(temp, ec);
-        return "cannot be replaced";
-    }
-    return {};
+std::string write_project_file(const std::string& path, const Project& project, const OutputRules& rules) {
+    return problem_text(write_output_file(path, project_file_bytes(project), rules));
 }
 
 bool has_project_extension(const std::string& name) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/output_file.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 
@@ -40,10 +41,15 @@ ProjectReadResult read_project_file(const std::string& path, Project& project);
 // The 18942 bytes of the current layout.
 std::vector<u8> project_file_bytes(const Project& project);
 
-// Writes the project safely: a temporary file in the same folder is written and flushed,
-// then it replaces the old file, which stays intact when anything fails. Returns an empty
-// string on success, otherwise what went wrong (English, for the command line).
-std::string write_project_file(const std::string& path, const Project& project);
+// The rules of the editor's Save: its own file is replaced, a read-only one is not, and a
+// project file is never written into a device or pipe.
+inline constexpr OutputRules kProjectSaveRules{.replace = true};
+
+// Writes the project safely (common/output_file.h): the old file stays intact when anything
+// fails. Returns an empty string on success, otherwise what went wrong (English, for the
+// command line).
+std::string write_project_file(const std::string& path, const Project& project,
+                               const OutputRules& rules = kProjectSaveRules);
 
 // True when the name ends in ".AGX" in any mix of cases.
 bool has_project_extension(const std::string& name);

@@ -67,16 +67,33 @@ public:
         j.end_object();
     }
     void cell(const char* key, const char* c, std::size_t size, std::size_t) {
-        j.key(key);
-        cell_value(c, size);
+        j.field(key, cell_text(c, size));
+        const std::string after = cell_after(c, size);
+        if (!after.empty()) j.field(std::string(key) + "After", after);
     }
     void cells(const char* key, const char* c, int count, std::size_t size, std::size_t) {
+        std::vector<std::string> after;
+        bool any = false;
         j.key(key).begin_array();
-        for (int i = 0; i < count; ++i) cell_value(c + static_cast<std::size_t>(i) * size, size);
+        for (int i = 0; i < count; ++i) {
+            const char* cell = c + static_cast<std::size_t>(i) * size;
+            j.value(cell_text(cell, size));
+            after.push_back(cell_after(cell, size));
+            any = any || !after.back().empty();
+        }
         j.end_array();
+        if (!any) return;
+        for (std::string& a : after) a = json_quote(a);
+        j.key(std::string(key) + "After").tokens(after);
     }
     void bytes(const char* key, const u8* b, std::size_t size, unsigned) {
         j.key(key).numbers(std::vector<int>(b, b + size));
+    }
+    void coded_bytes(const char* key, const char* nameKey, const u8* b, std::size_t size, const fields::Names& names) {
+        bytes(key, b, size, names.count - 1);
+        std::vector<std::string> tokens;
+        for (std::size_t i = 0; i < size; ++i) tokens.push_back(json_quote(utf8(names.name(b[i]))));
+        j.key(nameKey).tokens(tokens);
     }
     void flags(const char* key, const u8* b, std::size_t size) {
         std::vector<std::string> tokens;
@@ -95,17 +112,13 @@ public:
 private:
     static std::string flag_token(u8 b) { return b == 0 ? "false" : b == 1 ? "true" : std::to_string(b); }
 
-    // A text and its terminating zero, then zeros: the text. Bytes after the zero that
-    // are not zero (what a longer text left behind): {"text", "after"}.
-    void cell_value(const char* c, std::size_t size) {
+    // The text of a cell, up to its terminating zero.
+    static std::string cell_text(const char* c, std::size_t size) { return utf8(kest::cell_text(c, size)); }
+    // The bytes after the terminating zero (what a longer text left behind), in hexadecimal;
+    // empty when they are all zero.
+    static std::string cell_after(const char* c, std::size_t size) {
         const std::size_t length = cell_length(c, size);
-        const std::string text = utf8(std::string(c, length));
-        const std::string after =
-            length < size ? hex_trimmed(reinterpret_cast<const u8*>(c) + length + 1, size - length - 1) : "";
-        if (after.empty())
-            j.value(text);
-        else
-            j.begin_object().field("text", text).field("after", after).end_object();
+        return length < size ? hex_trimmed(reinterpret_cast<const u8*>(c) + length + 1, size - length - 1) : "";
     }
 };
 
@@ -180,16 +193,54 @@ public:
         });
     }
     void cell(const char* key, char* c, std::size_t size, std::size_t) {
-        if (const JsonValue* v = take_any(key)) cell_value(*v, path_of(key), c, size);
+        const JsonValue* text = take(key, JsonValue::Kind::String);
+        const std::string afterKey = std::string(key) + "After";
+        const JsonValue* after = take(afterKey, JsonValue::Kind::String, false);
+        if (text) cell_value(*text, path_of(key), after, path_of(afterKey), c, size);
     }
     void cells(const char* key, char* c, int count, std::size_t size, std::size_t) {
-        const JsonValue* a = take_list(key, count);
-        for (int i = 0; a && i < count && error.empty(); ++i)
-            cell_value(a->items[static_cast<std::size_t>(i)], path_of(key) + "[" + std::to_string(i) + "]",
-                       c + static_cast<std::size_t>(i) * size, size);
+        const JsonValue* texts = take_list(key, count);
+        const std::string afterKey = std::string(key) + "After";
+        const JsonValue* afters = take(afterKey, JsonValue::Kind::Array, false);
+        if (afters && afters->items.size() != static_cast<std::size_t>(count)) {
+            fail(*afters, path_of(afterKey), "holds " + std::to_string(afters->items.size()) + " entries, expected " +
+                                                std::to_string(count));
+            return;
+        }
+        for (int i = 0; texts && i < count && error.empty(); ++i) {
+            const auto k = static_cast<std::size_t>(i);
+            const std::string index = "[" + std::to_string(i) + "]";
+            const JsonValue& text = texts->items[k];
+            const JsonValue* after = afters ? &afters->items[k] : nullptr;
+            if (text.kind != JsonValue::Kind::String) {
+                fail(text, path_of(key) + index, "a text expected");
+            } else if (after && after->kind != JsonValue::Kind::String) {
+                fail(*after, path_of(afterKey) + index, "a text expected");
+            } else {
+                cell_value(text, path_of(key) + index, after, path_of(afterKey) + index, c + k * size, size);
+            }
+        }
     }
     void bytes(const char* key, u8* b, std::size_t size, unsigned) {
         if (const JsonValue* a = take_list(key, static_cast<int>(size))) byte_list(*a, key, b);
+    }
+    void coded_bytes(const char* key, const char* nameKey, u8* b, std::size_t size, const fields::Names& names) {
+        bytes(key, b, size, names.count - 1);
+        const JsonValue* n = take(nameKey, JsonValue::Kind::Array, false);
+        if (!n || !error.empty()) return;
+        if (n->items.size() != size) {
+            fail(*n, path_of(nameKey), "holds " + std::to_string(n->items.size()) + " entries, expected " +
+                                           std::to_string(size));
+            return;
+        }
+        for (std::size_t i = 0; i < size && error.empty(); ++i) {
+            const std::string expected = utf8(names.name(b[i]));
+            const JsonValue& name = n->items[i];
+            if (name.kind != JsonValue::Kind::String || name.text != expected)
+                fail(name, path_of(nameKey) + "[" + std::to_string(i) + "]",
+                     "is not the name of " + std::string(key) + "[" + std::to_string(i) + "] (\"" + expected +
+                         "\"); the number counts, the name only describes it");
+        }
     }
     void flags(const char* key, u8* b, std::size_t size) {
         const JsonValue* a = take_list(key, static_cast<int>(size));
@@ -237,7 +288,7 @@ private:
         if (error.empty()) error = "line " + std::to_string(at.line) + ": " + (path.empty() ? "" : path + ": ") + what;
         return false;
     }
-    std::string path_of(const char* key) const {
+    std::string path_of(const std::string& key) const {
         const std::string& base = frames_.back().path;
         return base.empty() ? key : base + "." + key;
     }
@@ -260,7 +311,7 @@ private:
 
     // The member under key, marked as used. A missing member is a fault when required;
     // a member of another kind always is (unless any kind will do).
-    const JsonValue* take(const char* key, JsonValue::Kind kind, bool required = true, bool anyKind = false) {
+    const JsonValue* take(const std::string& key, JsonValue::Kind kind, bool required = true, bool anyKind = false) {
         if (!error.empty()) return nullptr;
         Frame& f = frames_.back();
         for (std::size_t i = 0; i < f.value->members.size(); ++i) {
@@ -350,44 +401,34 @@ private:
         }
         return true;
     }
-    void cell_value(const JsonValue& v, const std::string& path, char* c, std::size_t size) {
-        const JsonValue* text = &v;
-        const JsonValue* after = nullptr;
-        if (v.kind == JsonValue::Kind::Object) {
-            enter(v, path);
-            text = take("text", JsonValue::Kind::String);
-            after = take("after", JsonValue::Kind::String, false);
-            leave();
-            if (!text) return;
-        } else if (v.kind != JsonValue::Kind::String) {
-            fail(v, path, "a text expected");
-            return;
-        }
+    // A text (UTF-8) and, when given, the bytes after its terminating zero (hexadecimal).
+    void cell_value(const JsonValue& text, const std::string& path, const JsonValue* after,
+                    const std::string& afterPath, char* c, std::size_t size) {
         std::string missing;
-        const auto bytes = utf8_to_cp1252_exact(text->text, &missing);
+        const auto bytes = utf8_to_cp1252_exact(text.text, &missing);
         if (!bytes) {
-            fail(*text, path, "holds " + missing + ", which the terminal's code page (Windows-1252) does not have");
+            fail(text, path, "holds " + missing + ", which the terminal's code page (Windows-1252) does not have");
             return;
         }
         if (bytes->find('\0') != std::string::npos) {
-            fail(*text, path, "a text holds no zero byte (what follows the terminating zero goes in \"after\")");
+            fail(text, path, "a text holds no zero byte (the bytes after its terminating zero go in the key ending in \"After\")");
             return;
         }
         if (bytes->size() > size) {
-            fail(*text, path, "is " + std::to_string(bytes->size()) + " characters long; the cell holds " +
+            fail(text, path, "is " + std::to_string(bytes->size()) + " characters long; the cell holds " +
                                   std::to_string(size - 1) + " and its terminating zero");
             return;
         }
         std::memset(c, 0, size);
         std::memcpy(c, bytes->data(), bytes->size());
-        if (after) {
+        if (after && !after->text.empty()) {
             const std::size_t start = bytes->size() + 1;
             if (start >= size || after->text.size() / 2 > size - start) {
-                fail(*after, path, "the text, its terminating zero and \"after\" do not fit the " +
-                                       std::to_string(size) + "-byte cell");
+                fail(*after, afterPath, "the text, its terminating zero and these bytes do not fit the " +
+                                            std::to_string(size) + "-byte cell");
                 return;
             }
-            hex(*after, path + ".after", reinterpret_cast<u8*>(c) + start, size - start);
+            hex(*after, afterPath, reinterpret_cast<u8*>(c) + start, size - start);
         }
     }
 

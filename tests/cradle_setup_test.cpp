@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/exit_status.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
@@ -255,6 +256,41 @@ TEST(CradleSetup, FoundRateIsOptional) {
     Fixture f(57600);
     EXPECT_TRUE(cradle_setup(f.link, k38400, kLoaderCradle, &f.ui));
     EXPECT_EQ(f.cradle.listensAt, 38400u);
+}
+
+TEST(CradleCheck, OpensFindsSwitchesAndClosesOnEveryPath) {
+    const struct {
+        const char* name;
+        bool failOpen, failApply;
+        std::optional<std::uint32_t> cradle;
+        CradleCheck end;
+        int found;
+    } cases[] = {
+        {"switched", false, false, 19200, CradleCheck::Switched, k19200},
+        {"no cradle", false, false, std::nullopt, CradleCheck::NoCradle, -1},
+        {"port", true, false, 9600, CradleCheck::PortFailed, -1},
+        {"line settings", false, true, 9600, CradleCheck::LineFailed, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock clock;
+        ScriptedPort port(clock);
+        Link link(port, clock);
+        Cradle cradle;
+        cradle.listensAt = c.cradle;
+        cradle.attach(port);
+        port.fail_open(c.failOpen);
+        port.fail_apply(c.failApply);
+        const CradleCheckResult r = check_cradle(link, "COM4", k57600);
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_EQ(r.foundRateIndex, c.found);
+        EXPECT_EQ(exit_status(r.end), c.end == CradleCheck::Switched ? kExitOk : kExitLinkSetup);
+        EXPECT_FALSE(port.is_open());
+        if (c.end == CradleCheck::Switched) {
+            EXPECT_EQ(cradle.listensAt, 57600u);
+            EXPECT_EQ(port.current_settings().baud, 57600u);
+        }
+    }
 }
 
 }  // namespace

@@ -8,27 +8,27 @@ namespace {
 
 using testing::TerminalHarness;
 
-FaultSpec spec_of(const std::string& text) {
+FaultPlan plan_of(const std::string& text) {
     std::string error;
-    const auto plan = parse_fault_spec(text, error);
+    const auto plan = parse_fault_plan(text, error);
     EXPECT_TRUE(plan) << text << ": " << error;
-    return plan.value_or(FaultSpec{});
+    return plan.value_or(FaultPlan{});
 }
 
-TEST(KestemuFaults, SpecSyntax) {
-    const FaultSpec s = spec_of("corrupt-rx=0.02,drop-reply=0.5,nak=1,full-at=150,silence=2000@10,lose-ack=.05");
-    EXPECT_DOUBLE_EQ(s[Fault::CorruptRx], 0.02);
-    EXPECT_DOUBLE_EQ(s[Fault::DropReply], 0.5);
-    EXPECT_DOUBLE_EQ(s[Fault::Nak], 1.0);
-    EXPECT_DOUBLE_EQ(s[Fault::LoseAck], 0.05);
-    EXPECT_DOUBLE_EQ(s[Fault::DropRx], 0.0);
-    EXPECT_EQ(s.fullAt, 150u);
-    EXPECT_EQ(s.silenceMs, 2000u);
-    EXPECT_EQ(s.silenceAfter, 10u);
-    EXPECT_FALSE(spec_of("").fullAt);
+TEST(KestemuFaults, PlanSyntax) {
+    const FaultPlan p = plan_of("corrupt-rx=0.02,drop-reply=0.5,nak=1,full-at=150,silence=2000@10,lose-ack=.05");
+    EXPECT_DOUBLE_EQ(p[Fault::CorruptRx], 0.02);
+    EXPECT_DOUBLE_EQ(p[Fault::DropReply], 0.5);
+    EXPECT_DOUBLE_EQ(p[Fault::Nak], 1.0);
+    EXPECT_DOUBLE_EQ(p[Fault::LoseAck], 0.05);
+    EXPECT_DOUBLE_EQ(p[Fault::DropRx], 0.0);
+    EXPECT_EQ(p.fullAt, 150u);
+    EXPECT_EQ(p.silenceMs, 2000u);
+    EXPECT_EQ(p.silenceAfter, 10u);
+    EXPECT_FALSE(plan_of("").fullAt);
 }
 
-TEST(KestemuFaults, SpecMistakesAreNamed) {
+TEST(KestemuFaults, PlanMistakesAreNamed) {
     const std::pair<const char*, const char*> cases[] = {
         {"nak=2", "nak"},          {"nak=", "nak"},          {"nak=0.1x", "nak"},
         {"full-at=-1", "full-at"}, {"silence=2000", "silence"}, {"silence=@3", "silence"},
@@ -36,14 +36,14 @@ TEST(KestemuFaults, SpecMistakesAreNamed) {
     };
     for (const auto& [text, named] : cases) {
         std::string error;
-        EXPECT_FALSE(parse_fault_spec(text, error)) << text;
+        EXPECT_FALSE(parse_fault_plan(text, error)) << text;
         EXPECT_NE(error.find(named), std::string::npos) << text << ": " << error;
     }
 }
 
 // Replies of a run of handshakes under the given faults.
 std::string run(const std::string& faults, std::uint64_t seed) {
-    TerminalHarness t({}, spec_of(faults), seed);
+    TerminalHarness t({}, plan_of(faults), seed);
     std::string all;
     for (int i = 0; i < 60; ++i) all += t.exchange("VELMOR\r") + "|";
     return all;
@@ -62,21 +62,21 @@ TEST(KestemuFaults, OneFaultDoesNotMoveAnother) {
 }
 
 TEST(KestemuFaults, FullIsAnsweredOnceTheCountIsStored) {
-    TerminalHarness t({}, spec_of("full-at=2"));
+    TerminalHarness t({}, plan_of("full-at=2"));
     t.send("VELMOR\r");
     for (std::uint8_t b = 0; b < 2; ++b)
         EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, b), b)), "ACK\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 2), 2)), "FULL\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 1), 1)), "ACK\r") << "a stored block again";
 
-    TerminalHarness lookup({}, spec_of("full-at=1"));
+    TerminalHarness lookup({}, plan_of("full-at=1"));
     lookup.send("VELMOR\r");
     EXPECT_EQ(lookup.send(LookupDownload::packet(testing::text("a"))), "ACK\r");
     EXPECT_EQ(lookup.send("OVER\r"), "FULL\r");
 }
 
 TEST(KestemuFaults, LostAckMakesTheBlockComeTwiceAndItIsStoredOnce) {
-    TerminalHarness t({}, spec_of("lose-ack=1"));
+    TerminalHarness t({}, plan_of("lose-ack=1"));
     t.send("VELMOR\r");
     const Bytes p0 = ApplicationDownload::packet(Bytes(100, 9), 0);
     EXPECT_EQ(t.send(p0), "") << "the ACK is lost";
@@ -88,7 +88,7 @@ TEST(KestemuFaults, LostAckMakesTheBlockComeTwiceAndItIsStoredOnce) {
 TEST(KestemuFaults, LostPcAckMakesTheRecordComeAgain) {
     TerminalConfig config;
     config.records = [] { return std::vector<Bytes>{testing::text("A"), testing::text("B")}; };
-    TerminalHarness t(config, spec_of("lose-ack=1"));
+    TerminalHarness t(config, plan_of("lose-ack=1"));
     const std::string first = testing::as_text(DataUpload::frame(0, testing::text("A")));
     EXPECT_EQ(t.send("READ\r"), "ACK\r" + first);
     EXPECT_EQ(t.send("ACK\r"), first);
@@ -96,12 +96,12 @@ TEST(KestemuFaults, LostPcAckMakesTheRecordComeAgain) {
 }
 
 TEST(KestemuFaults, NakRefusesWithoutStoring) {
-    TerminalHarness t({}, spec_of("nak=1"));
+    TerminalHarness t({}, plan_of("nak=1"));
     t.send("VELMOR\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 1), 0)), "NAK\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 1), 0)), "NAK\r") << "block 0 was not stored";
 
-    TerminalHarness lookup({}, spec_of("nak=1"));
+    TerminalHarness lookup({}, plan_of("nak=1"));
     lookup.send("VELMOR\r");
     EXPECT_EQ(lookup.send(LookupDownload::packet(testing::text("x"))), "NAK\r");
     EXPECT_EQ(lookup.send("OVER\r"), "ACK\r");
@@ -112,13 +112,13 @@ TEST(KestemuFaults, FlashRecordsAnsweredFfOrFn) {
     for (const auto& [faults, reply] : {std::pair{"ff=1", "FF\r"}, std::pair{"fn=1", "FN\r"}}) {
         TerminalConfig config;
         config.loaderWaiting = true;
-        TerminalHarness t(config, spec_of(faults));
+        TerminalHarness t(config, plan_of(faults));
         EXPECT_EQ(t.send(FlashRecords::record('3', 0x10, Bytes(4, 1))), reply) << faults;
     }
 }
 
 TEST(KestemuFaults, SilenceSwallowsMessagesForAWhile) {
-    TerminalHarness t({}, spec_of("silence=2000@2"));
+    TerminalHarness t({}, plan_of("silence=2000@2"));
     EXPECT_EQ(t.send("VELMOR\r"), "ACK\r");
     EXPECT_EQ(t.send("VELMOR\r"), "") << "the second message starts the silence";
     EXPECT_EQ(t.send("VELMOR\r"), "");
@@ -128,11 +128,11 @@ TEST(KestemuFaults, SilenceSwallowsMessagesForAWhile) {
 
 TEST(KestemuFaults, DamagedOrLostBytesSpoilTheMessage) {
     for (const char* faults : {"corrupt-rx=1", "drop-rx=1"}) {
-        TerminalHarness t({}, spec_of(faults));
+        TerminalHarness t({}, plan_of(faults));
         const std::string reply = t.exchange("VELMOR\r");
         EXPECT_EQ(reply.find("ACK"), std::string::npos) << faults;
     }
-    TerminalHarness t({}, spec_of("drop-rx=0.01"), 5);
+    TerminalHarness t({}, plan_of("drop-rx=0.01"), 5);
     t.send("VELMOR\r");
     int naks = 0;
     for (std::uint8_t b = 0; b < 20; ++b) {
@@ -146,7 +146,7 @@ TEST(KestemuFaults, DamagedOrLostBytesSpoilTheMessage) {
 }
 
 TEST(KestemuFaults, DamagedReplyDiffersFromTheReply) {
-    TerminalHarness t({}, spec_of("corrupt-reply=1"));
+    TerminalHarness t({}, plan_of("corrupt-reply=1"));
     const std::string reply = t.send("VELMOR\r");
     EXPECT_EQ(reply.size(), 4u);
     EXPECT_NE(reply, "ACK\r");

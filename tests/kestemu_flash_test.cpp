@@ -135,6 +135,37 @@ TEST(KestemuFlash, BrokenOffDownloadIsKeptWhenTheEmulatorStops) {
     EXPECT_EQ(testing::as_text(t.state.files["flash.base"]), "00000080\n");
 }
 
+// A whole 16 MiB flash costs little more than 16 MiB; writes at both ends cost two pages.
+TEST(KestemuFlash, MemoryHoldsAboutOneBytePerWrittenByte) {
+    constexpr std::uint32_t kFlash = 16u << 20;
+    FlashMemory full(0, kFlash);
+    const Bytes chunk = data_of(250, 3);
+    for (std::uint32_t at = 0; at < kFlash; at += 250)
+        full.write(at, ByteView(chunk).first(std::min<std::size_t>(250, kFlash - at)));
+    EXPECT_LE(full.footprint(), kFlash + kFlash / 8 + (1u << 20));
+    std::uint64_t imaged = 0;
+    for (const ByteView piece : full.image_pieces()) imaged += piece.size();
+    EXPECT_EQ(imaged, kFlash);
+
+    FlashMemory ends(0x100000, kFlash);
+    ends.write(0x100000 + kFlash - 2, Bytes{1, 2});
+    ends.write(0x100001, Bytes{9});
+    EXPECT_LE(ends.footprint(), 2 * (FlashMemory::kPageSize + FlashMemory::kPageSize / 8 + 64));
+    EXPECT_EQ(ends.lowest(), 0x100001u);
+    const Bytes image = ends.image();
+    ASSERT_EQ(image.size(), kFlash - 1);
+    EXPECT_EQ(image.front(), 9);
+    EXPECT_EQ(image[1], 0xFF);
+    EXPECT_EQ(image[image.size() - 3], 0xFF);
+    EXPECT_EQ(image[image.size() - 2], 1);
+    EXPECT_EQ(image.back(), 2);
+    EXPECT_FALSE(ends.writable(0x100001, Bytes{8}));
+    EXPECT_TRUE(ends.writable(0x100000, Bytes{8, 9}));
+    ends.erase();
+    EXPECT_TRUE(ends.empty());
+    EXPECT_TRUE(ends.writable(0x100001, Bytes{8}));
+}
+
 TEST(KestemuFlash, EndRecordChecksumOfCountFiveAddressZeroIsFA) {
     EXPECT_EQ(FlashRecords::record('7', 0, {}), kEnd);
 }

@@ -13,7 +13,7 @@ inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline std::string as_text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 struct TerminalHarness {
-    explicit TerminalHarness(TerminalConfig config = {}, FaultSpec plan = {}, std::uint64_t seed = 1)
+    explicit TerminalHarness(TerminalConfig config = {}, FaultPlan plan = {}, std::uint64_t seed = 1)
         : faults(plan, seed), terminal(std::move(config), state, faults) {}
 
     // Sends one message in one piece; returns every reply due by then.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/exit_status.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/flash_terminal.h"
 #include "tests/support/scripted_port.h"

@@ -250,17 +250,19 @@ TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
     const std::vector<u8> before = TempDir::read(file);
     auto changed = edited_project();
 
-    // The temporary file cannot be created: its name is taken by a folder.
-    fs::create_directory(file + ".new~");
+    // A read-only project file is not replaced.
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     state.fileName = file;
     state.modified = true;
     EXPECT_EQ(save_project(*changed, state, ui), 0);
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(TempDir::read(file), before);
     ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Datei kann nicht gespeichert werden!");
     EXPECT_EQ(ui.messages[0].caption, "Fehler");
     EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
-    fs::remove(file + ".new~");
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 
     // A folder that does not exist.
     state.fileName = dir.file("fehlt/projekt.agx");

@@ -41,6 +41,7 @@ public:
     void cell(const char*, const char* c, std::size_t size, std::size_t) { mark(c, size); }
     void cells(const char*, const char* c, int n, std::size_t size, std::size_t) { mark(c, size * static_cast<std::size_t>(n)); }
     void bytes(const char*, const u8* b, std::size_t size, unsigned) { mark(b, size); }
+    void coded_bytes(const char*, const char*, const u8* b, std::size_t size, const fields::Names&) { mark(b, size); }
     void flags(const char*, const u8* b, std::size_t size) { mark(b, size); }
     void codes(const char*, const u8* b, std::size_t size) { mark(b, size); }
     void raw(const char*, const u8* b, std::size_t size) { mark(b, size); }
@@ -106,10 +107,13 @@ TEST(ProjectJson, FaultsNameTheLineAndTheField) {
         {"code page", edited("\"password\": \"\"", "\"password\": \"\xCE\xA9\""), "settings.password: holds U+03A9"},
         {"too long", edited("\"password\": \"\"", "\"password\": \"abcdefghijklm\""), "is 13 characters long; the cell holds 11"},
         {"zero in a text", edited("\"password\": \"\"", "\"password\": \"a\\u0000b\""), "a text holds no zero byte"},
-        {"after too long", edited("\"password\": \"\"", "\"password\": {\"text\": \"abc\", \"after\": \"010203040506070809\"}"),
-         "do not fit the 12-byte cell"},
-        {"hex", edited("\"password\": \"\"", "\"password\": {\"text\": \"a\", \"after\": \"0g\"}"),
-         "settings.password.after: hexadecimal digits expected"},
+        {"after too long", edited("\"password\": \"\"", "\"password\": \"abc\", \"passwordAfter\": \"010203040506070809\""),
+         "settings.passwordAfter: the text, its terminating zero and these bytes do not fit the 12-byte cell"},
+        {"hex", edited("\"password\": \"\"", "\"password\": \"a\", \"passwordAfter\": \"0g\""),
+         "settings.passwordAfter: hexadecimal digits expected"},
+        {"rows after", edited("\"signOn\": [", "\"signOnAfter\": [\"01\"], \"signOn\": ["), "texts.signOnAfter: holds 1 entries, expected 4"},
+        {"function key name", edited("\"functionKeyNames\": [\"<leer>\"", "\"functionKeyNames\": [\"Programm\""),
+         "settings.functionKeyNames[0]: is not the name of functionKeys[0] (\"<leer>\")"},
         {"codes", edited("\"prefix\": []", "\"prefix\": [1,2,3,4,5,6,7,8,9,10,11]"), "prefix: holds at most 10"},
         {"font", edited("\"font\": \"small\"", "\"font\": \"tiny\""), "forms[0].font: \"small\", \"large\" or a byte"},
         {"flag", edited("\"loadable\": true", "\"loadable\": \"yes\""), "lookups[0].loadable: true, false or a byte"},
@@ -130,8 +134,7 @@ TEST(ProjectJson, TextsAreWindows1252AndCellsKeepWhatFollowsTheirZero) {
     std::memcpy(p->menus[0].items[0], "Hi\0lo Welt", 10);
     const std::string text = project_to_json(*p, "x.agx", false, {});
     EXPECT_NE(text.find("\"prompt\": \"St\xC3\xBC" "ck \xE2\x82\xAC\""), std::string::npos);
-    EXPECT_NE(text.find("\"text\": {\n            \"text\": \"Hi\",\n            \"after\": \"6C6F2057656C74\""),
-              std::string::npos);
+    EXPECT_NE(text.find("\"text\": \"Hi\",\n          \"textAfter\": \"6C6F2057656C74\""), std::string::npos);
     auto back = testing::zero_project();
     ASSERT_EQ(project_from_json(text, *back), "");
     EXPECT_EQ(std::memcmp(back.get(), p.get(), sizeof(Project)), 0);

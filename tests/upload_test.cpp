@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "link/upload.h"
+#include "tests/support/failing_file_steps.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
 
@@ -193,7 +194,8 @@ TEST_F(Upload, LongRecordDamagedAfterByte255IsRefused) {
 TEST_F(Upload, RecordIsInTheFileBeforeItIsAcknowledged) {
     std::vector<std::string> fileAtAck;
     port.set_responder([this, &fileAtAck](ScriptedPort& p, const Bytes& written) {
-        if (text_of(written) == "ACK\r") fileAtAck.push_back(read_file(path));
+        // The records wait beside the data file until the upload is over.
+        if (text_of(written) == "ACK\r") fileAtAck.push_back(read_file(path.string() + ".new~"));
         if (replies.empty()) return;
         p.deliver(replies.front(), 20);
         replies.pop_front();
@@ -455,7 +457,7 @@ void PrintTo(const SetupFailure& c, std::ostream* os) { *os << c.name; }
 
 class LinkSetup : public Upload, public ::testing::WithParamInterface<SetupFailure> {};
 
-TEST_P(LinkSetup, FailureLeavesTheEmptyFileAndThePortClosed) {
+TEST_P(LinkSetup, FailureWritesNoFileAndClosesThePort) {
     const SetupFailure& c = GetParam();
     port.fail_open(c.failOpen);
     port.fail_apply(c.failApply);
@@ -466,8 +468,7 @@ TEST_P(LinkSetup, FailureLeavesTheEmptyFileAndThePortClosed) {
     EXPECT_EQ(r.end, c.end);
     EXPECT_EQ(ui.texts(), c.texts);
     EXPECT_FALSE(port.is_open());
-    EXPECT_TRUE(std::filesystem::exists(path));
-    EXPECT_EQ(read_file(path), "");
+    EXPECT_FALSE(std::filesystem::exists(path));
     for (const auto& w : port.writes()) EXPECT_NE(text_of(w), "READ\r");
 }
 
@@ -544,6 +545,52 @@ TEST_F(Upload, ExistingFileIsReplaced) {
     EXPECT_EQ(read_file(path), "A\r\n");
 }
 
+// An existing data file is only ever replaced by records that arrived; whatever else
+// happens, it stays as it was and nothing is left beside it.
+TEST_F(Upload, ExistingFileStaysUnlessRecordsArrive) {
+    const struct {
+        const char* name;
+        bool portMissing;
+        std::deque<Bytes> replies;
+        UploadEnd end;
+        const char* after;
+    } cases[] = {
+        {"no records", false, {"ACK\r" + kOver}, UploadEnd::Over, "old\r\n"},
+        {"silence after the connection", false, {bytes_of("ACK\r")}, UploadEnd::TimedOut, "old\r\n"},
+        {"no answer", false, {}, UploadEnd::NoAnswer, "old\r\n"},
+        {"port missing", true, {}, UploadEnd::PortFailed, "old\r\n"},
+        {"records, then silence", false, {"ACK\r" + frame(0, "A")}, UploadEnd::TimedOut, "A\r\n"},
+        {"records", false, {"ACK\r" + frame(0, "A"), frame(1, "B"), kOver}, UploadEnd::Over, "A\r\nB\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        port.fail_open(c.portMissing);
+        std::ofstream(path, std::ios::binary) << "old\r\n";
+        const UploadReport r = run(c.replies);
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_TRUE(r.fileKept);
+        EXPECT_EQ(read_file(path), c.after);
+        EXPECT_FALSE(std::filesystem::exists(path.string() + ".new~"));
+    }
+}
+
+// Records that cannot take the old file's place are kept beside it and reported.
+TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
+    std::ofstream(path, std::ios::binary) << "old\r\n";
+    testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Rename);
+    UploadOptions options;
+    options.fileSteps = &steps;
+    const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver}, options);
+    EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
+    EXPECT_EQ(r.records, 1);
+    EXPECT_EQ(read_file(path), "old\r\n");
+    EXPECT_EQ(r.keptIn, path.string() + ".new~");
+    EXPECT_EQ(read_file(r.keptIn), "A\r\n");
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " +
+                                                   r.keptIn});
+    std::filesystem::remove(r.keptIn);
+}
+
 struct AppendCase {
     const char* name;
     const char* before;  // nullptr: no file
@@ -558,7 +605,7 @@ TEST_P(Append, AddsToTheFileAndNeverDeletesOldRecords) {
     const AppendCase& c = GetParam();
     if (c.before) std::ofstream(path, std::ios::binary) << c.before;
     UploadOptions options;
-    options.append = true;
+    options.rules.append = true;
     const UploadReport r = run(c.replies, options);
     EXPECT_EQ(std::filesystem::exists(path), c.after != nullptr);
     EXPECT_EQ(r.fileKept, c.after != nullptr);
@@ -583,7 +630,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Upload, RecordThatCannotBeWrittenIsNotAcknowledged) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     UploadOptions options;
-    options.append = true;  // never delete the device
+    options.rules = {.stream = true};
     options.path = "/dev/full";
     replies = {"ACK\r" + frame(0, "A"), kOver};
     const UploadReport r = upload_data(project, link, ui, options);

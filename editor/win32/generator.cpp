@@ -91,7 +91,7 @@ void Generator::command(int id) {
 }
 
 void Generator::run_sheet() {
-    PageFaces faces = make_page_faces({*project_, state_});
+    PageFaces faces = make_page_faces({*project_, state_, *ui_});
     std::array<editor::SheetPage*, editor::kPageCount> pages{};
     for (int i = 0; i < editor::kPageCount; ++i) pages[i] = faces[i]->logic();
     editor::SheetSession session(*project_, state_, *this, pages);

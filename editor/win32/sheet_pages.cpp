@@ -1,14 +1,16 @@
 #include "editor/win32/sheet_pages.h"
 
+#include "editor/lookup_page.h"
+
 namespace kest::win32 {
 
 PageFaces make_page_faces(const PageContext& context) {
     return {{
         make_form_page_face(context),       // FORMDLG "Maske"
         std::make_unique<EmptyPageFace>(),  // MENUDLG "Benutzermenü"
-        std::make_unique<EmptyPageFace>(),  // LOOKUPDLG "Lookup"
-        std::make_unique<EmptyPageFace>(),  // BARCODESETTINGDLG
-        std::make_unique<EmptyPageFace>(),  // SETTINGSDLG "Einstellungen"
+        std::make_unique<LogicFace<editor::LookupPage>>(),  // LOOKUPDLG "Lookup"
+        make_barcode_settings_page_face(context),           // BARCODESETTINGDLG "Barcodeeinstellungen"
+        make_settings_page_face(context),                   // SETTINGSDLG "Einstellungen"
         std::make_unique<EmptyPageFace>(),  // STARTUPDLG "Startup"
     }};
 }

@@ -3,20 +3,24 @@
 #pragma once
 
 #include "editor/win32/property_sheet_win32.h"
+#include "platform/user_interface.h"
 #include "project/project.h"
 
 namespace kest::win32 {
 
 // What a page's face may take to build its logic: the project (for the tables a page
-// or its dialogs write at once) and the editor state.
+// or its dialogs write at once), the editor state and the program's message boxes.
 struct PageContext {
     Project& project;
     EditorState& state;
+    UserInterface& ui;
 };
 
 PageFaces make_page_faces(const PageContext& context);
 
 // Faces of pages that open dialogs of their own (one file each in editor/win32/).
 std::unique_ptr<PageFace> make_form_page_face(const PageContext& context);
+std::unique_ptr<PageFace> make_barcode_settings_page_face(const PageContext& context);
+std::unique_ptr<PageFace> make_settings_page_face(const PageContext& context);
 
 }  // namespace kest::win32

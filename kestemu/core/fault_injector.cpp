@@ -59,8 +59,8 @@ std::uint64_t mix(std::uint64_t& state) {
 
 }  // namespace
 
-const char* const kFaultSpecHelp =
-    "  SPEC is a comma-separated list of faults (probabilities from 0 to 1):\n"
+const char* const kFaultPlanHelp =
+    "  PLAN is a comma-separated list of faults (probabilities from 0 to 1):\n"
     "    corrupt-rx=P     damage a received byte          drop-rx=P      lose a received byte\n"
     "    corrupt-reply=P  damage one byte of a reply      drop-reply=P   lose a whole reply\n"
     "    nak=P            answer a download packet NAK    full-at=N      answer FULL after N stored packets\n"
@@ -70,8 +70,8 @@ const char* const kFaultSpecHelp =
     "                     unanswered\n"
     "  e.g. corrupt-rx=0.02,drop-reply=0.02,nak=0.05,full-at=150,silence=2000@10,lose-ack=0.05\n";
 
-std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& error) {
-    FaultSpec plan;
+std::optional<FaultPlan> parse_fault_plan(std::string_view text, std::string& error) {
+    FaultPlan plan;
     while (!text.empty()) {
         const auto comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -118,7 +118,7 @@ std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& er
     return plan;
 }
 
-FaultInjector::FaultInjector(const FaultSpec& plan, std::uint64_t seed) : plan_(plan) {
+FaultInjector::FaultInjector(const FaultPlan& plan, std::uint64_t seed) : plan_(plan) {
     for (std::size_t i = 0; i < state_.size(); ++i) state_[i] = seed * 0x100000001B3ull + i * 0x632BE59BD9B4E019ull;
 }
 

@@ -23,7 +23,7 @@ enum class Fault {
     Count
 };
 
-struct FaultSpec {
+struct FaultPlan {
     std::array<double, static_cast<std::size_t>(Fault::Count)> chance{};  // 0..1 per fault
     std::optional<unsigned> fullAt;   // packets stored before "FULL" is answered
     unsigned silenceMs = 0;           // silent this long ...
@@ -35,15 +35,15 @@ struct FaultSpec {
 
 // "corrupt-rx=0.02,drop-reply=0.02,nak=0.05,full-at=150,silence=2000@10,lose-ack=0.05";
 // an empty text is no fault. On a mistake, error says what is wrong.
-std::optional<FaultSpec> parse_fault_spec(std::string_view text, std::string& error);
+std::optional<FaultPlan> parse_fault_plan(std::string_view text, std::string& error);
 
 // The syntax, for --help.
-extern const char* const kFaultSpecHelp;
+extern const char* const kFaultPlanHelp;
 
 class FaultInjector {
 public:
     FaultInjector() = default;
-    FaultInjector(const FaultSpec& plan, std::uint64_t seed);
+    FaultInjector(const FaultPlan& plan, std::uint64_t seed);
 
     // Whether the fault strikes now. Each fault draws from its own stream, so that
     // switching one fault on does not move the others.
@@ -51,12 +51,12 @@ public:
     // A non-zero pattern to damage a byte with (XOR).
     std::uint8_t damage(Fault f);
 
-    const FaultSpec& plan() const { return plan_; }
+    const FaultPlan& plan() const { return plan_; }
 
 private:
     std::uint64_t next(Fault f);
 
-    FaultSpec plan_{};
+    FaultPlan plan_{};
     std::array<std::uint64_t, static_cast<std::size_t>(Fault::Count)> state_{};
 };
 

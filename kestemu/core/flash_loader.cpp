@@ -1,5 +1,7 @@
 #include "kestemu/core/flash_loader.h"
 
+#include <algorithm>
+
 namespace kest::emu {
 
 namespace {
@@ -7,27 +9,70 @@ constexpr std::uint8_t kCr = 0x0D;
 constexpr std::size_t kAddressBytes = 4;
 }  // namespace
 
+void FlashMemory::erase() {
+    pages_.clear();
+    lowest_ = highest_ = 0;
+}
+
 bool FlashMemory::covers(std::uint32_t address, std::size_t length) const {
     return address >= base_ && std::uint64_t(address) - base_ + length <= size_;
 }
 
 bool FlashMemory::writable(std::uint32_t address, ByteView data) const {
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const auto it = bytes_.find(static_cast<std::uint32_t>(address + i));
-        if (it != bytes_.end() && it->second != data[i]) return false;
+    for (std::size_t i = 0; i < data.size();) {
+        const auto at = static_cast<std::uint32_t>(address + i);
+        const std::size_t offset = at % kPageSize;
+        const std::size_t run = std::min(kPageSize - offset, data.size() - i);
+        if (const auto page = pages_.find(at / kPageSize); page != pages_.end())
+            for (std::size_t k = 0; k < run; ++k)
+                if (page->second->written[offset + k] && page->second->bytes[offset + k] != data[i + k]) return false;
+        i += run;
     }
     return true;
 }
 
 void FlashMemory::write(std::uint32_t address, ByteView data) {
-    for (std::size_t i = 0; i < data.size(); ++i) bytes_[static_cast<std::uint32_t>(address + i)] = data[i];
+    if (data.empty()) return;
+    if (pages_.empty()) lowest_ = highest_ = address;
+    for (std::size_t i = 0; i < data.size();) {
+        const auto at = static_cast<std::uint32_t>(address + i);
+        const std::size_t offset = at % kPageSize;
+        const std::size_t run = std::min(kPageSize - offset, data.size() - i);
+        auto& page = pages_[at / kPageSize];
+        if (!page) {
+            page = std::make_unique<Page>();
+            page->bytes.fill(0xFF);
+        }
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i), run, page->bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        for (std::size_t k = 0; k < run; ++k) page->written.set(offset + k);
+        lowest_ = std::min(lowest_, at);
+        highest_ = std::max(highest_, static_cast<std::uint32_t>(at + run - 1));
+        i += run;
+    }
+}
+
+std::vector<ByteView> FlashMemory::image_pieces() const {
+    static const auto erased = [] {
+        std::array<std::uint8_t, kPageSize> page;
+        page.fill(0xFF);
+        return page;
+    }();
+    std::vector<ByteView> pieces;
+    if (empty()) return pieces;
+    for (std::uint64_t at = lowest_; at <= highest_;) {
+        const std::size_t offset = at % kPageSize;
+        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kPageSize - offset, highest_ - at + 1));
+        const auto page = pages_.find(static_cast<std::uint32_t>(at / kPageSize));
+        const std::uint8_t* bytes = page == pages_.end() ? erased.data() : page->second->bytes.data();
+        pieces.push_back(ByteView(bytes + offset, length));
+        at += length;
+    }
+    return pieces;
 }
 
 Bytes FlashMemory::image() const {
-    if (bytes_.empty()) return {};
-    const std::uint32_t low = bytes_.begin()->first;
-    Bytes out(std::size_t(bytes_.rbegin()->first - low) + 1, 0xFF);
-    for (const auto& [address, value] : bytes_) out[address - low] = value;
+    Bytes out;
+    for (const ByteView piece : image_pieces()) out.insert(out.end(), piece.begin(), piece.end());
     return out;
 }
 

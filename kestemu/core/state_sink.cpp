@@ -1,25 +1,19 @@
 #include "kestemu/core/state_sink.h"
 
-#include <fstream>
 #include <system_error>
+
+#include "common/output_file.h"
 
 namespace kest::emu {
 
-bool FolderStateSink::store(const std::string& name, ByteView contents) {
+bool FolderStateSink::store(const std::string& name, std::span<const ByteView> parts) {
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);
-    const auto target = folder_ / name;
-    auto temporary = target;
-    temporary += ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(contents.data()),
-                  static_cast<std::streamsize>(contents.size()));
-        if (!out.flush()) return false;
-    }
-    std::filesystem::rename(temporary, target, ec);
-    return !ec;
+    OutputFile file;
+    if (!file.open((folder_ / name).string(), OutputRules{.replace = true})) return false;
+    for (const ByteView part : parts)
+        if (!file.write(part)) return false;
+    return file.commit();
 }
 
 }  // namespace kest::emu

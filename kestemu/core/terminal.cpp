@@ -353,15 +353,15 @@ void Terminal::acknowledge(std::string_view text, Micros now) {
     reply(text, now);
 }
 
-void Terminal::save(const std::string& name, ByteView contents) {
-    if (!state_.store(name, contents)) log("cannot write " + name);
+void Terminal::save(const std::string& name, std::span<const ByteView> parts) {
+    if (!state_.store(name, parts)) log("cannot write " + name);
 }
 
 void Terminal::save_flash() {
     if (!flashChanged_) return;
     flashChanged_ = false;
     const std::string base = hex32(flash_.lowest());
-    save("flash.bin", flash_.image());
+    save("flash.bin", flash_.image_pieces());
     save("flash.base", to_bytes(base));
 }
 

@@ -82,7 +82,8 @@ private:
     void reply(Bytes bytes, Micros now);
     // An acknowledgement that the lose-ack fault may swallow.
     void acknowledge(std::string_view text, Micros now);
-    void save(const std::string& name, ByteView contents);
+    void save(const std::string& name, ByteView contents) { save(name, std::span(&contents, 1)); }
+    void save(const std::string& name, std::span<const ByteView> parts);
     void save_flash();
     void log(const std::string& line) const {
         if (log_) log_(line);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_status.h"
 #include "link/link.h"
 #include "loader/loader_session.h"
 #include "loader/win32/com_properties_dlg.h"
@@ -66,5 +67,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (main) DestroyWindow(main);
     // Unattended runs tell the calling script how the download went.
     const bool unattended = !kest::loader::parse_command_line(line).file.empty();
-    return unattended ? kest::loader::exit_status(result) : 0;
+    return unattended ? kest::exit_status(result) : kest::kExitOk;
 }

@@ -17,6 +17,7 @@ INT_PTR Dialog::run(HWND owner, const char* templateName) {
 
 void Dialog::bind(HWND hwnd) {
     hwnd_ = hwnd;
+    ended_ = false;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -35,6 +36,7 @@ INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND) {
+        if (ended_) return TRUE;
         std::string controlClass;
         if (lParam) {
             char name[32] = {};

@@ -57,7 +57,13 @@ protected:
     virtual bool on_notify(const NMHDR& header, LRESULT& result);
     // Ends the dialog when the logic says so.
     void follow(editor::DialogResult result);
-    void end(INT_PTR result) { EndDialog(hwnd_, result); }
+    // Ends the modal dialog. Notifications that arrive while it closes (a combo box that
+    // loses the focus as its window goes) no longer reach the logic, so that nothing is
+    // stored after OK or Cancel has been handled.
+    void end(INT_PTR result) {
+        ended_ = true;
+        EndDialog(hwnd_, result);
+    }
 
     // Keeps the object with its window (at WM_INITDIALOG) and handles every later message.
     void bind(HWND hwnd);
@@ -67,6 +73,7 @@ protected:
 private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
+    bool ended_ = false;
 };
 
 // A page of a property sheet on the same layer: WM_INITDIALOG is the page's creation

@@ -153,6 +153,8 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
     set_cell(m.items[0], "Erfassen");
     m.itemTarget[0] = jump::form(0);
     p->lookups[0].separator = ';';
+    p->options.functionKey[3] = 7;
+    p->wedge.keyboardType = 31;
     const std::string file = dir.file("zeigen.agx");
     ASSERT_EQ(write_project_file(file, *p), "");
 
@@ -161,7 +163,7 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
     for (const char* expected : {"Maske  1: small font", "#1 Ganzzahl", "\"St\xC3\xBC" "ck:\"", "length 0-6",
                                  "prefix 02", "Men\xC3\xBC  1: small font", "\"Erfassen\" -> Maske  1",
                                  "separator ';' (59)", "Hauptmen\xC3\xBC (3x15)", "\"1.Programm     \"",
-                                 "Maske  2: no lines"})
+                                 "Maske  2: no lines", "FN+3 Scannertest", "wedge    PCAT (Swiss)"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
 
     r = kest({"show", "--json", file});
@@ -169,7 +171,8 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
     for (const char* expected : {"\"typeName\": \"Ganzzahl\"", "\"prompt\": \"St\xC3\xBC" "ck:\"",
                                  "\"prefix\": [2]", "\"title\": \"Hauptmen\xC3\xBC\"",
                                  "\"name\": \"Maske  1\"", "\"olderLayout\": false",
-                                 "\"barcode\": [155, 201, 0"})
+                                 "\"barcode\": [155, 201, 0", "\"Scannertest\"",
+                                 "\"keyboardTypeName\": \"PCAT (Swiss)\""})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
 }
 

@@ -72,7 +72,7 @@ TEST(KestemuIntegration, UsageMistakesAreNamedAndExitWithTwo) {
     ASSERT_FALSE(bin.empty());
     const ToolRun help = run_tool(bin, {"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--faults SPEC"), std::string::npos);
+    EXPECT_NE(help.out.find("--faults PLAN"), std::string::npos);
     EXPECT_NE(help.out.find("silence=MS@N"), std::string::npos);
 
     const std::pair<std::vector<std::string>, std::string> mistakes[] = {

@@ -131,6 +131,47 @@ TEST_F(UploadIntegration, NoRecordsDeletesTheNewFileButNotAnAppendedOne) {
     EXPECT_EQ(slurp(data), "old\r\n");
 }
 
+// An existing data file is replaced only by records that arrived; -o on an existing file
+// needs --force (or --append) and is refused before the port is opened.
+TEST_F(UploadIntegration, ExistingDataFileIsKeptUnlessRecordsArrive) {
+    write_records({});
+    KestemuProcess talking(emulator_options({"--direct"}));
+    ASSERT_TRUE(talking.ok());
+    const std::string missing = dir.file("no-such-port");
+    const auto records = make_records(3);
+    const struct {
+        const char* name;
+        std::vector<std::string> records;
+        std::vector<std::string> args;  // besides -o DATA
+        int status;
+        std::string after;
+        const char* error;
+    } cases[] = {
+        {"without --force", records, {"--port", talking.link()}, 2, "old\r\n", "exists already (--force replaces it)"},
+        {"missing port", records, {"--port", missing, "--force"}, 3, "old\r\n", "no-such-port"},
+        {"no records", {}, {"--port", talking.link(), "--force"}, 0, "old\r\n", ""},
+        {"records", records, {"--port", talking.link(), "--force"}, 0, lines(records), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_records(c.records);
+        TempDir::write(data, {'o', 'l', 'd', '\r', '\n'});
+        std::vector<std::string> args{"upload", "-o", data};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ToolRun run = kest(args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(slurp(data), c.after);
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(data + ".new~"));
+    }
+
+    write_records(records);
+    const ToolRun run = kest({"upload", "-o", "/dev/stdout", "--port", talking.link()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, lines(records));
+    EXPECT_EQ(run.err, "3 records received into /dev/stdout\n");
+}
+
 TEST_F(UploadIntegration, AppendAddsASecondUpload) {
     const auto records = make_records(30);
     write_records(records);
@@ -147,11 +188,14 @@ TEST_F(UploadIntegration, SilentTerminalAndMissingPort) {
     write_records(make_records(5));
     KestemuProcess emulator(emulator_options({"--direct", "--faults", "silence=60000@1"}));
     ASSERT_TRUE(emulator.ok());
-    ToolRun run = kest({"upload", "-o", data, "--port", emulator.link()});
+    // An existing file stays as it was.
+    TempDir::write(data, {'o', 'l', 'd', '\r', '\n'});
+    ToolRun run = kest({"upload", "-o", data, "--port", emulator.link(), "--force"});
     EXPECT_EQ(run.status, 4) << run.err;
-    EXPECT_FALSE(fs::exists(data));
+    EXPECT_EQ(slurp(data), "old\r\n");
+    EXPECT_NE(run.err.find(data + " left as it was"), std::string::npos) << run.err;
 
-    run = kest({"upload", "-o", data, "--port", dir.file("no-such-port")});
+    run = kest({"upload", "-o", data, "--port", dir.file("no-such-port"), "--force"});
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_NE(run.err.find("no-such-port"), std::string::npos);
 }

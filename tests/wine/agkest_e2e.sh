@@ -219,7 +219,7 @@ test_download_and_upload() {
     printf '4711,Schrauben\r\n0815,Muttern\r\n12345678,Unterlegscheiben M8\r\n' | tr -d '\r' > "$OUT/records.txt"
     new_project_file "$OUT/transfer.agx"
     patch_bytes "$OUT/transfer.agx" 10 '\005\004'   # COM6, 9600
-    "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" >/dev/null
+    "$BUILD/kest" image "$OUT/transfer.agx" -o "$OUT/expected-image.bin" --force >/dev/null
     start_emulator --direct || return
     start_agkest "$(wine_path "$OUT/transfer.agx")" || return
     menu p d
@@ -247,10 +247,51 @@ test_download_and_upload() {
     stop_emulator
 }
 
+# Nothing the user had is lost: an upload that times out without records keeps the old
+# data file, and Save over a read-only project says so and keeps the file.
+test_failures_keep_files() {
+    printf 'alter Datensatz\r\n' > "$OUT/kept.txt"
+    cp "$OUT/kept.txt" "$OUT/kept.before"
+    : > "$OUT/records.txt"
+    new_project_file "$OUT/kept.agx"
+    patch_bytes "$OUT/kept.agx" 10 '\005\004'   # COM6, 9600
+    start_emulator --direct --faults silence=60000@1 || return
+    start_agkest "$(wine_path "$OUT/kept.agx")" || return
+    drv command "$MAIN" 3030
+    drv wait "Save As" 10000 || fail "no Save As dialog for the upload"
+    drv settext "Save As" 1148 "$(wine_path "$OUT/kept.txt")"
+    drv click "Save As" 1
+    # The dialog asks before an existing file is chosen (a box without a caption of its own).
+    drv wait "Error" 10000 || fail "no question before replacing the data file"
+    drv click "Error" 6
+    drv gone "Save As" 10000 || fail "the Save As dialog stayed open"
+    drv wait "Error" 30000 || fail "no time-out message"
+    expect_eq "$(drv text "Error" 65535)" "Time out!" "time-out message"
+    drv click "Error" 1
+    drv wait "Upload Data" 5000 || fail "no message after the upload"
+    expect_eq "$(drv text "Upload Data" 65535)" "Keine Daten empfangen!" "message after the upload"
+    drv click "Upload Data" 1
+    drv gone "Upload Data" 5000
+    cmp -s "$OUT/kept.txt" "$OUT/kept.before" || fail "the upload without records changed the data file"
+    stop_emulator
+
+    cp "$OUT/kept.agx" "$OUT/kept.agx.before"
+    chmod 444 "$OUT/kept.agx"
+    menu s
+    drv wait "Fehler" 10000 || fail "no message for the failed save"
+    expect_eq "$(drv text "Fehler" 65535)" "Datei kann nicht gespeichert werden!" "failed-save message"
+    drv click "Fehler" 1
+    drv gone "Fehler" 5000
+    cmp -s "$OUT/kept.agx" "$OUT/kept.agx.before" || fail "Save replaced the read-only project"
+    [ ! -w "$OUT/kept.agx" ] || [ "$(stat -c %a "$OUT/kept.agx")" = 444 ] || fail "the project is no longer read-only"
+    chmod 644 "$OUT/kept.agx"
+    stop_agkest
+}
+
 test_cradle_download_and_lookup() {
     new_project_file "$OUT/cradle.agx"
     patch_bytes "$OUT/cradle.agx" 10 '\005\001'   # COM6, 57600: the cradle is switched from 9600
-    "$BUILD/kest" image "$OUT/cradle.agx" -o "$OUT/expected-image.bin" >/dev/null
+    "$BUILD/kest" image "$OUT/cradle.agx" -o "$OUT/expected-image.bin" --force >/dev/null
     printf '4711;Schrauben M6\r\n0815;Muttern M6\r\n' > "$OUT/lookup.txt"   # lines end in CR
     : > "$OUT/records.txt"
     start_emulator --cradle-rate 9600 || return
@@ -336,4 +377,4 @@ test_engine_form_and_record() {
 
 e2e_run test_startup_screen test_popup_menu test_drag_moves_window test_key_images test_new_and_save_as \
     test_open_projects test_save_prompt_answers test_com_port_dialog test_download_and_upload \
-    test_cradle_download_and_lookup test_engine_form_and_record
+    test_failures_keep_files test_cradle_download_and_lookup test_engine_form_and_record

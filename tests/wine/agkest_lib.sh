@@ -155,6 +155,13 @@ answer_prompt() {  # BUTTON-ID of the save prompt
     drv gone "$PROMPT" 5000 || fail "save prompt stayed open"
 }
 
+# Bearbeiten: the property sheet, on its form page with form 1 (the "Name :" list, 690).
+open_sheet() {
+    menu b
+    drv wait "$SHEET" 10000 || { fail "no property sheet on Bearbeiten"; return 1; }
+    expect_eq "$(settled_text "$SHEET" 690)" "Maske  1" "form on show"
+}
+
 # New project, sheet closed with OK: the form page was shown, so the project is modified.
 modify_by_new() {
     menu n
@@ -192,12 +199,14 @@ stop_emulator() {
     EMU_PID=""
 }
 
-# The sheet's page on show, as the screen shows it (the sheet's window rectangle).
-sheet_shot() {  # NAME
+# A window's client area as the screen shows it, found by caption.
+window_shot() {  # CAPTION NAME
     local left top right bottom
-    read -r left top right bottom < <(drv rect "$SHEET")
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$1.png"
+    read -r left top right bottom < <(drv client "$1")
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$2.png"
 }
+# The sheet's page on show.
+sheet_shot() { window_shot "$SHEET" "$1"; }  # NAME
 
 e2e_cleanup() {
     stop_agkest

@@ -12,12 +12,6 @@ e2e_setup "$@"
 # Control ids of the form page (editor/form_page_ids.h); line f adds f - 1.
 TYPE=601 PROMPT=501 SOURCE=611 MIN=511 MAX=521 LOOKUP=621 MORE=201 NAME=690 FONT=691 RESET=211
 
-open_sheet() {
-    menu b
-    drv wait "$SHEET" 10000 || { fail "no property sheet on Bearbeiten"; return 1; }
-    expect_eq "$(settled_text "$SHEET" $NAME)" "Maske  1" "form on show"
-}
-
 # The fields of form 1's lines as `kest show --json` reads them from a saved project.
 form_lines() {  # FILE
     "$BUILD/kest" show --json "$1" | python3 -c '

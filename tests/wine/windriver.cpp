@@ -8,6 +8,8 @@
 //   windriver list CAPTION               every child control: id, class, text
 //   windriver rect CAPTION [ID]          the window's (or its control's) screen rectangle:
 //                                        left top right bottom
+//   windriver client CAPTION             the screen rectangle of its client area (without the
+//                                        caption and frame, which no window manager draws here)
 //   windriver enabled CAPTION [ID]       1 when the window (or its control) is enabled, else 0
 //   windriver command CAPTION ID         sends a menu command to the window
 //   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
@@ -255,8 +257,8 @@ int modules(HWND window) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|enabled|command|tab|text|settext|selection|items|select|checked|check|toggle|click|"
-                         "modules CAPTION ...\n"
+    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
+                         "toggle|click|modules CAPTION ...\n"
                          "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
@@ -296,6 +298,13 @@ int wmain() {
     if (verb == L"rect" && argc < 4) {
         RECT r;
         GetWindowRect(window, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (verb == L"client") {
+        RECT r;
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }

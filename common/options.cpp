@@ -1,6 +1,6 @@
-#include "kest/options.h"
+#include "common/options.h"
 
-namespace kest::cli {
+namespace kest {
 
 std::optional<std::string> ParsedArgs::value(const std::string& name) const {
     std::optional<std::string> found;
@@ -53,4 +53,4 @@ std::optional<long> parse_number(const std::string& text) {
     return v;
 }
 
-}  // namespace kest::cli
+}  // namespace kest

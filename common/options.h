@@ -1,4 +1,4 @@
-// Option parsing shared by the kest commands: positional arguments, "--name value"
+// Command-line parsing shared by kest and kestemu: positional arguments, "--name value"
 // options and "--flag" switches.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kest::cli {
+namespace kest {
 
 struct ParsedArgs {
     std::vector<std::string> positional;
@@ -27,4 +27,4 @@ ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::
 // A whole non-negative decimal number, or nothing.
 std::optional<long> parse_number(const std::string& text);
 
-}  // namespace kest::cli
+}  // namespace kest

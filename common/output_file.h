@@ -1,0 +1,113 @@
+// Every file the tools write goes through here: project files, download images, received
+// data, the loader's settings file and the emulator's state. The rules are the same for
+// all of them:
+// - a file is written beside its target and renamed over it only when it is complete, so
+//   that a failure at any step leaves the old file as it was;
+// - a symbolic link stays a link: the file it leads to is replaced, with the old file's
+//   permission bits;
+// - an existing file is only replaced when the caller allows it, a read-only one only when
+//   it says so explicitly;
+// - a folder, a device or a pipe is never replaced; stream outputs write straight into a
+//   character device or a pipe (a terminal, /dev/stdout, /dev/null).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace kest {
+
+// The steps of writing a file, one call each, so that a test can make any of them fail.
+// This class is the standard implementation; a test derives from it.
+class FileSteps {
+public:
+    enum class Open {
+        Create,    // a new file (the temporary file beside the target)
+        Append,    // at the end of a file, created when missing
+        Straight,  // an existing device or pipe, written as it is
+    };
+
+    virtual ~FileSteps() = default;
+    virtual std::FILE* open(const std::filesystem::path& path, Open how);
+    virtual bool write(std::FILE* file, std::span<const std::uint8_t> bytes);
+    virtual bool flush(std::FILE* file);
+    virtual bool close(std::FILE* file);
+    virtual bool copy_permissions(const std::filesystem::path& from, const std::filesystem::path& to);
+    // Moves the finished file over the target (which may exist).
+    virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to);
+    virtual bool remove(const std::filesystem::path& path);
+};
+
+FileSteps& standard_file_steps();
+
+struct OutputRules {
+    bool replace = false;          // an existing file may be replaced
+    bool replaceReadOnly = false;  // ... even a read-only one
+    bool stream = false;           // a character device or a pipe is written into directly
+    bool append = false;           // bytes are added at the end of the file in place
+};
+
+enum class OutputProblem {
+    None,
+    Exists,         // the file exists and may not be replaced
+    ReadOnly,       // the file is read-only
+    Folder,         // the path is a folder
+    NotRegular,     // a device, pipe or socket where a file belongs
+    CannotCreate,   // the file (or its temporary file) cannot be created
+    CannotWrite,    // writing or flushing failed
+    CannotReplace,  // the finished file cannot take the target's place
+};
+
+// "exists already", "is read-only", ... (English, for the command line).
+std::string problem_text(OutputProblem problem);
+
+class OutputFile {
+public:
+    explicit OutputFile(FileSteps& steps = standard_file_steps()) : steps_(steps) {}
+    // Throws away a file that was neither committed nor kept (see discard).
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Checks the path against the rules and opens where the bytes go. False with problem()
+    // set; nothing was touched then.
+    bool open(const std::string& path, const OutputRules& rules);
+    bool write(std::span<const std::uint8_t> bytes);
+    // Hands the bytes written so far to the operating system.
+    bool flush();
+    // Puts the written file in place. False with problem() set: the target is unchanged
+    // and the written bytes stay in temporary().
+    bool commit();
+    // Throws away what was written: the target stays as it was (a file that append mode
+    // created is removed again).
+    void discard();
+    // Leaves what was written in temporary() (after a failed commit, for the caller to
+    // report).
+    void keep();
+
+    OutputProblem problem() const { return problem_; }
+    bool existed() const { return existed_; }  // the target was there before
+    // Where the bytes go until the commit (the target itself when appending or streaming).
+    const std::filesystem::path& temporary() const { return written_; }
+
+private:
+    bool fail(OutputProblem problem);
+    void close_file();
+
+    FileSteps& steps_;
+    std::FILE* file_ = nullptr;
+    std::filesystem::path target_;   // the file the path leads to, links followed
+    std::filesystem::path written_;  // the file being written
+    bool inPlace_ = false;           // appending or streaming: no temporary file
+    bool existed_ = false;
+    bool finished_ = true;           // nothing is left to throw away
+    OutputProblem problem_ = OutputProblem::None;
+};
+
+// Writes a whole file by the rules: OutputProblem::None when it is in place.
+OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes,
+                                const OutputRules& rules, FileSteps& steps = standard_file_steps());
+
+}  // namespace kest

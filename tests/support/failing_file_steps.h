@@ -1,0 +1,54 @@
+// File steps that fail on purpose: the chosen step fails at its n-th call, every other step
+// does what the standard steps do. For "interrupted save" tests of every output file.
+#pragma once
+
+#include <map>
+#include <optional>
+
+#include "common/output_file.h"
+
+namespace kest::testing {
+
+class FailingFileSteps final : public FileSteps {
+public:
+    enum class Step { Open, Write, Flush, Close, Permissions, Rename, Remove };
+
+    FailingFileSteps() = default;
+    FailingFileSteps(Step step, int call = 1) : failing_(step), call_(call) {}
+
+    std::FILE* open(const std::filesystem::path& path, Open how) override {
+        return strikes(Step::Open) ? nullptr : FileSteps::open(path, how);
+    }
+    bool write(std::FILE* file, std::span<const std::uint8_t> bytes) override {
+        return !strikes(Step::Write) && FileSteps::write(file, bytes);
+    }
+    bool flush(std::FILE* file) override { return !strikes(Step::Flush) && FileSteps::flush(file); }
+    bool close(std::FILE* file) override {
+        // The file is closed either way, as a failing close still releases it.
+        const bool closed = FileSteps::close(file);
+        return !strikes(Step::Close) && closed;
+    }
+    bool copy_permissions(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return !strikes(Step::Permissions) && FileSteps::copy_permissions(from, to);
+    }
+    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return !strikes(Step::Rename) && FileSteps::rename(from, to);
+    }
+    bool remove(const std::filesystem::path& path) override {
+        return !strikes(Step::Remove) && FileSteps::remove(path);
+    }
+
+    int calls(Step step) const {
+        const auto it = calls_.find(step);
+        return it == calls_.end() ? 0 : it->second;
+    }
+
+private:
+    bool strikes(Step step) { return ++calls_[step] == call_ && failing_ == step; }
+
+    std::optional<Step> failing_;
+    int call_ = 1;
+    std::map<Step, int> calls_;
+};
+
+}  // namespace kest::testing
