@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/exit_status.h"
+#include "tests/support/emulated_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
@@ -14,54 +15,34 @@ namespace kest {
 namespace {
 
 using testing::Bytes;
+using testing::EmulatedPort;
 using testing::FakeClock;
 using testing::ScriptedPort;
 using testing::ScriptedUi;
 
 constexpr int k115200 = 0, k57600 = 1, k38400 = 2, k19200 = 3, k9600 = 4;
 
-// A cradle on the scripted port: it hears the PC only at the rate it listens on, echoes
-// the probe byte after a few milliseconds, and after 0x07, a rate code and "Q" listens at
-// the new rate. Every write is checked for being sent while RTS is off.
-struct Cradle {
-    std::optional<std::uint32_t> listensAt;  // nothing: no cradle on the line
-    std::optional<std::uint8_t> echo = 0x0F;  // what it answers to a probe
-    std::vector<bool> rtsAtWrite;
-    int switchStep = 0;
-    std::uint32_t newRate = 0;
+// A cradle behind the emulated port, listening at rate first.
+emu::EmulatorConfig cradle_at(std::uint32_t rate) {
+    emu::EmulatorConfig c;
+    c.cradleRate = rate;
+    return c;
+}
 
-    void attach(ScriptedPort& port) {
-        port.set_responder([this](ScriptedPort& p, const Bytes& written) {
-            rtsAtWrite.push_back(p.current_settings().rtsEnable);
-            if (!listensAt || p.current_settings().baud != *listensAt || written.size() != 1) return;
-            const std::uint8_t b = written[0];
-            if (switchStep == 0 && b == 0x0F && echo) p.deliver(Bytes{*echo}, 3);
-            if (switchStep == 0 && b == 0x07) {
-                switchStep = 1;
-            } else if (switchStep == 1) {
-                for (int i = 0; i < kRateCount; ++i)
-                    if (kCradleRateCodes[i] == b) newRate = kRates[i];
-                switchStep = 2;
-            } else if (switchStep == 2 && b == 'Q') {
-                listensAt = newRate;
-                switchStep = 0;
-            }
-        });
-    }
-};
-
+// The set-up on the scripted port, for the exact sequence and timing: a probe byte sent at
+// echoRate is answered with echo after 3 ms; nothing else is answered.
 struct Fixture {
     FakeClock clock;
     ScriptedPort port{clock};
     Link link{port, clock};
     ScriptedUi ui;
-    Cradle cradle;
     std::uint32_t start = 0;
     int found = -1;
 
-    explicit Fixture(std::optional<std::uint32_t> cradleRate) {
-        cradle.listensAt = cradleRate;
-        cradle.attach(port);
+    explicit Fixture(std::optional<std::uint32_t> echoRate, std::uint8_t echo = 0x0F) {
+        port.set_responder([echoRate, echo](ScriptedPort& p, const Bytes& written) {
+            if (written == Bytes{0x0F} && p.current_settings().baud == echoRate) p.deliver(Bytes{echo}, 3);
+        });
         link.open("COM1", kInQueue, kDownloadOutQueue);
         start = clock.ticks();
     }
@@ -78,6 +59,30 @@ struct Fixture {
                 rates.push_back(ev[i].settings.baud);
         return rates;
     }
+    // RTS as it was applied when each byte was written.
+    std::vector<bool> rts_at_writes() const {
+        std::vector<bool> out;
+        bool rts = false;
+        for (const auto& e : port.events()) {
+            if (e.kind == ScriptedPort::Event::Apply) rts = e.settings.rtsEnable;
+            if (e.kind == ScriptedPort::Event::Write) out.push_back(rts);
+        }
+        return out;
+    }
+};
+
+// The set-up against the emulated cradle, listening at cradleRate first.
+struct EmulatedFixture {
+    FakeClock clock;
+    EmulatedPort port;
+    Link link{port, clock};
+    int found = -1;
+
+    explicit EmulatedFixture(std::uint32_t cradleRate) : port(clock, cradle_at(cradleRate)) {
+        link.open("COM1", kInQueue, kDownloadOutQueue);
+    }
+    bool run(int rateIndex, const CradleProfile& profile) { return cradle_setup(link, rateIndex, profile, nullptr, &found); }
+    std::uint32_t cradle_rate() const { return port.emulator().cradle().rate(); }
 };
 
 struct Step {
@@ -123,7 +128,6 @@ TEST(CradleSetup, FirstProbeAnswersExactSequenceAndTiming) {
     }
     EXPECT_EQ(f.clock.ticks() - f.start, 900u);  // ends with a pause
     EXPECT_EQ(f.found, k9600);
-    EXPECT_EQ(f.cradle.listensAt, 115200u);
     EXPECT_TRUE(f.ui.messages.empty());
 }
 
@@ -134,11 +138,25 @@ TEST(CradleSetup, EveryControlByteIsAWriteOfItsOwnWithRtsOff) {
             Fixture f(cradleRate);
             ASSERT_TRUE(f.run(target, kLoaderCradle));
             for (const auto& w : f.port.writes()) EXPECT_EQ(w.size(), 1u);
-            for (bool rts : f.cradle.rtsAtWrite) EXPECT_FALSE(rts);
-            EXPECT_EQ(f.cradle.listensAt, kRates[target]);
+            for (bool rts : f.rts_at_writes()) EXPECT_FALSE(rts);
             EXPECT_EQ(f.port.current_settings().baud, kRates[target]);
             EXPECT_TRUE(f.port.current_settings().rtsEnable);
             EXPECT_EQ(f.found, *rate_index(cradleRate));
+        }
+    }
+}
+
+TEST(CradleSetup, TheCradleEndsAtTheChosenRateWhereverItListened) {
+    for (const auto* profile : {&kGeneratorCradle, &kLoaderCradle}) {
+        for (int target = 0; target < kRateCount; ++target) {
+            for (std::uint32_t cradleRate : kRates) {
+                SCOPED_TRACE(std::to_string(cradleRate) + " -> " + std::to_string(kRates[target]));
+                EmulatedFixture f(cradleRate);
+                ASSERT_TRUE(f.run(target, *profile));
+                EXPECT_EQ(f.cradle_rate(), kRates[target]);
+                EXPECT_EQ(f.found, *rate_index(cradleRate));
+                EXPECT_EQ(f.link.settings().baud, kRates[target]);
+            }
         }
     }
 }
@@ -175,14 +193,12 @@ TEST(CradleSetup, CradleOnlyAt19200IsFoundByTheLastProbeAndSwitched) {
         const std::vector<Bytes> tail(writes.end() - 3, writes.end());
         EXPECT_EQ(tail, (std::vector<Bytes>{{0x07}, {'5'}, {'Q'}}));
         EXPECT_EQ(f.found, k19200);
-        EXPECT_EQ(f.cradle.listensAt, 57600u);
         EXPECT_EQ(f.link.settings().baud, 57600u);
     }
 }
 
 TEST(CradleSetup, WrongEchoFailsTheProbeAtOnce) {
-    Fixture f(9600);
-    f.cradle.echo = 0x55;  // a cradle that answers, but wrongly, at 9600
+    Fixture f(9600, 0x55);  // a cradle that answers, but wrongly, at 9600
     EXPECT_FALSE(f.run(k9600, kGeneratorCradle));
     // The 0x55 ends the first read window at once: the RTS-on step follows the 100 ms
     // pause after the probe byte directly, not after another 100 ms.
@@ -197,9 +213,10 @@ TEST(CradleSetup, WrongEchoFailsTheProbeAtOnce) {
 }
 
 TEST(CradleSetup, ChoosingTheRateTheCradleAlreadyUsesStillSwitches) {
-    Fixture f(9600);
+    EmulatedFixture f(9600);
     ASSERT_TRUE(f.run(k9600, kGeneratorCradle));
     EXPECT_EQ(f.port.writes(), (std::vector<Bytes>{{0x0F}, {0x07}, {'2'}, {'Q'}}));
+    EXPECT_EQ(f.cradle_rate(), 9600u);
 }
 
 TEST(CradleSetup, OnlyTheLoaderReportsACradleThatDoesNotAnswer) {
@@ -253,32 +270,31 @@ TEST(CradleSetup, ModemControlIsOffBeforeTheFirstSetUp) {
 }
 
 TEST(CradleSetup, FoundRateIsOptional) {
-    Fixture f(57600);
-    EXPECT_TRUE(cradle_setup(f.link, k38400, kLoaderCradle, &f.ui));
-    EXPECT_EQ(f.cradle.listensAt, 38400u);
+    EmulatedFixture f(57600);
+    EXPECT_TRUE(cradle_setup(f.link, k38400, kLoaderCradle, nullptr));
+    EXPECT_EQ(f.cradle_rate(), 38400u);
 }
 
 TEST(CradleCheck, OpensFindsSwitchesAndClosesOnEveryPath) {
     const struct {
         const char* name;
         bool failOpen, failApply;
-        std::optional<std::uint32_t> cradle;
+        bool cradle;  // false: a direct cable, nothing answers the probes
         CradleCheck end;
         int found;
     } cases[] = {
-        {"switched", false, false, 19200, CradleCheck::Switched, k19200},
-        {"no cradle", false, false, std::nullopt, CradleCheck::NoCradle, -1},
-        {"port", true, false, 9600, CradleCheck::PortFailed, -1},
-        {"line settings", false, true, 9600, CradleCheck::LineFailed, -1},
+        {"switched", false, false, true, CradleCheck::Switched, k19200},
+        {"no cradle", false, false, false, CradleCheck::NoCradle, -1},
+        {"port", true, false, true, CradleCheck::PortFailed, -1},
+        {"line settings", false, true, true, CradleCheck::LineFailed, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeClock clock;
-        ScriptedPort port(clock);
+        emu::EmulatorConfig config = cradle_at(19200);
+        config.direct = !c.cradle;
+        EmulatedPort port(clock, config);
         Link link(port, clock);
-        Cradle cradle;
-        cradle.listensAt = c.cradle;
-        cradle.attach(port);
         port.fail_open(c.failOpen);
         port.fail_apply(c.failApply);
         const CradleCheckResult r = check_cradle(link, "COM4", k57600);
@@ -287,7 +303,7 @@ TEST(CradleCheck, OpensFindsSwitchesAndClosesOnEveryPath) {
         EXPECT_EQ(exit_status(r.end), c.end == CradleCheck::Switched ? kExitOk : kExitLinkSetup);
         EXPECT_FALSE(port.is_open());
         if (c.end == CradleCheck::Switched) {
-            EXPECT_EQ(cradle.listensAt, 57600u);
+            EXPECT_EQ(port.emulator().cradle().rate(), 57600u);
             EXPECT_EQ(port.current_settings().baud, 57600u);
         }
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <map>
 
 #include "link/download.h"
+#include "tests/support/emulated_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
@@ -15,6 +17,7 @@ namespace kest {
 namespace {
 
 using testing::Bytes;
+using testing::EmulatedPort;
 using testing::FakeClock;
 using testing::ScriptedPort;
 using testing::ScriptedUi;
@@ -31,59 +34,58 @@ DownloadOptions via(bool cradle, bool lookup) {
     return o;
 }
 
-// The terminal's side: replies to the handshake and to each transmission of a packet.
-// Replies are "ACK\r" unless a script says otherwise; an empty reply is silence.
-struct FakeTerminal {
-    std::deque<std::string> handshakeReplies;
-    // (packet, how often this packet was sent before) -> reply
-    std::function<std::string(const Bytes&, int)> packetReply = [](const Bytes&, int) { return "ACK\r"; };
-    bool cradle = true;  // echoes the cradle probe at every rate
-    std::vector<Bytes> packets;  // every packet transmission, in order
-    std::map<Bytes, int> seen;
+// A download on the fake clock, against the emulated terminal (a direct cable unless a
+// test puts a cradle in between), or against scripted replies where a test needs replies
+// the terminal would not give.
+struct Rig {
+    FakeClock clock;
+    std::unique_ptr<EmulatedPort> terminal = std::make_unique<EmulatedPort>(clock, direct());
+    ScriptedPort port{clock};
+    bool scripted = false;
+    ScriptedUi ui;
+    Project project{};
+    std::string lookupName;
+    const volatile std::sig_atomic_t* stopFlag = nullptr;  // the link's stop request
 
-    void attach(ScriptedPort& port) {
-        port.set_responder([this](ScriptedPort& p, const Bytes& written) {
-            if (written.size() == 1) {
-                if (written[0] == 0x0F && cradle) p.deliver(Bytes{0x0F}, 5);
-                return;
-            }
-            std::string reply;
-            if (text_of(written) == kVelmor) {
-                reply = "ACK\r";
-                if (!handshakeReplies.empty()) {
-                    reply = handshakeReplies.front();
-                    handshakeReplies.pop_front();
-                }
-            } else {
-                packets.push_back(written);
-                reply = packetReply(written, seen[written]++);
-            }
+    static emu::EmulatorConfig direct() {
+        emu::EmulatorConfig c;
+        c.direct = true;
+        return c;
+    }
+    void use_terminal(const emu::EmulatorConfig& config, const std::string& faults = "") {
+        std::string error;
+        const auto plan = emu::parse_fault_plan(faults, error);
+        ASSERT_TRUE(plan) << error;
+        terminal = std::make_unique<EmulatedPort>(clock, config, *plan);
+    }
+    // Scripted replies: answer(written, n) is the reply to the n-th transmission (from 0) of
+    // the same bytes; "" is silence. The cradle's probe is echoed.
+    void script(std::function<std::string(const std::string& written, int n)> answer) {
+        scripted = true;
+        port.set_responder([answer, seen = std::map<std::string, int>()](ScriptedPort& p, const Bytes& w) mutable {
+            if (w == Bytes{0x0F}) p.deliver(w, 5);
+            if (w.size() == 1) return;
+            const std::string reply = answer(text_of(w), seen[text_of(w)]++);
             if (!reply.empty()) p.deliver(reply, 2);
         });
     }
+    // Scripted replies to the packets, every handshake answered "ACK".
+    void script_packets(std::function<std::string(const Bytes& packet, int n)> answer) {
+        script([answer](const std::string& w, int n) { return w == kVelmor ? "ACK\r" : answer(bytes_of(w), n); });
+    }
 
-    Bytes image() const {
-        Bytes out;
-        for (const auto& p : packets) {
-            if (p.size() != kBlockPacketSize) continue;
-            if (out.size() == p[102] * kBlockSize) out.insert(out.end(), p.begin(), p.begin() + kBlockSize);
-        }
+    DownloadReport run(DownloadOptions options = {}) {
+        Link link(scripted ? static_cast<SerialPort&>(port) : *terminal, clock);
+        link.set_stop_flag(stopFlag);
+        return download(project, link, ui, options, lookupName);
+    }
+    // The packets sent (every transmission), without handshakes and cradle bytes.
+    std::vector<Bytes> packets() const {
+        std::vector<Bytes> out;
+        for (const auto& w : scripted ? port.writes() : terminal->writes())
+            if (w.size() > 1 && text_of(w) != kVelmor) out.push_back(w);
         return out;
     }
-};
-
-// A download against the fake terminal on the fake clock.
-struct Rig {
-    FakeClock clock;
-    ScriptedPort port{clock};
-    Link link{port, clock};
-    ScriptedUi ui;
-    FakeTerminal terminal;
-    Project project{};
-    std::string lookupName;
-
-    Rig() { terminal.attach(port); }
-    DownloadReport run(DownloadOptions options = {}) { return download(project, link, ui, options, lookupName); }
 };
 
 class DownloadTest : public ::testing::Test, protected Rig {
@@ -115,7 +117,7 @@ protected:
 
     std::vector<std::string> packet_texts() const {
         std::vector<std::string> out;
-        for (const auto& p : terminal.packets) out.push_back(text_of(p));
+        for (const auto& p : packets()) out.push_back(text_of(p));
         return out;
     }
 
@@ -141,7 +143,41 @@ TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
     EXPECT_EQ(report.result, 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     EXPECT_EQ(report.attempts, 1);
+    EXPECT_EQ(terminal->opened(), std::vector<std::string>{"COM3"});
+    EXPECT_EQ(terminal->current_settings().baud, 9600u);
 
+    const auto& writes = terminal->writes();
+    ASSERT_EQ(writes.size(), 201u);
+    EXPECT_EQ(text_of(writes[0]), kVelmor);
+    const auto sent = packets();
+    ASSERT_EQ(sent.size(), 200u);
+    for (int b = 0; b < 200; ++b) {
+        const Bytes& p = sent[static_cast<std::size_t>(b)];
+        ASSERT_EQ(p.size(), 103u);
+        unsigned sum = 0;
+        for (std::size_t i = 0; i < 100; ++i) sum += p[i];
+        EXPECT_EQ(p[100], sum / 256) << b;
+        EXPECT_EQ(p[101], sum % 256) << b;
+        EXPECT_EQ(p[102], b);
+    }
+    // The terminal stored the image of the normalised project, as the project now holds it.
+    Project copy = project;
+    const DownloadImage expected = prepare_image(copy);
+    EXPECT_EQ(terminal->stored("image.bin"), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(cell_text(project.menus[0].items[0]), "Wareneingang        ");
+    EXPECT_EQ(project.options.password[0], 'g');
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Downloaded komplett!");
+    EXPECT_EQ(ui.messages[0].caption, "Download");
+    EXPECT_EQ(ui.progressWindows, 1);
+    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_FALSE(terminal->is_open());
+}
+
+TEST_F(DownloadTest, PortIsOpenedWithDownloadQueuesAndPurgedAndClosedLast) {
+    script_packets([](const Bytes&, int) { return "ACK\r"; });
+    run();
     const auto& open = port.events().front();
     EXPECT_EQ(open.kind, Event::Open);
     EXPECT_EQ(open.name, "COM3");
@@ -152,32 +188,6 @@ TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
     EXPECT_EQ(port.events()[1].settings.dataBits, 8);
     EXPECT_FALSE(port.events()[1].settings.parity);
     EXPECT_EQ(port.events()[1].settings.stopBits, 1);
-
-    const auto writes = port.writes();
-    ASSERT_EQ(writes.size(), 201u);
-    EXPECT_EQ(text_of(writes[0]), kVelmor);
-    ASSERT_EQ(terminal.packets.size(), 200u);
-    for (int b = 0; b < 200; ++b) {
-        const Bytes& p = terminal.packets[static_cast<std::size_t>(b)];
-        ASSERT_EQ(p.size(), 103u);
-        unsigned sum = 0;
-        for (std::size_t i = 0; i < 100; ++i) sum += p[i];
-        EXPECT_EQ(p[100], sum / 256) << b;
-        EXPECT_EQ(p[101], sum % 256) << b;
-        EXPECT_EQ(p[102], b);
-    }
-    // The image of the normalised project, as the project now holds it.
-    Project copy = project;
-    const DownloadImage expected = prepare_image(copy);
-    EXPECT_EQ(terminal.image(), Bytes(expected.begin(), expected.end()));
-    EXPECT_EQ(cell_text(project.menus[0].items[0]), "Wareneingang        ");
-    EXPECT_EQ(project.options.password[0], 'g');
-
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Downloaded komplett!");
-    EXPECT_EQ(ui.messages[0].caption, "Download");
-    EXPECT_EQ(ui.progressWindows, 1);
-    EXPECT_FALSE(ui.progressOpen);
     expect_closed();
 }
 
@@ -185,20 +195,21 @@ TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
 // purged and closed.
 TEST_F(DownloadTest, StopRequestEndsBeforeTheNextPacket) {
     static volatile std::sig_atomic_t stop = 0;
-    link.set_stop_flag(&stop);
+    stopFlag = &stop;
+    std::size_t sent = 0;
+    // The stop arrives while the third packet is on its way.
+    script_packets([&](const Bytes&, int) {
+        if (++sent == 3) stop = 1;
+        return std::string("ACK\r");
+    });
     for (const bool lookup : {false, true}) {
         SCOPED_TRACE(lookup ? "lookup" : "application");
-        terminal.packets.clear();
         ui.messages.clear();
         stop = 0;
-        // The stop arrives while the third packet is on its way.
-        terminal.packetReply = [&](const Bytes&, int) {
-            if (terminal.packets.size() == 3) stop = 1;
-            return std::string("ACK\r");
-        };
+        sent = 0;
         const auto report = lookup ? run_lookup("1\r\n2\r\n3\r\n4\r\n") : run();
         EXPECT_EQ(report.outcome, DownloadOutcome::Interrupted);
-        EXPECT_EQ(terminal.packets.size(), 3u);
+        EXPECT_EQ(sent, 3u);
         EXPECT_EQ(report.attempts, 1);
         EXPECT_TRUE(ui.texts().empty());
         const auto& events = port.events();
@@ -220,24 +231,27 @@ TEST_F(DownloadTest, ProgressStartsAtFiveAndGainsOneEveryOtherBlock) {
 }
 
 TEST_F(DownloadTest, ProgressFollowsTheAcknowledgedBlocks) {
-    terminal.packetReply = [](const Bytes& p, int) { return p[102] == 6 ? "FULL\r" : "ACK\r"; };
+    use_terminal(direct(), "full-at=6");
     run();
     // Blocks 0-5 acknowledged: 5, then 6 (block 1), 7 (block 3), 8 (block 5).
     EXPECT_EQ(ui.progress, (std::vector<int>{5, 6, 7, 8}));
 }
 
 TEST_F(DownloadTest, HandshakeAcceptsAckToTheThirdVelmor) {
-    terminal.handshakeReplies = {"NAK\r", "", "ACK\r"};
+    script([](const std::string& w, int n) {
+        if (w == kVelmor) return std::string(n == 0 ? "NAK\r" : n == 1 ? "" : "ACK\r");
+        return std::string("ACK\r");
+    });
     const auto report = run();
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     const auto writes = port.writes();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(text_of(writes[static_cast<std::size_t>(i)]), kVelmor);
     EXPECT_EQ(writes[3].size(), 103u);
-    EXPECT_EQ(terminal.packets.size(), 200u);
+    EXPECT_EQ(packets().size(), 200u);
 }
 
 TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
-    terminal.handshakeReplies = {"", "", "", "", "", ""};
+    script([](const std::string&, int) { return ""; });
     const std::uint32_t start = clock.ticks();
     const auto report = run();
     EXPECT_EQ(report.result, 1);
@@ -263,37 +277,40 @@ TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
 }
 
 TEST_F(DownloadTest, RetryRunsAWholeAttemptWithHandshake) {
-    terminal.handshakeReplies = {"", "", ""};
+    // The terminal is silent for the first three handshakes (9 s).
+    use_terminal(direct(), "silence=8500@1");
     ui.answers = {Answer::Yes};
     const auto report = run();
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     EXPECT_EQ(report.attempts, 2);
-    EXPECT_EQ(text_of(port.writes()[3]), kVelmor);
+    EXPECT_EQ(text_of(terminal->writes()[3]), kVelmor);
+    EXPECT_EQ(terminal->stored("image.bin").size(), kImageSize);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Terminal nicht bereit!", "Downloadfehler, wiederholen?",
                                                     "Downloaded komplett!"}));
 }
 
 TEST_F(DownloadTest, NakThenAckSendsThePacketTwice) {
-    terminal.packetReply = [](const Bytes& p, int sent) { return p[102] == 17 && sent == 0 ? "NAK\r" : "ACK\r"; };
+    script_packets([](const Bytes& p, int sent) { return p[102] == 17 && sent == 0 ? "NAK\r" : "ACK\r"; });
     const auto report = run();
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
-    ASSERT_EQ(terminal.packets.size(), 201u);
-    EXPECT_EQ(terminal.packets[17], terminal.packets[18]);
-    EXPECT_EQ(terminal.packets[19][102], 18);
+    const auto sent = packets();
+    ASSERT_EQ(sent.size(), 201u);
+    EXPECT_EQ(sent[17], sent[18]);
+    EXPECT_EQ(sent[19][102], 18);
 }
 
 TEST_F(DownloadTest, FourFailedTransmissionsEndTheAttempt) {
     int tries = 0;
-    terminal.packetReply = [&](const Bytes& p, int) {
+    script_packets([&](const Bytes& p, int) {
         if (p[102] != 3) return std::string("ACK\r");
         // Silence, a wrong word, lower case, a bare CR: none of them is an acknowledgement.
         const char* replies[] = {"", "NAK\r", "ack\r", "\r"};
         return std::string(replies[tries++ % 4]);
-    };
+    });
     const auto report = run();
     EXPECT_EQ(report.outcome, DownloadOutcome::TransferFailed);
     EXPECT_EQ(tries, 4);
-    EXPECT_EQ(terminal.packets.size(), 3u + 4u);
+    EXPECT_EQ(packets().size(), 3u + 4u);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Fehler beim Download!", "Downloadfehler, wiederholen?"}));
     EXPECT_EQ(ui.progressWindows, 1);
     EXPECT_FALSE(ui.progressOpen);
@@ -301,14 +318,14 @@ TEST_F(DownloadTest, FourFailedTransmissionsEndTheAttempt) {
 }
 
 TEST_F(DownloadTest, FullStopsAtOnce) {
-    terminal.packetReply = [](const Bytes& p, int) { return p[102] == 120 ? "FULL\r" : "ACK\r"; };
+    use_terminal(direct(), "full-at=120");
     const auto report = run();
     EXPECT_EQ(report.result, 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
-    EXPECT_EQ(terminal.packets.size(), 121u);
+    EXPECT_EQ(packets().size(), 121u);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
     EXPECT_EQ(ui.messages[0].caption, "Fehler");
-    expect_closed();
+    EXPECT_FALSE(terminal->is_open());
 }
 
 TEST_F(DownloadTest, RepliesAreCutAtTenCharacters) {
@@ -328,12 +345,12 @@ TEST_F(DownloadTest, RepliesAreCutAtTenCharacters) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig r;
-        r.terminal.packetReply = [&](const Bytes& pk, int sent) { return pk[102] == 0 && sent == 0 ? c.reply : "ACK\r"; };
+        r.script_packets([&](const Bytes& pk, int sent) { return pk[102] == 0 && sent == 0 ? c.reply : "ACK\r"; });
         const auto report = r.run();
         const bool full = c.reply.starts_with("FULL");
         EXPECT_EQ(report.outcome, full ? DownloadOutcome::MemoryFull : DownloadOutcome::Completed);
         const std::size_t expected = full ? 1 : c.accepted ? 200 : 201;
-        EXPECT_EQ(r.terminal.packets.size(), expected);
+        EXPECT_EQ(r.packets().size(), expected);
     }
 }
 
@@ -361,20 +378,28 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         {"CR LF split by a chunk", std::string(127, 'x') + "\r\nB\r\n", {std::string(127, 'x'), "B"}},
         {"LF lines longer together than one line", many_lines, many},
     };
+    int files = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        terminal.packets.clear();
+        const std::size_t before = packets().size();
         ui.messages.clear();
         const auto report = run_lookup(c.content);
         EXPECT_EQ(report.result, 1);
         EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
         std::vector<std::string> expected;
-        for (const auto& line : c.lines) expected.push_back(text_of(lookup_packet(line)));
+        std::string stored;
+        for (const auto& line : c.lines) {
+            expected.push_back(text_of(lookup_packet(line)));
+            stored += line + "\r\n";
+        }
         expected.push_back("OVER\r");
-        EXPECT_EQ(packet_texts(), expected);
+        const auto sent = packet_texts();
+        EXPECT_EQ(std::vector<std::string>(sent.begin() + static_cast<long>(before), sent.end()), expected);
+        // The terminal took every line as it was in the file.
+        EXPECT_EQ(terminal->stored("lookup-" + std::to_string(++files) + ".txt"), stored);
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Downloaded komplett!"});
     }
-    EXPECT_EQ(text_of(port.writes().front()), kVelmor);
+    EXPECT_EQ(text_of(terminal->writes().front()), kVelmor);
 }
 
 TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
@@ -405,22 +430,22 @@ TEST_F(DownloadTest, LookupProgressFollowsTheChunksRead) {
     run_lookup(content);
     EXPECT_EQ(content.size(), 330u);
     EXPECT_EQ(ui.progress, (std::vector<int>{128 * 100 / 330, 256 * 100 / 330, 100, 100}));
-    EXPECT_EQ(terminal.packets.size(), 31u);
+    EXPECT_EQ(packets().size(), 31u);
 }
 
 TEST_F(DownloadTest, FullOnOverStopsAtOnce) {
-    terminal.packetReply = [](const Bytes& p, int) { return text_of(p) == "OVER\r" ? "FULL\r" : "ACK\r"; };
+    use_terminal(direct(), "full-at=2");  // the terminal is full after two lines
     const auto report = run_lookup("1\r\n2\r\n");
     EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
     EXPECT_EQ(packet_texts().back(), "OVER\r");
-    EXPECT_EQ(terminal.packets.size(), 3u);
+    EXPECT_EQ(packets().size(), 3u);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
 }
 
 TEST_F(DownloadTest, LookupRetryRereadsTheFileFromItsStart) {
-    terminal.packetReply = [](const Bytes& p, int sent) {
+    script_packets([](const Bytes& p, int sent) {
         return text_of(p) == text_of(lookup_packet("2")) && sent < 4 ? "NAK\r" : "ACK\r";
-    };
+    });
     ui.answers = {Answer::Yes};
     const auto report = run_lookup("1\r\n2\r\n");
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
@@ -435,7 +460,7 @@ TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(report.result, -1);
     EXPECT_EQ(report.outcome, DownloadOutcome::LineTooLong);
     EXPECT_EQ(report.badLine, 3);
-    EXPECT_TRUE(port.events().empty());
+    EXPECT_TRUE(terminal->opened().empty());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "Zeile 3 der Lookupdatei ist zu lang (h\xF6" "chstens 289 Zeichen; Zeilenende CR LF, CR oder LF)!");
@@ -447,8 +472,9 @@ TEST_F(DownloadTest, LookupLineOf289BytesIsSent) {
     const std::string longest(289, 'x');
     const auto report = run_lookup(longest);
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
-    ASSERT_EQ(terminal.packets.size(), 2u);
-    EXPECT_EQ(terminal.packets[0].size(), 292u);
+    ASSERT_EQ(packets().size(), 2u);
+    EXPECT_EQ(packets()[0].size(), 292u);
+    EXPECT_EQ(terminal->stored("lookup-1.txt"), longest + "\r\n");
 }
 
 TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
@@ -457,7 +483,7 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     const auto cancelled = run(via(false, true));
     EXPECT_EQ(cancelled.result, 0);
     EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
-    EXPECT_TRUE(port.events().empty());
+    EXPECT_TRUE(terminal->opened().empty());
     ASSERT_EQ(ui.dialogs.size(), 1u);
     const auto& request = ui.dialogs[0];
     EXPECT_EQ(request.initialName, "C:\\DATEN\\ARTIKEL.TXT");
@@ -487,7 +513,7 @@ TEST_F(DownloadTest, UnreadableLookupFile) {
         EXPECT_EQ(report.result, -1);
         EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
-        EXPECT_TRUE(port.events().empty());
+        EXPECT_TRUE(terminal->opened().empty());
     }
 }
 
@@ -512,7 +538,8 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig r;
-        r.terminal.cradle = c.cradleAnswers;
+        r.script([&](const std::string&, int) { return "ACK\r"; });
+        if (!c.cradleAnswers) r.port.set_responder(nullptr);
         r.port.fail_open(c.failOpen);
         r.port.fail_apply(c.failApply);
         r.project.com.rateIndex = static_cast<u8>(c.rate);
@@ -522,7 +549,7 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(r.ui.messages[0].caption, "Fehler");
         EXPECT_FALSE(r.port.is_open());
-        EXPECT_TRUE(r.terminal.packets.empty());
+        EXPECT_TRUE(r.packets().empty());
         for (const auto& w : r.port.writes()) EXPECT_NE(text_of(w), kVelmor);
         if (!c.failOpen) {
             EXPECT_EQ(r.port.events().back().kind, Event::Close);
@@ -531,10 +558,11 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
 }
 
 TEST_F(DownloadTest, CradleIsSwitchedBeforeTheHandshake) {
+    use_terminal({});  // the cradle listens at 9600
     project.com.rateIndex = 0;
     const auto report = run(via(true, false));
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
-    const auto writes = port.writes();
+    const auto& writes = terminal->writes();
     // The first probe (9600) answers; then 0x07, the rate code of 115200 and "Q".
     ASSERT_GE(writes.size(), 5u);
     EXPECT_EQ(writes[0], Bytes{0x0F});
@@ -542,17 +570,12 @@ TEST_F(DownloadTest, CradleIsSwitchedBeforeTheHandshake) {
     EXPECT_EQ(writes[2], Bytes{'6'});
     EXPECT_EQ(writes[3], Bytes{'Q'});
     EXPECT_EQ(text_of(writes[4]), kVelmor);
-    // The last line settings before the handshake: 115200 with RTS and DTR on.
-    const LineSettings* last = nullptr;
-    for (const auto& e : port.events()) {
-        if (e.kind == Event::Write && text_of(e.data) == kVelmor) break;
-        if (e.kind == Event::Apply) last = &e.settings;
-    }
-    ASSERT_NE(last, nullptr);
-    EXPECT_EQ(last->baud, 115200u);
-    EXPECT_TRUE(last->rtsEnable);
-    EXPECT_TRUE(last->dtrEnable);
-    EXPECT_EQ(terminal.packets.size(), 200u);
+    EXPECT_EQ(terminal->emulator().cradle().rate(), 115200u);
+    EXPECT_EQ(terminal->current_settings().baud, 115200u);
+    EXPECT_TRUE(terminal->current_settings().rtsEnable);
+    EXPECT_TRUE(terminal->current_settings().dtrEnable);
+    EXPECT_EQ(packets().size(), 200u);
+    EXPECT_EQ(terminal->stored("image.bin").size(), kImageSize);
 }
 
 TEST_F(DownloadTest, CallerMayNameThePortAndRate) {
@@ -560,21 +583,21 @@ TEST_F(DownloadTest, CallerMayNameThePortAndRate) {
     options.portName = "/dev/pts/7";
     options.rateIndex = 1;
     run(options);
-    EXPECT_EQ(port.events().front().name, "/dev/pts/7");
-    EXPECT_EQ(port.current_settings().baud, 57600u);
+    EXPECT_EQ(terminal->opened(), std::vector<std::string>{"/dev/pts/7"});
+    EXPECT_EQ(terminal->current_settings().baud, 57600u);
 }
 
 TEST_F(DownloadTest, LeftOverReplyNeverAnswersTheNextPacket) {
     // Block 5's first transmission draws a doubled reply; its second "ACK" must not be taken
     // as the answer to the repeated packet, which the terminal refuses.
-    terminal.packetReply = [](const Bytes& p, int sent) {
+    script_packets([](const Bytes& p, int sent) {
         if (p[102] != 5 || sent > 1) return std::string("ACK\r");
         return std::string(sent == 0 ? "NAK\rACK\r" : "NAK\r");
-    };
+    });
     const auto report = run();
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     int fives = 0;
-    for (const auto& p : terminal.packets) fives += p[102] == 5;
+    for (const auto& p : packets()) fives += p[102] == 5;
     EXPECT_EQ(fives, 3);
 }
 

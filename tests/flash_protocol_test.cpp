@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <sstream>
 
 #include "tests/support/fake_clock.h"
-#include "tests/support/flash_terminal.h"
+#include "tests/support/emulated_port.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/srec_text.h"
@@ -27,11 +28,58 @@ Bytes pattern(std::size_t n) {
     return b;
 }
 
+// Scripted replies of a flash loader, by the command they answer: each queue gives the
+// reply words to one command after another ("" is silence, "A|B" two replies); when a
+// queue runs dry its default answers. For the reply rules the terminal itself never shows.
+struct LoaderScript {
+    std::deque<std::string> onCr, onQuentir, onDownload, onErase, onRecord;
+    std::string crDefault = "", quentirDefault = "ACK1", downloadDefault = "ACK2", eraseDefault = "FA",
+                recordDefault = "FA";
+    bool eraseCompletes = true;  // "FA" 3 s after "FB"
+    std::function<void(const std::string&)> seen;  // sees every write first
+
+    void attach(testing::ScriptedPort& port) {
+        port.set_responder([this](testing::ScriptedPort& p, const Bytes& w) {
+            const std::string text = text_of(w);
+            if (seen) seen(text);
+            std::string words;
+            if (text == "\x0D") words = take(onCr, crDefault);
+            else if (text == "QUENTIR\x0D") words = take(onQuentir, quentirDefault);
+            else if (text == "DOWNLOAD\x0D") words = take(onDownload, downloadDefault);
+            else if (text == ":ERASE\x0D") words = take(onErase, eraseDefault);
+            else if (text.starts_with("S3")) words = take(onRecord, recordDefault);
+            else if (text.starts_with("S7")) words = "FA";
+            for (std::size_t start = 0; start <= words.size();) {
+                const std::size_t bar = std::min(words.find('|', start), words.size());
+                const std::string word = words.substr(start, bar - start);
+                if (!word.empty()) p.deliver(word + "\x0D", 5);
+                if (word == "FB" && eraseCompletes) p.deliver(std::string("FA\x0D"), 3000);
+                start = bar + 1;
+            }
+        });
+    }
+
+    static std::string take(std::deque<std::string>& q, const std::string& fallback) {
+        if (q.empty()) return fallback;
+        std::string s = q.front();
+        q.pop_front();
+        return s;
+    }
+};
+
+// A flash attempt against the emulated terminal (direct cable; its loader erases in 3 s).
 class FlashAttempt : public ::testing::Test {
 protected:
-    FlashAttempt() : port(clock), link(port, clock) {
-        terminal.attach(port);
-        port.open("COM1", kInQueue, kDownloadOutQueue);
+    FlashAttempt() : terminal(clock, config()), link(terminal, clock) {
+        terminal.open("COM1", kInQueue, kDownloadOutQueue);
+        terminal.apply(LineSettings{115200});
+    }
+    static emu::EmulatorConfig config(bool loaderWaiting = false) {
+        emu::EmulatorConfig c;
+        c.direct = true;
+        c.terminal.eraseDelay = 3000 * emu::kMillis;
+        c.terminal.loaderWaiting = loaderWaiting;
+        return c;
     }
 
     FlashOutcome run(const std::string& text) {
@@ -41,34 +89,32 @@ protected:
 
     std::vector<std::string> texts_written() const {
         std::vector<std::string> out;
-        for (const auto& w : port.writes()) out.push_back(text_of(w));
+        for (const auto& w : terminal.writes()) out.push_back(text_of(w));
         return out;
     }
 
     testing::FakeClock clock;
-    testing::ScriptedPort port;
+    testing::EmulatedPort terminal;
     Link link;
     testing::ScriptedUi ui;
-    testing::FlashTerminal terminal;
     const Bytes image = pattern(300);
     const std::string program = srec_lines('3', 0x10000, image, 16) + srec_line('7', 0, {});
+    const std::string endRecord = text_of(Bytes(kEndRecord.begin(), kEndRecord.end()));
 };
 
 TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
-    terminal.onErase = {"FB"};
     ASSERT_EQ(run(program), FlashOutcome::Done);
     const auto w = texts_written();
-    ASSERT_GE(w.size(), 5u);
+    ASSERT_EQ(w.size(), 9u);  // 96 + 96 + 96 + 12 bytes in four records
     EXPECT_EQ(w[0], "\x0D");
     EXPECT_EQ(w[1], "QUENTIR\x0D");
     EXPECT_EQ(w[2], "DOWNLOAD\x0D");
-    EXPECT_EQ(w[3], ":ERASE\x0D");
-    EXPECT_EQ(w.back(), text_of(Bytes(kEndRecord.begin(), kEndRecord.end())));
-    EXPECT_EQ(terminal.records, 4);  // 96 + 96 + 96 + 12 bytes
-    EXPECT_TRUE(terminal.endSeen);
-    ASSERT_EQ(terminal.flash.size(), image.size());
-    for (std::size_t i = 0; i < image.size(); ++i)
-        ASSERT_EQ(terminal.flash[0x10000 + static_cast<std::uint32_t>(i)], image[i]) << i;
+    EXPECT_EQ(w[3], ":ERASE\x0D");  // answered "FB", then "FA" 3 s later
+    EXPECT_EQ(w.back(), endRecord);
+    // The terminal's flash holds the program.
+    const auto& flash = terminal.emulator().terminal().flash();
+    EXPECT_EQ(flash.lowest(), 0x10000u);
+    EXPECT_EQ(flash.image(), image);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.progressWindows, 2);  // the erase window, then the progress window
     EXPECT_FALSE(ui.progressOpen);
@@ -82,7 +128,6 @@ TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
 // the flash was touched.
 TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
     static volatile std::sig_atomic_t stop = 0;
-    link.set_stop_flag(&stop);
     const struct {
         const char* name;
         std::string stopAt;  // the write after which the stop comes
@@ -95,37 +140,46 @@ TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         stop = 0;
-        terminal.records = 0;
-        terminal.onWrite = [&](const Bytes& w) {
-            if (text_of(w).rfind(c.stopAt, 0) == 0) stop = 1;
+        testing::ScriptedPort port(clock);
+        LoaderScript script;
+        script.seen = [&](const std::string& w) {
+            if (w.starts_with(c.stopAt)) stop = 1;
         };
-        const std::size_t before = port.writes().size();
-        EXPECT_EQ(run(program), c.outcome);
-        const auto w = texts_written();
-        EXPECT_EQ(w.back().substr(0, c.last.size()), c.last);
-        EXPECT_EQ(std::count(w.begin() + static_cast<long>(before), w.end(), ":ERASE\x0D"),
-                  c.outcome == FlashOutcome::Stopped ? 1 : 0);
-        EXPECT_LE(terminal.records, 1);
+        script.attach(port);
+        port.open("COM1", kInQueue, kDownloadOutQueue);
+        Link l(port, clock);
+        l.set_stop_flag(&stop);
+        std::istringstream in(program);
+        EXPECT_EQ(flash_attempt(l, in, ui), c.outcome);
+        std::vector<std::string> w;
+        for (const auto& bytes : port.writes()) w.push_back(text_of(bytes));
+        EXPECT_TRUE(w.back().starts_with(c.last));
+        EXPECT_EQ(std::count(w.begin(), w.end(), ":ERASE\x0D"), c.outcome == FlashOutcome::Stopped ? 1 : 0);
+        EXPECT_LE(std::count_if(w.begin(), w.end(), [](const std::string& x) { return x.starts_with("S3"); }), 1);
         EXPECT_TRUE(ui.messages.empty());
         EXPECT_FALSE(ui.progressOpen);
     }
-    link.set_stop_flag(nullptr);
 }
 
 TEST_F(FlashAttempt, LoaderAlreadyWaitingIsServedWithoutQuentir) {
-    for (const char* word : {"FN", "FF"}) {
-        SCOPED_TRACE(word);
-        testing::ScriptedPort p(clock);
-        Link l(p, clock);
-        testing::FlashTerminal t;
-        t.onCr = {word};
-        t.attach(p);
-        p.open("COM1", kInQueue, kDownloadOutQueue);
-        std::istringstream in(program);
-        ASSERT_EQ(flash_attempt(l, in, ui), FlashOutcome::Done);
-        ASSERT_GE(p.writes().size(), 2u);
-        EXPECT_EQ(text_of(p.writes()[1]), ":ERASE\x0D");
-    }
+    testing::EmulatedPort waiting(clock, config(true));  // answers "FN" to the opening CR
+    Link l(waiting, clock);
+    waiting.open("COM1", kInQueue, kDownloadOutQueue);
+    std::istringstream in(program);
+    ASSERT_EQ(flash_attempt(l, in, ui), FlashOutcome::Done);
+    ASSERT_GE(waiting.writes().size(), 2u);
+    EXPECT_EQ(text_of(waiting.writes()[1]), ":ERASE\x0D");
+    EXPECT_EQ(waiting.emulator().terminal().flash().image(), image);
+
+    // "FF" to the opening CR also says the loader waits.
+    testing::ScriptedPort p(clock);
+    Link scripted(p, clock);
+    LoaderScript t;
+    t.onCr = {"FF"};
+    t.attach(p);
+    std::istringstream again(program);
+    ASSERT_EQ(flash_attempt(scripted, again, ui), FlashOutcome::Done);
+    EXPECT_EQ(text_of(p.writes()[1]), ":ERASE\x0D");
 }
 
 TEST_F(FlashAttempt, WakeUpAnswersDecideTheNextStep) {
@@ -143,7 +197,7 @@ TEST_F(FlashAttempt, WakeUpAnswersDecideTheNextStep) {
     for (const auto& c : cases) {
         testing::ScriptedPort p(clock);
         Link l(p, clock);
-        testing::FlashTerminal t;
+        LoaderScript t;
         t.onCr = c.cr;
         t.onQuentir = c.quentir;
         t.onDownload = c.download;
@@ -157,10 +211,11 @@ TEST_F(FlashAttempt, WakeUpAnswersDecideTheNextStep) {
 }
 
 TEST_F(FlashAttempt, SilentTerminalIsNotReadyAfterThreeCycles) {
-    terminal.crDefault = "";
-    terminal.quentirDefault = "";
-    EXPECT_EQ(run(program), FlashOutcome::NotReady);
-    EXPECT_EQ(port.writes().size(), 6u);  // CR and QUENTIR, three times
+    testing::ScriptedPort silent(clock);
+    Link l(silent, clock);
+    std::istringstream in(program);
+    EXPECT_EQ(flash_attempt(l, in, ui), FlashOutcome::NotReady);
+    EXPECT_EQ(silent.writes().size(), 6u);  // CR and QUENTIR, three times
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Terminal is not ready!");
     EXPECT_EQ(ui.messages[0].caption, "Program Download");
@@ -188,7 +243,7 @@ TEST_F(FlashAttempt, EraseRepliesDecideTheOutcome) {
         testing::ScriptedPort p(clock);
         Link l(p, clock);
         testing::ScriptedUi u;
-        testing::FlashTerminal t;
+        LoaderScript t;
         t.onErase = c.erase;
         t.eraseCompletes = c.completes;
         t.attach(p);
@@ -200,7 +255,7 @@ TEST_F(FlashAttempt, EraseRepliesDecideTheOutcome) {
         EXPECT_EQ(erases, c.eraseCommands) << c.name;
         if (c.message) {
             ASSERT_EQ(u.texts(), std::vector<std::string>{c.message}) << c.name;
-            EXPECT_FALSE(t.endSeen) << c.name;
+            EXPECT_NE(text_of(p.writes().back()), endRecord) << c.name;
         } else {
             EXPECT_TRUE(u.messages.empty()) << c.name;
         }
@@ -230,7 +285,7 @@ TEST_F(FlashAttempt, RecordRepliesFollowTheRetryRules) {
         testing::ScriptedPort p(clock);
         Link l(p, clock);
         testing::ScriptedUi u;
-        testing::FlashTerminal t;
+        LoaderScript t;
         t.onRecord = c.replies;
         t.attach(p);
         std::istringstream in(program);
@@ -240,7 +295,7 @@ TEST_F(FlashAttempt, RecordRepliesFollowTheRetryRules) {
         EXPECT_EQ(sent, c.transmissions) << c.name;
         if (c.outcome == FlashOutcome::Done) {
             EXPECT_TRUE(u.messages.empty()) << c.name;
-            EXPECT_TRUE(t.endSeen) << c.name;
+            EXPECT_EQ(text_of(p.writes().back()), endRecord) << c.name;
         } else {
             EXPECT_EQ(u.texts(), std::vector<std::string>{"Error on downloading!"}) << c.name;
             EXPECT_EQ(p.writes().back(), first) << c.name << ": nothing is sent after a failed record";

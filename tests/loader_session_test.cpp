@@ -7,7 +7,7 @@
 
 #include "common/exit_status.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/flash_terminal.h"
+#include "tests/support/emulated_port.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/srec_text.h"
@@ -16,7 +16,7 @@ namespace kest::loader {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScriptedPort;
+using emu::Bytes;
 
 TEST(LoaderCommandLine, FileCommaPortSeparatorRate) {
     struct Case {
@@ -70,12 +70,16 @@ public:
         fresh();
     }
 
-    // A new port, terminal and user interface for the next run.
-    void fresh() {
-        portPtr = std::make_unique<ScriptedPort>(clock);
-        linkPtr = std::make_unique<Link>(*portPtr, clock);
-        terminal = testing::FlashTerminal();
-        terminal.attach(*portPtr);
+    // A new terminal (behind its cradle, at 9600 first) and user interface for the next run.
+    // A direct cable has no cradle to answer the probes.
+    void fresh(const std::string& faults = "", bool direct = false) {
+        std::string error;
+        const auto plan = emu::parse_fault_plan(faults, error);
+        ASSERT_TRUE(plan) << error;
+        emu::EmulatorConfig config;
+        config.direct = direct;
+        terminal = std::make_unique<testing::EmulatedPort>(clock, config, *plan);
+        linkPtr = std::make_unique<Link>(*terminal, clock);
         ui = testing::ScriptedUi();
     }
     ~LoaderRun() override { fs::remove_all(dir); }
@@ -91,18 +95,14 @@ public:
         return run_loader(env, commandLine);
     }
 
-    std::vector<std::string> opened() const {
-        std::vector<std::string> out;
-        for (const auto& e : portPtr->events())
-            if (e.kind == ScriptedPort::Event::Open) out.push_back(e.name);
-        return out;
-    }
+    const std::vector<std::string>& opened() const { return terminal->opened(); }
+    // The flash contents the terminal keeps, from the lowest address written.
+    Bytes flash() const { return terminal->emulator().terminal().flash().image(); }
 
     testing::FakeClock clock;
-    std::unique_ptr<ScriptedPort> portPtr;
+    std::unique_ptr<testing::EmulatedPort> terminal;
     std::unique_ptr<Link> linkPtr;
     testing::ScriptedUi ui;
-    testing::FlashTerminal terminal;
     fs::path dir;
     std::string folder, object;
     std::vector<LoaderSettings> offered, choices;
@@ -114,20 +114,21 @@ TEST_F(LoaderRun, CommandLineDownloadsWithoutAnyDialogOrQuestion) {
     EXPECT_EQ(result_value(r), 1);
     EXPECT_EQ(exit_status(r), 0);
     EXPECT_EQ(opened(), std::vector<std::string>{"COM2"});
-    EXPECT_EQ(portPtr->current_settings().baud, 38400u);
-    EXPECT_TRUE(portPtr->current_settings().rtsEnable);
+    EXPECT_EQ(terminal->current_settings().baud, 38400u);
+    EXPECT_TRUE(terminal->current_settings().rtsEnable);
+    EXPECT_EQ(terminal->emulator().cradle().rate(), 38400u);
     EXPECT_TRUE(ui.dialogs.empty());
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(offered.empty());
-    EXPECT_TRUE(terminal.endSeen);
-    EXPECT_EQ(portPtr->events().back().kind, ScriptedPort::Event::Close);
+    EXPECT_EQ(flash(), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(terminal->is_open());
     EXPECT_FALSE(fs::exists(folder + "tamplo.ini"));
 }
 
 TEST_F(LoaderRun, FileNameAloneUsesCom1At115200) {
     EXPECT_EQ(run(object).end, SessionEnd::Done);
     EXPECT_EQ(opened(), std::vector<std::string>{"COM1"});
-    EXPECT_EQ(portPtr->current_settings().baud, 115200u);
+    EXPECT_EQ(terminal->current_settings().baud, 115200u);
 }
 
 TEST_F(LoaderRun, FirstStartOpensInTheProgramFolderAndRemembersTheChoice) {
@@ -172,12 +173,11 @@ TEST_F(LoaderRun, CancellingThePortDialogLeavesThePortAlone) {
     ui.openFiles = {object};
     EXPECT_EQ(run("").end, SessionEnd::Cancelled);
     EXPECT_EQ(offered.size(), 1u);
-    EXPECT_TRUE(portPtr->events().empty());
+    EXPECT_TRUE(opened().empty());
 }
 
 TEST_F(LoaderRun, FailedAttemptAsksForARetryAndReadsTheFileAgain) {
-    terminal.onCr = {"", "", "", "FN"};
-    terminal.onQuentir = {"", "", ""};
+    fresh("silence=12500@1");  // no answer for the three wake-up cycles of the first attempt
     ui.answers = {Answer::Yes};
     const SessionResult r = run(object);
     EXPECT_EQ(r.end, SessionEnd::Done);
@@ -196,9 +196,9 @@ TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
         bool portOpened;  // an open was tried
     };
     const std::vector<Case> cases = {
-        {"port", [](LoaderRun& t) { t.portPtr->fail_open(true); }, {"Can't open the COM port!"}, SessionEnd::PortFailed, -1, 3, true},
-        {"cradle", [](LoaderRun& t) { t.terminal.cradleEcho = false; }, {"Can't set IR device !!!"}, SessionEnd::CradleFailed, 0, 3, true},
-        {"line", [](LoaderRun& t) { t.portPtr->fail_apply(true); }, {"Failed to set communication state"}, SessionEnd::LineFailed, 0, 3, true},
+        {"port", [](LoaderRun& t) { t.terminal->fail_open(true); }, {"Can't open the COM port!"}, SessionEnd::PortFailed, -1, 3, true},
+        {"cradle", [](LoaderRun& t) { t.fresh("", true); }, {"Can't set IR device !!!"}, SessionEnd::CradleFailed, 0, 3, true},
+        {"line", [](LoaderRun& t) { t.terminal->fail_apply(true); }, {"Failed to set communication state"}, SessionEnd::LineFailed, 0, 3, true},
         {"directory", [](LoaderRun& t) { t.object = t.dir.string(); }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
         {"missing", [](LoaderRun& t) { t.object += ".gone"; }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
         {"damaged", [](LoaderRun& t) { std::ofstream(t.object) << "S1zz\r\n"; },
@@ -206,9 +206,9 @@ TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
          SessionEnd::AttemptFailed, 0, 2, false},
         {"no data records", [](LoaderRun& t) { std::ofstream(t.object) << testing::srec_line('7', 0, {}); },
          {"Error on downloading!!"}, SessionEnd::AttemptFailed, 0, 2, false},
-        {"no answer", [](LoaderRun& t) { t.terminal.quentirDefault = ""; },
+        {"no answer", [](LoaderRun& t) { t.fresh("silence=100000@1"); },
          {"Terminal is not ready!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 4, true},
-        {"refused record", [](LoaderRun& t) { t.terminal.onRecord = {"FF"}; },
+        {"refused record", [](LoaderRun& t) { t.fresh("ff=1"); },
          {"Error on downloading!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 1, true},
     };
     for (const auto& c : cases) {
@@ -224,10 +224,7 @@ TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
         EXPECT_EQ(result_value(r), c.value) << c.name;
         EXPECT_EQ(exit_status(r), c.exit) << c.name;
         EXPECT_EQ(!opened().empty(), c.portOpened) << c.name;
-        if (c.portOpened && c.end != SessionEnd::PortFailed) {
-            EXPECT_EQ(portPtr->events().back().kind, ScriptedPort::Event::Close) << c.name;
-        }
-        EXPECT_FALSE(portPtr->is_open()) << c.name;
+        EXPECT_FALSE(terminal->is_open()) << c.name;
     }
 }
 

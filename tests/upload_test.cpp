@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "link/upload.h"
+#include "tests/support/emulated_port.h"
 #include "tests/support/failing_file_steps.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
@@ -241,6 +242,33 @@ TEST_F(Upload, OverBeforeAnyRecordDeletesTheEmptyFile) {
     EXPECT_EQ(ui.messages[0].caption, "Upload Data");
     EXPECT_EQ(ui.messages[0].icon, Icon::None);
     EXPECT_EQ(ui.messages[0].buttons, Buttons::Ok);
+}
+
+// The records of the emulated terminal, also when acknowledgements get lost both ways and
+// the terminal sends a record again: each arrives once, in order, as it was collected.
+TEST_F(Upload, RecordsOfTheTerminalArriveOnceEach) {
+    const std::vector<std::string> records = {"4711;Schrauben;100", kLowCr, kHighCr, "", "0815;Muttern;250",
+                                              std::string(200, 'x')};
+    std::string expected;
+    for (const auto& r : records) expected += r + "\r\n";
+    for (const char* faults : {"", "lose-ack=0.3"}) {
+        SCOPED_TRACE(faults);
+        std::string error;
+        const auto plan = emu::parse_fault_plan(faults, error);
+        ASSERT_TRUE(plan) << error;
+        emu::EmulatorConfig direct;
+        direct.direct = true;
+        testing::EmulatedPort terminal(clock, direct, *plan, 3);
+        terminal.set_records(records);
+        Link l(terminal, clock);
+        UploadOptions options;
+        options.path = path.string();
+        options.offerViewer = false;
+        const UploadReport r = upload_data(project, l, ui, options);
+        EXPECT_EQ(r.end, UploadEnd::Over);
+        EXPECT_EQ(r.records, static_cast<int>(records.size()));
+        EXPECT_EQ(read_file(path), expected);
+    }
 }
 
 TEST(ViewerCommandLine, PathIsQuoted) {
