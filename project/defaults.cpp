@@ -166,6 +166,21 @@ void line_defaults(FormRecord& f, int line) {
     clear(f.lineData[line]);
 }
 
+void menu_defaults(MenuRecord& m) {
+    m.font = 0;
+    m.titleEnabled = 0;
+    clear(m.title);
+    for (auto& item : m.items) clear(item);
+    m.escTarget = jump::kStartScreen;
+    std::memset(m.itemTarget, 0, sizeof m.itemTarget);
+    m.saveTitle = 0;
+    m.saveItemSeparately = 0;
+    m.saveItemInEachRecord = 0;
+    m.itemCount = 0;
+    m.currentItem = 0;
+    m.runtime = 0;
+}
+
 void form_defaults(FormRecord& f, u8 nextTarget) {
     f.font = 0;
     f.escTarget = jump::kStartScreen;
@@ -187,20 +202,7 @@ void project_defaults(Project& project) {
 
     for (int k = 0; k < kFormCount; ++k) form_defaults(project.forms[k], jump::form(k));
 
-    for (MenuRecord& m : project.menus) {
-        m.font = 0;
-        m.titleEnabled = 0;
-        clear(m.title);
-        for (auto& item : m.items) clear(item);
-        m.escTarget = jump::kStartScreen;
-        std::memset(m.itemTarget, 0, sizeof m.itemTarget);
-        m.saveTitle = 0;
-        m.saveItemSeparately = 0;
-        m.saveItemInEachRecord = 0;
-        m.itemCount = 0;
-        m.currentItem = 0;
-        m.runtime = 0;
-    }
+    for (MenuRecord& m : project.menus) menu_defaults(m);
 
     for (LookupRecord& l : project.lookups) lookup_defaults(l);
 
@@ -263,23 +265,27 @@ bool title_switch_replaces(int table, int row, bool largeTitles) {
     return largeTitles ? row < large_title_row_count(table) : true;
 }
 
-void apply_large_titles(Project& project, bool largeTitles) {
+void apply_large_titles(Project& project, bool largeTitles) { apply_large_titles(project.texts, largeTitles); }
+
+void apply_large_titles(TextTables& texts, bool largeTitles) {
     for (int table = 0; table < kTextTableCount; ++table) {
         const TextTableInfo& info = text_table_info(table);
         for (int row = 0; row < info.rows; ++row)
             if (title_switch_replaces(table, row, largeTitles))
-                fill_cell(text_cell(project, table, row), info.cellSize,
+                fill_cell(text_cell(texts, table, row), info.cellSize,
                           title_default_row(table, row, largeTitles));
     }
 }
 
-void text_defaults(Project& project, bool largeTitles) {
+void text_defaults(Project& project, bool largeTitles) { text_defaults(project.texts, largeTitles); }
+
+void text_defaults(TextTables& texts, bool largeTitles) {
     for (int table = 0; table < kTextTableCount; ++table) {
         const TextTableInfo& info = text_table_info(table);
         for (int row = 0; row < info.rows; ++row)
-            fill_cell(text_cell(project, table, row), info.cellSize, default_text_row(table, row));
+            fill_cell(text_cell(texts, table, row), info.cellSize, default_text_row(table, row));
     }
-    if (largeTitles) apply_large_titles(project, true);
+    if (largeTitles) apply_large_titles(texts, true);
 }
 
 }  // namespace kest

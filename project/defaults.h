@@ -21,6 +21,10 @@ void reset_to_defaults(Project& project);
 // "Scan+ENTER", everything else off or empty); the line type becomes 0.
 void line_defaults(FormRecord& form, int line);
 
+// An empty menu: small font, no title, no items, every target the start screen, no
+// record options, the simulator's working bytes cleared.
+void menu_defaults(MenuRecord& menu);
+
 // The default settings of a whole form (small font, Esc to the start screen, the date and
 // time stamp off with every part on, "speichern", no lookup file, every line by
 // line_defaults, run-time bytes 0), taking `nextTarget` after its last line.
@@ -53,9 +57,11 @@ bool title_switch_replaces(int table, int row, bool largeTitles);
 // Replaces the texts of the twelve 21-byte tables by their defaults for the new setting.
 // Does not change the largeTitles byte itself.
 void apply_large_titles(Project& project, bool largeTitles);
+void apply_large_titles(TextTables& texts, bool largeTitles);
 
 // Every text table from its defaults: the 16-byte tables from the default rows, the
 // 21-byte tables as when large titles are switched to the given setting.
 void text_defaults(Project& project, bool largeTitles);
+void text_defaults(TextTables& texts, bool largeTitles);
 
 }  // namespace kest

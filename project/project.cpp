@@ -41,15 +41,19 @@ constexpr std::size_t kTextsOffset = offsetof(Project, texts);
 
 const TextTableInfo& text_table_info(int index) { return kCatalogue[index]; }
 
-char* text_cell(Project& project, int table, int row) {
+char* text_cell(TextTables& texts, int table, int row) {
     const auto& info = kCatalogue[table];
-    auto* base = reinterpret_cast<char*>(&project.texts);
+    auto* base = reinterpret_cast<char*>(&texts);
     return base + (info.fileOffset - kTextsOffset) + static_cast<std::size_t>(row) * info.cellSize;
 }
 
-const char* text_cell(const Project& project, int table, int row) {
-    return text_cell(const_cast<Project&>(project), table, row);
+const char* text_cell(const TextTables& texts, int table, int row) {
+    return text_cell(const_cast<TextTables&>(texts), table, row);
 }
+
+char* text_cell(Project& project, int table, int row) { return text_cell(project.texts, table, row); }
+
+const char* text_cell(const Project& project, int table, int row) { return text_cell(project.texts, table, row); }
 
 std::size_t cell_length(const char* cell, std::size_t size) {
     std::size_t n = 0;

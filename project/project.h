@@ -250,6 +250,8 @@ struct TextTableInfo {
 const TextTableInfo& text_table_info(int index);
 char* text_cell(Project& project, int table, int row);
 const char* text_cell(const Project& project, int table, int row);
+char* text_cell(TextTables& texts, int table, int row);
+const char* text_cell(const TextTables& texts, int table, int row);
 
 // Length of the text in a cell: up to its terminator or size, whichever comes first.
 std::size_t cell_length(const char* cell, std::size_t size);

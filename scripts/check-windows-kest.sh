@@ -19,6 +19,11 @@ cmp "$tmp/native.agx" "$tmp/converted.agx"
 scripts/wine-run.sh "$windows" show --json "$tmp/native.agx" | tr -d '\r' >"$tmp/windows.json"
 diff "$tmp/native.json" "$tmp/windows.json"
 
+# The way back from the JSON text, and the check of a clean project.
+scripts/wine-run.sh "$windows" build "$tmp/native.json" -o "$tmp/built.agx"
+cmp "$tmp/native.agx" "$tmp/built.agx"
+scripts/wine-run.sh "$windows" check "$tmp/built.agx" >/dev/null
+
 # Bad input: exit status 2 and nothing written.
 printf 'KEST-1.01' >"$tmp/bad.agx"
 status=0

@@ -2,7 +2,8 @@
 # Installs what the builds and tests need on a fresh Debian machine (idempotent).
 set -euo pipefail
 pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
-      g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick socat srecord procps nsis)
+      g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick socat srecord procps nsis
+      python3-jsonschema)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -9,7 +9,8 @@
 namespace kest::win32 {
 
 // What a page's face may take to build its logic: the project (for the tables a page
-// or its dialogs write at once), the editor state and the program's message boxes.
+// or its dialogs write at once), the editor state and the program's message boxes and
+// file dialogs.
 struct PageContext {
     Project& project;
     EditorState& state;

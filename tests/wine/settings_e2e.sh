@@ -23,23 +23,32 @@ open_settings_page() {  # PROJECT
     settled_text "$SHEET" 602 >/dev/null
 }
 
+PASSWORD_IN_FILE=$((18574 + 46))  # ApplicationOptions in the project file, then the password
+
 close_window() {  # CAPTION BUTTON-ID
     drv click "$1" "$2"
     drv gone "$1" 5000 || fail "\"$1\" stayed open"
 }
 
-# Puts a text into the password field as a paste would; the page's warning is a modal
-# message box, answered here while the field's change notification waits for it.
-paste_password() {  # TEXT EXPECTED-WARNING
-    drv settext "$SHEET" 501 "$1" &
-    local setter=$!
+# Runs a windriver step that makes the page warn; the warning is a modal message box,
+# answered here while the step waits for it.
+answer_warning() {  # EXPECTED-WARNING WHAT WINDRIVER-ARGUMENTS...
+    local text=$1 what=$2
+    shift 2
+    drv "$@" &
+    local step=$!
     if drv wait "$WARNING" 5000; then
-        expect_eq "$(drv text "$WARNING" 65535)" "$2" "warning after \"$1\""
+        expect_eq "$(drv text "$WARNING" 65535)" "$text" "warning $what"
         close_window "$WARNING" 1
     else
-        fail "no warning after \"$1\""
+        fail "no warning $what"
     fi
-    wait "$setter"
+    wait "$step"
+}
+
+# Puts a text into the password field as a paste would.
+paste_password() {  # TEXT EXPECTED-WARNING
+    answer_warning "$2" "after \"$1\"" settext "$SHEET" 501 "$1"
 }
 
 # Closes the sheet with the button, saves the project under its name (waiting until the
@@ -160,4 +169,17 @@ test_wedge_survives_sheet_cancel() {
     expect_eq "$(json "$OUT/cancel.agx" "any(d['settings']['protectedArea'])")" "False" "protected areas after the sheet's Cancel"
 }
 
-e2e_run test_settings_reach_file_and_image test_wedge_survives_sheet_cancel
+# A password from the file with a character the terminal does not take: the page warns as
+# it opens and shows (and on OK stores) the password without it.
+test_stored_password_checked_on_opening() {
+    new_project_file "$OUT/stored.agx"
+    patch_bytes "$OUT/stored.agx" "$PASSWORD_IN_FILE" 'ab cd'
+    start_agkest "$(wine_path "$OUT/stored.agx")" || return
+    open_sheet || return
+    answer_warning "ungueltiges Zeichen!!!" "on opening the page" tab "$SHEET" "$SETTINGS_PAGE"
+    expect_eq "$(settled_text "$SHEET" 501)" "abcd" "password shown"
+    close_sheet_and_save 1 "$OUT/stored.agx"
+    expect_eq "$(json "$OUT/stored.agx" "d['settings']['password']")" "abcd" "password saved"
+}
+
+e2e_run test_settings_reach_file_and_image test_wedge_survives_sheet_cancel test_stored_password_checked_on_opening
