@@ -6,7 +6,10 @@
 #include <fstream>
 #include <map>
 
+#include "project/project_file.h"
+#include "tests/integration/kestemu_process.h"
 #include "tests/integration/run_tool.h"
+#include "tests/support/projects.h"
 
 namespace kest {
 namespace {
@@ -91,6 +94,50 @@ TEST(KestPorts, ListsTheTtysOfSysfsWithDriverAndDescription) {
     const ToolRun wrong = kest({"ports", "--sysfs", dir.file("fehlt")});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("fehlt: no class/tty folder"), std::string::npos) << wrong.err;
+}
+
+// kest with its stderr on a terminal (a pseudo-terminal of `script`), its stdout dropped;
+// what the terminal showed comes back with CR LF line ends.
+ToolRun kest_on_terminal(const std::vector<std::string>& args) {
+    std::string command = testing::shell_quote(testing::tool_path("KEST_BIN"));
+    for (const auto& a : args) command += " " + testing::shell_quote(a);
+    return testing::run_tool("script", {"-qec", command + " >/dev/null", "/dev/null"});
+}
+
+// On a terminal the progress line counts the blocks and is ended before the message that
+// follows it, after success as after a failure; in a file there is no progress line.
+TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
+    if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
+    TempDir dir;
+    const std::string project = dir.file("p.agx");
+    ASSERT_EQ(write_project_file(project, *testing::new_project()), "");
+    struct Case {
+        std::vector<std::string> emulator;
+        const char* last;     // the last amount the line shows
+        const char* message;  // on the line after it
+    };
+    const Case cases[] = {
+        {{"--direct"}, "200/200 blocks", "Downloaded komplett!"},
+        {{"--direct", "--faults", "full-at=50"}, "50/200 blocks", "Speicher voll!"},
+    };
+    for (const Case& c : cases) {
+        testing::KestemuProcess emu(c.emulator);
+        ASSERT_TRUE(emu.ok());
+        const ToolRun r = kest_on_terminal({"download", project, "--port", emu.link(), "--retries", "0"});
+        const std::size_t last = r.out.rfind(c.last);
+        const std::size_t message = r.out.find(c.message);
+        ASSERT_NE(last, std::string::npos) << r.out;
+        ASSERT_NE(message, std::string::npos) << r.out;
+        const std::size_t end = r.out.find("\r\n", last);
+        ASSERT_LT(end, message) << r.out;
+        EXPECT_EQ(r.out.substr(end + 2, message - end - 2).find_first_of("\r["), std::string::npos) << r.out;
+    }
+    testing::KestemuProcess emu({"--direct"});
+    ASSERT_TRUE(emu.ok());
+    const ToolRun file = kest({"download", project, "--port", emu.link()});
+    EXPECT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(file.err.find('\r'), std::string::npos) << file.err;
+    EXPECT_EQ(file.err.find("blocks"), std::string::npos) << file.err;
 }
 
 }  // namespace
