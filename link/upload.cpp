@@ -11,9 +11,18 @@ namespace kest {
 
 namespace {
 
-constexpr char kCaption[] = "Upload Data";
-constexpr char kError[] = "Error";
-constexpr char kFehler[] = "Fehler";
+// The messages of the upload; those with numbers in them are formatted where they are shown.
+namespace msg {
+constexpr MessageText kFileError{"Fehler beim Oeffnen der Datei!", "Fehler", Icon::None};
+constexpr MessageText kPortFailed{"Fail to open COM port", "Error", Icon::None};
+constexpr MessageText kCradleFailed{"Can't set IR device!", "Fehler"};
+constexpr MessageText kNoAnswer{"Time out!", "Error", Icon::None};
+constexpr MessageText kRefused{"Fehler beim Verbindungsaufbau!", "Fehler", Icon::None};
+constexpr MessageText kTimedOut{"Time out!", "Fehler", Icon::None};  // with records: how many were kept
+constexpr MessageText kWriteFailed{"", "Fehler", Icon::None};       // how many were kept, and where
+constexpr MessageText kNoData{"Keine Daten empfangen!", "Upload Data", Icon::None};
+constexpr MessageText kFinished{"", "Upload Data", Icon::None, Buttons::YesNo};  // the count, the question
+}  // namespace msg
 
 constexpr std::uint32_t kConnectWindowMs = 3000;
 constexpr std::size_t kConnectKept = 10;
@@ -30,10 +39,6 @@ constexpr std::size_t kMaxFrame = 8192;
 constexpr ReplyRules kConnectRules{kConnectKept, ReplyRules::Overflow::SkipToDeadline, true};
 // A frame up to its CR; the bytes of an over-long frame are dropped up to its CR.
 constexpr ReplyRules kFrameRules{kMaxFrame, ReplyRules::Overflow::SkipToCr, true};
-
-void box(UserInterface& ui, const std::string& text, const char* caption) {
-    ui.message(text, caption, Icon::None, Buttons::Ok);
-}
 
 // Whether the file ends inside a line (appended records then start on a line of their own).
 bool ends_inside_a_line(const std::string& path) {
@@ -87,12 +92,12 @@ Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
         const Reply reply = exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
         if (reply.end != ReplyEnd::Cr && tries >= kSilentConnectTries) {
-            box(ui, "Time out!", kError);
+            show(ui, msg::kNoAnswer);
             return Connect::NoAnswer;
         }
         if (reply == word::kAckLine) return Connect::Connected;
         if (tries >= kWrongReplies) {
-            box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
+            show(ui, msg::kRefused);
             return Connect::Refused;
         }
     }
@@ -133,10 +138,10 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             if (silent >= kSilentPeriods) {
                 ui.counter_box(2, records);
                 if (records == 0)
-                    box(ui, "Time out!", kFehler);
+                    show(ui, msg::kTimedOut);
                 else
-                    box(ui, "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.",
-                        kFehler);
+                    show(ui, msg::kTimedOut,
+                         "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
                 return {UploadEnd::TimedOut, records};
             }
             ++silent;
@@ -152,9 +157,8 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             if (!file.write_record(bytes_of(frame.text).subspan(1, frame.text.size() - 4))) {
                 // Not acknowledged, so the terminal keeps the record.
                 ui.counter_box(2, records);
-                box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(records) +
-                            " Datensaetze wurden gespeichert.",
-                    kFehler);
+                show(ui, msg::kWriteFailed,
+                     "Fehler beim Schreiben der Datei! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
                 return {UploadEnd::WriteFailed, records};
             }
             ++records;
@@ -177,12 +181,12 @@ UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName
                       bool cradle) {
     if (rateIndex < 0 || rateIndex >= kRateCount) return UploadEnd::LineFailed;
     if (!link.open(portName, kInQueue, kUploadOutQueue)) {
-        box(ui, "Fail to open COM port", kError);
+        show(ui, msg::kPortFailed);
         return UploadEnd::PortFailed;
     }
     if (cradle && !cradle_setup(link, rateIndex, kGeneratorCradle, &ui)) {
         link.close(false);
-        ui.message("Can't set IR device!", kFehler, Icon::Warning, Buttons::Ok);
+        show(ui, msg::kCradleFailed);
         return UploadEnd::CradleFailed;
     }
     link.set_line(rateIndex);
@@ -204,11 +208,6 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-std::string viewer_command_line(const std::string& path) {
-    if (path.empty() || path.find('"') != std::string::npos) return {};
-    return "notepad.exe \"" + path + "\"";
-}
-
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options) {
     UploadReport report;
@@ -218,7 +217,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
 
     DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps());
     if (!file.open(report.path, options.rules)) {
-        box(ui, "Fehler beim Oeffnen der Datei!", kFehler);
+        show(ui, msg::kFileError);
         report.result = -2;
         report.end = UploadEnd::FileError;
         report.fileProblem = file.problem();
@@ -258,7 +257,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                         : -1;
     if (report.records == 0) {
         if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
-            box(ui, "Keine Daten empfangen!", kCaption);
+            show(ui, msg::kNoData);
         // Nothing arrived: the chosen file stays as it was, a file that was not there
         // before is not left behind.
         file.discard();
@@ -270,9 +269,9 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (!file.commit()) {
         report.keptIn = file.temporary();
         report.fileKept = file.existed();
-        box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
-                    " Datensaetze wurden gespeichert in " + report.keptIn,
-            kFehler);
+        show(ui, msg::kWriteFailed,
+             "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
+                 " Datensaetze wurden gespeichert in " + report.keptIn);
         report.end = UploadEnd::ReplaceFailed;
         report.result = -1;
         return report;
@@ -281,7 +280,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (over && options.offerViewer) {
         const std::string question = "Fertig : " + std::to_string(report.records) +
                                      " Datensaetze empfangen.\nEmpfangene Daten ansehen?";
-        if (ui.message(question, kCaption, Icon::None, Buttons::YesNo) == Answer::Yes)
+        if (show(ui, msg::kFinished, question) == Answer::Yes)
             ui.open_viewer(report.path);
     }
     return report;

@@ -55,10 +55,6 @@ struct UploadReport {
 // The save dialog of the data file.
 FileDialogRequest data_file_request();
 
-// Command line that opens a received data file in the text viewer (WinExec): the path in
-// quotes, so that blanks in it cannot split it. Empty for a path that cannot be quoted.
-std::string viewer_command_line(const std::string& path);
-
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options = {});
 

@@ -8,11 +8,15 @@ namespace kest::loader {
 
 namespace {
 
-constexpr char kNotReadyText[] = "Terminal is not ready!";
-constexpr char kEraseRefusedText[] = "Can't erase flash memory!";
-constexpr char kEraseFailedText[] = "Failed to erase flash memory!";
-constexpr char kRecordFailedText[] = "Error on downloading!";
-constexpr char kNoProgramText[] = "Error on downloading!!";
+// The messages of the flash download.
+namespace msg {
+constexpr MessageText kNotReady{"Terminal is not ready!", kCaption};
+constexpr MessageText kEraseRefused{"Can't erase flash memory!", kCaption};
+constexpr MessageText kEraseFailed{"Failed to erase flash memory!", kCaption};
+constexpr MessageText kRecordFailed{"Error on downloading!", kCaption};
+constexpr MessageText kNoProgram{"Error on downloading!!", kCaption};
+constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
+}  // namespace msg
 
 constexpr int kCycles = 3;
 constexpr int kTransmissions = 3;
@@ -26,10 +30,6 @@ Reply read_reply(Link& link, std::uint32_t waitMs) { return kest::read_reply(lin
 // Writes the bytes in one write and reads the reply within 2 s.
 Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyMs, kReplyRules);
-}
-
-void warn(UserInterface& ui, const std::string& text) {
-    ui.message(text, kCaption, Icon::Warning, Buttons::Ok);
 }
 
 bool wake_up(Link& link) {
@@ -54,11 +54,11 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
             const Reply done = read_reply(link, kEraseMs);
             ui.status_end();
             if (done == word::kFa) return FlashOutcome::Done;
-            warn(ui, kEraseFailedText);
+            show(ui, msg::kEraseFailed);
             return FlashOutcome::EraseFailed;
         }
     }
-    warn(ui, kEraseRefusedText);
+    show(ui, msg::kEraseRefused);
     return FlashOutcome::EraseRefused;
 }
 
@@ -72,14 +72,14 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
             if (n > 0) r = read_reply(link, kReplyMs);
             if (r == word::kFa) return true;
             if (r == word::kFf) {
-                warn(ui, kRecordFailedText);
+                show(ui, msg::kRecordFailed);
                 return false;
             }
             again = r == word::kFn;
         }
         if (!again) read_reply(link, kReplyMs);  // discarded
     }
-    warn(ui, kRecordFailedText);
+    show(ui, msg::kRecordFailed);
     return false;
 }
 
@@ -105,7 +105,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
     // A record already failed and was reported; otherwise the file changed under us.
-    if (!converter.failed()) warn(ui, kNoProgramText);
+    if (!converter.failed()) show(ui, msg::kNoProgram);
     return FlashOutcome::RecordFailed;
 }
 
@@ -113,7 +113,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
 
 std::string bad_file_message(const SrecError& error) {
     // An empty file and a file without an end record keep the loader's old message.
-    if (error.noProgram) return kNoProgramText;
+    if (error.noProgram) return msg::kNoProgram.text;
     std::string text = "The object file is damaged and was not downloaded.\n";
     if (error.line) text += "Line " + std::to_string(error.line) + ": ";
     return text + error.text;
@@ -122,14 +122,14 @@ std::string bad_file_message(const SrecError& error) {
 FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) {
     const SrecReport report = check_srec(object);
     if (!report.ok()) {
-        warn(ui, bad_file_message(*report.error));
+        show(ui, msg::kBadFile, bad_file_message(*report.error));
         return FlashOutcome::BadFile;
     }
     object.clear();
     object.seekg(0);
 
     if (!wake_up(link)) {
-        warn(ui, kNotReadyText);
+        show(ui, msg::kNotReady);
         return FlashOutcome::NotReady;
     }
     if (const FlashOutcome erased = erase(link, ui); erased != FlashOutcome::Done) return erased;

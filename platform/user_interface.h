@@ -53,4 +53,17 @@ public:
     virtual bool open_viewer(const std::string& path) = 0;
 };
 
+// One message box as a program shows it. Each protocol keeps its boxes in one table.
+struct MessageText {
+    const char* text;
+    const char* caption;
+    Icon icon = Icon::Warning;
+    Buttons buttons = Buttons::Ok;
+};
+
+// Shows the box; a text given here stands in for the table's (a text with numbers in it).
+inline Answer show(UserInterface& ui, const MessageText& box, const std::string& text = {}) {
+    return ui.message(text.empty() ? box.text : text, box.caption, box.icon, box.buttons);
+}
+
 }  // namespace kest

@@ -269,13 +269,6 @@ TEST_F(Upload, RecordsOfTheTerminalArriveOnceEach) {
     }
 }
 
-TEST(ViewerCommandLine, PathIsQuoted) {
-    EXPECT_EQ(viewer_command_line("C:\\My Data\\DATA.TXT"), "notepad.exe \"C:\\My Data\\DATA.TXT\"");
-    EXPECT_EQ(viewer_command_line("C:\\x.TXT & calc"), "notepad.exe \"C:\\x.TXT & calc\"");
-    EXPECT_EQ(viewer_command_line("a\"b"), "");
-    EXPECT_EQ(viewer_command_line(""), "");
-}
-
 // ---- silence -------------------------------------------------------------------------
 
 TEST_F(Upload, TenSilentPeriodsAreTolerated) {
