@@ -92,6 +92,7 @@ Step send_application(Project& project, Link& link, UserInterface& ui) {
         const Step step = send_packet(link, ui, block_packet(image, block));
         if (step != Step::Ok) return step;
         if (block % 2 == 1) ui.progress_set(std::min(100, kFirstBlockProgress + (block + 1) / 2));
+        ui.progress_amount(static_cast<std::uint64_t>(block) + 1, kImageBlocks, "blocks");
     }
     ui.progress_set(100);
     return Step::Ok;
@@ -159,7 +160,10 @@ Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
             step = send_packet(link, ui, lookup_packet(line));
             return step == Step::Ok;
         };
-        reader.onChunk = [&](std::uintmax_t done) { ui.progress_set(static_cast<int>(done * 100 / size)); };
+        reader.onChunk = [&](std::uintmax_t done) {
+            ui.progress_set(static_cast<int>(done * 100 / size));
+            ui.progress_amount(done, size, "bytes");
+        };
         if (!reader.run(file)) {
             // The file grew an over-long line since it was checked.
             if (reader.tooLong) {

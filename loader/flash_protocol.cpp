@@ -108,6 +108,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
         done += static_cast<std::uint64_t>(got);
         if (!converter.feed(std::string_view(chunk, static_cast<std::size_t>(got)))) break;
         ui.progress_set(static_cast<int>(done * 100 / (size ? size : 1)));
+        ui.progress_amount(done, size, "bytes");
     }
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
