@@ -1,6 +1,7 @@
 #include "common/cp1252.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace kest {
 namespace {
@@ -26,6 +27,14 @@ void append_utf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+// The byte that decodes to cp, or -1.
+int encode(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    for (int k = 0; k < 32; ++k)
+        if (decode(static_cast<unsigned char>(0x80 + k)) == cp) return 0x80 + k;
+    return -1;
 }
 
 }  // namespace
@@ -57,6 +66,37 @@ std::string utf8_to_cp1252(const std::string& text) {
         for (int k = 0; k < 32; ++k)
             if (kHigh[k] == cp) mapped = static_cast<char>(0x80 + k);
         out += mapped;
+    }
+    return out;
+}
+
+std::optional<std::string> utf8_to_cp1252_exact(const std::string& text, std::string* missing) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t len = 1;
+        char32_t cp = lead;
+        if (lead >= 0xF0) { len = 4; cp = lead & 0x07; }
+        else if (lead >= 0xE0) { len = 3; cp = lead & 0x0F; }
+        else if (lead >= 0xC0) { len = 2; cp = lead & 0x1F; }
+        else if (lead >= 0x80) return std::nullopt;
+        if (i + len > text.size()) return std::nullopt;
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + k]);
+            if ((c & 0xC0) != 0x80) return std::nullopt;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        const int byte = encode(cp);
+        if (byte < 0) {
+            if (missing) {
+                char name[16];
+                std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(cp));
+                *missing = name;
+            }
+            return std::nullopt;
+        }
+        out += static_cast<char>(byte);
+        i += len;
     }
     return out;
 }

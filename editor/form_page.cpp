@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::size_t kJumpTargets = 21;   // "Startmaske", ten forms, ten menus
 constexpr std::size_t kLookupColumns = 25;  // "<leer>" and three times eight fields
-constexpr int kAlwaysUsableLines = 4;       // lines 1-4 exist in both fonts
 
 std::vector<std::string> numbered(std::size_t count, std::string (*name)(unsigned), unsigned first = 0) {
     std::vector<std::string> list;
@@ -109,7 +108,7 @@ void FormPage::show_prompt(DialogAccess& dialog, int line) {
 void FormPage::show_length(DialogAccess& dialog, int id, u8 value) { dialog.set_text(id, std::to_string(value)); }
 
 void FormPage::enable_line(DialogAccess& dialog, int line) {
-    const bool usable = line < kAlwaysUsableLines || form().font == 0;
+    const bool usable = line < line_count(form().font);
     const LineControls on = usable ? line_rule(form().lineType[line]) : LineControls{};
     dialog.enable(IDC_FORM_TYPE + line, usable);
     dialog.enable(IDC_FORM_PROMPT + line, on.prompt);

@@ -1,6 +1,7 @@
 #include "kest/project_io.h"
 
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -25,6 +26,24 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
     }
     loaded.olderLayout = r.olderLayout;
     return loaded;
+}
+
+std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& loaded) {
+    std::vector<Finding> findings = check_project(*loaded.project);
+    if (loaded.olderLayout) return findings;
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(kProjectTablesSize));
+    std::vector<u8> trailer(kTrailerSize);
+    in.read(reinterpret_cast<char*>(trailer.data()), static_cast<std::streamsize>(trailer.size()));
+    trailer.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t extra = 0;
+    char chunk[4096];
+    while (in) {
+        in.read(chunk, sizeof chunk);
+        extra += static_cast<std::size_t>(in.gcount());
+    }
+    for (const Finding& f : check_file_end(trailer, extra)) findings.push_back(f);
+    return findings;
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {

@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "project/project.h"
+#include "project/project_check.h"
 #include "project/project_file.h"
 
 namespace kest::cli {
@@ -22,6 +24,10 @@ std::unique_ptr<Project> default_project();
 // Reads a current-layout or older project file. Nothing when it cannot be read; the
 // error has been printed.
 std::optional<LoadedProject> load_project(const char* command, const std::string& path);
+
+// The values of a loaded project that no page produces; for a file of the current layout
+// also trailer bytes that are not zero and bytes after the trailer.
+std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& loaded);
 
 // Writes a project file by the rules of every output file; overwrite (--force) replaces an
 // existing one. A device, pipe or folder is refused. False (with the error printed) when

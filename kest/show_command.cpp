@@ -1,14 +1,16 @@
 // kest show: a project file, readably or as JSON.
 #include <cstdio>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "common/cp1252.h"
-#include "kest/command.h"
-#include "kest/json.h"
 #include "common/options.h"
+#include "kest/command.h"
 #include "kest/project_io.h"
 #include "project/names.h"
+#include "project/project_check.h"
+#include "project/project_json.h"
 #include "project/rules.h"
 
 namespace kest::cli {
@@ -20,8 +22,10 @@ constexpr char kUsage[] =
     "Shows a project file (current or older layout): the forms with their lines\n"
     "(types, prompts, lengths and options), the menus with their items and targets,\n"
     "the lookup files, the settings and the screen texts. Texts are shown in UTF-8.\n"
+    "Values no page of agkest produces are listed first and marked [out of range].\n"
     "\n"
-    "  --json  one JSON document for scripts instead of the readable view\n"
+    "  --json  the project as one JSON document instead: every byte of the file named,\n"
+    "          so that `kest build` makes the same file from it\n"
     "\n"
     "Exit status 2 when FILE is not a project file or is cut short.\n";
 
@@ -62,7 +66,27 @@ std::string hex_codes(const std::vector<int>& list) {
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 const char* yes_no(bool b) { return b ? "yes" : "no"; }
-const char* font_name(u8 font) { return is_large_font(font) ? "large" : "small"; }
+
+// Values out of range, marked where the readable view shows them.
+class Marks {
+public:
+    Marks(const Project& p, const std::vector<Finding>& findings) : base_(reinterpret_cast<const char*>(&p)) {
+        for (const Finding& f : findings) offsets_.insert(f.offset);
+    }
+    std::string operator()(const void* field) const {
+        const auto offset = static_cast<std::size_t>(static_cast<const char*>(field) - base_);
+        return offsets_.count(offset) ? " [out of range]" : "";
+    }
+
+private:
+    const char* base_;
+    std::set<std::size_t> offsets_;
+};
+
+std::string font_name(const u8& font, const Marks& mk) {
+    if (font > 1) return "font " + std::to_string(font) + mk(&font);
+    return std::string(font ? "large" : "small") + " font";
+}
 
 bool menu_is_empty(const MenuRecord& m) {
     if (m.title[0] != '\0' || m.titleEnabled) return false;
@@ -105,12 +129,13 @@ std::string stamp_text(const FormRecord& f) {
     return out;
 }
 
-std::string line_options(const FormRecord& f, int n) {
+std::string line_options(const FormRecord& f, int n, const Marks& mk) {
     std::string out;
     auto add = [&](const std::string& s) { out += ", " + s; };
-    if (f.lineLookupKey[n]) add("lookup " + utf8(names::lookup_key(f.lineLookupKey[n])));
+    if (f.lineLookupKey[n]) add("lookup " + utf8(names::lookup_key(f.lineLookupKey[n])) + mk(&f.lineLookupKey[n]));
     if (f.fixedLengthOn[n])
-        add("fixed length " + std::to_string(f.fixedLength[n]) + " " + name(names::kJustify, f.justify[n]));
+        add("fixed length " + std::to_string(f.fixedLength[n]) + " " + name(names::kJustify, f.justify[n]) +
+            mk(&f.justify[n]));
     if (f.defaultOn[n]) add("default " + quoted(text(f.defaultValue[n])));
     if (f.prefixOn[n]) add("prefix " + hex_codes(codes(f.prefix[n])));
     if (f.suffixOn[n]) add("suffix " + hex_codes(codes(f.suffix[n])));
@@ -122,7 +147,7 @@ std::string line_options(const FormRecord& f, int n) {
     return out;
 }
 
-void print_forms(std::ostream& out, const Project& p) {
+void print_forms(std::ostream& out, const Project& p, const Marks& mk) {
     for (int k = 0; k < kFormCount; ++k) {
         const FormRecord& f = p.forms[k];
         out << target(jump::form(k)) << ": ";
@@ -130,22 +155,25 @@ void print_forms(std::ostream& out, const Project& p) {
             out << "no lines\n";
             continue;
         }
-        out << font_name(f.font) << " font, Esc -> " << target(f.escTarget) << ", next -> "
-            << target(f.nextTarget) << ", record: " << name(names::kRecordActions, f.recordAction)
-            << ", lookup file: " << name(names::kLookupFiles, f.lookupFile) << "\n";
+        out << font_name(f.font, mk) << ", Esc -> " << target(f.escTarget) << mk(&f.escTarget) << ", next -> "
+            << target(f.nextTarget) << mk(&f.nextTarget) << ", record: "
+            << name(names::kRecordActions, f.recordAction) << mk(&f.recordAction)
+            << ", lookup file: " << name(names::kLookupFiles, f.lookupFile) << mk(&f.lookupFile) << "\n";
         out << "  stamp: " << stamp_text(f) << "\n";
         for (int n = 0; n < kFormLines; ++n) {
             if (f.lineType[n] == kFieldEmpty) continue;
             char head[64];
-            std::snprintf(head, sizeof head, "  #%d %-12s", n + 1, name(names::kFieldTypes, f.lineType[n]).c_str());
-            out << head << quoted(text(f.prompt[n])) << "  length " << int(f.minLength[n]) << "-"
-                << int(f.maxLength[n]) << ", " << name(names::kLineSources, f.lineSource[n])
-                << (f.autoEnter[n] ? ", auto ENTER" : "") << line_options(f, n) << "\n";
+            std::snprintf(head, sizeof head, "  #%d %-12s",
+                          n + 1, (name(names::kFieldTypes, f.lineType[n]) + mk(&f.lineType[n])).c_str());
+            out << head << quoted(text(f.prompt[n])) << mk(f.prompt[n]) << "  length " << int(f.minLength[n])
+                << mk(&f.minLength[n]) << "-" << int(f.maxLength[n]) << mk(&f.maxLength[n]) << ", "
+                << name(names::kLineSources, f.lineSource[n]) << mk(&f.lineSource[n])
+                << (f.autoEnter[n] ? ", auto ENTER" : "") << line_options(f, n, mk) << "\n";
         }
     }
 }
 
-void print_menus(std::ostream& out, const Project& p) {
+void print_menus(std::ostream& out, const Project& p, const Marks& mk) {
     for (int k = 0; k < kMenuCount; ++k) {
         const MenuRecord& m = p.menus[k];
         out << target(jump::menu(k)) << ": ";
@@ -153,7 +181,8 @@ void print_menus(std::ostream& out, const Project& p) {
             out << "empty\n";
             continue;
         }
-        out << font_name(m.font) << " font, Esc -> " << target(m.escTarget) << ", title " << quoted(text(m.title))
+        out << font_name(m.font, mk) << ", Esc -> " << target(m.escTarget) << mk(&m.escTarget) << ", title "
+            << quoted(text(m.title)) << mk(m.title)
             << (m.titleEnabled ? " shown" : " not shown");
         if (m.saveTitle) out << ", title saved as a record";
         if (m.saveItemSeparately) out << ", item saved as a record";
@@ -161,26 +190,27 @@ void print_menus(std::ostream& out, const Project& p) {
         out << "\n";
         for (int i = 0; i < 10; ++i) {
             if (m.items[i][0] == '\0' && m.itemTarget[i] == 0) continue;
-            out << "  " << i + 1 << " " << quoted(text(m.items[i])) << " -> " << target(m.itemTarget[i]) << "\n";
+            out << "  " << i + 1 << " " << quoted(text(m.items[i])) << mk(m.items[i]) << " -> "
+                << target(m.itemTarget[i]) << mk(&m.itemTarget[i]) << "\n";
         }
     }
 }
 
-void print_lookups(std::ostream& out, const Project& p) {
+void print_lookups(std::ostream& out, const Project& p, const Marks& mk) {
     for (int k = 0; k < kLookupCount; ++k) {
         const LookupRecord& l = p.lookups[k];
         out << name(names::kLookupFiles, k + 1) << ": record length " << int(l.recordLength) << ", "
-            << int(l.fieldCount) << " fields, key field " << l.keyField + 1 << ", "
+            << int(l.fieldCount) << mk(&l.fieldCount) << " fields, key field " << l.keyField + 1 << mk(&l.keyField) << ", "
             << (l.separator ? "separator " + character(l.separator) : std::string("fixed length"))
             << ", loadable " << yes_no(l.loadable) << ", not found: " << name(names::kNotFoundActions, l.notFoundAction)
-            << "\n";
+            << mk(&l.notFoundAction) << "\n";
         for (int f = 0; f < l.fieldCount && f < 8; ++f)
             out << "  Feld " << f + 1 << ": from " << int(l.fieldStart[f]) << ", length " << int(l.fieldLength[f])
                 << "\n";
     }
 }
 
-void print_settings(std::ostream& out, const Project& p) {
+void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
     const ApplicationOptions& o = p.options;
     const KeyboardWedgeSettings& w = p.wedge;
     std::string protectedAreas;
@@ -188,182 +218,72 @@ void print_settings(std::ostream& out, const Project& p) {
         if (o.protectedArea[i]) protectedAreas += (protectedAreas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
     std::string keys;
     for (int i = 0; i < 10; ++i)
-        if (o.functionKey[i]) keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " + name(names::kTerminalFunctions, o.functionKey[i]);
+        if (o.functionKey[i])
+            keys += (keys.empty() ? "" : ", ") + ("FN+" + std::to_string(i)) + " " +
+                    name(names::kTerminalFunctions, o.functionKey[i]) + mk(&o.functionKey[i]);
     char barcode[23 * 3 + 1] = {};
     for (int i = 0; i < 23; ++i) std::snprintf(barcode + i * 3, 4, "%02X ", p.barcode.bytes[i]);
     const char* ack[] = {"no display", "record counter", "record"};
 
-    out << "  COM port          " << names::of(names::kComPorts, p.com.portIndex) << ", "
-        << names::of(names::kBaudRates, p.com.rateIndex) << " bit/s\n"
-        << "  starts with       " << (o.startObject ? target(jump::menu(0)) : target(jump::form(0))) << "\n"
+    out << "  COM port          " << names::of(names::kComPorts, p.com.portIndex) << mk(&p.com.portIndex) << ", "
+        << names::of(names::kBaudRates, p.com.rateIndex) << " bit/s" << mk(&p.com.rateIndex) << "\n"
+        << "  starts with       " << (o.startObject ? target(jump::menu(0)) : target(jump::form(0)))
+        << mk(&o.startObject) << "\n"
         << "  delimiters        " << character(o.delimiter1) << ", " << character(o.delimiter2) << "\n"
         << "  file per form     " << yes_no(o.separateFilePerForm) << "\n"
-        << "  send port         " << name(names::kSendPorts, o.sendPort) << "\n"
-        << "  receive port      " << name(names::kReceivePorts, o.receivePort) << "\n"
-        << "  terminal rate     " << names::of(names::kBaudRates, o.terminalBaud) << " bit/s\n"
-        << "  backlight         " << (o.backlight ? "on" : "off") << ", off after " << o.backlightOff * 10 << " s\n"
+        << "  send port         " << name(names::kSendPorts, o.sendPort) << mk(&o.sendPort) << "\n"
+        << "  receive port      " << name(names::kReceivePorts, o.receivePort) << mk(&o.receivePort) << "\n"
+        << "  terminal rate     " << names::of(names::kBaudRates, o.terminalBaud) << " bit/s" << mk(&o.terminalBaud)
+        << "\n"
+        << "  backlight         " << (o.backlight ? "on" : "off") << mk(&o.backlight) << ", off after "
+        << o.backlightOff * 10 << " s" << mk(&o.backlightOff) << "\n"
         << "  delete after send " << (o.deleteAfterSend ? "automatic" : "manual") << "\n"
         << "  acknowledgement   " << (o.ackDisplay < 3 ? ack[o.ackDisplay] : "(" + std::to_string(o.ackDisplay) + ")")
-        << ", " << (o.ackTime ? std::to_string(o.ackTime * 100) + " ms" : std::string("until a key is pressed")) << "\n"
+        << mk(&o.ackDisplay) << ", "
+        << (o.ackTime ? std::to_string(o.ackTime * 100) + " ms" : std::string("until a key is pressed"))
+        << mk(&o.ackTime) << "\n"
         << "  protected         " << (protectedAreas.empty() ? "none" : protectedAreas) << "\n"
-        << "  password          " << (o.password[0] ? quoted(text(o.password)) : std::string("none")) << "\n"
+        << "  password          " << (o.password[0] ? quoted(text(o.password)) : std::string("none"))
+        << mk(o.password) << "\n"
         << "  function keys     " << (keys.empty() ? "none" : keys) << "\n"
         << "  large titles      " << yes_no(o.largeTitles) << "\n"
-        << "  keyboard wedge    " << name(names::kKeyboardTypes, w.keyboardType) << ", flags " << int(w.wedgeFlags) << ", pause "
+        << "  keyboard wedge    " << name(names::kKeyboardTypes, w.keyboardType) << mk(&w.keyboardType) << ", flags "
+        << int(w.wedgeFlags) << ", pause "
         << int(w.charPause) << " ms, time-out " << int(w.linkTimeout) << " s, CR/LF " << yes_no(w.appendCrLf) << "\n"
         << "  barcode           " << std::string(barcode, 23 * 3 - 1) << "\n";
 }
 
-void print_texts(std::ostream& out, const Project& p) {
+void print_texts(std::ostream& out, const Project& p, const Marks& mk) {
     out << "  sign-on\n";
-    for (const auto& row : p.signOn.rows) out << "    " << quoted(text(row)) << "\n";
+    for (const auto& row : p.signOn.rows) out << "    " << quoted(text(row)) << mk(row) << "\n";
     for (int t = 0; t < kTextTableCount; ++t) {
         const TextTableInfo& info = text_table_info(t);
         out << "  " << utf8(info.label) << "\n";
-        for (int r = 0; r < info.rows; ++r) out << "    " << quoted(text(text_cell(p, t, r), info.cellSize)) << "\n";
+        for (int r = 0; r < info.rows; ++r)
+            out << "    " << quoted(text(text_cell(p, t, r), info.cellSize)) << mk(text_cell(p, t, r)) << "\n";
     }
 }
 
-void print_readable(std::ostream& out, const std::string& path, const LoadedProject& loaded) {
+void print_readable(std::ostream& out, const std::string& path, const LoadedProject& loaded,
+                    const std::vector<Finding>& findings) {
     const Project& p = *loaded.project;
+    const Marks mk(p, findings);
     out << path << ": project " << cell_text(p.version.tag)
-        << (loaded.olderLayout ? " (converted from the older layout)" : "") << "\n\nforms:\n";
-    print_forms(out, p);
+        << (loaded.olderLayout ? " (converted from the older layout)" : "") << "\n";
+    if (!findings.empty()) {
+        out << "\nout of range (no page of agkest produces these values; marked below):\n";
+        for (const Finding& f : findings) out << "  offset " << f.offset << ": " << f.path << " " << f.what << "\n";
+    }
+    out << "\nforms:\n";
+    print_forms(out, p, mk);
     out << "\nmenus:\n";
-    print_menus(out, p);
+    print_menus(out, p, mk);
     out << "\nlookups:\n";
-    print_lookups(out, p);
+    print_lookups(out, p, mk);
     out << "\nsettings:\n";
-    print_settings(out, p);
+    print_settings(out, p, mk);
     out << "\ntexts:\n";
-    print_texts(out, p);
-}
-
-void json_target(JsonWriter& j, const std::string& key, u8 t) {
-    j.key(key).begin_object().field("code", t).field("name", target(t)).end_object();
-}
-
-void json_form(JsonWriter& j, const FormRecord& f, int k) {
-    j.begin_object().field("number", k + 1).field("font", font_name(f.font));
-    json_target(j, "escTarget", f.escTarget);
-    json_target(j, "nextTarget", f.nextTarget);
-    j.field("recordAction", f.recordAction).field("recordActionName", name(names::kRecordActions, f.recordAction));
-    j.field("lookupFile", f.lookupFile);
-    j.key("stamp").begin_object()
-        .field("position", f.stampPosition).field("split", f.stampSplit == 1)
-        .field("year", f.yearOn == 1).field("twoDigitYear", f.yearDigits == 1)
-        .field("month", f.monthOn == 1).field("day", f.dayOn == 1)
-        .field("dateSeparator", f.dateSepOn ? text(f.dateSep) : std::string())
-        .field("dateOrder", f.dateOrder).field("hour", f.hourOn == 1).field("minute", f.minuteOn == 1)
-        .field("second", f.secondOn == 1).field("timeSeparator", f.timeSepOn ? text(f.timeSep) : std::string())
-        .end_object();
-    j.field("entryLineCount", f.entryLineCount);
-    j.key("lines").begin_array();
-    for (int n = 0; n < kFormLines; ++n) {
-        if (f.lineType[n] == kFieldEmpty) continue;
-        j.begin_object().field("line", n + 1).field("type", f.lineType[n])
-            .field("typeName", name(names::kFieldTypes, f.lineType[n])).field("prompt", text(f.prompt[n]))
-            .field("lookupKey", f.lineLookupKey[n]).field("source", name(names::kLineSources, f.lineSource[n]))
-            .field("minLength", f.minLength[n]).field("maxLength", f.maxLength[n]);
-        j.key("fixedLength");
-        f.fixedLengthOn[n] ? j.value(f.fixedLength[n]) : j.null();
-        j.field("justify", f.justify[n]);
-        j.key("default");
-        f.defaultOn[n] ? j.value(text(f.defaultValue[n])) : j.null();
-        j.key("prefix");
-        f.prefixOn[n] ? j.numbers(codes(f.prefix[n])) : j.null();
-        j.key("suffix");
-        f.suffixOn[n] ? j.numbers(codes(f.suffix[n])) : j.null();
-        j.key("substring");
-        if (f.substringOn[n])
-            j.begin_object().field("start", f.substringStart[n]).field("count", f.substringCount[n]).end_object();
-        else
-            j.null();
-        j.key("checkPrefix");
-        f.checkPrefixOn[n] ? j.value(text(f.checkPrefix[n])) : j.null();
-        j.field("autoEnter", f.autoEnter[n] == 1).field("fillChar", f.fillChar[n]).end_object();
-    }
-    j.end_array().end_object();
-}
-
-void json_menu(JsonWriter& j, const MenuRecord& m, int k) {
-    j.begin_object().field("number", k + 1).field("font", font_name(m.font))
-        .field("titleEnabled", m.titleEnabled == 1).field("title", text(m.title));
-    json_target(j, "escTarget", m.escTarget);
-    j.field("saveTitle", m.saveTitle == 1).field("saveItemSeparately", m.saveItemSeparately == 1)
-        .field("saveItemInEachRecord", m.saveItemInEachRecord == 1);
-    j.key("items").begin_array();
-    for (int i = 0; i < 10; ++i) {
-        if (m.items[i][0] == '\0' && m.itemTarget[i] == 0) continue;
-        j.begin_object().field("item", i + 1).field("text", text(m.items[i]));
-        json_target(j, "target", m.itemTarget[i]);
-        j.end_object();
-    }
-    j.end_array().end_object();
-}
-
-void json_lookup(JsonWriter& j, const LookupRecord& l, int k) {
-    j.begin_object().field("number", k + 1).field("recordLength", l.recordLength)
-        .field("fieldCount", l.fieldCount).field("keyField", l.keyField + 1).field("separator", l.separator)
-        .field("loadable", l.loadable == 1).field("notFoundAction", l.notFoundAction)
-        .field("notFoundActionName", name(names::kNotFoundActions, l.notFoundAction));
-    j.key("fields").begin_array();
-    for (int f = 0; f < 8; ++f)
-        j.begin_object().field("start", l.fieldStart[f]).field("length", l.fieldLength[f]).end_object();
-    j.end_array().end_object();
-}
-
-void json_settings(JsonWriter& j, const Project& p) {
-    const ApplicationOptions& o = p.options;
-    const KeyboardWedgeSettings& w = p.wedge;
-    j.key("com").begin_object().field("portIndex", p.com.portIndex)
-        .field("port", names::of(names::kComPorts, p.com.portIndex)).field("rateIndex", p.com.rateIndex)
-        .field("rate", names::of(names::kBaudRates, p.com.rateIndex)).end_object();
-    j.key("settings").begin_object().field("optionByte", o.optionByte).field("startObject", o.startObject)
-        .field("delimiter1", o.delimiter1).field("delimiter2", o.delimiter2)
-        .field("separateFilePerForm", o.separateFilePerForm == 1).field("sendPort", o.sendPort)
-        .field("sendPortName", name(names::kSendPorts, o.sendPort)).field("phoneNumber", text(o.phoneNumber))
-        .field("receivePort", o.receivePort).field("receivePortName", name(names::kReceivePorts, o.receivePort))
-        .field("terminalBaud", o.terminalBaud).field("backlight", o.backlight == 1)
-        .field("backlightOff", o.backlightOff).field("deleteAfterSend", o.deleteAfterSend)
-        .field("ackDisplay", o.ackDisplay).field("ackTime", o.ackTime);
-    j.key("protectedArea").flags(std::vector<bool>(std::begin(o.protectedArea), std::end(o.protectedArea)));
-    j.field("password", text(o.password));
-    j.key("functionKeys").numbers(std::vector<int>(std::begin(o.functionKey), std::end(o.functionKey)));
-    j.key("functionKeyNames").begin_array();
-    for (u8 key : o.functionKey) j.value(name(names::kTerminalFunctions, key));
-    j.end_array();
-    j.field("largeTitles", o.largeTitles == 1).end_object();
-    j.key("keyboardWedge").begin_object().field("keyboardType", w.keyboardType)
-        .field("keyboardTypeName", name(names::kKeyboardTypes, w.keyboardType)).field("flags", w.wedgeFlags)
-        .field("charPause", w.charPause).field("linkTimeout", w.linkTimeout)
-        .field("appendCrLf", w.appendCrLf == 1).end_object();
-    j.key("barcode").numbers(std::vector<int>(std::begin(p.barcode.bytes), std::end(p.barcode.bytes)));
-}
-
-std::string to_json(const std::string& path, const LoadedProject& loaded) {
-    const Project& p = *loaded.project;
-    JsonWriter j;
-    j.begin_object().field("file", path).field("tag", cell_text(p.version.tag)).field("olderLayout", loaded.olderLayout);
-    json_settings(j, p);
-    j.key("forms").begin_array();
-    for (int k = 0; k < kFormCount; ++k) json_form(j, p.forms[k], k);
-    j.end_array().key("menus").begin_array();
-    for (int k = 0; k < kMenuCount; ++k) json_menu(j, p.menus[k], k);
-    j.end_array().key("lookups").begin_array();
-    for (int k = 0; k < kLookupCount; ++k) json_lookup(j, p.lookups[k], k);
-    j.end_array().key("texts").begin_object().key("signOn").begin_array();
-    for (const auto& row : p.signOn.rows) j.value(text(row));
-    j.end_array().key("tables").begin_array();
-    for (int t = 0; t < kTextTableCount; ++t) {
-        const TextTableInfo& info = text_table_info(t);
-        j.begin_object().field("index", t).field("label", utf8(info.label))
-            .field("width", static_cast<int>(info.cellSize) - 1).key("rows").begin_array();
-        for (int r = 0; r < info.rows; ++r) j.value(text(text_cell(p, t, r), info.cellSize));
-        j.end_array().end_object();
-    }
-    j.end_array().end_object().end_object();
-    return j.str();
+    print_texts(out, p, mk);
 }
 
 int run(const std::vector<std::string>& argv) {
@@ -373,11 +293,12 @@ int run(const std::vector<std::string>& argv) {
     const std::string& path = args.positional[0];
     const auto loaded = load_project("show", path);
     if (!loaded) return kExitBadInput;
+    const std::vector<Finding> findings = out_of_range(path, *loaded);
     if (args.flag("json")) {
-        std::cout << to_json(path, *loaded);
+        std::cout << project_to_json(*loaded->project, path, loaded->olderLayout, findings);
     } else {
         std::ostringstream out;
-        print_readable(out, path, *loaded);
+        print_readable(out, path, *loaded, findings);
         std::cout << out.str();
     }
     return kExitOk;

@@ -6,7 +6,7 @@
 
 #include "common/cp1252.h"
 #include "kest/command.h"
-#include "kest/json.h"
+#include "common/json.h"
 #include "common/options.h"
 #include "kest/project_io.h"
 #include "platform/clock.h"

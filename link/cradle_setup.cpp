@@ -8,7 +8,8 @@ constexpr std::uint8_t kProbeByte = 0x0F;
 constexpr std::uint8_t kSwitchByte = 0x07;
 constexpr std::uint8_t kCommitByte = 'Q';
 constexpr std::uint32_t kProbeWindowMs = 100;
-constexpr char kCradleFailureText[] = "Can't set IR device !!!";
+// The set-up's one message, shown only by the loader's profile.
+constexpr MessageText kNoCradle{"Can't set IR device !!!", "Program Download"};
 
 // Each control byte goes out in a write of its own.
 void write_byte(Link& link, std::uint8_t byte) {
@@ -60,7 +61,7 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
     }
     if (found < 0) {
         if (profile.reportFailure && ui)
-            ui->message(kCradleFailureText, "Program Download", Icon::Warning, Buttons::Ok);
+            show(*ui, kNoCradle);
         return false;
     }
     if (foundRateIndex) *foundRateIndex = found;

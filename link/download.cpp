@@ -20,21 +20,19 @@ constexpr int kFirstBlockProgress = 5;
 // the next packet.
 constexpr ReplyRules kReplyRules{kMaxReply};
 
-constexpr char kError[] = "Fehler";
-constexpr char kFileText[] = "Datei kann nicht ge\xF6" "ffnet werden!";
-constexpr char kPortText[] = "COM port kann nicht ge\xF6" "ffnet werden!";
-constexpr char kCradleText[] = "Failed to set IR device!";
-constexpr char kLineText[] = "Fehler beim Verbindungsaufbau!!";
-constexpr char kNotReadyText[] = "Terminal nicht bereit!";
-constexpr char kFullText[] = "Speicher voll!";
-constexpr char kFailedText[] = "Fehler beim Download!";
-constexpr char kRetryText[] = "Downloadfehler, wiederholen?";
-constexpr char kDoneText[] = "Downloaded komplett!";
-constexpr char kDoneCaption[] = "Download";
-
-void warn(UserInterface& ui, const std::string& text) {
-    ui.message(text, kError, Icon::Warning, Buttons::Ok);
-}
+// The messages of the download.
+namespace msg {
+constexpr MessageText kFileUnreadable{"Datei kann nicht ge\xF6" "ffnet werden!", "Fehler"};
+constexpr MessageText kLineTooLong{"", "Fehler"};  // long_line_text()
+constexpr MessageText kPortUnavailable{"COM port kann nicht ge\xF6" "ffnet werden!", "Fehler"};
+constexpr MessageText kCradleFailed{"Failed to set IR device!", "Fehler"};
+constexpr MessageText kLineSettings{"Fehler beim Verbindungsaufbau!!", "Fehler"};
+constexpr MessageText kNotReady{"Terminal nicht bereit!", "Fehler"};
+constexpr MessageText kFull{"Speicher voll!", "Fehler"};
+constexpr MessageText kFailed{"Fehler beim Download!", "Fehler"};
+constexpr MessageText kRetry{"Downloadfehler, wiederholen?", "Fehler", Icon::Question, Buttons::YesNo};
+constexpr MessageText kDone{"Downloaded komplett!", "Download"};
+}  // namespace msg
 
 std::string long_line_text(int line) {
     char text[128];
@@ -51,35 +49,39 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
-enum class Step { Ok, NotReady, Full, Failed };
+enum class Step { Ok, NotReady, Full, Failed, Interrupted };
 
 DownloadOutcome outcome_of(Step step) {
     switch (step) {
         case Step::Ok: return DownloadOutcome::Completed;
         case Step::NotReady: return DownloadOutcome::NotReady;
         case Step::Full: return DownloadOutcome::MemoryFull;
+        case Step::Interrupted: return DownloadOutcome::Interrupted;
         case Step::Failed: break;
     }
     return DownloadOutcome::TransferFailed;
 }
 
 Step handshake(Link& link, UserInterface& ui) {
-    for (int i = 0; i < kHandshakeTries; ++i)
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
-    warn(ui, kNotReadyText);
+    }
+    show(ui, msg::kNotReady);
     return Step::NotReady;
 }
 
 Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
     for (int i = 0; i < kPacketTransmissions; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         const Reply reply = exchange(link, packet);
         if (reply == word::kFull) {
-            warn(ui, kFullText);
+            show(ui, msg::kFull);
             return Step::Full;
         }
         if (reply == word::kAck) return Step::Ok;
     }
-    warn(ui, kFailedText);
+    show(ui, msg::kFailed);
     return Step::Failed;
 }
 
@@ -90,6 +92,7 @@ Step send_application(Project& project, Link& link, UserInterface& ui) {
         const Step step = send_packet(link, ui, block_packet(image, block));
         if (step != Step::Ok) return step;
         if (block % 2 == 1) ui.progress_set(std::min(100, kFirstBlockProgress + (block + 1) / 2));
+        ui.progress_amount(static_cast<std::uint64_t>(block) + 1, kImageBlocks, "blocks");
     }
     ui.progress_set(100);
     return Step::Ok;
@@ -157,11 +160,14 @@ Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
             step = send_packet(link, ui, lookup_packet(line));
             return step == Step::Ok;
         };
-        reader.onChunk = [&](std::uintmax_t done) { ui.progress_set(static_cast<int>(done * 100 / size)); };
+        reader.onChunk = [&](std::uintmax_t done) {
+            ui.progress_set(static_cast<int>(done * 100 / size));
+            ui.progress_amount(done, size, "bytes");
+        };
         if (!reader.run(file)) {
             // The file grew an over-long line since it was checked.
             if (reader.tooLong) {
-                warn(ui, long_line_text(reader.tooLong));
+                show(ui, msg::kLineTooLong, long_line_text(reader.tooLong));
                 return Step::Failed;
             }
             return step;
@@ -177,7 +183,7 @@ Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* look
     ui.progress_begin("Fortschritt", "Downloading...");
     const Step step = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
     ui.progress_end();
-    if (step == Step::Ok) ui.message(kDoneText, kDoneCaption, Icon::Warning, Buttons::Ok);
+    if (step == Step::Ok) show(ui, msg::kDone);
     return step;
 }
 
@@ -224,14 +230,14 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         std::error_code ec;
         if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
         if (!lookupFile.is_open()) {
-            warn(ui, kFileText);
+            show(ui, msg::kFileUnreadable);
             return ended(-1, DownloadOutcome::FileUnreadable);
         }
         // Refuse a file the terminal cannot take before anything is sent.
         LineReader check;
         check.onLine = [](const std::string&) { return true; };
         if (!check.run(lookupFile)) {
-            warn(ui, long_line_text(check.tooLong));
+            show(ui, msg::kLineTooLong, long_line_text(check.tooLong));
             DownloadReport r = ended(-1, DownloadOutcome::LineTooLong);
             r.badLine = check.tooLong;
             return r;
@@ -240,24 +246,24 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
 
     const std::string port = options.portName.value_or(port_name(project.com.portIndex));
     if (!link.open(port, kInQueue, kDownloadOutQueue)) {
-        warn(ui, kPortText);
+        show(ui, msg::kPortUnavailable);
         return ended(-1, DownloadOutcome::PortUnavailable);
     }
     const int rate = options.rateIndex.value_or(project.com.rateIndex);
     if (rate < 0 || rate >= kRateCount) {
         // A rate outside the list cannot be set on the line.
-        warn(ui, kLineText);
+        show(ui, msg::kLineSettings);
         link.close(true);
         return ended(0, DownloadOutcome::LineSettingsFailed);
     }
     link.set_line(rate);
     if (options.cradle && !cradle_setup(link, rate, kGeneratorCradle, &ui)) {
-        warn(ui, kCradleText);
+        show(ui, msg::kCradleFailed);
         link.close(true);
         return ended(-1, DownloadOutcome::CradleFailed);
     }
     if (!link.apply()) {
-        warn(ui, kLineText);
+        show(ui, msg::kLineSettings);
         link.close(true);
         return ended(0, DownloadOutcome::LineSettingsFailed);
     }
@@ -267,8 +273,8 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         ++report.attempts;
         const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
         report.outcome = outcome_of(step);
-        if (step == Step::Ok) break;
-        if (ui.message(kRetryText, kError, Icon::Question, Buttons::YesNo) != Answer::Yes) break;
+        if (step == Step::Ok || step == Step::Interrupted) break;
+        if (show(ui, msg::kRetry) != Answer::Yes) break;
     }
     link.close(true);
     return report;

@@ -11,9 +11,18 @@ namespace kest {
 
 namespace {
 
-constexpr char kCaption[] = "Upload Data";
-constexpr char kError[] = "Error";
-constexpr char kFehler[] = "Fehler";
+// The messages of the upload; those with numbers in them are formatted where they are shown.
+namespace msg {
+constexpr MessageText kFileError{"Fehler beim Oeffnen der Datei!", "Fehler", Icon::None};
+constexpr MessageText kPortFailed{"Fail to open COM port", "Error", Icon::None};
+constexpr MessageText kCradleFailed{"Can't set IR device!", "Fehler"};
+constexpr MessageText kNoAnswer{"Time out!", "Error", Icon::None};
+constexpr MessageText kRefused{"Fehler beim Verbindungsaufbau!", "Fehler", Icon::None};
+constexpr MessageText kTimedOut{"Time out!", "Fehler", Icon::None};  // with records: how many were kept
+constexpr MessageText kWriteFailed{"", "Fehler", Icon::None};       // how many were kept, and where
+constexpr MessageText kNoData{"Keine Daten empfangen!", "Upload Data", Icon::None};
+constexpr MessageText kFinished{"", "Upload Data", Icon::None, Buttons::YesNo};  // the count, the question
+}  // namespace msg
 
 constexpr std::uint32_t kConnectWindowMs = 3000;
 constexpr std::size_t kConnectKept = 10;
@@ -36,10 +45,6 @@ constexpr std::size_t kMaxFrame = 8192;
 constexpr ReplyRules kConnectRules{kConnectKept, ReplyRules::Overflow::SkipToDeadline, true};
 // A frame up to its CR; the bytes of an over-long frame are dropped up to its CR.
 constexpr ReplyRules kFrameRules{kMaxFrame, ReplyRules::Overflow::SkipToCr, true};
-
-void box(UserInterface& ui, const std::string& text, const char* caption) {
-    ui.message(text, caption, Icon::None, Buttons::Ok);
-}
 
 // Whether the file ends inside a line (appended records then start on a line of their own).
 bool ends_inside_a_line(const std::string& path) {
@@ -85,20 +90,21 @@ private:
     bool needsLineEnd_ = false;
 };
 
-enum class Connect { Connected, NoAnswer, Refused };
+enum class Connect { Connected, NoAnswer, Refused, Interrupted };
 
 // Sends "READ\r" until the terminal answers "ACK\r": a silent terminal gets it four times,
 // one that answers something else six times.
 Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
+        if (link.stop_requested()) return Connect::Interrupted;
         const Reply reply = exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
         if (reply.end != ReplyEnd::Cr && tries >= kSilentConnectTries) {
-            box(ui, "Time out!", kError);
+            show(ui, msg::kNoAnswer);
             return Connect::NoAnswer;
         }
         if (reply == word::kAckLine) return Connect::Connected;
         if (tries >= kWrongReplies) {
-            box(ui, "Fehler beim Verbindungsaufbau!", kFehler);
+            show(ui, msg::kRefused);
             return Connect::Refused;
         }
     }
@@ -138,8 +144,10 @@ void skip_rest_of_frame(Link& link) { skip_until_quiet(link, kQuietMs, kFrameWin
 // were stored.
 void time_out(UserInterface& ui, int records) {
     ui.counter_box(2, records);
-    box(ui, records == 0 ? "Time out!" : "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.",
-        kFehler);
+    if (records == 0)
+        show(ui, msg::kTimedOut);
+    else
+        show(ui, msg::kTimedOut, "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
 }
 
 Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
@@ -149,6 +157,12 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int records = 0;
     ui.counter_box(0, 0);
     for (;;) {
+        // Between frames: every record stored so far is acknowledged, the terminal keeps
+        // the rest.
+        if (link.stop_requested()) {
+            ui.counter_box(2, records);
+            return {UploadEnd::Interrupted, records};
+        }
         const Reply frame = read_reply(link, link.now() + kFrameWindowMs, kFrameRules);
         const bool ended = frame.end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
@@ -171,9 +185,8 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             if (!file.write_record(bytes_of(frame.text).subspan(1, frame.text.size() - 4))) {
                 // Not acknowledged, so the terminal keeps the record.
                 ui.counter_box(2, records);
-                box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(records) +
-                            " Datensaetze wurden gespeichert.",
-                    kFehler);
+                show(ui, msg::kWriteFailed,
+                     "Fehler beim Schreiben der Datei! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
                 return {UploadEnd::WriteFailed, records};
             }
             ++records;
@@ -202,12 +215,12 @@ UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName
                       bool cradle) {
     if (rateIndex < 0 || rateIndex >= kRateCount) return UploadEnd::LineFailed;
     if (!link.open(portName, kInQueue, kUploadOutQueue)) {
-        box(ui, "Fail to open COM port", kError);
+        show(ui, msg::kPortFailed);
         return UploadEnd::PortFailed;
     }
     if (cradle && !cradle_setup(link, rateIndex, kGeneratorCradle, &ui)) {
         link.close(false);
-        ui.message("Can't set IR device!", kFehler, Icon::Warning, Buttons::Ok);
+        show(ui, msg::kCradleFailed);
         return UploadEnd::CradleFailed;
     }
     link.set_line(rateIndex);
@@ -229,11 +242,6 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-std::string viewer_command_line(const std::string& path) {
-    if (path.empty() || path.find('"') != std::string::npos) return {};
-    return "notepad.exe \"" + path + "\"";
-}
-
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options) {
     UploadReport report;
@@ -243,7 +251,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
 
     DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps());
     if (!file.open(report.path, options.rules)) {
-        box(ui, "Fehler beim Oeffnen der Datei!", kFehler);
+        show(ui, msg::kFileError);
         report.result = -2;
         report.end = UploadEnd::FileError;
         report.fileProblem = file.problem();
@@ -274,16 +282,20 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     case Connect::Refused:
         report.end = UploadEnd::Refused;
         break;
+    case Connect::Interrupted:
+        report.end = UploadEnd::Interrupted;
+        break;
     }
     link.close(false);
 
     const bool over = report.end == UploadEnd::Over;
-    report.result = over || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
+    const bool interrupted = report.end == UploadEnd::Interrupted;
+    report.result = over || interrupted || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
                         ? report.records
                         : -1;
     if (report.records == 0) {
-        if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
-            box(ui, "Keine Daten empfangen!", kCaption);
+        if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed && !interrupted)
+            show(ui, msg::kNoData);
         // Nothing arrived: the chosen file stays as it was, a file that was not there
         // before is not left behind.
         file.discard();
@@ -295,9 +307,9 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (!file.commit()) {
         report.keptIn = file.temporary();
         report.fileKept = file.existed();
-        box(ui, "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
-                    " Datensaetze wurden gespeichert in " + report.keptIn,
-            kFehler);
+        show(ui, msg::kWriteFailed,
+             "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +
+                 " Datensaetze wurden gespeichert in " + report.keptIn);
         report.end = UploadEnd::ReplaceFailed;
         report.result = -1;
         return report;
@@ -306,7 +318,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     if (over && options.offerViewer) {
         const std::string question = "Fertig : " + std::to_string(report.records) +
                                      " Datensaetze empfangen.\nEmpfangene Daten ansehen?";
-        if (ui.message(question, kCaption, Icon::None, Buttons::YesNo) == Answer::Yes)
+        if (show(ui, msg::kFinished, question) == Answer::Yes)
             ui.open_viewer(report.path);
     }
     return report;

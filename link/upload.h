@@ -37,6 +37,8 @@ enum class UploadEnd {
     TimedOut,       // the terminal fell silent after the connection
     WriteFailed,    // a record could not be written; it was not acknowledged
     ReplaceFailed,  // the records arrived but could not replace the old file (see keptIn)
+    Interrupted,    // a stop was requested (Link::stop_requested); the records acknowledged
+                    // so far are in the file, the terminal keeps the others
 };
 
 struct UploadReport {
@@ -54,10 +56,6 @@ struct UploadReport {
 
 // The save dialog of the data file.
 FileDialogRequest data_file_request();
-
-// Command line that opens a received data file in the text viewer (WinExec): the path in
-// quotes, so that blanks in it cannot split it. Empty for a path that cannot be quoted.
-std::string viewer_command_line(const std::string& path);
 
 UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
                          const UploadOptions& options = {});

@@ -9,11 +9,15 @@ namespace kest::loader {
 
 namespace {
 
-constexpr char kNotReadyText[] = "Terminal is not ready!";
-constexpr char kEraseRefusedText[] = "Can't erase flash memory!";
-constexpr char kEraseFailedText[] = "Failed to erase flash memory!";
-constexpr char kRecordFailedText[] = "Error on downloading!";
-constexpr char kNoProgramText[] = "Error on downloading!!";
+// The messages of the flash download.
+namespace msg {
+constexpr MessageText kNotReady{"Terminal is not ready!", kCaption};
+constexpr MessageText kEraseRefused{"Can't erase flash memory!", kCaption};
+constexpr MessageText kEraseFailed{"Failed to erase flash memory!", kCaption};
+constexpr MessageText kRecordFailed{"Error on downloading!", kCaption};
+constexpr MessageText kNoProgram{"Error on downloading!!", kCaption};
+constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
+}  // namespace msg
 
 constexpr int kCycles = 3;
 constexpr int kTransmissions = 3;
@@ -53,12 +57,12 @@ Reply command(Link& link, std::string_view text) {
     return r;
 }
 
-void warn(UserInterface& ui, const std::string& text) {
-    ui.message(text, kCaption, Icon::Warning, Buttons::Ok);
-}
-
-bool wake_up(Link& link) {
+// True when the loader waits for the erase; false (with outcome set) when it did not answer
+// or a stop was requested.
+bool wake_up(Link& link, FlashOutcome& outcome) {
+    outcome = FlashOutcome::StoppedBeforeErase;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return false;
         Reply r = command(link, word::kWake);
         if (r == word::kFn || r == word::kFf) return true;  // the loader already waits
         r = command(link, word::kQuentir);
@@ -67,11 +71,13 @@ bool wake_up(Link& link) {
         r = command(link, word::kDownload);
         if (r == word::kFn || r == word::kAck2) return true;
     }
+    outcome = FlashOutcome::NotReady;
     return false;
 }
 
 FlashOutcome erase(Link& link, UserInterface& ui) {
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return cycle == 0 ? FlashOutcome::StoppedBeforeErase : FlashOutcome::Stopped;
         const Reply r = command(link, word::kErase);
         if (r == word::kFa) return FlashOutcome::Done;
         if (r == word::kFb) {
@@ -79,11 +85,11 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
             const Reply done = read_reply(link, kEraseMs);
             ui.status_end();
             if (done == word::kFa) return FlashOutcome::Done;
-            warn(ui, kEraseFailedText);
+            show(ui, msg::kEraseFailed);
             return FlashOutcome::EraseFailed;
         }
     }
-    warn(ui, kEraseRefusedText);
+    show(ui, msg::kEraseRefused);
     return FlashOutcome::EraseRefused;
 }
 
@@ -91,20 +97,21 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 // are waited out before the record goes again.
 bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
     for (int t = 0; t < kTransmissions; ++t) {
+        if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
         bool again = false;
         for (int n = 0; n < kRepliesPerTransmission && !again; ++n) {
             if (n > 0) r = read_reply(link, kReplyMs);
             if (r == word::kFa) return true;
             if (r == word::kFf) {
-                warn(ui, kRecordFailedText);
+                show(ui, msg::kRecordFailed);
                 return false;
             }
             again = r == word::kFn;
         }
         if (!again) read_reply(link, kReplyMs);  // discarded
     }
-    warn(ui, kRecordFailedText);
+    show(ui, msg::kRecordFailed);
     return false;
 }
 
@@ -115,7 +122,7 @@ enum class LoaderState { Waiting, Ended, Unknown };
 
 LoaderState loader_state(Link& link) {
     std::optional<std::string> previous;
-    for (int n = 0; n < kStateQuestions; ++n) {
+    for (int n = 0; n < kStateQuestions && !link.stop_requested(); ++n) {
         const Reply r = exchange(link, bytes_of(word::kWake));
         if (r == word::kFn || r == word::kFf) return LoaderState::Waiting;
         if (previous == r.text) return LoaderState::Ended;
@@ -130,15 +137,16 @@ LoaderState loader_state(Link& link) {
 // record. So a program whose end the loader did not take is not reported written.
 bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
     for (int t = 0; t < kTransmissions; ++t) {
+        if (link.stop_requested()) return false;
         const Reply r = exchange(link, record);
         if (r == word::kFa) return true;
         if (r == word::kFf) {
-            warn(ui, kRecordFailedText);
+            show(ui, msg::kRecordFailed);
             return false;
         }
         if (r != word::kFn && loader_state(link) == LoaderState::Ended) return true;
     }
-    warn(ui, kRecordFailedText);
+    show(ui, msg::kRecordFailed);
     return false;
 }
 
@@ -155,11 +163,13 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
         done += static_cast<std::uint64_t>(got);
         if (!converter.feed(std::string_view(chunk, static_cast<std::size_t>(got)))) break;
         ui.progress_set(static_cast<int>(done * 100 / (size ? size : 1)));
+        ui.progress_amount(done, size, "bytes");
     }
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
+    if (link.stop_requested()) return FlashOutcome::Stopped;
     // A record already failed and was reported; otherwise the file changed under us.
-    if (!converter.failed()) warn(ui, kNoProgramText);
+    if (!converter.failed()) show(ui, msg::kNoProgram);
     return FlashOutcome::RecordFailed;
 }
 
@@ -167,7 +177,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
 
 std::string bad_file_message(const SrecError& error) {
     // An empty file and a file without an end record keep the loader's old message.
-    if (error.noProgram) return kNoProgramText;
+    if (error.noProgram) return msg::kNoProgram.text;
     std::string text = "The object file is damaged and was not downloaded.\n";
     if (error.line) text += "Line " + std::to_string(error.line) + ": ";
     return text + error.text;
@@ -176,15 +186,15 @@ std::string bad_file_message(const SrecError& error) {
 FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) {
     const SrecReport report = check_srec(object);
     if (!report.ok()) {
-        warn(ui, bad_file_message(*report.error));
+        show(ui, msg::kBadFile, bad_file_message(*report.error));
         return FlashOutcome::BadFile;
     }
     object.clear();
     object.seekg(0);
 
-    if (!wake_up(link)) {
-        warn(ui, kNotReadyText);
-        return FlashOutcome::NotReady;
+    if (FlashOutcome woken; !wake_up(link, woken)) {
+        if (woken == FlashOutcome::NotReady) show(ui, msg::kNotReady);
+        return woken;
     }
     if (const FlashOutcome erased = erase(link, ui); erased != FlashOutcome::Done) return erased;
 

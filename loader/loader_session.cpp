@@ -13,13 +13,20 @@ namespace {
 
 constexpr char kIniName[] = "tamplo.ini";
 
-void warn(UserInterface& ui, const char* text) {
-    ui.message(text, kCaption, Icon::Warning, Buttons::Ok);
-}
+// The messages of the loader program.
+namespace msg {
+constexpr MessageText kFileUnreadable{"Can't open the file!", kCaption};
+constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
+constexpr MessageText kPortFailed{"Can't open the COM port!", kCaption};
+constexpr MessageText kLineFailed{"Failed to set communication state", kCaption};
+constexpr MessageText kRetry{"Download failed, would you like to retry?", kCaption, Icon::Question, Buttons::YesNo};
+constexpr MessageText kAnother{"Do you want to download another program?", kCaption, Icon::Question,
+                               Buttons::YesNo};
+constexpr MessageText kDoneAnother{"Downloaded completely.\nDo you want to download another program?", kCaption,
+                                   Icon::Question, Buttons::YesNo};
+}  // namespace msg
 
-bool ask(UserInterface& ui, const std::string& text) {
-    return ui.message(text, kCaption, Icon::Question, Buttons::YesNo) == Answer::Yes;
-}
+bool ask(UserInterface& ui, const MessageText& question) { return show(ui, question) == Answer::Yes; }
 
 std::string trim(const std::string& s) {
     const auto b = s.find_first_not_of(" \t\r\n");
@@ -96,18 +103,18 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
                             const std::string& objectPath, UserInterface& ui) {
     auto object = open_object(objectPath);
     if (!object) {
-        warn(ui, "Can't open the file!");
+        show(ui, msg::kFileUnreadable);
         return {SessionEnd::FileUnreadable};
     }
     // A damaged file is refused before the port is touched.
     if (const SrecReport report = check_srec(*object); !report.ok()) {
-        ui.message(bad_file_message(*report.error), kCaption, Icon::Warning, Buttons::Ok);
+        show(ui, msg::kBadFile, bad_file_message(*report.error));
         return {SessionEnd::AttemptFailed, FlashOutcome::BadFile};
     }
     object->clear();
     object->seekg(0);
     if (!link.open(portName, kInQueue, kDownloadOutQueue)) {
-        warn(ui, "Can't open the COM port!");
+        show(ui, msg::kPortFailed);
         return {SessionEnd::PortFailed};
     }
     if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle, &ui)) {
@@ -116,7 +123,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
     }
     link.set_line(rateIndex);
     if (!link.apply()) {
-        warn(ui, "Failed to set communication state");
+        show(ui, msg::kLineFailed);
         link.close(false);
         return {SessionEnd::LineFailed};
     }
@@ -127,11 +134,12 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
             result.end = SessionEnd::Done;
             break;
         }
-        if (!ask(ui, "Download failed, would you like to retry?")) break;
+        if (result.last == FlashOutcome::Stopped || result.last == FlashOutcome::StoppedBeforeErase) break;
+        if (!ask(ui, msg::kRetry)) break;
         // The next attempt reads the file anew (it may have been mended meanwhile).
         object = open_object(objectPath);
         if (!object) {
-            warn(ui, "Can't open the file!");
+            show(ui, msg::kFileUnreadable);
             result = {SessionEnd::FileUnreadable, result.last};
             break;
         }
@@ -163,16 +171,14 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
         if (!path) return {SessionEnd::Cancelled, result.last};
         remember_folder(iniPath, *path);
         if (!open_object(*path)) {
-            warn(env.ui, "Can't open the file!");
+            show(env.ui, msg::kFileUnreadable);
             return {SessionEnd::FileUnreadable, result.last};
         }
         if (!env.choosePort(settings)) return {SessionEnd::Cancelled, result.last};
         result = flash_session(env.link, port_name(settings.port), settings.rate, true, *path,
                                env.ui);
         if (result.end != SessionEnd::Done && result.end != SessionEnd::AttemptFailed) return result;
-        const std::string another = "Do you want to download another program?";
-        if (!ask(env.ui, result.end == SessionEnd::Done ? "Downloaded completely.\n" + another : another))
-            return result;
+        if (!ask(env.ui, result.end == SessionEnd::Done ? msg::kDoneAnother : msg::kAnother)) return result;
     }
 }
 

@@ -35,10 +35,14 @@ display=${DISPLAY:-}
 source scripts/wine-env.sh
 emu=""
 agkest=""
+# Stops what this script started, each by its own id; Xvfb (a child too) is stopped by
+# wine_env_stop, so the wait names the two programs instead of waiting for every child.
 cleanup() {
-    [ -n "$agkest" ] && kill "$agkest" 2>/dev/null
-    [ -n "$emu" ] && kill "$emu" 2>/dev/null
-    wait 2>/dev/null
+    local pid
+    for pid in $agkest $emu; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     wine_env_stop
 }
 trap cleanup EXIT

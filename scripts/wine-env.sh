@@ -1,6 +1,6 @@
 # Wine for the end-to-end tests of the Windows programs. Source it, then:
 #   wine_env_start BUILD_DIR     the build's private prefix BUILD_DIR/wineprefix (the one
-#                                scripts/wine-run.sh uses), Xvfb on a free display, wineboot
+#                                scripts/wine-run.sh uses), Xvfb on a display it chooses, wineboot
 #                                on first use; logs and screenshots in BUILD_DIR/wine-env
 #   wine_com_link N PATH         COMn of the prefix -> PATH (a tty or pseudo-terminal)
 #   wine_run [--timeout S] PROGRAM.EXE ARGS...
@@ -26,28 +26,27 @@ wine_env_start() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
-    local n
-    WINE_XVFB_PID=""
-    for n in $(seq 91 190); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        WINE_XVFB_PID=$!
-        local i
-        for i in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$WINE_XVFB_PID" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$WINE_XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            break
-        fi
-        WINE_XVFB_PID=""
+    # Xvfb chooses a free display itself and names it once it is ready (-displayfd): other
+    # test runs on this machine may start theirs at the same moment, so a display that looks
+    # free here may be taken before a server started on it would claim it.
+    local displayFile="$WINE_ENV_DIR/xvfb.display" n="" i
+    rm -f "$displayFile"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayFile" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
+    WINE_XVFB_PID=$!
+    for i in $(seq 1 100); do
+        n=$(tr -d '\n' <"$displayFile" 2>/dev/null || true)
+        [ -n "$n" ] && break
+        kill -0 "$WINE_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    if [ -z "$WINE_XVFB_PID" ]; then
-        echo "wine-env: no free X display for Xvfb" >&2
+    if [ -z "$n" ]; then
+        echo "wine-env: Xvfb did not start; its output:" >&2
+        sed 's/^/  /' "$WINE_ENV_DIR/xvfb.log" >&2
+        kill "$WINE_XVFB_PID" 2>/dev/null || true
+        WINE_XVFB_PID=""
         return 1
     fi
+    export DISPLAY=":$n"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         (

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under Wine: private prefix (WINEPREFIX, by default
 # wineprefix/ next to the program's build folder), no debug chatter, a UTF-8 locale so that
-# the ANSI code page is 1252. The exit status is the program's.
+# the ANSI code page is 1252, the Wine server's output in WINE_SERVER_LOG (by default
+# wineprefix.server.log beside the prefix). The exit status is the program's.
 set -euo pipefail
 if [ $# -lt 1 ]; then
   echo "usage: scripts/wine-run.sh PROGRAM.exe [ARGS...]" >&2
@@ -34,5 +35,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     flock 9
     [ -f "$WINEPREFIX/system.reg" ] || DISPLAY= "$wine" wineboot -i >/dev/null 2>&1 || true
   ) 9>"$WINEPREFIX.lock"
+fi
+# The prefix's Wine server keeps its chatter (it lists its objects when a device goes away
+# under an open COM port) in a log beside the prefix instead of in the caller's output; a
+# server that runs already keeps its own.
+wineserver="${WINESERVER:-$(dirname "$(readlink -f "$wine")")/wineserver}"
+if [ -x "$wineserver" ]; then
+  "$wineserver" -p3 >>"${WINE_SERVER_LOG:-$WINEPREFIX.server.log}" 2>&1 </dev/null || true
 fi
 exec "$wine" "$@"

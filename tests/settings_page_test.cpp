@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "editor/keyboard_wedge_dialog.h"
+#include "editor/menu_page.h"
+#include "editor/startup_page.h"
 #include "editor/system_settings_dialog.h"
 #include "project/defaults.h"
 #include "tests/support/map_dialog.h"
@@ -222,6 +224,30 @@ TEST(SettingsPage, OkCommitsOnlyThePagesOwnBytes) {
     EXPECT_EQ(o[0], 0x5A);
     EXPECT_EQ(o[267], 0x5A);
     EXPECT_EQ(o[67], 2);
+}
+
+// The whole sheet: the menu page sets one file per form, the startup page large titles, and
+// the settings page, committed between them, keeps both.
+TEST(SettingsPage, SheetOkKeepsWhatTheMenuAndStartupPagesSet) {
+    Sheet s;
+    MenuPage menu;
+    StartupPage startup(s.ui);
+    s.open({nullptr, &menu, nullptr, nullptr, nullptr, &startup});
+    s.face.choose(kSettingsKeyList, 9);
+    s.face.choose(kSettingsFunctionList, 5);
+    MapDialog menuFace, startupFace;
+    s.session->page_shown(page::kMenu);
+    menuFace.attach(menu);
+    menu.init(menuFace);
+    menuFace.click_check(menu_page::kSeparateFileCheck, true);
+    s.session->page_shown(page::kStartup);
+    startupFace.attach(startup);
+    startup.init(startupFace);
+    startupFace.click_check(startup_page::kLargeTitlesCheck, true);
+    s.session->ok();
+    EXPECT_EQ(s.project->options.separateFilePerForm, 1);
+    EXPECT_EQ(s.project->options.largeTitles, 1);
+    EXPECT_EQ(s.project->options.functionKey[9], 5);
 }
 
 TEST(SettingsPage, DefaultsReachTheProjectOnTheSheetsOk) {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "link/upload.h"
 #include "resources/progress_dlg.h"
 
 namespace kest {
@@ -183,6 +182,11 @@ void Win32Ui::counter_box(int mode, int count) {
         saveDc_ = nullptr;
     }
     ReleaseDC(nullptr, screen);
+}
+
+std::string viewer_command_line(const std::string& path) {
+    if (path.empty() || path.find('"') != std::string::npos) return {};
+    return "notepad.exe \"" + path + "\"";
 }
 
 bool Win32Ui::open_viewer(const std::string& path) {

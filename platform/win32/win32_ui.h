@@ -9,6 +9,10 @@
 
 namespace kest {
 
+// Command line that opens a received data file in the text viewer (WinExec): the path in
+// quotes, so that blanks in it cannot split it. Empty for a path that cannot be quoted.
+std::string viewer_command_line(const std::string& path);
+
 class Win32Ui final : public UserInterface {
 public:
     explicit Win32Ui(HINSTANCE instance) : instance_(instance) {}

@@ -38,17 +38,24 @@ inline std::string tool_path(const char* variable) {
     return p ? p : "";
 }
 
-inline ToolRun run_tool(const std::string& program, const std::vector<std::string>& args) {
+// Standard input comes from `input` (nothing unless given).
+inline ToolRun run_tool(const std::string& program, const std::vector<std::string>& args,
+                        const std::string& input = "/dev/null") {
     TempDir dir;
     std::string command = shell_quote(program);
     for (const auto& a : args) command += " " + shell_quote(a);
-    command += " >" + shell_quote(dir.file("out")) + " 2>" + shell_quote(dir.file("err")) + " </dev/null";
+    command += " >" + shell_quote(dir.file("out")) + " 2>" + shell_quote(dir.file("err")) + " <" + shell_quote(input);
     const int raw = std::system(command.c_str());
     ToolRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = slurp(dir.file("out"));
     run.err = slurp(dir.file("err"));
     return run;
+}
+
+// kest of the build (KEST_BIN).
+inline ToolRun run_kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return run_tool(tool_path("KEST_BIN"), args, input);
 }
 
 }  // namespace kest::testing

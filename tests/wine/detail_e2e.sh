@@ -116,7 +116,7 @@ test_details_saved_and_simulated() {
     [ -f "$OUT/details.agx" ] || { fail "the project was not saved"; return; }
     line_details "$OUT/details.agx" > "$OUT/details.txt"
     diff -u - "$OUT/details.txt" >&2 <<'EOF' || fail "the saved line differs from what was entered"
-Text '42' [2, 35] None 95
+Text '42' [2, 35] [] 95
 2 '-' False True True
 EOF
     # The terminal's record: prefix, default value, the field delimiter, then date and time.

@@ -17,7 +17,8 @@ form_lines() {  # FILE
     "$BUILD/kest" show --json "$1" | python3 -c '
 import json, sys
 for l in json.load(sys.stdin)["forms"][0]["lines"]:
-    print(l["line"], l["typeName"], repr(l["prompt"]), l["source"], l["minLength"], l["maxLength"], l["lookupKey"])'
+    if l["type"]:
+        print(l["line"], l["typeName"], repr(l["prompt"]), l["sourceName"], l["minLength"], l["maxLength"], l["lookupKey"])'
 }
 
 test_form_defined_run_and_saved() {

@@ -141,7 +141,7 @@ test_menu_and_startup_pages() {
     show=$("$BUILD/kest" show --json "$OUT/menu.agx") || { fail "kest show refused the saved project"; return; }
     expect_eq "$(jq -c '.menus[0] | [.titleEnabled, .title, .saveTitle, .saveItemInEachRecord]' <<<"$show")" \
         '[true,"Hauptmenue",true,true]' "menu 1"
-    expect_eq "$(jq -c '[.menus[0].items[] | [.text, .target.code]]' <<<"$show")" \
+    expect_eq "$(jq -c '[.menus[0].items[] | select(.text != "") | [.text, .target.code]]' <<<"$show")" \
         '[["1.Erfassung",1],["2.Untermenue",12],["3.Ende",0]]' "items of menu 1"
     expect_eq "$(jq -c '.settings | [.startObject, .delimiter1, .delimiter2, .separateFilePerForm, .largeTitles]' <<<"$show")" \
         '[1,59,0,true,true]' "start settings"

@@ -132,10 +132,14 @@ test_settings_reach_file_and_image() {
     expect_eq "$(drv enabled "$SYSTEM" 506)" 0 "acknowledge time field under the key-press choice"
     close_window "$SYSTEM" 1
 
+    # The menu page's one file per form, shown after the settings page, stays with the OK.
+    drv tab "$SHEET" 1
+    drv check "$SHEET" 105 1
     close_sheet_and_save 1 "$OUT/settings.agx"
 
     local file=$OUT/settings.agx
     expect_eq "$(json "$file" "d['settings']['password']")" "geheim42" "saved password"
+    expect_eq "$(json "$file" "d['settings']['separateFilePerForm']")" "True" "the menu page's byte"
     expect_eq "$(json "$file" "[i for i, f in enumerate(d['settings']['protectedArea']) if f]")" "[0, 4]" "protected areas"
     expect_eq "$(json "$file" "d['settings']['functionKeys']")" "[0, 9, 0, 0, 0, 0, 0, 0, 0, 0]" "function keys"
     expect_eq "$(json "$file" "[d['settings'][k] for k in ('sendPort', 'receivePort', 'terminalBaud', 'backlight', 'backlightOff', 'deleteAfterSend', 'ackDisplay', 'ackTime')]")" \

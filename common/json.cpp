@@ -1,8 +1,8 @@
-#include "kest/json.h"
+#include "common/json.h"
 
 #include <cstdio>
 
-namespace kest::cli {
+namespace kest {
 
 std::string json_quote(const std::string& text) {
     std::string out = "\"";
@@ -104,29 +104,28 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
-}  // namespace kest::cli
+}  // namespace kest
 
-namespace kest::cli {
+namespace kest {
 
-void JsonWriter::inline_list(const std::vector<std::string>& tokens) {
+JsonWriter& JsonWriter::tokens(const std::vector<std::string>& list) {
     before_value();
     out_ += '[';
-    for (std::size_t i = 0; i < tokens.size(); ++i) out_ += (i ? ", " : "") + tokens[i];
+    for (std::size_t i = 0; i < list.size(); ++i) out_ += (i ? ", " : "") + list[i];
     out_ += ']';
+    return *this;
 }
 
 JsonWriter& JsonWriter::numbers(const std::vector<int>& list) {
     std::vector<std::string> tokens;
     for (int n : list) tokens.push_back(std::to_string(n));
-    inline_list(tokens);
-    return *this;
+    return this->tokens(tokens);
 }
 
 JsonWriter& JsonWriter::flags(const std::vector<bool>& list) {
     std::vector<std::string> tokens;
     for (bool b : list) tokens.push_back(b ? "true" : "false");
-    inline_list(tokens);
-    return *this;
+    return this->tokens(tokens);
 }
 
-}  // namespace kest::cli
+}  // namespace kest
