@@ -49,6 +49,8 @@ private:
 
 std::string json_quote(const std::string& text);
 
+struct JsonMember;
+
 // One value of a parsed document. Numbers are whole numbers: a document with a fraction or
 // an exponent is refused, as nothing that is read here has one.
 struct JsonValue {
@@ -58,10 +60,18 @@ struct JsonValue {
     long long number = 0;
     std::string text;                                         // String, UTF-8
     std::vector<JsonValue> items;                             // Array
-    std::vector<std::pair<std::string, JsonValue>> members;  // Object, in document order
+    std::vector<JsonMember> members;                          // Object, in document order
     int line = 0;  // where the value starts, from 1
 
     const JsonValue* member(std::string_view key) const;
+};
+
+// A key of an object and its value. (A pair of its own: a std::pair of a value that is still
+// being declared is refused by some compilers.)
+struct JsonMember {
+    JsonMember(std::string key, JsonValue value) : first(std::move(key)), second(std::move(value)) {}
+    std::string first;
+    JsonValue second;
 };
 
 struct JsonParse {

@@ -11,6 +11,10 @@
 #include <string>
 #include <string_view>
 
+namespace kest {
+struct Project;
+}
+
 namespace kest::fuzz {
 
 using Input = std::span<const std::uint8_t>;
@@ -32,5 +36,10 @@ std::string send_records(Input input);
 std::string lookup_file(Input input);
 std::string upload_records(Input input);
 std::string simulator(Input input);
+std::string project_json(Input input);
+
+// What the project-file harnesses share with the JSON one: the text kest show --json writes
+// for the project builds the same project again (empty), or what went wrong.
+std::string json_round_trip(const Project& project, bool olderLayout);
 
 }  // namespace kest::fuzz

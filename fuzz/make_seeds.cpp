@@ -14,6 +14,7 @@
 #include "project/defaults.h"
 #include "project/older_layout.h"
 #include "project/project_file.h"
+#include "project/project_json.h"
 #include "simulator/display_state.h"
 #include "tests/support/srec_text.h"
 
@@ -132,6 +133,11 @@ void project_seeds() {
     cut.resize(kProjectTablesSize - 1);
     seed("project_file", "cut-short.agx", cut);
     seed("project_file", "no-tag.agx", std::string("PK\x03\x04"));
+    // The JSON texts kest show --json writes, and texts the reader must refuse.
+    seed("project_json", "new.json", project_to_json(*defaults, "new.agx", false, {}));
+    seed("project_json", "forms-and-menus.json", project_to_json(*rich_project(), "forms-and-menus.agx", false, {}));
+    seed("project_json", "not-a-project.json", std::string("{\"tag\": \"KEST-1.00\", \"forms\": [1, 2.5e3]}"));
+    seed("project_json", "escapes.json", std::string("[\"\\u00dc\\ud83d\\ude00\\n\", null, true, -0, {\"a\": {}}]"));
 
     // Older files: after the tag, menus and forms in their layout, texts, the password and
     // the extension block.

@@ -1,9 +1,10 @@
 // The project file reader, current and older layout, and what every program does with a
-// project that reads: write it back, show it (kest show, readable and JSON) and prepare
-// its download image.
+// project that reads: write it back, show it (kest show), build it again from its JSON
+// text (what kest show --json writes) and prepare its download image.
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <numeric>
 #include <sstream>
 #include <vector>
 
@@ -60,7 +61,11 @@ std::string check_read(const std::vector<u8>& bytes) {
 
     const std::string path = scratch_file("project.agx", bytes);
     if (run_quietly("show", {path}) != 0) return "kest show refused a project that reads";
-    if (run_quietly("show", {"--json", path}) != 0) return "kest show --json refused a project that reads";
+
+    // The JSON text (kest show --json writes the same) costs most of the time: every eighth
+    // input, by its byte sum, takes that trip, so that the rest runs eight times as often.
+    if (std::accumulate(bytes.begin(), bytes.end(), 0u) % 8 == 0)
+        if (auto bad = json_round_trip(*project, result.olderLayout); !bad.empty()) return bad;
 
     // The normalisations of a download are made once: a second download sends the same.
     const DownloadImage first = prepare_image(*project);

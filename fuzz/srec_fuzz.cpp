@@ -54,8 +54,10 @@ Read read_text(std::string_view text, bool inPieces) {
     return read;
 }
 
+// The facts of a check. A file is read only up to its first error, so its size counts only
+// for a good file.
 std::string describe(const loader::SrecReport& r) {
-    std::string s = describe(r.error) + "|" + std::to_string(r.fileSize) + "|" + std::to_string(r.dataRecords) +
+    std::string s = describe(r.error) + "|" + std::to_string(r.ok() ? r.fileSize : 0) + "|" + std::to_string(r.dataRecords) +
                     "|" + std::to_string(r.dataBytes) + "|" + std::string(1, r.endType) + "|" +
                     std::to_string(r.startAddress) + "|";
     for (const auto& range : r.ranges) s += std::to_string(range.begin) + "-" + std::to_string(range.end) + " ";

@@ -17,6 +17,6 @@ while read -r name; do
 done <"$work/shapes/shapes"
 rm -rf fuzz/corpus
 cp -r "$work/corpus" fuzz/corpus
-for target in $(cat fuzz/targets); do
+for target in $(scripts/fuzz.sh); do
   echo "$target: $(ls fuzz/corpus/"$target" | wc -l) seeds, $(du -sk fuzz/corpus/"$target" | cut -f1) KiB"
 done
