@@ -11,7 +11,7 @@
 #include "fuzz/harness.h"
 #include "fuzz/scratch.h"
 #include "kest/command.h"
-#include "project/defaults.h"
+#include "kest/project_io.h"
 #include "project/download_image.h"
 #include "project/older_layout.h"
 #include "project/project_file.h"
@@ -19,12 +19,6 @@
 namespace kest::fuzz {
 
 namespace {
-
-std::unique_ptr<Project> defaults() {
-    auto project = std::make_unique<Project>();
-    reset_to_defaults(*project);
-    return project;
-}
 
 bool same(const Project& a, const Project& b) { return std::memcmp(&a, &b, sizeof(Project)) == 0; }
 
@@ -42,7 +36,7 @@ int run_quietly(const char* name, const std::vector<std::string>& args) {
 }
 
 std::string check_read(const std::vector<u8>& bytes) {
-    auto project = defaults();
+    auto project = cli::default_project();
     const auto before = std::make_unique<Project>(*project);
     const ProjectReadResult result = read_project_bytes(bytes, *project);
     if (!result.ok()) {
@@ -54,7 +48,7 @@ std::string check_read(const std::vector<u8>& bytes) {
     const std::vector<u8> written = project_file_bytes(*project);
     if (!result.olderLayout && !std::equal(written.begin(), written.begin() + kProjectTablesSize, bytes.begin()))
         return "the tables written back differ from the file read";
-    auto again = defaults();
+    auto again = cli::default_project();
     const ProjectReadResult reread = read_project_bytes(written, *again);
     if (!reread.ok() || reread.olderLayout || !same(*again, *project))
         return "the file written does not read back as the same project";

@@ -7,27 +7,17 @@
 
 #include "common/json.h"
 #include "fuzz/harness.h"
-#include "project/defaults.h"
+#include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"
 
 namespace kest::fuzz {
 
-namespace {
-
-std::unique_ptr<Project> defaults() {
-    auto project = std::make_unique<Project>();
-    reset_to_defaults(*project);
-    return project;
-}
-
-}  // namespace
-
 // A project's tables survive their JSON text: the text kest show --json writes builds the
 // same project again.
 std::string json_round_trip(const Project& project, bool olderLayout) {
     const std::string text = project_to_json(project, "fuzz", olderLayout, check_project(project));
-    auto again = defaults();
+    auto again = cli::default_project();
     const std::string error = project_from_json(text, *again);
     if (!error.empty()) return "the JSON text of a project does not build: " + error;
     if (std::memcmp(again.get(), &project, sizeof(Project)) != 0)
@@ -41,7 +31,7 @@ std::string project_json(Input input) {
     const JsonParse parsed = parse_json(text);
     if (!parsed.value && parsed.error.empty()) return "a text was refused without a reason";
 
-    auto project = defaults();
+    auto project = cli::default_project();
     const auto before = std::make_unique<Project>(*project);
     const std::string error = project_from_json(text, *project);
     if (!error.empty()) {
