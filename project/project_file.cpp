@@ -95,8 +95,9 @@ std::vector<u8> project_file_bytes(const Project& project) {
     return bytes;
 }
 
-std::string write_project_file(const std::string& path, const Project& project, const OutputRules& rules) {
-    return problem_text(write_output_file(path, project_file_bytes(project), rules));
+std::string write_project_file(const std::string& path, const Project& project, const OutputRules& rules,
+                               FileSteps& steps) {
+    return problem_text(write_output_file(path, project_file_bytes(project), rules, steps));
 }
 
 bool has_project_extension(const std::string& name) {
@@ -126,9 +127,9 @@ int open_project(Project& project, EditorState& state, UserInterface& ui) {
     return 1;
 }
 
-int save_project(const Project& project, EditorState& state, UserInterface& ui) {
+int save_project(const Project& project, EditorState& state, UserInterface& ui, FileSteps& steps) {
     if (state.fileName.empty()) return save_project_as(project, state, ui);
-    if (!write_project_file(state.fileName, project).empty()) {
+    if (!write_project_file(state.fileName, project, kProjectSaveRules, steps).empty()) {
         ui.message(kSaveFailedText, kErrorCaption, Icon::Warning, Buttons::Ok);
         return 0;
     }

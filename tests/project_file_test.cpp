@@ -8,6 +8,7 @@
 
 #include "project/defaults.h"
 #include "project/project_file.h"
+#include "tests/support/failing_file_steps.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 
@@ -282,6 +283,42 @@ TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
     EXPECT_EQ(TempDir::read(file), project_file_bytes(*changed));
     for (const auto& entry : fs::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string(), "projekt.agx");  // no temporary file left behind
+}
+
+// The save interrupted at each step of the file layer in turn, at each call of it: the old
+// file stays byte for byte, nothing is left beside it, the user is told and the project
+// stays marked modified.
+TEST_F(EditorFixture, SaveInterruptedAtAnyStepKeepsTheOldFile) {
+    using Step = testing::FailingFileSteps::Step;
+    const std::string file = dir.file("projekt.agx");
+    ASSERT_EQ(write_project_file(file, *project), "");
+    const std::vector<u8> before = TempDir::read(file);
+    const auto changed = edited_project();
+    // How often a save over an existing file takes each step.
+    testing::FailingFileSteps counted;
+    {
+        TempDir other;
+        EditorState s{other.file("projekt.agx")};
+        ASSERT_EQ(write_project_file(s.fileName, *project), "");
+        ASSERT_EQ(save_project(*changed, s, ui, counted), 1);
+    }
+    int interruptions = 0;
+    for (Step step : {Step::Open, Step::Write, Step::Flush, Step::Close, Step::Permissions, Step::Rename}) {
+        for (int call = 1; call <= counted.calls(step); ++call, ++interruptions) {
+            SCOPED_TRACE(::testing::Message() << "step " << static_cast<int>(step) << ", call " << call);
+            testing::FailingFileSteps failing(step, call);
+            ScriptedUi told;
+            state.fileName = file;
+            state.modified = true;
+            EXPECT_EQ(save_project(*changed, state, told, failing), 0);
+            EXPECT_TRUE(state.modified);
+            EXPECT_EQ(TempDir::read(file), before);
+            EXPECT_EQ(told.texts(), std::vector<std::string>{kSaveFailedText});
+            for (const auto& entry : fs::directory_iterator(dir.path()))
+                EXPECT_EQ(entry.path().filename().string(), "projekt.agx");
+        }
+    }
+    EXPECT_GE(interruptions, 6);  // every step is taken at least once
 }
 
 }  // namespace
