@@ -35,8 +35,8 @@ ConsoleUi::ConsoleUi(std::optional<int> yesBudget)
 Answer ConsoleUi::message(const std::string& text, const std::string& caption, Icon,
                           Buttons buttons) {
     last_ = text;
-    if (progressShown_) std::cerr << "\n";
-    progressShown_ = false;
+    if (shown_ == Shown::Progress) draw(true);  // where the transfer stood
+    end_line();
     std::string shown = console_text(text);
     for (auto& c : shown)
         if (c == '\n') c = ' ';
@@ -66,40 +66,68 @@ Answer ConsoleUi::message(const std::string& text, const std::string& caption, I
 std::optional<std::string> ConsoleUi::choose_open_file(const FileDialogRequest&) { return file_; }
 std::optional<std::string> ConsoleUi::choose_save_file(const FileDialogRequest&) { return file_; }
 
-void ConsoleUi::progress_begin(const std::string&, const std::string&) { lastPercent_ = -1; }
-
-void ConsoleUi::progress_set(int percent) {
-    if (!tty_ || percent == lastPercent_) return;
-    lastPercent_ = percent;
-    const int width = 40;
-    const int filled = percent * width / 100;
-    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(width - filled), ' ') << "] " << percent << "%"
-              << std::flush;
-    progressShown_ = true;
+void ConsoleUi::progress_begin(const std::string&, const std::string&) {
+    progress_ = ProgressState{};
+    started_ = std::chrono::steady_clock::now();
+    drawnLength_ = 0;
 }
 
+void ConsoleUi::progress_set(int percent) {
+    if (percent == progress_.percent) return;
+    progress_.percent = percent;
+    if (progress_.total == 0) draw(false);
+}
+
+void ConsoleUi::progress_amount(std::uint64_t done, std::uint64_t total, const char* unit) {
+    progress_.done = done;
+    progress_.total = total;
+    progress_.unit = unit;
+    draw(done >= total);
+}
+
+void ConsoleUi::draw(bool now) {
+    if (!shows_progress()) return;
+    const auto at = std::chrono::steady_clock::now();
+    if (!now && shown_ == Shown::Progress && at - drawn_ < std::chrono::milliseconds(100)) return;
+    drawn_ = at;
+    progress_.elapsedMs =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(at - started_).count());
+    std::string line = progress_line(progress_);
+    const std::size_t length = line.size();
+    // Blanks over what a longer line before left behind.
+    if (length < drawnLength_) line.append(drawnLength_ - length, ' ');
+    drawnLength_ = length;
+    std::cerr << "\r" << line << std::flush;
+    shown_ = Shown::Progress;
+}
+
+void ConsoleUi::end_line() {
+    if (shown_ != Shown::Nothing) std::cerr << "\n";
+    shown_ = Shown::Nothing;
+}
+
+// The line is left as it stood at the end, and the next output starts below it.
 void ConsoleUi::progress_end() {
-    if (progressShown_) std::cerr << "\n";
-    progressShown_ = false;
+    if (shown_ == Shown::Progress) draw(true);
+    end_line();
 }
 
 // A status window ("Erasing flash memory...") is one line on a terminal while it lasts.
 void ConsoleUi::status_begin(const std::string&, const std::string& text) {
-    if (!tty_) return;
+    if (!shows_progress()) return;
     std::cerr << console_text(text) << std::flush;
-    progressShown_ = true;
+    shown_ = Shown::Other;
 }
 
-void ConsoleUi::status_end() { progress_end(); }
+void ConsoleUi::status_end() { end_line(); }
 
 void ConsoleUi::counter_box(int mode, int count) {
-    if (!tty_) return;
+    if (!shows_progress()) return;
     if (mode == 1) {
         std::cerr << "\rDaten empfangen : " << count << std::flush;
-        progressShown_ = true;
+        shown_ = Shown::Other;
     } else if (mode == 2) {
-        progress_end();
+        end_line();
     }
 }
 

@@ -1,9 +1,13 @@
 // The user-interface service of the command-line tool: messages on stderr (UTF-8),
-// a progress bar and counter on a terminal, questions answered from a budget of "yes"
-// answers (--retries) or, when interactive and no budget was given, at the terminal.
+// a progress line and counter on a terminal (not with --quiet), questions answered from a
+// budget of "yes" answers (--retries) or, when interactive and no budget was given, at the
+// terminal.
 #pragma once
 
+#include <chrono>
 #include <optional>
+
+#include "common/progress_line.h"
 
 #include "platform/user_interface.h"
 
@@ -22,6 +26,7 @@ public:
     void progress_begin(const std::string& caption, const std::string& text) override;
     void progress_set(int percent) override;
     void progress_end() override;
+    void progress_amount(std::uint64_t done, std::uint64_t total, const char* unit) override;
     void status_begin(const std::string& caption, const std::string& text) override;
     void status_end() override;
     void counter_box(int mode, int count) override;
@@ -29,6 +34,8 @@ public:
 
     // Answer for the file dialogs (the command line names the file).
     void set_file_choice(std::optional<std::string> path) { file_ = std::move(path); }
+    // No progress line, no counter, no status line (--quiet).
+    void set_quiet(bool quiet) { quiet_ = quiet; }
     // Texts of the messages shown so far (Windows-1252), for the command's summary.
     const std::string& last_message() const { return last_; }
 
@@ -36,9 +43,20 @@ private:
     std::optional<int> yesBudget_;
     std::optional<std::string> file_;
     std::string last_;
+    bool shows_progress() const { return tty_ && !quiet_; }
+    // Redraws the progress line: at once when `now` is set, else at most every 100 ms.
+    void draw(bool now);
+    // Ends a line left open on the terminal, so that what follows starts below it.
+    void end_line();
+
     bool tty_ = false;
-    bool progressShown_ = false;
-    int lastPercent_ = -1;
+    bool quiet_ = false;
+    enum class Shown { Nothing, Progress, Other };  // what the open line of the terminal holds
+    Shown shown_ = Shown::Nothing;
+    ProgressState progress_;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point drawn_;
+    std::size_t drawnLength_ = 0;
 };
 
 bool stderr_is_terminal();

@@ -4,6 +4,7 @@
 
 #include "common/exit_status.h"
 #include "kest/command.h"
+#include "kest/interrupt.h"
 #include "kest/console_ui.h"
 #include "kest/transfer_options.h"
 #include "link/cradle_setup.h"
@@ -45,6 +46,11 @@ int run(const std::vector<std::string>& argv) {
     case CradleCheck::NoCradle:
         std::cerr << "kest cradle: no cradle answered on " << setup->port << " at any rate\n";
         break;
+    }
+    // The set-up is short and has no packets: it ends before an interrupt is answered.
+    if (interrupted()) {
+        std::cerr << "kest cradle: interrupted after the cradle set-up\n";
+        return kExitInterrupted;
     }
     return exit_status(r.end);
 }

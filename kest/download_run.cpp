@@ -20,6 +20,7 @@ const char* summary_of(DownloadOutcome outcome) {
         case DownloadOutcome::NotReady: return "the terminal did not answer the handshake";
         case DownloadOutcome::MemoryFull: return "the terminal's memory is full";
         case DownloadOutcome::TransferFailed: return "a packet was not acknowledged";
+        case DownloadOutcome::Interrupted: return "interrupted";
     }
     return "failed";
 }
@@ -53,6 +54,11 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
         case DownloadOutcome::CradleFailed:
         case DownloadOutcome::LineSettingsFailed:
             std::cerr << setup.port << ": " << text << "\n";
+            break;
+        case DownloadOutcome::Interrupted:
+            std::cerr << text
+                      << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
+                                     : ": the terminal may hold an incomplete application: run the download again\n");
             break;
         default:
             std::cerr << text << " (" << report.attempts << (report.attempts == 1 ? " attempt" : " attempts")

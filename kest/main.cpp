@@ -19,7 +19,8 @@ void print_overview() {
     for (const auto& c : commands()) std::printf("  %-12s %s\n", c.name, c.summary);
     std::cout << "\nkest COMMAND --help shows the options of a command; kest --version its version.\n"
                  "exit status: 0 success, 1 transfer failed, 2 usage error or bad input file,\n"
-                 "             3 port or link could not be set up, 4 no answer from the terminal\n";
+                 "             3 port or link could not be set up, 4 no answer from the terminal,\n"
+                 "             130 interrupted (a transfer stops before its next packet)\n";
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "kest/command.h"
+#include "kest/interrupt.h"
 #include "link/tracing_port.h"
 
 namespace kest::cli {
@@ -40,6 +41,7 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
         used = s.tracer.get();
     }
     s.link = std::make_unique<Link>(*used, system_clock());
+    s.link->set_stop_flag(stop_at_next_packet());
     return s;
 }
 

@@ -49,27 +49,31 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
-enum class Step { Ok, NotReady, Full, Failed };
+enum class Step { Ok, NotReady, Full, Failed, Interrupted };
 
 DownloadOutcome outcome_of(Step step) {
     switch (step) {
         case Step::Ok: return DownloadOutcome::Completed;
         case Step::NotReady: return DownloadOutcome::NotReady;
         case Step::Full: return DownloadOutcome::MemoryFull;
+        case Step::Interrupted: return DownloadOutcome::Interrupted;
         case Step::Failed: break;
     }
     return DownloadOutcome::TransferFailed;
 }
 
 Step handshake(Link& link, UserInterface& ui) {
-    for (int i = 0; i < kHandshakeTries; ++i)
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
+    }
     show(ui, msg::kNotReady);
     return Step::NotReady;
 }
 
 Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
     for (int i = 0; i < kPacketTransmissions; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         const Reply reply = exchange(link, packet);
         if (reply == word::kFull) {
             show(ui, msg::kFull);
@@ -88,6 +92,7 @@ Step send_application(Project& project, Link& link, UserInterface& ui) {
         const Step step = send_packet(link, ui, block_packet(image, block));
         if (step != Step::Ok) return step;
         if (block % 2 == 1) ui.progress_set(std::min(100, kFirstBlockProgress + (block + 1) / 2));
+        ui.progress_amount(static_cast<std::uint64_t>(block) + 1, kImageBlocks, "blocks");
     }
     ui.progress_set(100);
     return Step::Ok;
@@ -155,7 +160,10 @@ Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
             step = send_packet(link, ui, lookup_packet(line));
             return step == Step::Ok;
         };
-        reader.onChunk = [&](std::uintmax_t done) { ui.progress_set(static_cast<int>(done * 100 / size)); };
+        reader.onChunk = [&](std::uintmax_t done) {
+            ui.progress_set(static_cast<int>(done * 100 / size));
+            ui.progress_amount(done, size, "bytes");
+        };
         if (!reader.run(file)) {
             // The file grew an over-long line since it was checked.
             if (reader.tooLong) {
@@ -265,7 +273,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         ++report.attempts;
         const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
         report.outcome = outcome_of(step);
-        if (step == Step::Ok) break;
+        if (step == Step::Ok || step == Step::Interrupted) break;
         if (show(ui, msg::kRetry) != Answer::Yes) break;
     }
     link.close(true);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -73,6 +74,11 @@ public:
     std::optional<std::uint8_t> read_byte(std::uint32_t deadline);
     void purge_input() { port_.purge_input(); }
 
+    // A request to stop (an interrupt of the command-line tool): the transfers look at it
+    // before each packet they send, never in the middle of one.
+    void set_stop_flag(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
+    bool stop_requested() const { return stop_ && *stop_ != 0; }
+
     std::uint32_t now() { return clock_.ticks(); }
     Clock& clock() { return clock_; }
     SerialPort& port() { return port_; }
@@ -81,6 +87,7 @@ private:
     SerialPort& port_;
     Clock& clock_;
     LineSettings settings_{};
+    const volatile std::sig_atomic_t* stop_ = nullptr;
 };
 
 }  // namespace kest

@@ -32,8 +32,12 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyMs, kReplyRules);
 }
 
-bool wake_up(Link& link) {
+// True when the loader waits for the erase; false (with outcome set) when it did not answer
+// or a stop was requested.
+bool wake_up(Link& link, FlashOutcome& outcome) {
+    outcome = FlashOutcome::StoppedBeforeErase;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return false;
         Reply r = exchange(link, bytes_of(word::kWake));
         if (r == word::kFn || r == word::kFf) return true;  // the loader already waits
         r = exchange(link, bytes_of(word::kQuentir));
@@ -42,11 +46,13 @@ bool wake_up(Link& link) {
         r = exchange(link, bytes_of(word::kDownload));
         if (r == word::kFn || r == word::kAck2) return true;
     }
+    outcome = FlashOutcome::NotReady;
     return false;
 }
 
 FlashOutcome erase(Link& link, UserInterface& ui) {
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return cycle == 0 ? FlashOutcome::StoppedBeforeErase : FlashOutcome::Stopped;
         const Reply r = exchange(link, bytes_of(word::kErase));
         if (r == word::kFa) return FlashOutcome::Done;
         if (r == word::kFb) {
@@ -66,6 +72,7 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 // are waited out before the record goes again.
 bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
     for (int t = 0; t < kTransmissions; ++t) {
+        if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
         bool again = false;
         for (int n = 0; n < kRepliesPerTransmission && !again; ++n) {
@@ -101,9 +108,11 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
         done += static_cast<std::uint64_t>(got);
         if (!converter.feed(std::string_view(chunk, static_cast<std::size_t>(got)))) break;
         ui.progress_set(static_cast<int>(done * 100 / (size ? size : 1)));
+        ui.progress_amount(done, size, "bytes");
     }
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
+    if (link.stop_requested()) return FlashOutcome::Stopped;
     // A record already failed and was reported; otherwise the file changed under us.
     if (!converter.failed()) show(ui, msg::kNoProgram);
     return FlashOutcome::RecordFailed;
@@ -128,9 +137,9 @@ FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) 
     object.clear();
     object.seekg(0);
 
-    if (!wake_up(link)) {
-        show(ui, msg::kNotReady);
-        return FlashOutcome::NotReady;
+    if (FlashOutcome woken; !wake_up(link, woken)) {
+        if (woken == FlashOutcome::NotReady) show(ui, msg::kNotReady);
+        return woken;
     }
     if (const FlashOutcome erased = erase(link, ui); erased != FlashOutcome::Done) return erased;
 

@@ -27,7 +27,8 @@ class SerialPort {
 public:
     virtual ~SerialPort() = default;
     // Opens the named port ("COM1", "/dev/ttyUSB0", a pseudo-terminal link) with the
-    // given driver queue sizes. False when the port cannot be opened.
+    // given driver queue sizes and discards input and output left on the line from before.
+    // False when the port cannot be opened.
     virtual bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) = 0;
     virtual bool is_open() const = 0;
     // Applies the line settings (the SetCommState step). False on failure.
@@ -45,8 +46,25 @@ public:
 }  // namespace kest
 
 #include <memory>
+#include <vector>
 
 namespace kest {
 // The platform's serial port (Win32 COM port or POSIX tty device).
 std::unique_ptr<SerialPort> make_serial_port();
+
+// A serial port the machine knows, as `kest ports` lists it.
+struct PortEntry {
+    std::string name;         // what a transfer opens: "/dev/ttyUSB0", "COM3"
+    std::string driver;       // "ftdi_sio", "serial"; may be empty
+    std::string description;  // "FT232R USB UART (FTDI) 0403:6001", "\\Device\\Serial0"; may be empty
+};
+
+// The serial ports of the machine, found without opening any: on Linux the tty devices of
+// sysfs with a driver, on Windows the COM ports of the registry's SERIALCOMM key. Sorted by
+// port_name_less.
+std::vector<PortEntry> system_serial_ports();
+
+// Orders names like "COM2" < "COM10" and "ttyS9" < "ttyS10".
+bool port_name_less(const std::string& a, const std::string& b);
+
 }  // namespace kest

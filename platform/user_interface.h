@@ -3,6 +3,7 @@
 // by the console tool, and by a scripted double in tests. Texts are Windows-1252.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ public:
     virtual void progress_begin(const std::string& caption, const std::string& text) = 0;
     virtual void progress_set(int percent) = 0;
     virtual void progress_end() = 0;
+    // What the bar stands for, for a progress line that shows it: done of total units
+    // ("blocks", "bytes"). The progress window has no place for it.
+    virtual void progress_amount(std::uint64_t done, std::uint64_t total, const char* unit) {
+        (void)done, (void)total, (void)unit;
+    }
     // A modeless note window without a bar ("Erasing flash memory..."), shown while the
     // program waits; by default the progress window stands in for it.
     virtual void status_begin(const std::string& caption, const std::string& text) {

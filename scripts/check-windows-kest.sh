@@ -24,6 +24,16 @@ scripts/wine-run.sh "$windows" build "$tmp/native.json" -o "$tmp/built.agx"
 cmp "$tmp/native.agx" "$tmp/built.agx"
 scripts/wine-run.sh "$windows" check "$tmp/built.agx" >/dev/null
 
+# kest.exe ports lists the COM ports of the registry's SERIALCOMM key, COM3 before COM12.
+# The two test entries live in the hardware key, which lasts as long as the Wine server of
+# this one command.
+prefix="$(cd "$(dirname "$windows")" && pwd)/wineprefix"
+exe="Z:$(cd "$(dirname "$windows")" && pwd | tr / '\\')\\kest.exe"
+key='HKLM\HARDWARE\DEVICEMAP\SERIALCOMM'
+ports=$(WINEPREFIX="$prefix" scripts/wine-run.sh cmd /c "reg add $key /v \\Device\\KestTest12 /d COM12 /f >NUL && reg add $key /v \\Device\\KestTest3 /d COM3 /f >NUL && $exe ports" | tr -d '\r')
+order=$(printf '%s\n' "$ports" | grep -n 'Device\\KestTest' | sed -E 's/^([0-9]+):(COM[0-9]+) +.*/\2/' | tr '\n' ' ')
+[ "$order" = "COM3 COM12 " ] || { echo "kest.exe ports: '$ports', expected COM3 and then COM12 among them" >&2; exit 1; }
+
 # Bad input: exit status 2 and nothing written.
 printf 'KEST-1.01' >"$tmp/bad.agx"
 status=0

@@ -21,9 +21,7 @@ using testing::TempDir;
 using testing::ToolRun;
 namespace fs = std::filesystem;
 
-ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
-    return run_tool(testing::tool_path("KEST_BIN"), args, input);
-}
+ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") { return testing::run_kest(args, input); }
 
 std::unique_ptr<Project> default_project() { return testing::new_project(); }
 

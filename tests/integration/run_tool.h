@@ -53,4 +53,9 @@ inline ToolRun run_tool(const std::string& program, const std::vector<std::strin
     return run;
 }
 
+// kest of the build (KEST_BIN).
+inline ToolRun run_kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return run_tool(tool_path("KEST_BIN"), args, input);
+}
+
 }  // namespace kest::testing
