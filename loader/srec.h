@@ -78,6 +78,8 @@ struct AddressRange {
 
 struct SrecReport {
     std::optional<SrecError> error;
+    // The bytes read. A file is read only up to its first error, so this is the size of
+    // the whole file only for a good one (the loader's progress counts against it).
     std::uint64_t fileSize = 0;
     std::size_t dataRecords = 0;
     std::uint64_t dataBytes = 0;
