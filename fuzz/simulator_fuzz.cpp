@@ -19,14 +19,27 @@ bool terminated(const char* text, std::size_t size, std::size_t longest) {
     return end && static_cast<std::size_t>(static_cast<const char*>(end) - text) <= longest;
 }
 
-std::string check_display(const sim::Engine& engine) {
+// In a menu the highlight follows the selection, also past the last line: an item without a
+// line on the display (the eighth under a title, the ninth and tenth) is selected with
+// nothing highlighted. Elsewhere it marks one of the lines or none.
+bool highlight_fits(const sim::Engine& engine, const Project& project) {
+    const sim::DisplayState& d = engine.display();
+    const int menu = engine.current_object() - jump::kFirstMenu;
+    if (d.state == sim::kStateMenu && menu >= 0 && menu < kMenuCount) {
+        const MenuRecord& m = project.menus[menu];
+        return d.highlight == m.currentItem + (m.titleEnabled ? 2 : 1);
+    }
+    return d.highlight >= 0 && d.highlight <= sim::kDisplayLines;
+}
+
+std::string check_display(const sim::Engine& engine, const Project& project) {
     const sim::DisplayState& d = engine.display();
     for (const auto& line : d.lines)
         if (!terminated(line, sim::kDisplayCell, sim::kDisplayColumns)) return "a display line is too long";
     if (!terminated(d.clockLine, sim::kDisplayCell, sim::kDisplayColumns)) return "the clock line is too long";
     if (!terminated(engine.pass_down(), sim::kPassDownSize, sim::kPassDownSize - 1))
         return "the passed-down record is not terminated";
-    if (d.highlight < 0 || d.highlight > sim::kDisplayLines) return "the highlight is off the display";
+    if (!highlight_fits(engine, project)) return "the highlight is off the display or the selection";
     if (d.cursorColumn < 0 || d.cursorColumn > sim::kDisplayColumns || d.cursorRow < 0 ||
         d.cursorRow >= sim::kDisplayLines)
         return "the cursor is off the display";
@@ -89,7 +102,7 @@ std::string simulator(Input input) {
     }
     engine.show_start_screen();
     const auto tables = std::make_unique<Project>(*project);
-    if (auto bad = check_display(engine); !bad.empty()) return "start screen: " + bad;
+    if (auto bad = check_display(engine, *project); !bad.empty()) return "start screen: " + bad;
 
     for (std::size_t i = 0; i < input.size(); ++i) {
         const int step = input[i] & 31;
@@ -100,7 +113,7 @@ std::string simulator(Input input) {
         } else {
             for (int t = 0; t < 1 << (step - 25); ++t) engine.tick();
         }
-        if (auto bad = check_display(engine); !bad.empty()) return "after step " + std::to_string(i + 1) + ": " + bad;
+        if (auto bad = check_display(engine, *project); !bad.empty()) return "after step " + std::to_string(i + 1) + ": " + bad;
         engine.take_repaint();
     }
     take_working_bytes(*tables, *project);
