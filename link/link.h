@@ -17,6 +17,8 @@
 
 namespace kest {
 
+class ExchangeLog;
+
 inline constexpr int kRateCount = 5;
 // Rate list, shown in this order in both programs.
 inline constexpr std::array<std::uint32_t, kRateCount> kRates = {115200, 57600, 38400, 19200, 9600};
@@ -73,6 +75,10 @@ public:
     std::optional<std::uint8_t> read_byte(std::uint32_t deadline);
     void purge_input() { port_.purge_input(); }
 
+    // Who follows the exchanges (kest --verbose); nobody unless set.
+    void set_log(ExchangeLog* log) { log_ = log; }
+    ExchangeLog* log() const { return log_; }
+
     std::uint32_t now() { return clock_.ticks(); }
     Clock& clock() { return clock_; }
     SerialPort& port() { return port_; }
@@ -80,6 +86,7 @@ public:
 private:
     SerialPort& port_;
     Clock& clock_;
+    ExchangeLog* log_ = nullptr;
     LineSettings settings_{};
 };
 
