@@ -21,6 +21,7 @@ ExitStatus exit_status(DownloadOutcome outcome) {
     case DownloadOutcome::NotReady: return kExitNoAnswer;
     case DownloadOutcome::MemoryFull:
     case DownloadOutcome::TransferFailed: return kExitTransferFailed;
+    case DownloadOutcome::Interrupted: return kExitInterrupted;
     }
     return kExitTransferFailed;
 }
@@ -38,6 +39,7 @@ ExitStatus exit_status(UploadEnd end) {
     case UploadEnd::TimedOut:
     case UploadEnd::WriteFailed:
     case UploadEnd::ReplaceFailed: return kExitTransferFailed;
+    case UploadEnd::Interrupted: return kExitInterrupted;
     }
     return kExitTransferFailed;
 }
@@ -67,6 +69,8 @@ ExitStatus exit_status(const loader::SessionResult& result) {
     switch (result.last) {
     case FlashOutcome::BadFile: return kExitBadInput;
     case FlashOutcome::NotReady: return kExitNoAnswer;
+    case FlashOutcome::Stopped:
+    case FlashOutcome::StoppedBeforeErase: return kExitInterrupted;
     case FlashOutcome::Done:
     case FlashOutcome::EraseRefused:
     case FlashOutcome::EraseFailed:

@@ -17,6 +17,7 @@ enum ExitStatus : int {
     kExitBadInput = 2,        // usage error or bad input file
     kExitLinkSetup = 3,       // port, cradle or line settings could not be set up
     kExitNoAnswer = 4,        // the terminal did not answer
+    kExitInterrupted = 130,   // stopped by Ctrl+C or SIGTERM between two packets
 };
 
 ExitStatus exit_status(DownloadOutcome outcome);  // kest download, kest lookup

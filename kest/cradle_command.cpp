@@ -4,6 +4,7 @@
 
 #include "common/exit_status.h"
 #include "kest/command.h"
+#include "kest/interrupt.h"
 #include "kest/console_ui.h"
 #include "kest/transfer_options.h"
 #include "link/cradle_setup.h"
@@ -48,6 +49,11 @@ int run(const std::vector<std::string>& argv) {
                   << " at any rate (9600, 115200, 38400, 57600, 19200): is the cradle connected to this port "
                      "and powered?\n";
         break;
+    }
+    // The set-up is short and has no packets: it ends before an interrupt is answered.
+    if (interrupted()) {
+        std::cerr << "kest cradle: interrupted after the cradle set-up\n";
+        return kExitInterrupted;
     }
     return exit_status(r.end);
 }

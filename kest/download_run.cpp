@@ -62,6 +62,11 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
             std::cerr << (lookupFile ? "a line" : "a block") << " was not acknowledged after four sends ("
                       << attempts << "): try a lower rate (-b 19200) or --retries N\n";
             break;
+        case DownloadOutcome::Interrupted:
+            std::cerr << "interrupted"
+                      << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
+                                     : ": the terminal may hold an incomplete application: run the download again\n");
+            break;
     }
     return status;
 }

@@ -76,6 +76,10 @@ int run(const std::vector<std::string>& args) {
     const ExitStatus status = exit_status(result);
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
+    else if (result.last == loader::FlashOutcome::Stopped)
+        std::cerr << "kest flash: interrupted: the flash is incomplete: run the flash again\n";
+    else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
+        std::cerr << "kest flash: interrupted before the flash was erased: the terminal's program is unchanged\n";
     else
         std::cerr << "kest flash: " << path << ": " << failure(*setup, rate, result) << "\n";
     return status;

@@ -38,7 +38,8 @@ void print_overview(std::ostream& out) {
         << port_variable_note()
         << "exit status: 0 success, 1 transfer failed (or kest check found values out of range),\n"
            "             2 usage error or bad input file, 3 port or link could not be set up,\n"
-           "             4 no answer from the terminal\n";
+           "             4 no answer from the terminal, 130 interrupted (a transfer stops before\n"
+           "             its next packet)\n";
 }
 
 const Command* find_command(const std::string& name) {

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "kest/command.h"
+#include "kest/interrupt.h"
 #include "link/tracing_port.h"
 
 namespace kest::cli {
@@ -89,6 +90,7 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
         used = s.tracer.get();
     }
     s.link = std::make_unique<Link>(*used, system_clock());
+    s.link->set_stop_flag(stop_at_next_packet());
     if (args.flag("verbose")) {
         s.log = std::make_unique<TextExchangeLog>(system_clock(), std::cerr);
         s.link->set_log(s.log.get());

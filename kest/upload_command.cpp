@@ -88,6 +88,13 @@ int run(const std::vector<std::string>& args) {
     case UploadEnd::Refused: failure = "the terminal did not accept READ; " + kept(r); break;
     case UploadEnd::TimedOut: failure = "the terminal stopped answering; " + kept(r); break;
     case UploadEnd::WriteFailed: failure = r.path + ": a record could not be written; " + kept(r); break;
+    case UploadEnd::Interrupted:
+        failure = "interrupted: " +
+                  (r.records == 0 ? kept(r)
+                                  : std::to_string(r.records) + (r.records == 1 ? " record" : " records") +
+                                        " received into " + r.path) +
+                  "; the terminal keeps the records it did not send: run the upload again";
+        break;
     case UploadEnd::ReplaceFailed:
         failure = r.path + ": cannot be replaced; the " + std::to_string(r.records) +
                   (r.records == 1 ? " record is in " : " records are in ") + r.keptIn;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -38,15 +39,51 @@ std::uint32_t line_rate(int fd);  // line_rate_linux.cpp
 #endif
 
 PtyTransport::~PtyTransport() {
+    // Only the link this emulator made goes: whatever stands there now was put there by
+    // someone else.
     if (!link_.empty()) {
-        struct stat st {};
-        if (lstat(link_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(link_.c_str());
+        char target[4096];
+        const ssize_t n = readlink(link_.c_str(), target, sizeof target);
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == device_) unlink(link_.c_str());
+    }
+    if (lock_ >= 0) {
+        unlink(lockPath_.c_str());
+        ::close(lock_);
     }
     if (device_side_ >= 0) ::close(device_side_);
     if (master_ >= 0) ::close(master_);
 }
 
+// The lock file beside the link, held while this emulator serves it: a second emulator on
+// the same link path finds it taken.
+bool PtyTransport::lock(const std::string& linkPath, std::string& error) {
+    lockPath_ = linkPath + ".lock";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            error = system_error("cannot make the lock file " + lockPath_);
+            return false;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            error = linkPath + " is in use by another kestemu (" + lockPath_ + " is locked); not taken over";
+            return false;
+        }
+        // The holder before may have removed the file between our open and our lock.
+        struct stat held {}, named {};
+        if (fstat(fd, &held) == 0 && stat(lockPath_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev) {
+            lock_ = fd;
+            return true;
+        }
+        ::close(fd);
+    }
+    error = "cannot lock " + lockPath_;
+    return false;
+}
+
 bool PtyTransport::open(const std::string& linkPath, std::string& error) {
+    if (!lock(linkPath, error)) return false;
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
         error = system_error("cannot create a pseudo-terminal");

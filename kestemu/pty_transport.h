@@ -14,11 +14,13 @@ public:
     PtyTransport() = default;
     PtyTransport(const PtyTransport&) = delete;
     PtyTransport& operator=(const PtyTransport&) = delete;
-    // Closes both sides and removes the link.
+    // Closes both sides and removes the link (if it is still the one made by open) and
+    // the lock.
     ~PtyTransport();
 
-    // Creates the pseudo-terminal and the link at linkPath (a stale link is replaced; any
-    // other file there is left alone and is an error).
+    // Creates the pseudo-terminal and the link at linkPath. A link that another emulator
+    // serves (its lock file linkPath.lock is held) is an error; a stale link is replaced;
+    // any other file there is left alone and is an error.
     bool open(const std::string& linkPath, std::string& error);
 
     // The side the emulator reads and writes; poll it for input.
@@ -32,6 +34,10 @@ public:
     const std::string& device() const { return device_; }
 
 private:
+    bool lock(const std::string& linkPath, std::string& error);
+
+    int lock_ = -1;  // held for the whole run
+    std::string lockPath_;
     int master_ = -1;
     int device_side_ = -1;  // held open: the PC's open and close never hang up the line
     std::string device_;

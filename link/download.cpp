@@ -49,27 +49,31 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
-enum class Step { Ok, NotReady, Full, Failed };
+enum class Step { Ok, NotReady, Full, Failed, Interrupted };
 
 DownloadOutcome outcome_of(Step step) {
     switch (step) {
         case Step::Ok: return DownloadOutcome::Completed;
         case Step::NotReady: return DownloadOutcome::NotReady;
         case Step::Full: return DownloadOutcome::MemoryFull;
+        case Step::Interrupted: return DownloadOutcome::Interrupted;
         case Step::Failed: break;
     }
     return DownloadOutcome::TransferFailed;
 }
 
 Step handshake(Link& link, UserInterface& ui) {
-    for (int i = 0; i < kHandshakeTries; ++i)
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
+    }
     show(ui, msg::kNotReady);
     return Step::NotReady;
 }
 
 Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
     for (int i = 0; i < kPacketTransmissions; ++i) {
+        if (link.stop_requested()) return Step::Interrupted;
         const Reply reply = exchange(link, packet);
         if (reply == word::kFull) {
             show(ui, msg::kFull);
@@ -269,7 +273,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
         ++report.attempts;
         const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
         report.outcome = outcome_of(step);
-        if (step == Step::Ok) break;
+        if (step == Step::Ok || step == Step::Interrupted) break;
         if (show(ui, msg::kRetry) != Answer::Yes) break;
     }
     link.close(true);

@@ -45,6 +45,8 @@ enum class DownloadOutcome {
     NotReady,            // no "ACK" to the handshake (last attempt)
     MemoryFull,          // the terminal answered "FULL" (last attempt)
     TransferFailed,      // a packet went unacknowledged four times (last attempt)
+    Interrupted,         // a stop was requested (Link::stop_requested); the terminal may
+                         // hold an incomplete application or lookup file
 };
 
 struct DownloadReport {

@@ -84,12 +84,13 @@ private:
     bool needsLineEnd_ = false;
 };
 
-enum class Connect { Connected, NoAnswer, Refused };
+enum class Connect { Connected, NoAnswer, Refused, Interrupted };
 
 // Sends "READ\r" until the terminal answers "ACK\r": a silent terminal gets it four times,
 // one that answers something else six times.
 Connect connect(Link& link, UserInterface& ui) {
     for (int tries = 0;; ++tries) {
+        if (link.stop_requested()) return Connect::Interrupted;
         const Reply reply = exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
         if (reply.end != ReplyEnd::Cr && tries >= kSilentConnectTries) {
             show(ui, msg::kNoAnswer);
@@ -132,6 +133,12 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int records = 0;
     ui.counter_box(0, 0);
     for (;;) {
+        // Between frames: every record stored so far is acknowledged, the terminal keeps
+        // the rest.
+        if (link.stop_requested()) {
+            ui.counter_box(2, records);
+            return {UploadEnd::Interrupted, records};
+        }
         const Reply frame = read_reply(link, link.now() + kFrameWindowMs, kFrameRules);
         const bool ended = frame.end == ReplyEnd::Cr;  // its CR arrived
         if (!ended) {
@@ -248,15 +255,19 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     case Connect::Refused:
         report.end = UploadEnd::Refused;
         break;
+    case Connect::Interrupted:
+        report.end = UploadEnd::Interrupted;
+        break;
     }
     link.close(false);
 
     const bool over = report.end == UploadEnd::Over;
-    report.result = over || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
+    const bool interrupted = report.end == UploadEnd::Interrupted;
+    report.result = over || interrupted || report.end == UploadEnd::NoAnswer || report.end == UploadEnd::Refused
                         ? report.records
                         : -1;
     if (report.records == 0) {
-        if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed)
+        if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed && !interrupted)
             show(ui, msg::kNoData);
         // Nothing arrived: the chosen file stays as it was, a file that was not there
         // before is not left behind.

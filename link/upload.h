@@ -37,6 +37,8 @@ enum class UploadEnd {
     TimedOut,       // the terminal fell silent after the connection
     WriteFailed,    // a record could not be written; it was not acknowledged
     ReplaceFailed,  // the records arrived but could not replace the old file (see keptIn)
+    Interrupted,    // a stop was requested (Link::stop_requested); the records acknowledged
+                    // so far are in the file, the terminal keeps the others
 };
 
 struct UploadReport {

@@ -32,8 +32,12 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyMs, kReplyRules);
 }
 
-bool wake_up(Link& link) {
+// True when the loader waits for the erase; false (with outcome set) when it did not answer
+// or a stop was requested.
+bool wake_up(Link& link, FlashOutcome& outcome) {
+    outcome = FlashOutcome::StoppedBeforeErase;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return false;
         Reply r = exchange(link, bytes_of(word::kWake));
         if (r == word::kFn || r == word::kFf) return true;  // the loader already waits
         r = exchange(link, bytes_of(word::kQuentir));
@@ -42,11 +46,13 @@ bool wake_up(Link& link) {
         r = exchange(link, bytes_of(word::kDownload));
         if (r == word::kFn || r == word::kAck2) return true;
     }
+    outcome = FlashOutcome::NotReady;
     return false;
 }
 
 FlashOutcome erase(Link& link, UserInterface& ui) {
     for (int cycle = 0; cycle < kCycles; ++cycle) {
+        if (link.stop_requested()) return cycle == 0 ? FlashOutcome::StoppedBeforeErase : FlashOutcome::Stopped;
         const Reply r = exchange(link, bytes_of(word::kErase));
         if (r == word::kFa) return FlashOutcome::Done;
         if (r == word::kFb) {
@@ -70,6 +76,7 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
         trouble->address = static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
                            static_cast<std::uint32_t>(record[5]) << 8 | record[6];
     for (int t = 0; t < kTransmissions; ++t) {
+        if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
         bool again = false;
         for (int n = 0; n < kRepliesPerTransmission && !again; ++n) {
@@ -111,6 +118,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
     }
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
+    if (link.stop_requested()) return FlashOutcome::Stopped;
     // A record already failed and was reported; otherwise the file changed under us.
     if (!converter.failed()) show(ui, msg::kNoProgram);
     return FlashOutcome::RecordFailed;
@@ -135,9 +143,9 @@ FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, 
     object.clear();
     object.seekg(0);
 
-    if (!wake_up(link)) {
-        show(ui, msg::kNotReady);
-        return FlashOutcome::NotReady;
+    if (FlashOutcome woken; !wake_up(link, woken)) {
+        if (woken == FlashOutcome::NotReady) show(ui, msg::kNotReady);
+        return woken;
     }
     if (const FlashOutcome erased = erase(link, ui); erased != FlashOutcome::Done) return erased;
 

@@ -27,6 +27,9 @@ enum class FlashOutcome {
     EraseRefused,  // ":ERASE" not answered "FA" or "FB"
     EraseFailed,   // erasing began but did not end with "FA"
     RecordFailed,  // a record answered "FF" or not accepted in 3 transmissions
+    // A stop was requested (Link::stop_requested):
+    StoppedBeforeErase,  // the flash was not touched
+    Stopped,             // after the erase began: the flash is incomplete
 };
 
 // The record an attempt stopped at (RecordFailed): its address, and whether the terminal

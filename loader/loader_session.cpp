@@ -135,6 +135,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
             result.end = SessionEnd::Done;
             break;
         }
+        if (result.last == FlashOutcome::Stopped || result.last == FlashOutcome::StoppedBeforeErase) break;
         if (!ask(ui, msg::kRetry)) break;
         // The next attempt reads the file anew (it may have been mended meanwhile).
         object = open_object(objectPath);

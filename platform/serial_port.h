@@ -40,7 +40,8 @@ class SerialPort {
 public:
     virtual ~SerialPort() = default;
     // Opens the named port ("COM1", "/dev/ttyUSB0", a pseudo-terminal link) with the
-    // given driver queue sizes. False when the port cannot be opened.
+    // given driver queue sizes and discards input and output left on the line from before.
+    // False when the port cannot be opened.
     virtual bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) = 0;
     // Why the last open failed (None after one that succeeded).
     virtual PortProblem open_problem() const { return PortProblem::Other; }

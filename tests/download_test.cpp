@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,7 @@ struct Rig {
     ScriptedUi ui;
     Project project{};
     std::string lookupName;
+    const volatile std::sig_atomic_t* stopFlag = nullptr;  // the link's stop request
 
     static emu::EmulatorConfig direct() {
         emu::EmulatorConfig c;
@@ -74,6 +76,7 @@ struct Rig {
 
     DownloadReport run(DownloadOptions options = {}) {
         Link link(scripted ? static_cast<SerialPort&>(port) : *terminal, clock);
+        link.set_stop_flag(stopFlag);
         return download(project, link, ui, options, lookupName);
     }
     // The packets sent (every transmission), without handshakes and cradle bytes.
@@ -186,6 +189,34 @@ TEST_F(DownloadTest, PortIsOpenedWithDownloadQueuesAndPurgedAndClosedLast) {
     EXPECT_FALSE(port.events()[1].settings.parity);
     EXPECT_EQ(port.events()[1].settings.stopBits, 1);
     expect_closed();
+}
+
+// A stop request ends the transfer before its next packet: no retry question, the port
+// purged and closed.
+TEST_F(DownloadTest, StopRequestEndsBeforeTheNextPacket) {
+    static volatile std::sig_atomic_t stop = 0;
+    stopFlag = &stop;
+    std::size_t sent = 0;
+    // The stop arrives while the third packet is on its way.
+    script_packets([&](const Bytes&, int) {
+        if (++sent == 3) stop = 1;
+        return std::string("ACK\r");
+    });
+    for (const bool lookup : {false, true}) {
+        SCOPED_TRACE(lookup ? "lookup" : "application");
+        ui.messages.clear();
+        stop = 0;
+        sent = 0;
+        const auto report = lookup ? run_lookup("1\r\n2\r\n3\r\n4\r\n") : run();
+        EXPECT_EQ(report.outcome, DownloadOutcome::Interrupted);
+        EXPECT_EQ(sent, 3u);
+        EXPECT_EQ(report.attempts, 1);
+        EXPECT_TRUE(ui.texts().empty());
+        const auto& events = port.events();
+        EXPECT_EQ(events.back().kind, Event::Close);
+        EXPECT_EQ(events[events.size() - 2].kind, Event::Purge);
+        EXPECT_FALSE(port.is_open());
+    }
 }
 
 TEST_F(DownloadTest, ProgressStartsAtFiveAndGainsOneEveryOtherBlock) {

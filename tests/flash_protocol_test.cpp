@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <functional>
 #include <sstream>
 
 #include "tests/support/fake_clock.h"
@@ -33,10 +36,12 @@ struct LoaderScript {
     std::string crDefault = "", quentirDefault = "ACK1", downloadDefault = "ACK2", eraseDefault = "FA",
                 recordDefault = "FA";
     bool eraseCompletes = true;  // "FA" 3 s after "FB"
+    std::function<void(const std::string&)> seen;  // sees every write first
 
     void attach(testing::ScriptedPort& port) {
         port.set_responder([this](testing::ScriptedPort& p, const Bytes& w) {
             const std::string text = text_of(w);
+            if (seen) seen(text);
             std::string words;
             if (text == "\x0D") words = take(onCr, crDefault);
             else if (text == "QUENTIR\x0D") words = take(onQuentir, quentirDefault);
@@ -117,6 +122,43 @@ TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
     EXPECT_EQ(ui.progress.front(), 0);
     EXPECT_EQ(ui.progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
+}
+
+// A stop request ends the attempt before its next packet, and the outcome tells whether
+// the flash was touched.
+TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
+    static volatile std::sig_atomic_t stop = 0;
+    const struct {
+        const char* name;
+        std::string stopAt;  // the write after which the stop comes
+        FlashOutcome outcome;
+        std::string last;    // the last write
+    } cases[] = {
+        {"while waking", "QUENTIR\x0D", FlashOutcome::StoppedBeforeErase, "DOWNLOAD\x0D"},
+        {"while sending", "S3", FlashOutcome::Stopped, "S3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        stop = 0;
+        testing::ScriptedPort port(clock);
+        LoaderScript script;
+        script.seen = [&](const std::string& w) {
+            if (w.starts_with(c.stopAt)) stop = 1;
+        };
+        script.attach(port);
+        port.open("COM1", kInQueue, kDownloadOutQueue);
+        Link l(port, clock);
+        l.set_stop_flag(&stop);
+        std::istringstream in(program);
+        EXPECT_EQ(flash_attempt(l, in, ui), c.outcome);
+        std::vector<std::string> w;
+        for (const auto& bytes : port.writes()) w.push_back(text_of(bytes));
+        EXPECT_TRUE(w.back().starts_with(c.last));
+        EXPECT_EQ(std::count(w.begin(), w.end(), ":ERASE\x0D"), c.outcome == FlashOutcome::Stopped ? 1 : 0);
+        EXPECT_LE(std::count_if(w.begin(), w.end(), [](const std::string& x) { return x.starts_with("S3"); }), 1);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_FALSE(ui.progressOpen);
+    }
 }
 
 TEST_F(FlashAttempt, LoaderAlreadyWaitingIsServedWithoutQuentir) {

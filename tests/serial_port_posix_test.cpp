@@ -156,6 +156,25 @@ TEST(PosixSerialPort, OnePortUserAtATime) {
     EXPECT_TRUE(second->open(peer.device, 256, 256));
 }
 
+// Bytes a broken-off transfer left on the line never reach the next program that opens
+// the port.
+TEST(PosixSerialPort, BytesLeftOnTheLineAreDiscardedOnOpen) {
+    PtyPeer peer;
+    ASSERT_FALSE(peer.device.empty());
+    auto port = make_serial_port();
+    ASSERT_TRUE(port->open(peer.device, 256, 256));
+    const Bytes leftOver = {'A', 'C', 'K', 0x0D, 0x00, 'R', '1', 0x0D};
+    ASSERT_EQ(::write(peer.master, leftOver.data(), leftOver.size()), static_cast<ssize_t>(leftOver.size()));
+    std::uint8_t b = 0;
+    ASSERT_EQ(port->read(&b, 1, 1000), 1u) << "the bytes are on the line";
+    port->close();
+    ASSERT_TRUE(port->open(peer.device, 256, 256));
+    EXPECT_EQ(port->read(&b, 1, 100), 0u) << "left over: " << int(b);
+    ASSERT_EQ(::write(peer.master, "x", 1), 1);
+    ASSERT_EQ(port->read(&b, 1, 1000), 1u);
+    EXPECT_EQ(b, 'x');
+}
+
 TEST(PosixSerialPort, OpenFailsOnMissingOrNonTerminalPaths) {
     auto port = make_serial_port();
     EXPECT_FALSE(port->open("/nonexistent/ttyKEST0", 256, 256));

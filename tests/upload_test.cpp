@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +73,7 @@ protected:
     std::filesystem::path path;
     // One reply per write of the PC, in order; silence once they run out.
     std::deque<Bytes> replies;
+    int acks = 0;
 
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -593,6 +595,27 @@ TEST_F(Upload, ExistingFileStaysUnlessRecordsArrive) {
         EXPECT_EQ(read_file(path), c.after);
         EXPECT_FALSE(std::filesystem::exists(path.string() + ".new~"));
     }
+}
+
+// A stop request ends the upload between two frames: every stored record is acknowledged
+// and in the file, nothing else is sent, the port is closed.
+TEST_F(Upload, StopRequestEndsBetweenFrames) {
+    static volatile std::sig_atomic_t stop = 0;
+    link.set_stop_flag(&stop);
+    port.set_responder([this](ScriptedPort& p, const Bytes& written) {
+        if (text_of(written) == "ACK\r" && ++acks == 2) stop = 1;
+        if (replies.empty()) return;
+        p.deliver(replies.front(), 20);
+        replies.pop_front();
+    });
+    const UploadReport r = run({"ACK\r" + frame(0, "A"), frame(1, "B"), frame(2, "C"), kOver});
+    link.set_stop_flag(nullptr);
+    EXPECT_EQ(r.end, UploadEnd::Interrupted);
+    EXPECT_EQ(r.records, 2);
+    EXPECT_EQ(writes(), "RAA");
+    EXPECT_EQ(read_file(path), "A\r\nB\r\n");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(port.is_open());
 }
 
 // Records that cannot take the old file's place are kept beside it and reported.

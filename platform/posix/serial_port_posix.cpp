@@ -88,6 +88,9 @@ public:
         problem_ = PortProblem::None;
         make_raw(tio);
         tcsetattr(fd_, TCSANOW, &tio);
+        // Bytes left on the line by an earlier run (a transfer that was broken off) would be
+        // read as the answer to this one.
+        tcflush(fd_, TCIOFLUSH);
         return true;
     }
 

@@ -50,6 +50,8 @@ public:
         SetupComm(handle_, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));
         readTimeout_ = kNoTimeoutSet;
         if (set_read_timeout(0)) {
+            // Bytes left on the line by an earlier run would be read as this one's answer.
+            PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
             problem_ = PortProblem::None;
             return true;
         }

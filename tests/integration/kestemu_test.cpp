@@ -67,6 +67,32 @@ TEST(KestemuIntegration, PortCanBeClosedAndOpenedAgain) {
     }
 }
 
+// A second emulator on a link that one serves is refused and leaves the link alone; an
+// emulator removes only the link it made.
+TEST(KestemuIntegration, ALinkInUseIsNeitherTakenOverNorRemoved) {
+    namespace fs = std::filesystem;
+    KestemuProcess first({"--direct"});
+    ASSERT_TRUE(first.ok());
+    const fs::path device = fs::read_symlink(first.link());
+    const ToolRun second = run_tool("timeout", {"5", tool_path("KESTEMU_BIN"), "--link", first.link(), "--direct"});
+    EXPECT_EQ(second.status, 3);
+    EXPECT_NE(second.err.find(first.link() + " is in use by another kestemu"), std::string::npos) << second.err;
+    ASSERT_TRUE(fs::is_symlink(fs::symlink_status(first.link())));
+    EXPECT_EQ(fs::read_symlink(first.link()), device);
+    auto port = make_serial_port();
+    ASSERT_TRUE(port->open(first.link(), 256, 256));
+    write_text(*port, "READ\r");
+    EXPECT_EQ(read_reply(*port, 9), "ACK\rOVER\r") << "the first emulator still answers";
+    port->close();
+
+    // Someone else's link in its place stays when the emulator stops.
+    fs::remove(first.link());
+    fs::create_symlink("/dev/null", first.link());
+    EXPECT_EQ(first.stop(), 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(first.link())));
+    EXPECT_FALSE(fs::exists(first.link() + ".lock"));
+}
+
 TEST(KestemuIntegration, UsageMistakesAreNamedAndExitWithTwo) {
     const std::string bin = tool_path("KESTEMU_BIN");
     ASSERT_FALSE(bin.empty());

@@ -26,6 +26,9 @@ bool ScriptedPort::open(const std::string& name, std::size_t inQueue, std::size_
     events_.push_back(e);
     if (failOpen_) return false;
     open_ = true;
+    // Like a real port: what arrived before the port was opened is gone.
+    while (!incoming_.empty() && static_cast<std::int32_t>(incoming_.front().readyAt - clock_.ticks()) <= 0)
+        incoming_.pop_front();
     return true;
 }
 
