@@ -19,4 +19,10 @@ int usage_error(const char* command, const std::string& message) {
     return kExitBadInput;
 }
 
+ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
+                         std::set<std::string> switches) {
+    switches.insert("quiet");
+    return parse_args(args, valued, switches, {{'p', "port"}, {'b', "baud"}, {'q', "quiet"}, {'v', "verbose"}});
+}
+
 }  // namespace kest::cli

@@ -95,7 +95,11 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 
 // "FA" accepts, "FN" asks for the record again, "FF" refuses it for good; other replies
 // are waited out before the record goes again.
-bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
+bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record, RecordTrouble* trouble) {
+    // "S3", the count, then the address, most significant byte first.
+    if (trouble && record.size() >= 7)
+        *trouble = RecordTrouble{static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
+                                     static_cast<std::uint32_t>(record[5]) << 8 | record[6]};
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
@@ -104,6 +108,7 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
             if (n > 0) r = read_reply(link, kReplyMs);
             if (r == word::kFa) return true;
             if (r == word::kFf) {
+                if (trouble) trouble->refused = true;
                 show(ui, msg::kRecordFailed);
                 return false;
             }
@@ -135,12 +140,14 @@ LoaderState loader_state(Link& link) {
 // CRs ask whether a loader still waits: if none does, the end record was taken; if one
 // does (or it stays unclear), the end record goes again. "FN" and "FF" count as for any
 // record. So a program whose end the loader did not take is not reported written.
-bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
+bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record, RecordTrouble* trouble) {
+    if (trouble) *trouble = RecordTrouble{0, false, true};
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         const Reply r = exchange(link, record);
         if (r == word::kFa) return true;
         if (r == word::kFf) {
+            if (trouble) trouble->refused = true;
             show(ui, msg::kRecordFailed);
             return false;
         }
@@ -150,9 +157,11 @@ bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t
     return false;
 }
 
-FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui) {
+FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui,
+                      RecordTrouble* trouble) {
     SrecConverter converter([&](std::span<const std::uint8_t> record) {
-        return record[1] == kEndRecord[1] ? send_end_record(link, ui, record) : send_record(link, ui, record);
+        return record[1] == kEndRecord[1] ? send_end_record(link, ui, record, trouble)
+                                          : send_record(link, ui, record, trouble);
     });
     char chunk[kChunkSize];
     std::uint64_t done = 0;
@@ -183,7 +192,7 @@ std::string bad_file_message(const SrecError& error) {
     return text + error.text;
 }
 
-FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) {
+FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, RecordTrouble* trouble) {
     const SrecReport report = check_srec(object);
     if (!report.ok()) {
         show(ui, msg::kBadFile, bad_file_message(*report.error));
@@ -200,7 +209,7 @@ FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) 
 
     ui.progress_begin("Progress (Ver 2.1 IR)", "Downloading...");
     ui.progress_set(0);
-    const FlashOutcome result = transfer(link, object, report.fileSize, ui);
+    const FlashOutcome result = transfer(link, object, report.fileSize, ui, trouble);
     ui.progress_end();
     return result;
 }

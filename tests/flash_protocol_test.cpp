@@ -95,6 +95,7 @@ protected:
         testing::ScriptedUi ui;
         LoaderScript script;
         FlashOutcome outcome = FlashOutcome::Done;
+        RecordTrouble trouble;
     };
     std::unique_ptr<Scripted> run_scripted(const LoaderScript& script) {
         auto s = std::make_unique<Scripted>(clock);
@@ -102,7 +103,7 @@ protected:
         Link l(s->port, clock);
         s->script.attach(s->port);
         std::istringstream in(program);
-        s->outcome = flash_attempt(l, in, s->ui);
+        s->outcome = flash_attempt(l, in, s->ui, &s->trouble);
         return s;
     }
 
@@ -353,6 +354,11 @@ TEST_F(FlashAttempt, EndRecordRepliesDecideTheOutcome) {
         int sent = 0;
         for (const auto& w : run->port.writes()) sent += text_of(w) == endRecord;
         EXPECT_EQ(sent, c.transmissions) << c.name;
+        // A failure names the end record, not the last record of data.
+        if (c.outcome == FlashOutcome::RecordFailed) {
+            EXPECT_TRUE(run->trouble.endRecord) << c.name;
+            EXPECT_EQ(run->trouble.refused, c.onEnd.back() == "FF") << c.name;
+        }
         EXPECT_EQ(run->ui.texts(), c.outcome == FlashOutcome::Done ? std::vector<std::string>{}
                                                              : std::vector<std::string>{"Error on downloading!"})
             << c.name;
