@@ -5,9 +5,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
+#include <memory>
+#include <sstream>
 
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
@@ -206,6 +211,9 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         const ToolRun r = kest(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[1] << ": " << r.err;
         EXPECT_NE(r.err.find(c.expected), std::string::npos) << c.expected << "\n" << r.err;
+        if (c.status == 2) {
+            EXPECT_EQ(r.out, "") << "usage errors go to stderr: " << r.out;
+        }
     }
 
     // A port another program holds.
@@ -224,6 +232,11 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
     testing::KestemuProcess emu({"--direct"});
     ASSERT_TRUE(emu.ok());
     ToolRun r = kest_with_port_variable(emu.link(), {"download", project});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
+    fs::remove(emu.state() / "image.bin");
+    // --port wins over the variable.
+    r = kest_with_port_variable(dir.file("fehlt"), {"download", project, "-p", emu.link()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
     r = kest_with_port_variable(emu.link(), {"help", "upload"});
@@ -245,6 +258,36 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
 
     r = kest_on_terminal({"-q", "download", project, "-p", emu.link()});
     EXPECT_EQ(r.out.find("blocks"), std::string::npos) << r.out;
+}
+
+// Every transfer talks to the terminal directly unless given --cradle, and its help says
+// so; a terminal sitting in a cradle then does not answer, and each says what to try.
+TEST_F(KestCli, EveryTransferIsDirectByDefaultAndPointsToTheCradle) {
+    const std::string lookup = dir.file("artikel.txt");
+    std::ofstream(lookup) << "4711;Schraube\r\n";
+    const std::vector<std::vector<std::string>> transfers = {
+        {"download", project}, {"lookup", lookup}, {"upload", "-o", dir.file("d.txt")}, {"flash", object_file(true)}};
+    std::vector<std::unique_ptr<testing::KestemuProcess>> cradles;
+    std::vector<std::future<ToolRun>> runs;
+    for (std::vector<std::string> args : transfers) {
+        const std::string help = kest({"help", args[0]}).out;
+        EXPECT_NE(help.find("--no-cradle        talk to the terminal directly"), std::string::npos) << help;
+        EXPECT_NE(help.find("(the default of\n                     every transfer)"), std::string::npos) << help;
+        EXPECT_NE(help.find("KEST_PORT names the port when a transfer is given no --port"), std::string::npos) << help;
+        // The emulated cradle listens at 9600 bit/s; a transfer each, side by side.
+        cradles.push_back(std::make_unique<testing::KestemuProcess>());
+        ASSERT_TRUE(cradles.back()->ok());
+        args.insert(args.end(), {"-p", cradles.back()->link(), "-b", "115200"});
+        runs.push_back(std::async(std::launch::async, [args] { return kest(args); }));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const ToolRun r = runs[i].get();
+        EXPECT_EQ(r.status, 4) << transfers[i][0] << ": " << r.err;
+        EXPECT_NE(r.err.find("no answer at 115200 bit/s on " + cradles[i]->link() +
+                             ": is the terminal in a cradle? try --cradle"),
+                  std::string::npos) << transfers[i][0] << ": " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("d.txt")));
 }
 
 // "--" ends the options, "-o -" is standard output, kest help COMMAND, and usage on stderr.
@@ -276,6 +319,16 @@ TEST_F(KestCli, OptionConventions) {
     const auto bytes = TempDir::read(project);
     EXPECT_EQ(r.out, std::string(bytes.begin(), bytes.end()));
 
+    // The records of an upload on standard output, its summary on stderr.
+    const std::string records = dir.file("records.txt");
+    std::ofstream(records) << "4711;3\r\n4712;1\r\n";
+    testing::KestemuProcess emu({"--direct", "--records", records});
+    ASSERT_TRUE(emu.ok());
+    r = kest({"upload", "-o", "-", "-p", emu.link()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "4711;3\r\n4712;1\r\n");
+    EXPECT_NE(r.err.find("2 records received"), std::string::npos) << r.err;
+
     r = kest({"help", "flash"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("usage: kest flash", 0), 0u);
@@ -285,6 +338,32 @@ TEST_F(KestCli, OptionConventions) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("usage: kest"), std::string::npos);
+}
+
+// The README's command table and its run against kestemu name every command kest lists.
+TEST(KestReadme, CoversEveryCommand) {
+    const char* data = std::getenv("KEST_TEST_DATA");
+    if (!data) GTEST_SKIP() << "KEST_TEST_DATA not set";
+    const std::string readme = testing::slurp((fs::path(data) / ".." / ".." / "README.md").string());
+    ASSERT_FALSE(readme.empty());
+    const std::string overview = kest({"--help"}).out;
+    const std::size_t from = overview.find("commands:\n");
+    ASSERT_NE(from, std::string::npos) << overview;
+    std::istringstream lines(overview.substr(from + 10));
+    // "kest NAME" after `before`, followed by one of `after` ("kest show" is no "kest showx").
+    auto names = [&](const std::string& before, const std::string& name, const char* after) {
+        const std::string text = before + "kest " + name;
+        for (std::size_t at = readme.find(text); at != std::string::npos; at = readme.find(text, at + 1))
+            if (std::strchr(after, readme[at + text.size()])) return true;
+        return false;
+    };
+    int listed = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0; ++listed) {
+        const std::string name = line.substr(2, line.find(' ', 2) - 2);
+        EXPECT_TRUE(names("| `", name, " `")) << name << ": no row in the command table";
+        EXPECT_TRUE(names("\n    $ ", name, " \n")) << name << ": no example run";
+    }
+    EXPECT_GE(listed, 14) << overview;
 }
 
 }  // namespace
