@@ -106,14 +106,16 @@ TEST(KestPorts, ListsTheTtysOfSysfsWithDriverAndDescription) {
 
 // kest with its stderr on a terminal (a pseudo-terminal of `script`), its stdout dropped;
 // what the terminal showed comes back with CR LF line ends.
-ToolRun kest_on_terminal(const std::vector<std::string>& args) {
-    std::string command = testing::shell_quote(testing::tool_path("KEST_BIN"));
+// `prefix` runs before it (e.g. "timeout -s INT 4").
+ToolRun kest_on_terminal(const std::vector<std::string>& args, const std::string& prefix = "") {
+    std::string command = prefix + " " + testing::shell_quote(testing::tool_path("KEST_BIN"));
     for (const auto& a : args) command += " " + testing::shell_quote(a);
     return testing::run_tool("script", {"-qec", command + " >/dev/null", "/dev/null"});
 }
 
 // On a terminal the progress line counts the blocks and is ended before the message that
-// follows it, after success as after a failure; in a file there is no progress line.
+// follows it, after success, a failure and an interruption; in a file there is no progress
+// line.
 TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
     if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
     TempDir dir;
@@ -123,15 +125,19 @@ TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
         std::vector<std::string> emulator;
         const char* last;     // the last amount the line shows
         const char* message;  // on the line after it
+        std::string prefix;
     };
     const Case cases[] = {
-        {{"--direct"}, "200/200 blocks", "Downloaded komplett!"},
-        {{"--direct", "--faults", "full-at=50"}, "50/200 blocks", "Speicher voll!"},
+        {{"--direct"}, "200/200 blocks", "Downloaded komplett!", ""},
+        {{"--direct", "--faults", "full-at=50"}, "50/200 blocks", "Speicher voll!", ""},
+        // At 9600 bit/s on a paced line the download takes some 20 s: Ctrl+C comes part-way.
+        {{"--direct", "--pace"}, "/200 blocks", "kest download: interrupted", "timeout -s INT 4"},
     };
     for (const Case& c : cases) {
         testing::KestemuProcess emu(c.emulator);
         ASSERT_TRUE(emu.ok());
-        const ToolRun r = kest_on_terminal({"download", project, "--port", emu.link(), "--retries", "0"});
+        const ToolRun r =
+            kest_on_terminal({"download", project, "--port", emu.link(), "--retries", "0", "-b", "9600"}, c.prefix);
         const std::size_t last = r.out.rfind(c.last);
         const std::size_t message = r.out.find(c.message);
         ASSERT_NE(last, std::string::npos) << r.out;
@@ -190,6 +196,9 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         {{"download", project, "-p", dir.file("fehlt")}, 3,
          "kest download: cannot open " + dir.file("fehlt") + ": not found (kest ports lists"},
         {{"download", project, "-p", "/dev/null"}, 3, "cannot open /dev/null: not a serial device"},
+        // Opened for writing, a file of /proc is refused to every user.
+        {{"download", project, "-p", "/proc/1/environ"}, 3,
+         "cannot open /proc/1/environ: permission denied (the user needs the right to use it"},
         {{"upload", "-o", dir.file("d.txt"), "-p", folder}, 3, "cannot open " + folder + ": not a serial device"},
         {{"download", project, "-p", direct.link(), "--cradle"}, 3,
          "no cradle answered on " + direct.link() + " at any rate (9600, 115200, 38400, 57600, 19200): is the "
