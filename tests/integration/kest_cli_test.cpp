@@ -323,10 +323,29 @@ TEST_F(KestCli, OptionConventions) {
     const std::string json = dir.file("p.json");
     const std::string text = kest({"show", "--json", project}).out;
     TempDir::write(json, std::vector<u8>(text.begin(), text.end()));
-    r = kest({"build", json, "-o", "-"});
-    EXPECT_EQ(r.status, 0) << r.err;
     const auto bytes = TempDir::read(project);
-    EXPECT_EQ(r.out, std::string(bytes.begin(), bytes.end()));
+    // The project files of build, new and convert; convert's note then goes to stderr.
+    const std::string older = dir.file("alt.agx");
+    std::vector<u8> olderBytes(kOlderMinimumSize, 0);
+    std::memcpy(olderBytes.data(), "Qvx-3.10", 8);
+    TempDir::write(older, olderBytes);
+    ASSERT_EQ(kest({"convert", older, dir.file("neu.agx")}).status, 0);
+    const auto converted = TempDir::read(dir.file("neu.agx"));
+    const struct {
+        std::vector<std::string> args;
+        std::vector<u8> expected;
+    } projects[] = {
+        {{"build", json, "-o", "-"}, bytes},
+        {{"new", "-"}, bytes},
+        {{"convert", older, "-"}, converted},
+    };
+    for (const auto& c : projects) {
+        r = kest(c.args);
+        EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_TRUE(r.out == std::string(c.expected.begin(), c.expected.end())) << c.args[0];
+    }
+    EXPECT_EQ(r.err, older + ": older layout converted\n");
+    EXPECT_FALSE(fs::exists("-"));
 
     // The records of an upload on standard output, its summary on stderr.
     const std::string records = dir.file("records.txt");
