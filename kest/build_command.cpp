@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/file_problem.h"
 #include "common/options.h"
 #include "kest/command.h"
 #include "kest/project_io.h"
@@ -63,7 +64,8 @@ int run(const std::vector<std::string>& argv) {
 
     const auto text = read_text(input);
     if (!text) {
-        std::cerr << "kest build: " << shown << ": cannot be read\n";
+        std::cerr << "kest build: " << shown << ": " << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text"))
+                  << "\n";
         return kExitBadInput;
     }
     if (text->size() > kMaxJsonSize) {
