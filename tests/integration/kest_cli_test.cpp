@@ -269,6 +269,7 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
     EXPECT_NE(r.err.find(" -> VELMOR\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(" -> 103 bytes\n"), std::string::npos);
     EXPECT_NE(r.err.find(" <- ACK\n"), std::string::npos);
+    EXPECT_EQ(r.err.find("PC>"), std::string::npos) << "-v shows the exchanges, not the bytes";
 
     r = kest_on_terminal({"-q", "download", project, "-p", emu.link()});
     EXPECT_EQ(r.out.find("blocks"), std::string::npos) << r.out;
