@@ -223,7 +223,13 @@ e2e_run() {  # TEST...
         CURRENT=$t
         FAILED_NOW=0
         echo "== $t"
-        "$t"
+        # A name that is no test of this script (a typing error on the command line) ran
+        # nothing: it fails instead of counting as passed.
+        if declare -F "$t" >/dev/null && [[ $t == test_* ]]; then
+            "$t"
+        else
+            fail "no test \"$t\" in $E2E_NAME"
+        fi
         stop_agkest
         stop_emulator
         if [ "$FAILED_NOW" -eq 0 ]; then

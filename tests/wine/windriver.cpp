@@ -20,6 +20,8 @@
 //                                        <TAB>FileVersion<TAB>FileDescription"
 //   windriver manifest EXE               its application manifest
 //   windriver modules CAPTION            the modules loaded by the window's process, one path a line
+//   windriver windows -                  every top-level window, shown or not: handle, process,
+//                                        visible, enabled, class, caption (for failure reports)
 // Controls by id: a control of the window itself, else of the property sheet's page on
 // show, else any visible one below the window (waited for while a page is being made).
 // Notifications go to the control's parent, as the control would send them:
@@ -256,9 +258,21 @@ int modules(HWND window) {
     return 0;
 }
 
+// Reads the caption without a message to the window, so that a busy program cannot stall the list.
+BOOL CALLBACK list_top(HWND hwnd, LPARAM) {
+    wchar_t caption[512] = {};
+    InternalGetWindowText(hwnd, caption, 512);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("%p\t%lu\t%s\t%s\t%s\t%s\n", static_cast<void*>(hwnd), pid, IsWindowVisible(hwnd) ? "visible" : "hidden",
+                IsWindowEnabled(hwnd) ? "enabled" : "disabled", utf8(class_name(hwnd)).c_str(), utf8(caption).c_str());
+    return TRUE;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: windriver wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
                          "toggle|click|modules CAPTION ...\n"
+                         "       windriver windows -\n"
                          "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
@@ -277,6 +291,7 @@ int wmain() {
     if (verb == L"resmenu") return argc >= 4 ? resource_menu(argv[2], argv[3]) : usage();
     if (verb == L"version") return version_info(argv[2]);
     if (verb == L"manifest") return manifest(argv[2]);
+    if (verb == L"windows") return EnumWindows(list_top, 0), 0;
     if (verb == L"wait" || verb == L"gone") {
         bool present = verb == L"wait";
         if (!wait_for(caption, number(3, 10000), present)) {
