@@ -34,7 +34,7 @@ wine_env_start() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayFile" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
     WINE_XVFB_PID=$!
     for i in $(seq 1 100); do
-        n=$(tr -d '\n' <"$displayFile" 2>/dev/null || true)
+        [ -s "$displayFile" ] && n=$(tr -d '\n' <"$displayFile")
         [ -n "$n" ] && break
         kill -0 "$WINE_XVFB_PID" 2>/dev/null || break
         sleep 0.1
