@@ -10,10 +10,14 @@ std::optional<std::string> ParsedArgs::value(const std::string& name) const {
 }
 
 ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::string>& valued,
-                      const std::set<std::string>& switches) {
+                      const std::set<std::string>& switches, const std::map<char, std::string>& shortNames) {
     ParsedArgs out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") {
+            out.positional.insert(out.positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
         if (a.size() < 2 || a[0] != '-') {
             out.positional.push_back(a);
             continue;
@@ -24,6 +28,8 @@ ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
+        if (a[1] != '-' && name.size() == 1)
+            if (const auto full = shortNames.find(name[0]); full != shortNames.end()) name = full->second;
         if (valued.count(name)) {
             if (inlineValue) {
                 out.values.emplace_back(name, *inlineValue);

@@ -2,6 +2,7 @@
 // options and "--flag" switches.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,10 +20,11 @@ struct ParsedArgs {
     bool flag(const std::string& name) const { return flags.count(name) != 0; }
 };
 
-// valued: options that take a value ("port", "baud", "o" for -o); switches: flags.
-// Unknown options are an error.
+// valued: options that take a value ("port", "baud", "o" for -o); switches: flags;
+// shortNames: one-letter forms of them ('p' for "port": -p stands for --port). "--" ends
+// the options: every argument after it is positional. Unknown options are an error.
 ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::string>& valued,
-                      const std::set<std::string>& switches);
+                      const std::set<std::string>& switches, const std::map<char, std::string>& shortNames = {});
 
 // A whole non-negative decimal number, or nothing.
 std::optional<long> parse_number(const std::string& text);

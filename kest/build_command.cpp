@@ -7,6 +7,7 @@
 
 #include "common/options.h"
 #include "kest/command.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"
@@ -25,7 +26,7 @@ constexpr char kUsage[] =
     "it does not have refuses the file. The format is described in the README.\n"
     "\n"
     "  FILE.json       the JSON text (- reads standard input)\n"
-    "  -o PROJECT.AGX  the project file to write\n"
+    "  -o PROJECT.AGX  the project file to write (- for standard output)\n"
     "  --force         replace PROJECT.AGX if it exists\n"
     "\n"
     "Exit status 2 when the text is not a project (the message names the line and the\n"
@@ -53,7 +54,7 @@ std::optional<std::string> read_text(const std::string& path) {
 }
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {"o"}, {"force"});
+    const ParsedArgs args = parse_command(argv, {"o"}, {"force"});
     if (!args.error.empty()) return usage_error("build", args.error);
     if (args.positional.size() != 1) return usage_error("build", "expects one FILE.json (kest build --help)");
     const auto output = args.value("o");
@@ -76,9 +77,18 @@ int run(const std::vector<std::string>& argv) {
         std::cerr << "kest build: " << shown << ": " << error << "\n";
         return kExitBadInput;
     }
-    if (!store_project("build", *output, *project, args.flag("force"))) return kExitBadInput;
+    if (*output == "-") {
+        const OutputProblem problem =
+            write_output_file(output_target(*output), project_file_bytes(*project), output_rules(false, true));
+        if (problem != OutputProblem::None) {
+            report_output_problem("build", "-", problem);
+            return kExitBadInput;
+        }
+    } else if (!store_project("build", *output, *project, args.flag("force"))) {
+        return kExitBadInput;
+    }
     const std::size_t found = check_project(*project).size();
-    if (found)
+    if (found && !args.flag("quiet"))
         std::cerr << "kest build: " << *output << ": written; it holds " << found
                   << (found == 1 ? " value" : " values") << " no page of agkest produces (kest check "
                   << *output << " lists them)\n";

@@ -26,7 +26,7 @@ constexpr char kUsage[] =
 constexpr int kExitFound = 1;
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {}, {});
+    const ParsedArgs args = parse_command(argv, {}, {});
     if (!args.error.empty()) return usage_error("check", args.error);
     if (args.positional.size() != 1) return usage_error("check", "expects one PROJECT file (kest check --help)");
     const std::string& path = args.positional[0];
@@ -36,7 +36,7 @@ int run(const std::vector<std::string>& argv) {
     for (const Finding& f : findings)
         std::cout << path << ": offset " << f.offset << ": " << f.path << " " << f.what << "\n";
     if (findings.empty()) {
-        std::cout << path << ": every value is one the pages of agkest produce\n";
+        if (!args.flag("quiet")) std::cout << path << ": every value is one the pages of agkest produce\n";
         return kExitOk;
     }
     std::cerr << "kest check: " << path << ": " << findings.size()

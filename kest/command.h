@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <set>
+
 #include "common/exit_status.h"
+#include "common/options.h"
 
 namespace kest::cli {
 
@@ -24,5 +27,11 @@ struct Registration {
 
 // Prints "kest NAME: message" on stderr and returns kExitBadInput.
 int usage_error(const char* command, const std::string& message);
+
+// A command's arguments: its own options and -q/--quiet, which every command takes (no
+// progress line and no notes: results and errors only); -p, -b and -v stand for --port,
+// --baud and --verbose where the command takes those; "--" ends the options.
+ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
+                         std::set<std::string> switches);
 
 }  // namespace kest::cli

@@ -32,30 +32,33 @@ std::string console_text(const std::string& text) {
 ConsoleUi::ConsoleUi(std::optional<int> yesBudget)
     : yesBudget_(yesBudget), tty_(stderr_is_terminal()) {}
 
+// With --quiet the program's boxes stay unseen (the command's own line says what failed)
+// and so do the questions answered without asking; a question asked at the terminal shows.
 Answer ConsoleUi::message(const std::string& text, const std::string& caption, Icon,
                           Buttons buttons) {
     last_ = text;
+    const Answer yes = buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    const Answer no = buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
+    std::optional<Answer> given;
+    if (buttons == Buttons::Ok) {
+        given = Answer::Ok;
+    } else if (yesBudget_) {
+        given = *yesBudget_ > 0 ? yes : no;
+        if (*yesBudget_ > 0) --*yesBudget_;
+    } else if (!stdin_is_terminal()) {
+        given = no;
+    }
+    if (given && quiet_) return *given;
+
     if (shown_ == Shown::Progress) draw(true);  // where the transfer stood
     end_line();
     std::string shown = console_text(text);
     for (auto& c : shown)
         if (c == '\n') c = ' ';
     std::cerr << console_text(caption) << ": " << shown;
-    if (buttons == Buttons::Ok) {
-        std::cerr << "\n";
-        return Answer::Ok;
-    }
-    Answer yes = buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
-    Answer no = buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
-    if (yesBudget_) {
-        bool answer = *yesBudget_ > 0;
-        if (answer) --*yesBudget_;
-        std::cerr << (answer ? " [yes]\n" : " [no]\n");
-        return answer ? yes : no;
-    }
-    if (!stdin_is_terminal()) {
-        std::cerr << " [no]\n";
-        return no;
+    if (given) {
+        std::cerr << (buttons == Buttons::Ok ? "" : *given == no ? " [no]" : " [yes]") << "\n";
+        return *given;
     }
     std::cerr << " [y/n] " << std::flush;
     std::string line;

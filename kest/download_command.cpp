@@ -7,25 +7,21 @@ namespace kest::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kest download PROJECT.AGX --port DEVICE [--baud RATE] [--cradle] [--retries N] [--trace]\n"
+    "usage: kest download PROJECT.AGX [-p DEVICE] [-b RATE] [--cradle] [--retries N] [-q | -v] [--trace]\n"
     "\n"
     "Sends the project's download image to the terminal in 200 acknowledged blocks, as\n"
     "agkest's \"Programm laden\" does: handshake \"VELMOR\", each block repeated up to four\n"
     "times until the terminal answers \"ACK\"; \"FULL\" stops at once.\n"
     "\n"
-    "  --port DEVICE  serial device (COM1..., /dev/ttyUSB0, a kestemu link)\n"
-    "  --baud RATE    115200, 57600, 38400, 19200 or 9600; default: the project's rate\n"
-    "  --cradle       switch the infrared cradle to the rate first\n"
-    "  --retries N    answer the retry question Yes N times (default: ask on a terminal,\n"
-    "                 otherwise no retry)\n"
-    "  --trace        show every byte on the line, timestamped, on stderr\n"
+    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default: the project's rate\n"
+    KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 when the terminal acknowledged every block; 1 when it refused or ran\n"
     "out of memory; 2 when the project cannot be read; 3 when the port, the cradle or the\n"
     "line settings could not be set up; 4 when the terminal did not answer.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, kTransferValued, kTransferSwitches);
+    const ParsedArgs args = parse_command(argv, kTransferValued, kTransferSwitches);
     if (!args.error.empty()) return usage_error("download", args.error);
     if (args.positional.size() != 1) return usage_error("download", "expects one PROJECT file (kest download --help)");
     auto setup = transfer_setup("download", args);

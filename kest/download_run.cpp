@@ -1,5 +1,7 @@
 #include "kest/download_run.h"
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "kest/command.h"
@@ -8,28 +10,21 @@
 namespace kest::cli {
 namespace {
 
-const char* summary_of(DownloadOutcome outcome) {
-    switch (outcome) {
-        case DownloadOutcome::Completed: return "every packet acknowledged";
-        case DownloadOutcome::Cancelled: return "no file chosen";
-        case DownloadOutcome::FileUnreadable: return "cannot be opened";
-        case DownloadOutcome::LineTooLong: return "line too long";
-        case DownloadOutcome::PortUnavailable: return "cannot open the port";
-        case DownloadOutcome::CradleFailed: return "the cradle answered at no rate";
-        case DownloadOutcome::LineSettingsFailed: return "cannot set the line";
-        case DownloadOutcome::NotReady: return "the terminal did not answer the handshake";
-        case DownloadOutcome::MemoryFull: return "the terminal's memory is full";
-        case DownloadOutcome::TransferFailed: return "a packet was not acknowledged";
-        case DownloadOutcome::Interrupted: return "interrupted";
-    }
-    return "failed";
+// Why a file could not be opened: "not found", "is a folder", "permission denied".
+std::string file_problem(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return "not found";
+    if (status.type() == std::filesystem::file_type::directory) return "is a folder, not a file";
+    if (std::ifstream(path, std::ios::binary)) return "cannot be read";
+    return "permission denied";
 }
 
 }  // namespace
 
 int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
                  const std::optional<std::string>& lookupFile) {
-    ConsoleUi ui(setup.retries);
+    ConsoleUi ui = setup.console();
     ui.set_file_choice(lookupFile);
     DownloadOptions options;
     options.cradle = setup.cradle;
@@ -40,29 +35,38 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
     const DownloadReport report = download(project, *setup.link, ui, options, name);
     const ExitStatus status = exit_status(report.outcome);
     if (status == kExitOk) return kExitOk;
-    const char* text = summary_of(report.outcome);
+    const std::string attempts =
+        std::to_string(report.attempts) + (report.attempts == 1 ? " attempt" : " attempts");
     std::cerr << "kest " << command << ": ";
     switch (report.outcome) {
-        case DownloadOutcome::FileUnreadable:
-            std::cerr << name << ": " << text << "\n";
-            break;
+        case DownloadOutcome::Completed:
+        case DownloadOutcome::Cancelled: std::cerr << "no file chosen\n"; break;
+        case DownloadOutcome::FileUnreadable: std::cerr << name << ": " << file_problem(name) << "\n"; break;
         case DownloadOutcome::LineTooLong:
             std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
                       << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
             break;
-        case DownloadOutcome::PortUnavailable:
-        case DownloadOutcome::CradleFailed:
-        case DownloadOutcome::LineSettingsFailed:
-            std::cerr << setup.port << ": " << text << "\n";
+        case DownloadOutcome::PortUnavailable: std::cerr << port_failure(setup) << "\n"; break;
+        case DownloadOutcome::CradleFailed: std::cerr << cradle_failure(setup) << "\n"; break;
+        case DownloadOutcome::LineSettingsFailed: std::cerr << line_failure(setup, rateIndex) << "\n"; break;
+        case DownloadOutcome::NotReady:
+            std::cerr << "the terminal did not answer \"VELMOR\" (" << attempts << "); "
+                      << no_answer_hint(setup, rateIndex) << "\n";
+            break;
+        case DownloadOutcome::MemoryFull:
+            std::cerr << "the terminal's memory is full (\"FULL\", " << attempts
+                      << "): fetch the records it holds (kest upload), delete them on the terminal, and send "
+                         "again\n";
+            break;
+        case DownloadOutcome::TransferFailed:
+            std::cerr << (lookupFile ? "a line" : "a block") << " was not acknowledged after four sends ("
+                      << attempts << "): try a lower rate (-b 19200) or --retries N\n";
             break;
         case DownloadOutcome::Interrupted:
-            std::cerr << text
+            std::cerr << "interrupted"
                       << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
                                      : ": the terminal may hold an incomplete application: run the download again\n");
             break;
-        default:
-            std::cerr << text << " (" << report.attempts << (report.attempts == 1 ? " attempt" : " attempts")
-                      << ")\n";
     }
     return status;
 }

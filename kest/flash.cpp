@@ -1,5 +1,6 @@
 // kest flash: writes an object program into the terminal's flash, as the loader program
-// does, through the cradle unless --no-cradle.
+// does; through the infrared cradle with --cradle.
+#include <cstdio>
 #include <iostream>
 
 #include "common/exit_status.h"
@@ -11,12 +12,57 @@
 namespace kest::cli {
 namespace {
 
+constexpr char kUsage[] =
+    "usage: kest flash PROGRAM.SHX [-p DEVICE] [-b RATE] [--cradle] [--retries N] [-q | -v] [--trace]\n"
+    "\n"
+    "Checks the whole object file, wakes the terminal's flash loader, erases the flash and\n"
+    "sends the program, record by record, each acknowledged.\n"
+    "\n"
+    "  -b, --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n" KEST_TRANSFER_OPTIONS_HELP
+    "\n"
+    "Exit status 0 written, 1 refused by the terminal, 2 usage error or damaged file,\n"
+    "3 port, cradle or line settings, 4 the terminal did not answer.\n";
+
+std::string hex_address(std::uint32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(address));
+    return text;
+}
+
+// What stopped the flash download and what to try.
+std::string failure(const TransferSetup& setup, int rate, const loader::SessionResult& r) {
+    using loader::SessionEnd;
+    switch (r.end) {
+    case SessionEnd::PortFailed: return port_failure(setup);
+    case SessionEnd::LineFailed: return line_failure(setup, rate);
+    case SessionEnd::CradleFailed: return cradle_failure(setup);
+    case SessionEnd::FileUnreadable: return "the file cannot be read any more";
+    default: break;
+    }
+    switch (r.last) {
+    case loader::FlashOutcome::NotReady:
+        return "the terminal's flash loader did not answer (\"Terminal is not ready!\"); " +
+               no_answer_hint(setup, rate);
+    case loader::FlashOutcome::EraseRefused:
+        return "the terminal did not erase its flash (\"Can't erase flash memory!\"): switch it off and on and "
+               "try again";
+    case loader::FlashOutcome::EraseFailed:
+        return "erasing the flash did not end with \"FA\" (\"Failed to erase flash memory!\"): try again";
+    case loader::FlashOutcome::RecordFailed:
+        if (r.record.refused)
+            return "the terminal refused the record for " + hex_address(r.record.address) +
+                   " with \"FF\": it cannot write there (outside its flash, or over data written since the "
+                   "erase); check the program's addresses (kest srec-check lists them)";
+        return "the record for " + hex_address(r.record.address) +
+               " was not accepted after three sends: try a lower rate (-b 19200) or --retries N";
+    default: return "download failed";
+    }
+}
+
 int run(const std::vector<std::string>& args) {
-    auto switches = kTransferSwitches;
-    switches.insert("no-cradle");
-    const ParsedArgs parsed = parse_args(args, kTransferValued, switches);
+    const ParsedArgs parsed = parse_command(args, kTransferValued, kTransferSwitches);
     if (!parsed.error.empty()) return usage_error("flash", parsed.error);
-    if (parsed.positional.size() != 1) return usage_error("flash", "give one object file");
+    if (parsed.positional.size() != 1) return usage_error("flash", "expects one object file (kest flash --help)");
     const std::string& path = parsed.positional[0];
     auto setup = transfer_setup("flash", parsed);
     if (!setup) return kExitBadInput;
@@ -24,10 +70,9 @@ int run(const std::vector<std::string>& args) {
     const auto report = check_object_file("flash", path);
     if (!report) return kExitBadInput;
 
-    ConsoleUi ui(setup->retries);
-    const loader::SessionResult result =
-        loader::flash_session(*setup->link, setup->port, setup->rateIndex.value_or(0),
-                              !parsed.flag("no-cradle"), path, ui);
+    ConsoleUi ui = setup->console();
+    const int rate = setup->rateIndex.value_or(0);
+    const loader::SessionResult result = loader::flash_session(*setup->link, setup->port, rate, setup->cradle, path, ui);
     const ExitStatus status = exit_status(result);
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
@@ -36,22 +81,11 @@ int run(const std::vector<std::string>& args) {
     else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
         std::cerr << "kest flash: interrupted before the flash was erased: the terminal's program is unchanged\n";
     else
-        std::cerr << "kest flash: " << path << ": download failed\n";
+        std::cerr << "kest flash: " << path << ": " << failure(*setup, rate, result) << "\n";
     return status;
 }
 
-const Registration registration(
-    {"flash", "write an object program (.SHX) into the terminal's flash",
-     "usage: kest flash PROGRAM.SHX --port DEVICE [--baud RATE] [--no-cradle] [--retries N] [--trace]\n\n"
-     "Checks the whole file, wakes the terminal's flash loader, erases the flash and sends\n"
-     "the program. The IR cradle is switched to the rate first unless --no-cradle is given.\n"
-     "  --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n"
-     "  --retries N    answer the retry question Yes up to N times (default: ask on a\n"
-     "                 terminal, else no retry)\n"
-     "  --trace        log every byte on stderr\n"
-     "exit status: 0 written, 1 refused by the terminal, 2 usage error or damaged file,\n"
-     "             3 port, cradle or line settings, 4 the terminal did not answer\n",
-     run});
+const Registration registration({"flash", "write an object program (.SHX) into the terminal's flash", kUsage, run});
 
 }  // namespace
 }  // namespace kest::cli

@@ -16,15 +16,15 @@ constexpr char kUsage[] =
     "screen texts padded, settings re-coded for the terminal, byte for byte what\n"
     "`kest download` and agkest send in their 200 blocks. The project file is not changed.\n"
     "\n"
-    "  -o IMAGE.BIN  the file to write; a terminal, a pipe or /dev/stdout is written\n"
-    "                into directly\n"
+    "  -o IMAGE.BIN  the file to write; - is standard output; a terminal, a pipe or\n"
+    "                /dev/stdout is written into directly\n"
     "  --force       replace IMAGE.BIN if it exists\n"
     "\n"
     "Exit status 2 when the project cannot be read or the image cannot be written\n"
     "(IMAGE.BIN exists without --force, or is a folder); IMAGE.BIN is then left as it was.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {"o"}, {"force"});
+    const ParsedArgs args = parse_command(argv, {"o"}, {"force"});
     if (!args.error.empty()) return usage_error("image", args.error);
     if (args.positional.size() != 1) return usage_error("image", "expects one PROJECT file (kest image --help)");
     const auto output = args.value("o");
@@ -33,7 +33,8 @@ int run(const std::vector<std::string>& argv) {
     if (!loaded) return kExitBadInput;
 
     const DownloadImage image = prepare_image(*loaded->project);
-    const OutputProblem problem = write_output_file(*output, image, output_rules(args.flag("force"), true));
+    const OutputProblem problem =
+        write_output_file(output_target(*output), image, output_rules(args.flag("force"), true));
     if (problem == OutputProblem::None) return kExitOk;
     report_output_problem("image", *output, problem);
     return kExitBadInput;

@@ -7,19 +7,15 @@ namespace kest::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kest lookup FILE.TXT --port DEVICE [--baud RATE] [--cradle] [--retries N] [--trace]\n"
+    "usage: kest lookup FILE.TXT [-p DEVICE] [-b RATE] [--cradle] [--retries N] [-q | -v] [--trace]\n"
     "\n"
     "Sends a lookup file to the terminal, as agkest's \"Lookupdatei laden\" does: one\n"
     "acknowledged packet per line, then \"OVER\". Lines end in CR LF, CR or LF (as any\n"
     "editor writes them). A line longer than 289 bytes refuses the file before anything\n"
     "is sent.\n"
     "\n"
-    "  --port DEVICE  serial device (COM1..., /dev/ttyUSB0, a kestemu link)\n"
-    "  --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n"
-    "  --cradle       switch the infrared cradle to the rate first\n"
-    "  --retries N    answer the retry question Yes N times (default: ask on a terminal,\n"
-    "                 otherwise no retry)\n"
-    "  --trace        show every byte on the line, timestamped, on stderr\n"
+    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n"
+    KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 when the terminal acknowledged every line and the end; 1 when it\n"
     "refused or ran out of memory; 2 when the file cannot be read or has an over-long\n"
@@ -29,7 +25,7 @@ constexpr char kUsage[] =
 constexpr int kDefaultRateIndex = 0;  // 115200
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, kTransferValued, kTransferSwitches);
+    const ParsedArgs args = parse_command(argv, kTransferValued, kTransferSwitches);
     if (!args.error.empty()) return usage_error("lookup", args.error);
     if (args.positional.size() != 1) return usage_error("lookup", "expects one lookup FILE (kest lookup --help)");
     auto setup = transfer_setup("lookup", args);

@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "common/version.h"
 #include "kest/command.h"
+#include "kest/transfer_options.h"
 
 namespace kest::cli {
 
@@ -13,14 +16,46 @@ std::vector<Command>& registry() {
     return list;
 }
 
-void print_overview() {
-    std::cout << "usage: kest COMMAND [ARGS...]\n\n"
-                 "Project files and transfers for the hand-held terminal.\n\ncommands:\n";
-    for (const auto& c : commands()) std::printf("  %-12s %s\n", c.name, c.summary);
-    std::cout << "\nkest COMMAND --help shows the options of a command; kest --version its version.\n"
-                 "exit status: 0 success, 1 transfer failed, 2 usage error or bad input file,\n"
-                 "             3 port or link could not be set up, 4 no answer from the terminal,\n"
-                 "             130 interrupted (a transfer stops before its next packet)\n";
+// Where the default port comes from, and what it is now.
+std::string port_variable_note() {
+    const char* port = std::getenv(kPortVariable);
+    return std::string(kPortVariable) + " names the port when a transfer is given no --port" +
+           (port && *port ? " (now: " + std::string(port) + ")" : " (now not set)") + ".\n";
+}
+
+void print_overview(std::ostream& out) {
+    std::ostringstream list;
+    for (const auto& c : commands()) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-12s %s\n", c.name, c.summary);
+        list << line;
+    }
+    out << "usage: kest [-q | -v] COMMAND [ARGS...]\n\n"
+           "Project files and transfers for the hand-held terminal.\n\ncommands:\n"
+        << list.str()
+        << "\nkest help COMMAND (or kest COMMAND --help) shows the options of a command; kest --version\n"
+           "its version. Transfers talk to the terminal directly unless --cradle is given.\n"
+        << port_variable_note()
+        << "exit status: 0 success, 1 transfer failed (or kest check found values out of range),\n"
+           "             2 usage error or bad input file, 3 port or link could not be set up,\n"
+           "             4 no answer from the terminal, 130 interrupted (a transfer stops before\n"
+           "             its next packet)\n";
+}
+
+const Command* find_command(const std::string& name) {
+    for (const auto& c : commands())
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+void print_usage(const Command& c) {
+    std::cout << c.usage;
+    if (std::strstr(c.usage, kPortVariable)) std::cout << "\n" << port_variable_note();
+}
+
+int unknown_command(const std::string& name) {
+    std::cerr << "kest: unknown command '" << name << "' (kest --help lists the commands)\n";
+    return kExitBadInput;
 }
 }  // namespace
 
@@ -32,30 +67,53 @@ int usage_error(const char* command, const std::string& message) {
     return kExitBadInput;
 }
 
+ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
+                         std::set<std::string> switches) {
+    switches.insert("quiet");
+    return parse_args(args, valued, switches, {{'p', "port"}, {'b', "baud"}, {'q', "quiet"}, {'v', "verbose"}});
+}
+
 }  // namespace kest::cli
 
 int main(int argc, char** argv) {
     using namespace kest;
     using namespace kest::cli;
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
-        !std::strcmp(argv[1], "help")) {
-        print_overview();
-        return argc < 2 ? kExitBadInput : kExitOk;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // -q and -v before the command count as if they followed it.
+    std::vector<std::string> global;
+    while (!args.empty() && (args[0] == "-q" || args[0] == "--quiet" || args[0] == "-v" || args[0] == "--verbose")) {
+        global.push_back(args[0]);
+        args.erase(args.begin());
     }
-    if (!std::strcmp(argv[1], "--version")) {
+    if (args.empty()) {
+        print_overview(std::cerr);
+        return kExitBadInput;
+    }
+    const std::string name = args[0];
+    args.erase(args.begin());
+    if (name == "--help" || name == "-h" || (name == "help" && args.empty())) {
+        print_overview(std::cout);
+        return kExitOk;
+    }
+    if (name == "help") {
+        const Command* c = find_command(args[0]);
+        if (!c) return unknown_command(args[0]);
+        print_usage(*c);
+        return kExitOk;
+    }
+    if (name == "--version") {
         std::cout << "kest " KEST_VERSION "\n";
         return kExitOk;
     }
-    std::vector<std::string> args(argv + 2, argv + argc);
-    for (const auto& c : commands()) {
-        if (c.name != std::string(argv[1])) continue;
-        for (const auto& a : args)
-            if (a == "--help" || a == "-h") {
-                std::cout << c.usage;
-                return kExitOk;
-            }
-        return c.run(args);
+    const Command* c = find_command(name);
+    if (!c) return unknown_command(name);
+    for (const auto& a : args) {
+        if (a == "--") break;
+        if (a == "--help" || a == "-h") {
+            print_usage(*c);
+            return kExitOk;
+        }
     }
-    std::cerr << "kest: unknown command '" << argv[1] << "' (kest --help lists the commands)\n";
-    return kExitBadInput;
+    args.insert(args.begin(), global.begin(), global.end());
+    return c->run(args);
 }

@@ -17,7 +17,7 @@ constexpr char kUsage[] =
     "Exit status 2 when FILE exists (without --force) or cannot be written.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {}, {"force"});
+    const ParsedArgs args = parse_command(argv, {}, {"force"});
     if (!args.error.empty()) return usage_error("new", args.error);
     if (args.positional.size() != 1) return usage_error("new", "expects one FILE (kest new --help)");
     const auto project = default_project();

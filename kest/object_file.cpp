@@ -11,14 +11,25 @@ std::optional<loader::SrecReport> check_object_file(const char* command, const s
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        std::cerr << "kest " << command << ": " << path << ": cannot be opened (not a readable file)\n";
+        const auto type = std::filesystem::status(path, ec).type();
+        std::cerr << "kest " << command << ": " << path << ": "
+                  << (type == std::filesystem::file_type::not_found ? "not found"
+                      : type == std::filesystem::file_type::directory ? "is a folder, not an object file"
+                      : type == std::filesystem::file_type::regular  ? "permission denied"
+                                                                      : "not a regular file")
+                  << "\n";
         return std::nullopt;
     }
     loader::SrecReport report = loader::check_srec(in);
     if (report.error) {
         std::cerr << "kest " << command << ": " << path << ": ";
         if (report.error->line) std::cerr << "line " << report.error->line << ": ";
-        std::cerr << report.error->text << "\n";
+        std::cerr << report.error->text;
+        // What srec_cat writes from a binary has no end record unless it is given a start address.
+        if (report.error->noEnd)
+            std::cerr << " (S7, S8 or S9; srec_cat writes one when given -execution-start-address=ADDRESS,"
+                         " e.g. the program's first address)";
+        std::cerr << "\n";
         return std::nullopt;
     }
     return report;

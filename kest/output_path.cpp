@@ -1,11 +1,26 @@
 #include "kest/output_path.h"
 
+#include <cstdio>
 #include <iostream>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace kest::cli {
 
 OutputRules output_rules(bool force, bool stream, bool append) {
     return OutputRules{.replace = force, .replaceReadOnly = force, .stream = stream, .append = append};
+}
+
+std::string output_target(const std::string& option) {
+    if (option != "-") return option;
+#ifdef _WIN32
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    return "/dev/stdout";
 }
 
 void report_output_problem(const char* command, const std::string& path, OutputProblem problem) {

@@ -12,6 +12,10 @@ namespace kest::cli {
 // received records) also goes straight into a terminal, a pipe or /dev/stdout.
 OutputRules output_rules(bool force, bool stream, bool append = false);
 
+// The file an -o option names: "-" is standard output, switched to binary mode so that
+// every byte passes unchanged (a Windows console would turn LF into CR LF).
+std::string output_target(const std::string& option);
+
 // "kest COMMAND: PATH: what is wrong" on stderr, with a hint where --force would help.
 void report_output_problem(const char* command, const std::string& path, OutputProblem problem);
 

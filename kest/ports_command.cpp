@@ -29,7 +29,7 @@ constexpr char kUsage[] =
     "Exit status 0, also when there is no port (then a note says so on stderr).\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {"sysfs"}, {});
+    const ParsedArgs args = parse_command(argv, {"sysfs"}, {});
     if (!args.error.empty()) return usage_error("ports", args.error);
     if (!args.positional.empty()) return usage_error("ports", "unexpected argument " + args.positional[0]);
     std::vector<PortEntry> ports;
@@ -46,7 +46,8 @@ int run(const std::vector<std::string>& argv) {
         ports = system_serial_ports();
     }
     if (ports.empty()) {
-        std::cerr << "kest ports: no serial port found (a USB adapter appears once it is plugged in and its "
+        if (!args.flag("quiet"))
+            std::cerr << "kest ports: no serial port found (a USB adapter appears once it is plugged in and its "
                      "driver is loaded)\n";
         return kExitOk;
     }

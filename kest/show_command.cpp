@@ -287,7 +287,7 @@ void print_readable(std::ostream& out, const std::string& path, const LoadedProj
 }
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {}, {"json"});
+    const ParsedArgs args = parse_command(argv, {}, {"json"});
     if (!args.error.empty()) return usage_error("show", args.error);
     if (args.positional.size() != 1) return usage_error("show", "expects one FILE (kest show --help)");
     const std::string& path = args.positional[0];

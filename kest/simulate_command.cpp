@@ -194,7 +194,7 @@ void print_text(const sim::Engine& engine, const std::vector<std::string>& messa
 }
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_args(argv, {"keys", "time"}, {"json", "unprepared"});
+    const ParsedArgs args = parse_command(argv, {"keys", "time"}, {"json", "unprepared"});
     if (!args.error.empty()) return usage_error("simulate", args.error);
     if (args.positional.size() != 1) return usage_error("simulate", "expects one FILE (kest simulate --help)");
     const auto keyList = args.value("keys");

@@ -12,7 +12,7 @@ namespace kest::cli {
 namespace {
 
 int run(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_args(args, {}, {});
+    const ParsedArgs parsed = parse_command(args, {}, {});
     if (!parsed.error.empty()) return usage_error("srec-check", parsed.error);
     if (parsed.positional.size() != 1) return usage_error("srec-check", "give one object file");
     const std::string& path = parsed.positional[0];

@@ -1,5 +1,6 @@
 #include "kest/transfer_options.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "kest/command.h"
@@ -8,19 +9,62 @@
 
 namespace kest::cli {
 
+std::string port_failure(const TransferSetup& s) {
+    const PortProblem problem = s.device->open_problem();
+    std::string out = "cannot open " + s.port + ": " + port_problem_text(problem);
+    switch (problem) {
+    case PortProblem::NotFound:
+    case PortProblem::NotSerial: return out + " (kest ports lists the serial ports of this machine)";
+    case PortProblem::NoPermission:
+        return out + " (the user needs the right to use it: on most Linux systems membership of the group "
+                     "that owns it, often dialout)";
+    case PortProblem::Busy: return out + " (close agkest, tamplo, a terminal program or another kest using it)";
+    default: return out;
+    }
+}
+
+std::string line_failure(const TransferSetup& s, int rateIndex) {
+    return "cannot set " + std::to_string(kRates[rateIndex]) + " bit/s, 8 data bits, no parity on " + s.port +
+           " (is it a serial port? kest ports lists them)";
+}
+
+std::string cradle_failure(const TransferSetup& s) {
+    return "no cradle answered on " + s.port +
+           " at any rate (9600, 115200, 38400, 57600, 19200): is the cradle connected to this port and "
+           "powered? With a direct cable, leave out --cradle";
+}
+
+std::string no_answer_hint(const TransferSetup& s, int rateIndex) {
+    const std::string rate = std::to_string(kRates[rateIndex]);
+    if (s.cradle)
+        return "the cradle was switched to " + rate +
+               " bit/s, but the terminal did not answer: is it in the cradle, switched on and running its program?";
+    return "no answer at " + rate + " bit/s on " + s.port +
+           ": is the terminal in a cradle? try --cradle; on a direct cable check that it runs its program at " +
+           rate + " bit/s";
+}
+
+ConsoleUi TransferSetup::console() const {
+    ConsoleUi ui(retries);
+    ui.set_quiet(quiet);
+    return ui;
+}
+
 std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArgs& args) {
     TransferSetup s;
-    auto port = args.value("port");
-    if (!port || port->empty()) {
-        usage_error(command, "--port DEVICE is required");
+    const char* fromEnvironment = std::getenv(kPortVariable);
+    const auto port = args.value("port");
+    s.port = port ? *port : fromEnvironment ? fromEnvironment : "";
+    if (s.port.empty()) {
+        usage_error(command, std::string("no port: give --port DEVICE or set ") + kPortVariable +
+                                 " (kest ports lists the serial ports of this machine)");
         return std::nullopt;
     }
-    s.port = *port;
     if (auto baud = args.value("baud")) {
         auto n = parse_number(*baud);
         auto index = n ? rate_index(static_cast<std::uint32_t>(*n)) : std::nullopt;
         if (!index) {
-            usage_error(command, "--baud must be one of 115200, 57600, 38400, 19200, 9600");
+            usage_error(command, "--baud " + *baud + ": the terminal's rates are 115200, 57600, 38400, 19200 and 9600");
             return std::nullopt;
         }
         s.rateIndex = *index;
@@ -28,12 +72,17 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
     if (auto retries = args.value("retries")) {
         auto n = parse_number(*retries);
         if (!n) {
-            usage_error(command, "--retries needs a number");
+            usage_error(command, "--retries " + *retries + ": a number of retries is expected (0, 1, 2, ...)");
             return std::nullopt;
         }
         s.retries = static_cast<int>(*n);
     }
+    if (args.flag("cradle") && args.flag("no-cradle")) {
+        usage_error(command, "--cradle and --no-cradle exclude each other");
+        return std::nullopt;
+    }
     s.cradle = args.flag("cradle");
+    s.quiet = args.flag("quiet");
     s.device = make_serial_port();
     SerialPort* used = s.device.get();
     if (args.flag("trace")) {
@@ -42,6 +91,10 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
     }
     s.link = std::make_unique<Link>(*used, system_clock());
     s.link->set_stop_flag(stop_at_next_packet());
+    if (args.flag("verbose")) {
+        s.log = std::make_unique<TextExchangeLog>(system_clock(), std::cerr);
+        s.link->set_log(s.log.get());
+    }
     return s;
 }
 

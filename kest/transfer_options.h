@@ -1,5 +1,7 @@
-// The options every transfer command shares: --port DEVICE, --baud RATE, --cradle,
-// --trace, --retries N. Builds the link (with byte tracing on stderr when asked).
+// The options every transfer command shares: -p/--port DEVICE (default: KEST_PORT),
+// -b/--baud RATE, --cradle/--no-cradle (default: no cradle), --retries N, -q/--quiet,
+// -v/--verbose, --trace. Builds the link, with the exchanges (--verbose) or every byte
+// (--trace) on stderr.
 #pragma once
 
 #include <memory>
@@ -7,27 +9,59 @@
 #include <set>
 #include <string>
 
-#include "kest/console_ui.h"
 #include "common/options.h"
+#include "kest/console_ui.h"
+#include "link/exchange_log.h"
 #include "link/link.h"
 
 namespace kest::cli {
 
 // Option names the transfer commands accept in addition to their own.
 inline const std::set<std::string> kTransferValued = {"port", "baud", "retries"};
-inline const std::set<std::string> kTransferSwitches = {"cradle", "trace"};
+inline const std::set<std::string> kTransferSwitches = {"cradle", "no-cradle", "trace", "verbose"};
+
+// The environment variable that names the port when --port is not given.
+inline constexpr char kPortVariable[] = "KEST_PORT";
+
+// The help lines of the shared options (after each command's own --baud line).
+#define KEST_TRANSFER_OPTIONS_HELP                                                              \
+    "  -p, --port DEVICE  the serial port: COM3, /dev/ttyUSB0, the link of a kestemu\n"         \
+    "                     (kest ports lists the ports); default: $KEST_PORT\n"                   \
+    "  --cradle           switch the infrared cradle to the rate first\n"                        \
+    "  --no-cradle        talk to the terminal directly, by cable or IrDA (the default of\n"     \
+    "                     every transfer)\n"                                                     \
+    "  --retries N        answer the retry question Yes N times (default: ask on a\n"            \
+    "                     terminal, otherwise no retry)\n"                                       \
+    "  -q, --quiet        no progress line and no notes: results and errors only\n"             \
+    "  -v, --verbose      show each exchange with the terminal on stderr\n"                      \
+    "  --trace            show every byte on the line, timestamped, on stderr\n"
 
 struct TransferSetup {
     std::string port;
     std::optional<int> rateIndex;  // nothing when --baud was not given
     bool cradle = false;
     std::optional<int> retries;
+    bool quiet = false;
     std::unique_ptr<SerialPort> device;
     std::unique_ptr<SerialPort> tracer;
+    std::unique_ptr<ExchangeLog> log;
     std::unique_ptr<Link> link;
+
+    // The console of the transfer: its retry answers and --quiet.
+    ConsoleUi console() const;
 };
 
 // Reads the shared options; on a usage error prints it and returns nothing.
 std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArgs& args);
+
+// The failures every transfer can meet, each saying what failed, why, and what to try:
+// "cannot open /dev/ttyUSB3: not found (kest ports lists the serial ports of this machine)"
+std::string port_failure(const TransferSetup& setup);
+// "cannot set 115200 bit/s on COM3 (is it a serial port? ...)"
+std::string line_failure(const TransferSetup& setup, int rateIndex);
+// "no cradle answered on COM3 at any rate (...): is the cradle connected to this port and powered? ..."
+std::string cradle_failure(const TransferSetup& setup);
+// What to try when the terminal did not answer at rateIndex: the cradle, its program, the rate.
+std::string no_answer_hint(const TransferSetup& setup, int rateIndex);
 
 }  // namespace kest::cli

@@ -13,20 +13,17 @@ namespace {
 constexpr char kName[] = "upload";
 
 const char kUsage[] =
-    "usage: kest upload -o DATA.TXT --port DEVICE [--baud RATE] [--cradle] [--force | --append]\n"
-    "                   [--trace]\n"
+    "usage: kest upload -o DATA.TXT [-p DEVICE] [-b RATE] [--cradle] [--force | --append]\n"
+    "                   [-q | -v] [--trace]\n"
     "\n"
     "Receives the records collected on the terminal, one line each ending in CR LF.\n"
     "\n"
     "  -o FILE        data file; the records arrive in a file beside it, which replaces\n"
-    "                 FILE only when at least one record came. A terminal, a pipe or\n"
-    "                 /dev/stdout is written into directly.\n"
-    "  --port DEVICE  serial device of the terminal or cradle\n"
-    "  --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n"
-    "  --cradle       switch the infrared cradle to RATE first\n"
+    "                 FILE only when at least one record came. - is standard output; a\n"
+    "                 terminal, a pipe or /dev/stdout is written into directly.\n"
     "  --force        replace FILE if it exists (once records arrived)\n"
     "  --append       add the records to the end of FILE instead\n"
-    "  --trace        show every byte on the line on stderr\n"
+    "  -b, --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Prints the number of records received. Records that arrived are kept even when the\n"
     "terminal stops answering part-way; without records FILE stays as it was.\n"
@@ -47,7 +44,7 @@ int run(const std::vector<std::string>& args) {
     auto switches = kTransferSwitches;
     switches.insert("append");
     switches.insert("force");
-    const ParsedArgs parsed = parse_args(args, valued, switches);
+    const ParsedArgs parsed = parse_command(args, valued, switches);
     if (!parsed.error.empty()) return usage_error(kName, parsed.error);
     if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
     const auto output = parsed.value("o");
@@ -57,12 +54,12 @@ int run(const std::vector<std::string>& args) {
     auto setup = transfer_setup(kName, parsed);
     if (!setup) return kExitBadInput;
 
-    ConsoleUi ui(setup->retries);
+    ConsoleUi ui = setup->console();
     UploadOptions options;
     options.cradle = setup->cradle;
     options.portName = setup->port;
     options.rateIndex = setup->rateIndex.value_or(0);
-    options.path = *output;
+    options.path = output_target(*output);
     options.rules = output_rules(parsed.flag("force"), true, parsed.flag("append"));
     options.offerViewer = false;
     const Project project{};
@@ -82,10 +79,12 @@ int run(const std::vector<std::string>& args) {
         break;
     case UploadEnd::Cancelled:
     case UploadEnd::FileError: report_output_problem(kName, r.path, r.fileProblem); break;
-    case UploadEnd::PortFailed: failure = setup->port + ": cannot open the port"; break;
-    case UploadEnd::CradleFailed: failure = setup->port + ": the cradle did not answer at any rate"; break;
-    case UploadEnd::LineFailed: failure = setup->port + ": cannot apply the line settings"; break;
-    case UploadEnd::NoAnswer: failure = "no answer from the terminal on " + setup->port + "; " + kept(r); break;
+    case UploadEnd::PortFailed: failure = port_failure(*setup); break;
+    case UploadEnd::CradleFailed: failure = cradle_failure(*setup); break;
+    case UploadEnd::LineFailed: failure = line_failure(*setup, *options.rateIndex); break;
+    case UploadEnd::NoAnswer:
+        failure = "the terminal did not answer \"READ\"; " + kept(r) + "; " + no_answer_hint(*setup, *options.rateIndex);
+        break;
     case UploadEnd::Refused: failure = "the terminal did not accept READ; " + kept(r); break;
     case UploadEnd::TimedOut: failure = "the terminal stopped answering; " + kept(r); break;
     case UploadEnd::WriteFailed: failure = r.path + ": a record could not be written; " + kept(r); break;

@@ -1,8 +1,11 @@
 #include "link/exchange.h"
 
-namespace kest {
+#include "link/exchange_log.h"
 
-Reply read_reply(Link& link, std::uint32_t deadline, const ReplyRules& rules) {
+namespace kest {
+namespace {
+
+Reply read_reply_bytes(Link& link, std::uint32_t deadline, const ReplyRules& rules) {
     using Overflow = ReplyRules::Overflow;
     Reply reply;
     for (;;) {
@@ -32,8 +35,21 @@ Reply read_reply(Link& link, std::uint32_t deadline, const ReplyRules& rules) {
     }
 }
 
+}  // namespace
+
+Reply read_reply(Link& link, std::uint32_t deadline, const ReplyRules& rules) {
+    const Reply reply = read_reply_bytes(link, deadline, rules);
+    if (link.log()) link.log()->received(reply);
+    return reply;
+}
+
+bool send(Link& link, std::span<const std::uint8_t> packet) {
+    if (link.log()) link.log()->sent(packet);
+    return link.write(packet);
+}
+
 Reply exchange(Link& link, std::span<const std::uint8_t> packet, std::uint32_t waitMs, const ReplyRules& rules) {
-    if (!link.write(packet)) return {};
+    if (!send(link, packet)) return {};
     return read_reply(link, link.now() + waitMs, rules);
 }
 

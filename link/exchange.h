@@ -67,6 +67,9 @@ struct Reply {
 // count passes deadline.
 Reply read_reply(Link& link, std::uint32_t deadline, const ReplyRules& rules);
 
+// Writes a packet that gets no reply (the upload's "ACK" and "NAK") in one write.
+bool send(Link& link, std::span<const std::uint8_t> packet);
+
 // Writes the packet in one write, then reads the reply for up to waitMs. A packet that
 // cannot be written gets no reply and costs no wait.
 Reply exchange(Link& link, std::span<const std::uint8_t> packet, std::uint32_t waitMs, const ReplyRules& rules);

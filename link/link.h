@@ -18,6 +18,8 @@
 
 namespace kest {
 
+class ExchangeLog;
+
 inline constexpr int kRateCount = 5;
 // Rate list, shown in this order in both programs.
 inline constexpr std::array<std::uint32_t, kRateCount> kRates = {115200, 57600, 38400, 19200, 9600};
@@ -74,6 +76,10 @@ public:
     std::optional<std::uint8_t> read_byte(std::uint32_t deadline);
     void purge_input() { port_.purge_input(); }
 
+    // Who follows the exchanges (kest --verbose); nobody unless set.
+    void set_log(ExchangeLog* log) { log_ = log; }
+    ExchangeLog* log() const { return log_; }
+
     // A request to stop (an interrupt of the command-line tool): the transfers look at it
     // before each packet they send, never in the middle of one.
     void set_stop_flag(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
@@ -86,6 +92,7 @@ public:
 private:
     SerialPort& port_;
     Clock& clock_;
+    ExchangeLog* log_ = nullptr;
     LineSettings settings_{};
     const volatile std::sig_atomic_t* stop_ = nullptr;
 };

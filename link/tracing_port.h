@@ -14,6 +14,7 @@ public:
     TracingPort(SerialPort& inner, Clock& clock, std::ostream& out);
 
     bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) override;
+    PortProblem open_problem() const override { return inner_.open_problem(); }
     bool is_open() const override { return inner_.is_open(); }
     bool apply(const LineSettings& settings) override;
     bool write(std::span<const std::uint8_t> bytes) override;

@@ -152,7 +152,7 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
                 return {UploadEnd::TimedOut, records};
             }
             ++silent;
-            link.write(word::kNakLine);
+            send(link, bytes_of(word::kNakLine));
             continue;
         }
         silent = 0;
@@ -171,14 +171,14 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             ++records;
             expected = (expected + 1) % 10;
             ui.counter_box(1, records);
-            link.write(word::kAckLine);
+            send(link, bytes_of(word::kAckLine));
             break;
         case Frame::Repeated:
             // Its acknowledgement was lost: acknowledge again, store nothing.
-            link.write(word::kAckLine);
+            send(link, bytes_of(word::kAckLine));
             break;
         case Frame::Bad:
-            link.write(word::kNakLine);
+            send(link, bytes_of(word::kNakLine));
             break;
         }
     }

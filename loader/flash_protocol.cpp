@@ -70,7 +70,11 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 
 // "FA" accepts, "FN" asks for the record again, "FF" refuses it for good; other replies
 // are waited out before the record goes again.
-bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record) {
+bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record, RecordTrouble* trouble) {
+    // "S3", the count, then the address, most significant byte first.
+    if (trouble && record.size() >= 7)
+        trouble->address = static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
+                           static_cast<std::uint32_t>(record[5]) << 8 | record[6];
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
@@ -79,6 +83,7 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
             if (n > 0) r = read_reply(link, kReplyMs);
             if (r == word::kFa) return true;
             if (r == word::kFf) {
+                if (trouble) trouble->refused = true;
                 show(ui, msg::kRecordFailed);
                 return false;
             }
@@ -90,14 +95,15 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
     return false;
 }
 
-FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui) {
+FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui,
+                      RecordTrouble* trouble) {
     SrecConverter converter(
         [&](std::span<const std::uint8_t> record) {
             if (record[1] == kEndRecord[1]) {
                 exchange(link, record);  // its reply is not examined
                 return true;
             }
-            return send_record(link, ui, record);
+            return send_record(link, ui, record, trouble);
         });
     char chunk[kChunkSize];
     std::uint64_t done = 0;
@@ -128,7 +134,7 @@ std::string bad_file_message(const SrecError& error) {
     return text + error.text;
 }
 
-FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) {
+FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, RecordTrouble* trouble) {
     const SrecReport report = check_srec(object);
     if (!report.ok()) {
         show(ui, msg::kBadFile, bad_file_message(*report.error));
@@ -145,7 +151,7 @@ FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui) 
 
     ui.progress_begin("Progress (Ver 2.1 IR)", "Downloading...");
     ui.progress_set(0);
-    const FlashOutcome result = transfer(link, object, report.fileSize, ui);
+    const FlashOutcome result = transfer(link, object, report.fileSize, ui, trouble);
     ui.progress_end();
     return result;
 }

@@ -32,12 +32,20 @@ enum class FlashOutcome {
     Stopped,             // after the erase began: the flash is incomplete
 };
 
+// The record an attempt stopped at (RecordFailed): its address, and whether the terminal
+// refused it with "FF" (it cannot write there) or did not accept it in 3 transmissions.
+struct RecordTrouble {
+    std::uint32_t address = 0;
+    bool refused = false;
+};
+
 // The message shown for a refused object file.
 std::string bad_file_message(const SrecError& error);
 
 // One attempt. The object file is checked whole before the terminal is woken; a bad file
 // is reported and nothing reaches the port. Requires an open link with the line settings
 // applied; the stream is read from its start.
-FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui);
+// A failed record is described in *trouble when given.
+FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, RecordTrouble* trouble = nullptr);
 
 }  // namespace kest::loader

@@ -129,7 +129,8 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
     }
     SessionResult result{SessionEnd::AttemptFailed};
     for (;;) {
-        result.last = flash_attempt(link, *object, ui);
+        result.record = {};
+        result.last = flash_attempt(link, *object, ui, &result.record);
         if (result.last == FlashOutcome::Done) {
             result.end = SessionEnd::Done;
             break;
@@ -140,7 +141,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         object = open_object(objectPath);
         if (!object) {
             show(ui, msg::kFileUnreadable);
-            result = {SessionEnd::FileUnreadable, result.last};
+            result.end = SessionEnd::FileUnreadable;
             break;
         }
     }

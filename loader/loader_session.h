@@ -50,6 +50,7 @@ enum class SessionEnd {
 struct SessionResult {
     SessionEnd end = SessionEnd::Cancelled;
     FlashOutcome last = FlashOutcome::Done;  // of the last attempt
+    RecordTrouble record{};                  // where the last attempt stopped (RecordFailed)
 };
 
 // 1 success, 0 failure or cancel, -1 file or port could not be opened.

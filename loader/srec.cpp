@@ -195,7 +195,7 @@ public:
             report_.error = SrecError{0,
                                       report_.fileSize == 0 ? "the file is empty"
                                                             : "the file has no end record",
-                                      true};
+                                      true, report_.fileSize != 0};
         // Flashing it would only erase the terminal's program.
         else if (report_.dataBytes == 0)
             report_.error = SrecError{0,

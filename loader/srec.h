@@ -32,6 +32,7 @@ struct SrecError {
     std::size_t line = 0;     // 0: not tied to a line
     std::string text;
     bool noProgram = false;   // empty, no end record, or no data to write
+    bool noEnd = false;       // the records end without S7, S8 or S9
 };
 
 // The longest record line: "S", the type and 256 bytes in hexadecimal (count, address,

@@ -23,6 +23,19 @@ struct LineSettings {
     bool xonXoff = false;      // XON/XOFF output flow control
 };
 
+// Why a port could not be opened.
+enum class PortProblem {
+    None,
+    NotFound,      // no such device
+    NoPermission,  // the user may not open it
+    Busy,          // another program has it open
+    NotSerial,     // it is no serial device
+    Other,
+};
+
+// "not found", "permission denied", "busy: another program has it open", ...
+const char* port_problem_text(PortProblem problem);
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -30,6 +43,8 @@ public:
     // given driver queue sizes and discards input and output left on the line from before.
     // False when the port cannot be opened.
     virtual bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) = 0;
+    // Why the last open failed (None after one that succeeded).
+    virtual PortProblem open_problem() const { return PortProblem::Other; }
     virtual bool is_open() const = 0;
     // Applies the line settings (the SetCommState step). False on failure.
     virtual bool apply(const LineSettings& settings) = 0;

@@ -6,6 +6,18 @@
 
 namespace kest {
 
+const char* port_problem_text(PortProblem problem) {
+    switch (problem) {
+    case PortProblem::None: return "open";
+    case PortProblem::NotFound: return "not found";
+    case PortProblem::NoPermission: return "permission denied";
+    case PortProblem::Busy: return "busy: another program has it open";
+    case PortProblem::NotSerial: return "not a serial device";
+    case PortProblem::Other: break;
+    }
+    return "cannot be opened";
+}
+
 bool port_name_less(const std::string& a, const std::string& b) {
     auto split = [](const std::string& s) {
         std::size_t digits = s.size();

@@ -24,6 +24,11 @@ scripts/wine-run.sh "$windows" build "$tmp/native.json" -o "$tmp/built.agx"
 cmp "$tmp/native.agx" "$tmp/built.agx"
 scripts/wine-run.sh "$windows" check "$tmp/built.agx" >/dev/null
 
+# "-o -" writes the image to standard output byte for byte (binary mode, no CR added).
+"$native" image "$tmp/native.agx" -o "$tmp/native.bin"
+scripts/wine-run.sh "$windows" image "$tmp/native.agx" -o - >"$tmp/stdout.bin"
+cmp "$tmp/native.bin" "$tmp/stdout.bin"
+
 # kest.exe ports lists the COM ports of the registry's SERIALCOMM key, COM3 before COM12.
 # The two test entries live in the hardware key, which lasts as long as the Wine server of
 # this one command.

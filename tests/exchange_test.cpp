@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "link/exchange_log.h"
+
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
 
@@ -79,6 +83,34 @@ TEST(PortLists, NamesOfBothPrograms) {
     EXPECT_EQ(port_names(kLoaderPortCount).back(), "COM8");
     EXPECT_EQ(port_name(10), "COM11");
     EXPECT_EQ(rate_names(), (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
+}
+
+// --verbose: one line per packet and per reply, words as text, binary packets by size.
+TEST(ExchangeLog, NamesWordsRecordsPacketsAndReplies) {
+    testing::FakeClock clock;
+    std::ostringstream out;
+    TextExchangeLog log(clock, out);
+    const std::vector<std::uint8_t> packet(103, 0x0D);
+    const std::vector<std::uint8_t> record = {'S', '3', 9, 0x00, 0x02, 0x00, 0x10, 1, 2, 3, 4, 0};
+    log.sent(bytes_of(word::kVelmor));
+    clock.advance(12);
+    log.received({"ACK", ReplyEnd::Cr});
+    log.sent(packet);
+    log.sent(record);
+    log.sent(bytes_of(word::kWake));
+    clock.advance(2000);
+    log.received({"", ReplyEnd::Deadline});
+    log.received({"F\x01", ReplyEnd::Deadline, true});
+    log.sent(bytes_of("a lookup line that goes on and on\r"));
+    EXPECT_EQ(out.str(),
+              "    0.000 -> VELMOR\n"
+              "    0.012 <- ACK\n"
+              "    0.012 -> 103 bytes\n"
+              "    0.012 -> S3 record for 0x00020010, 12 bytes\n"
+              "    0.012 -> CR\n"
+              "    2.012 <- nothing (time-out)\n"
+              "    2.012 <- 46 01 (no CR before the time-out) (cut)\n"
+              "    2.012 -> a lookup line that goes ... (34 bytes)\n");
 }
 
 }  // namespace

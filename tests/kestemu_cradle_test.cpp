@@ -53,6 +53,27 @@ TEST(KestemuCradle, SwitchAtTheWrongRateIsNotHeard) {
     EXPECT_EQ(cradle.rate(), 9600u);
 }
 
+// On a loaded machine the emulator may read switch bytes together that the PC wrote apart.
+TEST(KestemuCradle, SwitchBytesReadTogetherStillSwitch) {
+    const std::vector<std::vector<Bytes>> reads = {
+        {{0x07, '6'}, {'Q'}},
+        {{0x07, '6', 'Q'}},
+        {{0x07}, {'6', 'Q'}},
+    };
+    for (const auto& chunks : reads) {
+        Cradle cradle(19200);
+        Micros now = 0;
+        for (const Bytes& chunk : chunks) {
+            cradle.receive(chunk, 19200, now);
+            now += Cradle::kQuiet;
+            cradle.advance(now);
+            now += 70 * kMillis;
+        }
+        EXPECT_EQ(cradle.rate(), 115200u) << chunks.size() << " reads";
+        EXPECT_TRUE(cradle.take_for_terminal().empty());
+    }
+}
+
 TEST(KestemuCradle, PacketsHoldingControlValuesPassAsData) {
     Cradle cradle(9600);
     const Bytes packet{0x0F, 0x07, '6', 'Q', 0x0F};

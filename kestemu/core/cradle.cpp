@@ -25,6 +25,19 @@ bool Cradle::may_be_control(std::uint8_t byte) const {
     return byte == kProbe || byte == kSwitch;
 }
 
+// The rest of the switch sequence (0x07, a rate code, "Q") from the present stage on.
+bool Cradle::is_switch_run(ByteView chunk) const {
+    const std::size_t from = stage_ == Stage::AwaitCode ? 1 : stage_ == Stage::AwaitCommit ? 2 : 0;
+    if (chunk.size() < 2 || from + chunk.size() > 3) return false;
+    for (std::size_t i = 0; i < chunk.size(); ++i) {
+        const std::uint8_t b = chunk[i];
+        const std::size_t place = from + i;
+        if ((place == 0 && b != kSwitch) || (place == 1 && !cradle_code_rate(b)) || (place == 2 && b != kCommit))
+            return false;
+    }
+    return true;
+}
+
 void Cradle::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
     advance(now);
     if (chunk.empty()) return;
@@ -36,6 +49,13 @@ void Cradle::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
     }
     if (chunk.size() == 1 && may_be_control(chunk[0])) {
         pending_ = Pending{chunk[0], pcRate, now};
+        return;
+    }
+    // Switch bytes the PC sent one by one, read together because the emulator was late (a
+    // loaded machine): no packet is two or three such bytes, as every packet ends with CR.
+    if (is_switch_run(chunk)) {
+        for (std::size_t i = 0; i + 1 < chunk.size(); ++i) control(chunk[i], pcRate);
+        pending_ = Pending{chunk.back(), pcRate, now};
         return;
     }
     data(chunk, pcRate);

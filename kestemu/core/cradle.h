@@ -37,6 +37,7 @@ private:
     enum class Stage { Data, AwaitCode, AwaitCommit };
 
     bool may_be_control(std::uint8_t byte) const;
+    bool is_switch_run(ByteView chunk) const;
     void control(std::uint8_t byte, std::uint32_t pcRate);
     void data(ByteView chunk, std::uint32_t pcRate);
     void log(const std::string& line) const {

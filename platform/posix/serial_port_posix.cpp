@@ -57,6 +57,21 @@ void set_modem_line(int fd, int line, bool on) {
     ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
 }
 
+PortProblem problem_of(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV: return PortProblem::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return PortProblem::NoPermission;
+    case EBUSY: return PortProblem::Busy;
+    case EISDIR:
+    case ENOTDIR: return PortProblem::NotSerial;
+    default: return PortProblem::Other;
+    }
+}
+
 class PosixSerialPort final : public SerialPort {
 public:
     ~PosixSerialPort() override { close(); }
@@ -64,14 +79,13 @@ public:
     bool open(const std::string& name, std::size_t, std::size_t) override {
         close();
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0) return false;
+        if (fd_ < 0) return failed(problem_of(errno));
         termios tio{};
         // Not a terminal device, or a port another program of ours is using: one user at
         // a time, like a COM port opened without sharing. The lock ends with the descriptor.
-        if (tcgetattr(fd_, &tio) != 0 || flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            close();
-            return false;
-        }
+        if (tcgetattr(fd_, &tio) != 0) return failed(PortProblem::NotSerial);
+        if (flock(fd_, LOCK_EX | LOCK_NB) != 0) return failed(PortProblem::Busy);
+        problem_ = PortProblem::None;
         make_raw(tio);
         tcsetattr(fd_, TCSANOW, &tio);
         // Bytes left on the line by an earlier run (a transfer that was broken off) would be
@@ -79,6 +93,8 @@ public:
         tcflush(fd_, TCIOFLUSH);
         return true;
     }
+
+    PortProblem open_problem() const override { return problem_; }
 
     bool is_open() const override { return fd_ >= 0; }
 
@@ -146,7 +162,14 @@ public:
     }
 
 private:
+    bool failed(PortProblem problem) {
+        close();
+        problem_ = problem;
+        return false;
+    }
+
     int fd_ = -1;
+    PortProblem problem_ = PortProblem::None;
 };
 
 }  // namespace

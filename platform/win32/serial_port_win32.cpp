@@ -22,6 +22,19 @@ std::string device_name(const std::string& name) {
     return name;
 }
 
+// A COM port that another program holds is refused with "access denied".
+PortProblem problem_of(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH: return PortProblem::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return PortProblem::Busy;
+    default: return PortProblem::Other;
+    }
+}
+
 class Win32SerialPort final : public SerialPort {
 public:
     ~Win32SerialPort() override { close(); }
@@ -30,17 +43,24 @@ public:
         close();
         handle_ = CreateFileA(device_name(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) return false;
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            problem_ = problem_of(GetLastError());
+            return false;
+        }
         SetupComm(handle_, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));
         readTimeout_ = kNoTimeoutSet;
         if (set_read_timeout(0)) {
             // Bytes left on the line by an earlier run would be read as this one's answer.
             PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+            problem_ = PortProblem::None;
             return true;
         }
-        close();  // not a serial device
+        close();
+        problem_ = PortProblem::NotSerial;
         return false;
     }
+
+    PortProblem open_problem() const override { return problem_; }
 
     bool is_open() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
@@ -108,6 +128,7 @@ public:
 
 private:
     static constexpr std::uint32_t kNoTimeoutSet = 0xFFFFFFFF;
+    PortProblem problem_ = PortProblem::None;
 
     // A total time-out without interval or multiplier: a read of one byte returns as
     // soon as it arrives, else after the constant. A zero time-out is the non-blocking

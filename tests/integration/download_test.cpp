@@ -111,6 +111,9 @@ TEST_F(KestDownload, WithoutTheCradleSetUpACradleAtAnotherRatePassesNothing) {
     const ToolRun r = kest({"download", project, "--port", emu.link(), "--baud", "115200"});
     EXPECT_EQ(r.status, 4) << r.err;
     EXPECT_NE(r.err.find("Terminal nicht bereit!"), std::string::npos);
+    // What to try: a terminal in a cradle does not answer a direct line.
+    EXPECT_NE(r.err.find("no answer at 115200 bit/s on " + emu.link() + ": is the terminal in a cradle? try --cradle"),
+              std::string::npos) << r.err;
     EXPECT_TRUE(stored(emu, "image.bin").empty());
 }
 

@@ -51,7 +51,7 @@ TEST(FlashIntegration, EveryShapeFlashesThroughTheCradleByteForByte) {
         KestemuProcess emulator;
         ASSERT_TRUE(emulator.ok());
         const ToolRun run = run_tool(tool_path("KEST_BIN"), {"flash", shapes.file(name, ".shx"), "--port",
-                                                             emulator.link(), "--baud", "57600"});
+                                                             emulator.link(), "--baud", "57600", "--cradle"});
         EXPECT_EQ(run.status, 0) << name << "\n" << run.err;
         expect_flash(emulator, shapes, name);
     }

@@ -1,6 +1,9 @@
 // kest as its users meet it: the port list, the usual options and the messages, run as
 // the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -138,6 +141,150 @@ TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
     EXPECT_EQ(file.status, 0) << file.err;
     EXPECT_EQ(file.err.find('\r'), std::string::npos) << file.err;
     EXPECT_EQ(file.err.find("blocks"), std::string::npos) << file.err;
+}
+
+// kest with the environment variable KEST_PORT set to `port` (unset when empty).
+ToolRun kest_with_port_variable(const std::string& port, const std::vector<std::string>& args) {
+    std::vector<std::string> all = port.empty() ? std::vector<std::string>{"-u", "KEST_PORT"}
+                                                : std::vector<std::string>{"KEST_PORT=" + port};
+    all.push_back(testing::tool_path("KEST_BIN"));
+    all.insert(all.end(), args.begin(), args.end());
+    return testing::run_tool("env", all);
+}
+
+class KestCli : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string project = dir.file("p.agx");
+
+    void SetUp() override {
+        if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
+        ASSERT_EQ(write_project_file(project, *testing::new_project()), "");
+    }
+    // An object program of four bytes at 0x00020000 and its end record (or none).
+    std::string object_file(bool end) {
+        const std::string file = dir.file(end ? "prog.shx" : "noend.shx");
+        std::ofstream(file) << "S30900020000DEADBEEFBC\r\n" << (end ? "S70500020000F8\r\n" : "");
+        return file;
+    }
+};
+
+// Each failure is one line that names the port or file, says why, and what to try (the
+// hint for a terminal in a cradle is checked where a download and an upload find no answer).
+TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
+    testing::KestemuProcess direct({"--direct"});
+    testing::KestemuProcess smallFlash({"--direct", "--flash-base", "0x100000"});
+    ASSERT_TRUE(direct.ok() && smallFlash.ok());
+    const std::string folder = dir.path().string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"download", project, "-p", dir.file("fehlt")}, 3,
+         "kest download: cannot open " + dir.file("fehlt") + ": not found (kest ports lists"},
+        {{"download", project, "-p", "/dev/null"}, 3, "cannot open /dev/null: not a serial device"},
+        {{"upload", "-o", dir.file("d.txt"), "-p", folder}, 3, "cannot open " + folder + ": not a serial device"},
+        {{"download", project, "-p", direct.link(), "--cradle"}, 3,
+         "no cradle answered on " + direct.link() + " at any rate (9600, 115200, 38400, 57600, 19200): is the "
+         "cradle connected to this port and powered? With a direct cable, leave out --cradle"},
+        {{"lookup", dir.file("fehlt.txt"), "-p", direct.link()}, 2, dir.file("fehlt.txt") + ": not found"},
+        {{"flash", object_file(true), "-p", smallFlash.link(), "--retries", "0"}, 1,
+         "the terminal refused the record for 0x00020000 with \"FF\": it cannot write there"},
+        {{"flash", object_file(false), "-p", direct.link()}, 2,
+         "the file has no end record (S7, S8 or S9; srec_cat writes one when given -execution-start-address="},
+        {{"flash", folder, "-p", direct.link()}, 2, folder + ": is a folder, not an object file"},
+        {{"download", project, "-p", direct.link(), "-b", "4800"}, 2,
+         "--baud 4800: the terminal's rates are 115200, 57600, 38400, 19200 and 9600"},
+        {{"download", project, "-p", direct.link(), "--cradle", "--no-cradle"}, 2,
+         "--cradle and --no-cradle exclude each other"},
+        {{"show"}, 2, "kest show: expects one FILE"},
+        {{"bogus"}, 2, "kest: unknown command 'bogus'"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = kest(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[1] << ": " << r.err;
+        EXPECT_NE(r.err.find(c.expected), std::string::npos) << c.expected << "\n" << r.err;
+    }
+
+    // A port another program holds.
+    const int held = ::open(direct.link().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    const ToolRun busy = kest({"download", project, "-p", direct.link()});
+    ::close(held);
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_NE(busy.err.find("busy: another program has it open (close agkest, tamplo"), std::string::npos) << busy.err;
+}
+
+// The port from KEST_PORT, --help naming it; -q leaves results and errors only; -v shows
+// the exchanges.
+TEST_F(KestCli, PortVariableQuietAndVerbose) {
+    testing::KestemuProcess emu({"--direct"});
+    ASSERT_TRUE(emu.ok());
+    ToolRun r = kest_with_port_variable(emu.link(), {"download", project});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
+    r = kest_with_port_variable(emu.link(), {"help", "upload"});
+    EXPECT_NE(r.out.find("KEST_PORT names the port when a transfer is given no --port (now: " + emu.link() + ")"),
+              std::string::npos) << r.out;
+    r = kest_with_port_variable("", {"lookup", project});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no port: give --port DEVICE or set KEST_PORT"), std::string::npos) << r.err;
+    EXPECT_NE(kest_with_port_variable("", {"--help"}).out.find("(now not set)"), std::string::npos);
+
+    r = kest({"-q", "download", project, "-p", emu.link()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    r = kest({"download", project, "-p", emu.link(), "-v"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find(" -> VELMOR\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" -> 103 bytes\n"), std::string::npos);
+    EXPECT_NE(r.err.find(" <- ACK\n"), std::string::npos);
+
+    r = kest_on_terminal({"-q", "download", project, "-p", emu.link()});
+    EXPECT_EQ(r.out.find("blocks"), std::string::npos) << r.out;
+}
+
+// "--" ends the options, "-o -" is standard output, kest help COMMAND, and usage on stderr.
+TEST_F(KestCli, OptionConventions) {
+    // A file whose name starts with a dash, in the folder kest runs in.
+    auto in_folder = [&](const std::vector<std::string>& args) {
+        std::vector<std::string> all{"-C", dir.path().string(), fs::absolute(testing::tool_path("KEST_BIN")).string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return testing::run_tool("env", all);
+    };
+    ToolRun r = in_folder({"new", "--", "-x.agx"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir.file("-x.agx")));
+    EXPECT_EQ(in_folder({"show", "--", "-x.agx"}).status, 0);
+    r = in_folder({"show", "-x.agx"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("unknown option -x.agx"), std::string::npos) << r.err;
+
+    r = kest({"image", project, "-o", "-"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(kest({"image", project, "-o", dir.file("i.bin")}).status, 0);
+    const auto image = TempDir::read(dir.file("i.bin"));
+    EXPECT_EQ(r.out, std::string(image.begin(), image.end()));
+    const std::string json = dir.file("p.json");
+    const std::string text = kest({"show", "--json", project}).out;
+    TempDir::write(json, std::vector<u8>(text.begin(), text.end()));
+    r = kest({"build", json, "-o", "-"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto bytes = TempDir::read(project);
+    EXPECT_EQ(r.out, std::string(bytes.begin(), bytes.end()));
+
+    r = kest({"help", "flash"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: kest flash", 0), 0u);
+    EXPECT_NE(r.out.find("--no-cradle        talk to the terminal directly"), std::string::npos);
+    EXPECT_EQ(kest({"help", "bogus"}).status, 2);
+    r = kest({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("usage: kest"), std::string::npos);
 }
 
 }  // namespace

@@ -194,6 +194,7 @@ TEST_F(UploadIntegration, SilentTerminalAndMissingPort) {
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_EQ(slurp(data), "old\r\n");
     EXPECT_NE(run.err.find(data + " left as it was"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("is the terminal in a cradle? try --cradle"), std::string::npos) << run.err;
 
     run = kest({"upload", "-o", data, "--port", dir.file("no-such-port"), "--force"});
     EXPECT_EQ(run.status, 3) << run.err;
