@@ -5,9 +5,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "common/file_problem.h"
 #include "common/options.h"
 #include "kest/command.h"
-#include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"
@@ -64,7 +64,8 @@ int run(const std::vector<std::string>& argv) {
 
     const auto text = read_text(input);
     if (!text) {
-        std::cerr << "kest build: " << shown << ": cannot be read\n";
+        std::cerr << "kest build: " << shown << ": " << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text"))
+                  << "\n";
         return kExitBadInput;
     }
     if (text->size() > kMaxJsonSize) {
@@ -77,16 +78,7 @@ int run(const std::vector<std::string>& argv) {
         std::cerr << "kest build: " << shown << ": " << error << "\n";
         return kExitBadInput;
     }
-    if (*output == "-") {
-        const OutputProblem problem =
-            write_output_file(output_target(*output), project_file_bytes(*project), output_rules(false, true));
-        if (problem != OutputProblem::None) {
-            report_output_problem("build", "-", problem);
-            return kExitBadInput;
-        }
-    } else if (!store_project("build", *output, *project, args.flag("force"))) {
-        return kExitBadInput;
-    }
+    if (!store_project("build", *output, *project, args.flag("force"))) return kExitBadInput;
     const std::size_t found = check_project(*project).size();
     if (found && !args.flag("quiet"))
         std::cerr << "kest build: " << *output << ": written; it holds " << found

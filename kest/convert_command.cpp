@@ -15,6 +15,7 @@ constexpr char kUsage[] =
     "terminal family (\"Qvx-4.00\", \"Qvx-3.10\"), and writes it to OUT in the current\n"
     "layout, converted as agkest converts it on opening.\n"
     "\n"
+    "  OUT      the project file to write (- for standard output)\n"
     "  --force  replace OUT if it exists\n"
     "\n"
     "Exit status 2 when IN is not a project file or is cut short, or when OUT exists\n"
@@ -27,7 +28,9 @@ int run(const std::vector<std::string>& argv) {
     const auto loaded = load_project("convert", args.positional[0]);
     if (!loaded) return kExitBadInput;
     if (!store_project("convert", args.positional[1], *loaded->project, args.flag("force"))) return kExitBadInput;
-    if (loaded->olderLayout && !args.flag("quiet")) std::cout << args.positional[0] << ": older layout converted\n";
+    // With the project on standard output, the note goes to stderr.
+    std::ostream& note = args.positional[1] == "-" ? std::cerr : std::cout;
+    if (loaded->olderLayout && !args.flag("quiet")) note << args.positional[0] << ": older layout converted\n";
     return kExitOk;
 }
 

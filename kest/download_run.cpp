@@ -1,26 +1,12 @@
 #include "kest/download_run.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 
+#include "common/file_problem.h"
 #include "kest/command.h"
 #include "link/download.h"
 
 namespace kest::cli {
-namespace {
-
-// Why a file could not be opened: "not found", "is a folder", "permission denied".
-std::string file_problem(const std::string& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) return "not found";
-    if (status.type() == std::filesystem::file_type::directory) return "is a folder, not a file";
-    if (std::ifstream(path, std::ios::binary)) return "cannot be read";
-    return "permission denied";
-}
-
-}  // namespace
 
 int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
                  const std::optional<std::string>& lookupFile) {
@@ -41,7 +27,7 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
     switch (report.outcome) {
         case DownloadOutcome::Completed:
         case DownloadOutcome::Cancelled: std::cerr << "no file chosen\n"; break;
-        case DownloadOutcome::FileUnreadable: std::cerr << name << ": " << file_problem(name) << "\n"; break;
+        case DownloadOutcome::FileUnreadable: std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n"; break;
         case DownloadOutcome::LineTooLong:
             std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
                       << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";

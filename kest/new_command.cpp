@@ -12,6 +12,7 @@ constexpr char kUsage[] =
     "Writes a new project with every default set (18942 bytes, tag \"KEST-1.00\"),\n"
     "byte for byte what agkest saves after \"Neu\".\n"
     "\n"
+    "  FILE     the project file to write (- for standard output)\n"
     "  --force  replace FILE if it exists\n"
     "\n"
     "Exit status 2 when FILE exists (without --force) or cannot be written.\n";

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "common/file_problem.h"
+
 namespace kest::cli {
 
 std::optional<loader::SrecReport> check_object_file(const char* command, const std::string& path) {
@@ -11,13 +13,7 @@ std::optional<loader::SrecReport> check_object_file(const char* command, const s
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        const auto type = std::filesystem::status(path, ec).type();
-        std::cerr << "kest " << command << ": " << path << ": "
-                  << (type == std::filesystem::file_type::not_found ? "not found"
-                      : type == std::filesystem::file_type::directory ? "is a folder, not an object file"
-                      : type == std::filesystem::file_type::regular  ? "permission denied"
-                                                                      : "not a regular file")
-                  << "\n";
+        std::cerr << "kest " << command << ": " << path << ": " << read_problem(path, "an object file") << "\n";
         return std::nullopt;
     }
     loader::SrecReport report = loader::check_srec(in);

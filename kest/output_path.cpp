@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "common/file_problem.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -26,6 +28,8 @@ std::string output_target(const std::string& option) {
 void report_output_problem(const char* command, const std::string& path, OutputProblem problem) {
     std::cerr << "kest " << command << ": " << path << ": " << problem_text(problem);
     if (problem == OutputProblem::Exists || problem == OutputProblem::ReadOnly) std::cerr << " (--force replaces it)";
+    const std::string why = problem == OutputProblem::CannotCreate ? create_problem(path) : "";
+    if (!why.empty()) std::cerr << ": " << why;
     std::cerr << "\n";
 }
 

@@ -30,8 +30,8 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
 std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& loaded);
 
 // Writes a project file by the rules of every output file; overwrite (--force) replaces an
-// existing one. A device, pipe or folder is refused. False (with the error printed) when
-// nothing was written.
+// existing one. A device, pipe or folder is refused; "-" is standard output. False (with
+// the error printed) when nothing was written.
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite);
 
 }  // namespace kest::cli

@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/file_problem.h"
 #include "project/older_layout.h"
 
 namespace kest {
@@ -80,7 +81,7 @@ ProjectReadResult read_project_file(const std::string& path, Project& project) {
     if (fs::is_directory(path, ec))
         return {ProjectReadResult::Status::CannotOpen, false, "is a folder, not a project file"};
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {ProjectReadResult::Status::CannotOpen, false, "cannot be opened"};
+    if (!in) return {ProjectReadResult::Status::CannotOpen, false, read_problem(path, "a project file")};
     // Nothing beyond the size of a project file is needed, however long the file is.
     std::vector<u8> bytes(kProjectFileSize);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

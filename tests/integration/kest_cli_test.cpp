@@ -5,9 +5,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
+#include <memory>
+#include <sstream>
 
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
@@ -101,14 +106,16 @@ TEST(KestPorts, ListsTheTtysOfSysfsWithDriverAndDescription) {
 
 // kest with its stderr on a terminal (a pseudo-terminal of `script`), its stdout dropped;
 // what the terminal showed comes back with CR LF line ends.
-ToolRun kest_on_terminal(const std::vector<std::string>& args) {
-    std::string command = testing::shell_quote(testing::tool_path("KEST_BIN"));
+// `prefix` runs before it (e.g. "timeout -s INT 4").
+ToolRun kest_on_terminal(const std::vector<std::string>& args, const std::string& prefix = "") {
+    std::string command = prefix + " " + testing::shell_quote(testing::tool_path("KEST_BIN"));
     for (const auto& a : args) command += " " + testing::shell_quote(a);
     return testing::run_tool("script", {"-qec", command + " >/dev/null", "/dev/null"});
 }
 
 // On a terminal the progress line counts the blocks and is ended before the message that
-// follows it, after success as after a failure; in a file there is no progress line.
+// follows it, after success, a failure and an interruption; in a file there is no progress
+// line.
 TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
     if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
     TempDir dir;
@@ -118,15 +125,19 @@ TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
         std::vector<std::string> emulator;
         const char* last;     // the last amount the line shows
         const char* message;  // on the line after it
+        std::string prefix;
     };
     const Case cases[] = {
-        {{"--direct"}, "200/200 blocks", "Downloaded komplett!"},
-        {{"--direct", "--faults", "full-at=50"}, "50/200 blocks", "Speicher voll!"},
+        {{"--direct"}, "200/200 blocks", "Downloaded komplett!", ""},
+        {{"--direct", "--faults", "full-at=50"}, "50/200 blocks", "Speicher voll!", ""},
+        // At 9600 bit/s on a paced line the download takes some 20 s: Ctrl+C comes part-way.
+        {{"--direct", "--pace"}, "/200 blocks", "kest download: interrupted", "timeout -s INT 4"},
     };
     for (const Case& c : cases) {
         testing::KestemuProcess emu(c.emulator);
         ASSERT_TRUE(emu.ok());
-        const ToolRun r = kest_on_terminal({"download", project, "--port", emu.link(), "--retries", "0"});
+        const ToolRun r =
+            kest_on_terminal({"download", project, "--port", emu.link(), "--retries", "0", "-b", "9600"}, c.prefix);
         const std::size_t last = r.out.rfind(c.last);
         const std::size_t message = r.out.find(c.message);
         ASSERT_NE(last, std::string::npos) << r.out;
@@ -185,6 +196,9 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         {{"download", project, "-p", dir.file("fehlt")}, 3,
          "kest download: cannot open " + dir.file("fehlt") + ": not found (kest ports lists"},
         {{"download", project, "-p", "/dev/null"}, 3, "cannot open /dev/null: not a serial device"},
+        // Opened for writing, a file of /proc is refused to every user.
+        {{"download", project, "-p", "/proc/1/environ"}, 3,
+         "cannot open /proc/1/environ: permission denied (the user needs the right to use it"},
         {{"upload", "-o", dir.file("d.txt"), "-p", folder}, 3, "cannot open " + folder + ": not a serial device"},
         {{"download", project, "-p", direct.link(), "--cradle"}, 3,
          "no cradle answered on " + direct.link() + " at any rate (9600, 115200, 38400, 57600, 19200): is the "
@@ -195,6 +209,11 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         {{"flash", object_file(false), "-p", direct.link()}, 2,
          "the file has no end record (S7, S8 or S9; srec_cat writes one when given -execution-start-address="},
         {{"flash", folder, "-p", direct.link()}, 2, folder + ": is a folder, not an object file"},
+        {{"show", dir.file("fehlt.agx")}, 2, "kest show: " + dir.file("fehlt.agx") + ": not found"},
+        {{"check", "/proc/1/environ"}, 2, "kest check: /proc/1/environ: permission denied"},
+        {{"srec-check", "/dev/null"}, 2, "/dev/null: not a regular file"},
+        {{"new", dir.file("kein/p.agx")}, 2, "p.agx: cannot be created: no folder " + dir.file("kein")},
+        {{"image", project, "-o", project + "/i.bin"}, 2, "i.bin: cannot be created: " + project + " is not a folder"},
         {{"download", project, "-p", direct.link(), "-b", "4800"}, 2,
          "--baud 4800: the terminal's rates are 115200, 57600, 38400, 19200 and 9600"},
         {{"download", project, "-p", direct.link(), "--cradle", "--no-cradle"}, 2,
@@ -206,6 +225,9 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         const ToolRun r = kest(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[1] << ": " << r.err;
         EXPECT_NE(r.err.find(c.expected), std::string::npos) << c.expected << "\n" << r.err;
+        if (c.status == 2) {
+            EXPECT_EQ(r.out, "") << "usage errors go to stderr: " << r.out;
+        }
     }
 
     // A port another program holds.
@@ -226,6 +248,11 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
     ToolRun r = kest_with_port_variable(emu.link(), {"download", project});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
+    fs::remove(emu.state() / "image.bin");
+    // --port wins over the variable.
+    r = kest_with_port_variable(dir.file("fehlt"), {"download", project, "-p", emu.link()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
     r = kest_with_port_variable(emu.link(), {"help", "upload"});
     EXPECT_NE(r.out.find("KEST_PORT names the port when a transfer is given no --port (now: " + emu.link() + ")"),
               std::string::npos) << r.out;
@@ -242,9 +269,40 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
     EXPECT_NE(r.err.find(" -> VELMOR\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(" -> 103 bytes\n"), std::string::npos);
     EXPECT_NE(r.err.find(" <- ACK\n"), std::string::npos);
+    EXPECT_EQ(r.err.find("PC>"), std::string::npos) << "-v shows the exchanges, not the bytes";
 
     r = kest_on_terminal({"-q", "download", project, "-p", emu.link()});
     EXPECT_EQ(r.out.find("blocks"), std::string::npos) << r.out;
+}
+
+// Every transfer talks to the terminal directly unless given --cradle, and its help says
+// so; a terminal sitting in a cradle then does not answer, and each says what to try.
+TEST_F(KestCli, EveryTransferIsDirectByDefaultAndPointsToTheCradle) {
+    const std::string lookup = dir.file("artikel.txt");
+    std::ofstream(lookup) << "4711;Schraube\r\n";
+    const std::vector<std::vector<std::string>> transfers = {
+        {"download", project}, {"lookup", lookup}, {"upload", "-o", dir.file("d.txt")}, {"flash", object_file(true)}};
+    std::vector<std::unique_ptr<testing::KestemuProcess>> cradles;
+    std::vector<std::future<ToolRun>> runs;
+    for (std::vector<std::string> args : transfers) {
+        const std::string help = kest({"help", args[0]}).out;
+        EXPECT_NE(help.find("--no-cradle        talk to the terminal directly"), std::string::npos) << help;
+        EXPECT_NE(help.find("(the default of\n                     every transfer)"), std::string::npos) << help;
+        EXPECT_NE(help.find("KEST_PORT names the port when a transfer is given no --port"), std::string::npos) << help;
+        // The emulated cradle listens at 9600 bit/s; a transfer each, side by side.
+        cradles.push_back(std::make_unique<testing::KestemuProcess>());
+        ASSERT_TRUE(cradles.back()->ok());
+        args.insert(args.end(), {"-p", cradles.back()->link(), "-b", "115200"});
+        runs.push_back(std::async(std::launch::async, [args] { return kest(args); }));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const ToolRun r = runs[i].get();
+        EXPECT_EQ(r.status, 4) << transfers[i][0] << ": " << r.err;
+        EXPECT_NE(r.err.find("no answer at 115200 bit/s on " + cradles[i]->link() +
+                             ": is the terminal in a cradle? try --cradle"),
+                  std::string::npos) << transfers[i][0] << ": " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("d.txt")));
 }
 
 // "--" ends the options, "-o -" is standard output, kest help COMMAND, and usage on stderr.
@@ -271,10 +329,39 @@ TEST_F(KestCli, OptionConventions) {
     const std::string json = dir.file("p.json");
     const std::string text = kest({"show", "--json", project}).out;
     TempDir::write(json, std::vector<u8>(text.begin(), text.end()));
-    r = kest({"build", json, "-o", "-"});
-    EXPECT_EQ(r.status, 0) << r.err;
     const auto bytes = TempDir::read(project);
-    EXPECT_EQ(r.out, std::string(bytes.begin(), bytes.end()));
+    // The project files of build, new and convert; convert's note then goes to stderr.
+    const std::string older = dir.file("alt.agx");
+    std::vector<u8> olderBytes(kOlderMinimumSize, 0);
+    std::memcpy(olderBytes.data(), "Qvx-3.10", 8);
+    TempDir::write(older, olderBytes);
+    ASSERT_EQ(kest({"convert", older, dir.file("neu.agx")}).status, 0);
+    const auto converted = TempDir::read(dir.file("neu.agx"));
+    const struct {
+        std::vector<std::string> args;
+        std::vector<u8> expected;
+    } projects[] = {
+        {{"build", json, "-o", "-"}, bytes},
+        {{"new", "-"}, bytes},
+        {{"convert", older, "-"}, converted},
+    };
+    for (const auto& c : projects) {
+        r = kest(c.args);
+        EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_TRUE(r.out == std::string(c.expected.begin(), c.expected.end())) << c.args[0];
+    }
+    EXPECT_EQ(r.err, older + ": older layout converted\n");
+    EXPECT_FALSE(fs::exists("-"));
+
+    // The records of an upload on standard output, its summary on stderr.
+    const std::string records = dir.file("records.txt");
+    std::ofstream(records) << "4711;3\r\n4712;1\r\n";
+    testing::KestemuProcess emu({"--direct", "--records", records});
+    ASSERT_TRUE(emu.ok());
+    r = kest({"upload", "-o", "-", "-p", emu.link()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "4711;3\r\n4712;1\r\n");
+    EXPECT_NE(r.err.find("2 records received"), std::string::npos) << r.err;
 
     r = kest({"help", "flash"});
     EXPECT_EQ(r.status, 0);
@@ -285,6 +372,32 @@ TEST_F(KestCli, OptionConventions) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("usage: kest"), std::string::npos);
+}
+
+// The README's command table and its run against kestemu name every command kest lists.
+TEST(KestReadme, CoversEveryCommand) {
+    const char* data = std::getenv("KEST_TEST_DATA");
+    if (!data) GTEST_SKIP() << "KEST_TEST_DATA not set";
+    const std::string readme = testing::slurp((fs::path(data) / ".." / ".." / "README.md").string());
+    ASSERT_FALSE(readme.empty());
+    const std::string overview = kest({"--help"}).out;
+    const std::size_t from = overview.find("commands:\n");
+    ASSERT_NE(from, std::string::npos) << overview;
+    std::istringstream lines(overview.substr(from + 10));
+    // "kest NAME" after `before`, followed by one of `after` ("kest show" is no "kest showx").
+    auto names = [&](const std::string& before, const std::string& name, const char* after) {
+        const std::string text = before + "kest " + name;
+        for (std::size_t at = readme.find(text); at != std::string::npos; at = readme.find(text, at + 1))
+            if (std::strchr(after, readme[at + text.size()])) return true;
+        return false;
+    };
+    int listed = 0;
+    for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0; ++listed) {
+        const std::string name = line.substr(2, line.find(' ', 2) - 2);
+        EXPECT_TRUE(names("| `", name, " `")) << name << ": no row in the command table";
+        EXPECT_TRUE(names("\n    $ ", name, " \n")) << name << ": no example run";
+    }
+    EXPECT_GE(listed, 14) << overview;
 }
 
 }  // namespace

@@ -258,7 +258,7 @@ TEST(KestBuild, RefusesTextsThatAreNoProjectAndWritesNothing) {
     }
     const ToolRun missing = kest({"build", dir.file("fehlt.json"), "-o", dir.file("x.agx")});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("fehlt.json: cannot be read"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("fehlt.json: not found"), std::string::npos) << missing.err;
     EXPECT_EQ(kest({"build", dir.file("fehlt.json")}).status, 2);
 
     // From standard input; an existing file is kept unless --force.
