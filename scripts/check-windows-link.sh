@@ -37,7 +37,7 @@ fail() {
 scripts/wine-run.sh "$windows" --help >"$tmp/first-run.log" 2>&1 || fail "kest.exe --help failed"
 "$kestemu" --link "$tmp/tty" --cradle-rate 57600 --verbose >"$tmp/kestemu.log" 2>&1 &
 emu=$!
-for _ in $(seq 100); do grep -q 'ready on' "$tmp/kestemu.log" && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q 'ready on' "$tmp/kestemu.log" && break; sleep 0.1; done
 grep -q 'ready on' "$tmp/kestemu.log" || fail "kestemu did not start"
 ln -sfn "$tmp/tty" "$WINEPREFIX/dosdevices/com3"
 ln -sfn "$tmp/tty" "$WINEPREFIX/dosdevices/com11"

@@ -52,7 +52,7 @@ wine_env_start build-win
 build/kestemu --link "$demo/terminal" --state "$demo/terminal-state" --direct --records "$demo/records.txt" \
   >"$demo/kestemu.log" 2>&1 &
 emu=$!
-for _ in $(seq 50); do grep -q ready "$demo/kestemu.log" && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q ready "$demo/kestemu.log" && break; sleep 0.1; done
 wine_com_link 6 "$demo/terminal"
 echo "== kestemu on $demo/terminal, Wine port COM6"
 

@@ -50,6 +50,17 @@ fail() {
     echo "  FAIL: $*" >&2
     FAILED_NOW=1
 }
+# Runs CMD again, a tenth of a second apart, until it succeeds or SECONDS have passed: how
+# a test waits for a state (a file written, a window moved, the screen painted). The
+# deadline only bounds a failure, so it is generous: a loaded machine may take its time.
+eventually() {  # SECONDS CMD...
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
 expect_eq() { [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"; }
 # The text of a control, read again for a while when it is still empty (a loaded machine
 # may answer before the dialog has filled its lists); names the selection when it stays so.
@@ -68,7 +79,10 @@ start_agkest() {
     "$WINE_BIN" "$BUILD_WIN/agkest.exe" "$@" >/dev/null 2>&1 &
     AGKEST_PID=$!
     drv wait "$MAIN" 30000 || { fail "the main window did not appear"; return 1; }
-    sleep 0.5
+    # Clicks go to the X window under the pointer: it must be on the screen, not only shown
+    # to the program.
+    eventually 30 xdotool search --onlyvisible --name "^$MAIN\$" >/dev/null ||
+        { fail "the main window is not on the screen"; return 1; }
 }
 
 stop_agkest() {
@@ -79,32 +93,36 @@ stop_agkest() {
     AGKEST_PID=""
 }
 
-# True when the program ended within 10 s.
-agkest_ended() {
-    local i
-    for i in $(seq 1 100); do
-        if ! kill -0 "$AGKEST_PID" 2>/dev/null; then
-            wait "$AGKEST_PID" 2>/dev/null
-            AGKEST_PID=""
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
+# After a question answered with Cancel the program carries on: its main window is enabled
+# again (nothing over it) and the process is still there.
+main_back() {
+    eventually 30 main_free
+    kill -0 "$AGKEST_PID" 2>/dev/null
 }
+main_free() { agkest_gone || [ "$(drv enabled "$MAIN")" = 1 ]; }
+
+# True when the program ended (within 30 s).
+agkest_ended() {
+    eventually 30 agkest_gone || return 1
+    wait "$AGKEST_PID" 2>/dev/null
+    AGKEST_PID=""
+}
+agkest_gone() { ! kill -0 "$AGKEST_PID" 2>/dev/null; }
 
 # The main window's screen position (no window manager: the window is its client area).
 origin() { read -r LEFT TOP _ _ < <(drv rect "$MAIN"); }
 
-# A press and release of the left button at client point (x, y) of the terminal window.
+# A press and release of the left button at client point (x, y) of the terminal window,
+# held as a finger would (the program shows the pressed key until the release). What the
+# click did is waited for by the caller (shot_until, drv wait).
 click() {
     origin
     xdotool mousemove $((LEFT + $1)) $((TOP + $2)) mousedown 1
     sleep 0.15
     xdotool mouseup 1
-    sleep 0.25
 }
 
+# The right button, held a moment too.
 right_click() {
     origin
     xdotool mousemove $((LEFT + $1)) $((TOP + $2)) mousedown 3
@@ -120,13 +138,47 @@ press_key() { click "${KEY_X[$1]}" "${KEY_Y[$1]}"; }
 # Opens the popup menu with the right button and picks entries by their mnemonic keys.
 menu() {
     right_click 100 150
-    drv popup - 5000 >/dev/null || { fail "no popup menu"; return 1; }
+    drv popup - 30000 >/dev/null || { fail "no popup menu"; return 1; }
     xdotool key "$@"
 }
 
 shot() {
     origin
     import -window root -crop "200x459+$LEFT+$TOP" +repage "$OUT/$1.png"
+}
+# Takes screenshot NAME again until CMD holds, that is until the screen shows what the
+# program was asked to do; the last shot stays for the checks that follow.
+shot_until() {  # NAME CMD...
+    local name=$1
+    shift
+    eventually 20 shot_and "$name" "$@"
+}
+shot_and() { shot "$1"; shift; "$@"; }
+# True when screenshot NAME shows text on the display, over the bare terminal picture: the
+# program has painted its screen.
+drawn() {  # NAME
+    [ -f "$OUT/.bare.png" ] || convert "$ROOT/resources/agkest/500.bmp" "$OUT/.bare.png"
+    pixels "$1" .bare 128x85+38+35 -gt 300
+}
+drawn_shot() { shot_until "$1" drawn "$1"; }  # NAME
+# True when screenshot AFTER shows the start screen of BEFORE with another record count
+# (the last five characters of the clock line): a record was stored and ESC led back.
+back_with_record() {  # BEFORE AFTER
+    pixels "$1" "$2" 128x50+38+35 -eq 0 && pixels "$1" "$2" 30x12+129+105 -gt 0
+}
+# A screenshot once the terminal has finished painting: two shots in a row alike, and CMD
+# (when given) holds for them.
+settled_shot() { eventually 20 shot_settled "$@"; }  # NAME [CMD...]
+shot_settled() {
+    shot "$1"
+    cp "$OUT/$1.png" "$OUT/.previous.png"
+    shot "$1"
+    pixels .previous "$1" "" -eq 0 || return 1
+    [ $# -eq 1 ] || "${@:2}"
+}
+# True when the count of differing pixels of two screenshots of this test compares so.
+pixels() {  # A B CROP OP N   e.g. pixels idle form 128x50+38+35 -gt 100
+    [ "$(differing_pixels "$OUT/$1.png" "$OUT/$2.png" "$3")" "$4" "$5" ]
 }
 
 # Pixels that differ between two images (optionally cropped: WxH+X+Y).
@@ -141,37 +193,60 @@ differing_pixels() {
     compare -metric AE "$a" "$b" null: 2>&1 | cut -d' ' -f1
 }
 
+# Every top-level window of the Wine session, for a failure report.
+open_windows() {  # WHEN
+    echo "  windows $1 (handle, process, shown, enabled, class, caption):" >&2
+    drv windows - | sed 's/^/    /' >&2
+}
+
+# Presses a button of a dialog or message box and waits until the window has gone.
+close_window() {  # CAPTION BUTTON-ID
+    drv click "$1" "$2" || { fail "no button $2 in \"$1\""; return 1; }
+    drv gone "$1" 30000 && return 0
+    fail "\"$1\" stayed open after button $2"
+    open_windows "then"
+    return 1
+}
+
 file_dialog() {  # CAPTION PATH: types the name into a file dialog and confirms it
-    drv wait "$1" 10000 || { fail "no \"$1\" dialog"; return 1; }
+    drv wait "$1" 30000 || { fail "no \"$1\" dialog"; return 1; }
     drv settext "$1" 1148 "$(wine_path "$2")" || return 1
     drv click "$1" 1
-    drv gone "$1" 10000 || fail "\"$1\" dialog stayed open"
+    drv gone "$1" 30000 || fail "\"$1\" dialog stayed open"
 }
 
 answer_prompt() {  # BUTTON-ID of the save prompt
-    drv wait "$PROMPT" 10000 || { fail "no save prompt"; return 1; }
+    drv wait "$PROMPT" 30000 || { fail "no save prompt"; return 1; }
     expect_eq "$(drv text "$PROMPT" 65535)" "Programm speichern ?" "save prompt text"
     drv click "$PROMPT" "$1"
-    drv gone "$PROMPT" 5000 || fail "save prompt stayed open"
+    drv gone "$PROMPT" 30000 || fail "save prompt stayed open"
 }
 
 # Bearbeiten: the property sheet, on its form page with form 1 (the "Name :" list, 690).
 open_sheet() {
     menu b
-    drv wait "$SHEET" 10000 || { fail "no property sheet on Bearbeiten"; return 1; }
+    drv wait "$SHEET" 30000 || { fail "no property sheet on Bearbeiten"; return 1; }
     expect_eq "$(settled_text "$SHEET" 690)" "Maske  1" "form on show"
 }
 
 # New project, sheet closed with OK: the form page was shown, so the project is modified.
 modify_by_new() {
     menu n
-    drv wait "$SHEET" 10000 || { fail "no property sheet after Neu"; return 1; }
+    drv wait "$SHEET" 30000 || { fail "no property sheet after Neu"; return 1; }
     expect_eq "$(drv enabled "$MAIN")" 0 "main window enabled while the sheet is open"
     drv click "$SHEET" 1
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
 }
 
 new_project_file() { "$BUILD/kest" new --force "$1" >/dev/null; }
+# Speichern, waited for by the file's time: the program writes a new file and renames it
+# over the old one, so a new time means the whole file is there.
+save_project() {  # FILE
+    touch -d '2000-01-01' "$1"
+    menu s || return
+    eventually 30 written_since_2000 "$1" || { fail "Speichern did not write $1"; return 1; }
+}
+written_since_2000() { [ "$(stat -c %Y "$1" 2>/dev/null || echo 0)" -gt 946684800 ]; }
 # Writes bytes (octal escapes) at an offset of a file.
 patch_bytes() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
 
@@ -181,12 +256,7 @@ start_emulator() {  # [kestemu options]
     "$BUILD/kestemu" --link "$OUT/terminal" --state "$OUT/state" --records "$OUT/records.txt" "$@" \
         >"$OUT/kestemu.log" 2>&1 &
     EMU_PID=$!
-    local i
-    for i in $(seq 1 50); do
-        grep -q "ready" "$OUT/kestemu.log" && break
-        sleep 0.1
-    done
-    grep -q "ready" "$OUT/kestemu.log" || { fail "kestemu did not start"; return 1; }
+    eventually 30 grep -q "ready" "$OUT/kestemu.log" || { fail "kestemu did not start"; return 1; }
     # COM1-COM4 may be taken by the machine's own serial ports when Wine starts.
     wine_com_link 6 "$OUT/terminal"
 }
@@ -223,15 +293,22 @@ e2e_run() {  # TEST...
         CURRENT=$t
         FAILED_NOW=0
         echo "== $t"
-        "$t"
-        stop_agkest
-        stop_emulator
+        # A name that is no test of this script (a typing error on the command line) ran
+        # nothing: it fails instead of counting as passed.
+        if declare -F "$t" >/dev/null && [[ $t == test_* ]]; then
+            "$t"
+        else
+            fail "no test \"$t\" in $E2E_NAME"
+        fi
         if [ "$FAILED_NOW" -eq 0 ]; then
             PASSES=$((PASSES + 1))
         else
             FAILURES+=("$t")
             import -window root "$OUT/$t-failed.png" 2>/dev/null
+            open_windows "at the end of $t"
         fi
+        stop_agkest
+        stop_emulator
     done
     echo "$E2E_NAME e2e: $PASSES passed, ${#FAILURES[@]} failed ${FAILURES[*]:-}"
     [ ${#FAILURES[@]} -eq 0 ]

@@ -19,15 +19,10 @@ STAMP_DLG="Datum & Zeit Einstellungen"
 
 open_dialog() {  # BUTTON CAPTION
     drv click "$SHEET" "$1"
-    drv wait "$2" 10000 || { fail "no \"$2\" dialog"; return 1; }
+    drv wait "$2" 30000 || { fail "no \"$2\" dialog"; return 1; }
 }
 
-close_dialog() {  # CAPTION BUTTON
-    drv click "$1" "$2"
-    drv gone "$1" 5000 || fail "\"$1\" stayed open"
-}
-
-# A real click in the middle of a control.
+# A real click in the middle of a control (held a moment, as a finger would).
 click_control() {  # CAPTION ID
     local left top right bottom
     read -r left top right bottom < <(drv rect "$1" "$2")
@@ -35,21 +30,25 @@ click_control() {  # CAPTION ID
     sleep 0.1
     xdotool mouseup 1
 }
+text_is_not() { [ "$(drv text "$1" "$2")" != "$3" ]; }  # CAPTION ID TEXT
 
 # Opens the grid from a prefix or suffix field and clicks cells (COLUMN:ROW, 0-15 each).
 pick_codes() {  # FIELD-ID CELL...
     click_control "$ADVANCE" "$1"
-    drv wait "$GRID" 10000 || { fail "no grid after a click on field $1"; return 1; }
-    local left top right bottom w h cell
+    drv wait "$GRID" 30000 || { fail "no grid after a click on field $1"; return 1; }
+    local left top right bottom w h cell result
     read -r left top right bottom < <(drv rect "$GRID" 401)
     w=$(((right - left) / 17))
     h=$(((bottom - top) / 17))
     shift
     for cell in "$@"; do
+        result=$(drv text "$GRID" 402)
         xdotool mousemove $((left + (${cell%:*} + 1) * w + w / 2)) $((top + (${cell#*:} + 1) * h + h / 2)) mousedown 1
         sleep 0.1
         xdotool mouseup 1
-        sleep 0.2
+        # The click reaches the grid through the screen, an OK after it through the program's
+        # queue: the code must be in the result line before anything else is done.
+        eventually 30 text_is_not "$GRID" 402 "$result" || { fail "cell $cell added no code"; return 1; }
     done
 }
 
@@ -94,10 +93,10 @@ test_details_saved_and_simulated() {
     pick_codes 503 0:2 2:3 || return
     import -window root "$OUT/grid.png"
     expect_eq "$(drv text "$GRID" 402)" "[STX][#]" "result text of the grid"
-    close_dialog "$GRID" 1
+    close_window "$GRID" 1
     expect_eq "$(drv text "$ADVANCE" 503)" "[STX][#]" "prefix field after the grid"
     import -window root "$OUT/advance.png"
-    close_dialog "$ADVANCE" 1
+    close_window "$ADVANCE" 1
 
     open_dialog $STAMP "$STAMP_DLG" || return
     drv select "$STAMP_DLG" 601 2
@@ -107,13 +106,13 @@ test_details_saved_and_simulated() {
     drv toggle "$STAMP_DLG" 111
     expect_eq "$(drv text "$STAMP_DLG" 902)" "Zeitformat : MM:SS" "time preview without the hour"
     import -window root "$OUT/stamp.png"
-    close_dialog "$STAMP_DLG" 1
+    close_window "$STAMP_DLG" 1
 
     drv click "$SHEET" 1
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
     menu u
     file_dialog "Save As" "$OUT/details.agx"
-    [ -f "$OUT/details.agx" ] || { fail "the project was not saved"; return; }
+    eventually 30 test -f "$OUT/details.agx" || { fail "the project was not saved"; return; }
     line_details "$OUT/details.agx" > "$OUT/details.txt"
     diff -u - "$OUT/details.txt" >&2 <<'EOF' || fail "the saved line differs from what was entered"
 Text '42' [2, 35] [] 95
@@ -135,9 +134,8 @@ test_cancel_keeps_the_project() {
     # What the sheet's OK and Save make of the project without any dialog: the baseline.
     open_sheet || return
     drv click "$SHEET" 1
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
-    menu s
-    sleep 1
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
+    save_project "$OUT/kept.agx" || return
     cp "$OUT/kept.agx" "$OUT/kept-before.agx"
     open_sheet || return
 
@@ -145,32 +143,31 @@ test_cancel_keeps_the_project() {
     expect_eq "$(drv text "$ADVANCE" 503)" "[A][B]" "stored prefix"
     expect_eq "$(drv checked "$ADVANCE" 105),$(drv text "$ADVANCE" 505)" "1,*" "stored fill"
     pick_codes 503 4:3 || return
-    close_dialog "$GRID" 1
+    close_window "$GRID" 1
     expect_eq "$(drv text "$ADVANCE" 503)" "[A][B][C]" "prefix after the grid"
     drv toggle "$ADVANCE" 105
     drv toggle "$ADVANCE" 102
     drv settext "$ADVANCE" 502 "77"
-    close_dialog "$ADVANCE" 2
+    close_window "$ADVANCE" 2
 
     # Opened again: the line as it was; the grid's Cancel keeps the prefix too.
     open_dialog $MORE "$ADVANCE" || return
     expect_eq "$(drv text "$ADVANCE" 503),$(drv checked "$ADVANCE" 105)" "[A][B],1" "line after Cancel"
     pick_codes 503 4:4 || return
-    close_dialog "$GRID" 2
+    close_window "$GRID" 2
     expect_eq "$(drv text "$ADVANCE" 503)" "[A][B]" "prefix after the grid's Cancel"
-    close_dialog "$ADVANCE" 2
+    close_window "$ADVANCE" 2
 
     open_dialog $STAMP "$STAMP_DLG" || return
     drv select "$STAMP_DLG" 601 1
     drv toggle "$STAMP_DLG" 102
     drv settext "$STAMP_DLG" 514 "-"
-    close_dialog "$STAMP_DLG" 2
+    close_window "$STAMP_DLG" 2
 
     # The sheet's OK: the form page commits its copy, which the dialogs left as it was.
     drv click "$SHEET" 1
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
-    menu s
-    sleep 1
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
+    save_project "$OUT/kept.agx" || return
     cmp "$OUT/kept.agx" "$OUT/kept-before.agx" >&2 || fail "the project changed after the dialogs' Cancel"
 }
 

@@ -55,14 +55,13 @@ test_form_defined_run_and_saved() {
     expect_eq "$(drv items "$SHEET" $((TYPE + 1)) | sed -n 10p)" "Überschrift" "the type list"
     sheet_shot form-page
     drv click "$SHEET" 1
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
 
     # The simulation restarted with the new form: key 1 starts it, "23" Enter, "5" Enter
     # stores the record, ESC returns to the start screen with the record counter at 1.
-    sleep 0.5
-    shot idle
+    settled_shot idle drawn idle
     press_key 1
-    shot form
+    shot_until form pixels idle form 128x50+38+35 -gt 100
     [ "$(differing_pixels "$OUT/idle.png" "$OUT/form.png" 128x50+38+35)" -gt 100 ] || fail "key 1 did not start the form"
     press_key 2
     press_key 3
@@ -70,14 +69,13 @@ test_form_defined_run_and_saved() {
     press_key 5
     press_key 16
     press_key 21
-    sleep 0.3
-    shot done
+    shot_until done back_with_record idle done
     expect_eq "$(differing_pixels "$OUT/idle.png" "$OUT/done.png" 128x50+38+35)" 0 "start screen after ESC"
     [ "$(differing_pixels "$OUT/idle.png" "$OUT/done.png" 30x12+129+105)" -gt 0 ] || fail "no record was stored"
 
     menu u
     file_dialog "Save As" "$OUT/form.agx"
-    [ -f "$OUT/form.agx" ] || { fail "the project was not saved"; return; }
+    eventually 30 test -f "$OUT/form.agx" || { fail "the project was not saved"; return; }
     form_lines "$OUT/form.agx" > "$OUT/lines.txt"
     diff -u - "$OUT/lines.txt" >&2 <<'EOF' || fail "the saved form differs from what was entered"
 1 Text 'Artikel:' Tastatur 2 8 0
@@ -108,10 +106,9 @@ test_cancel_keeps_the_project() {
     drv select "$SHEET" $NAME 4
     drv click "$SHEET" $RESET
     drv click "$SHEET" 2
-    drv gone "$SHEET" 5000 || fail "property sheet stayed open"
+    drv gone "$SHEET" 30000 || fail "property sheet stayed open"
     # Not modified: Save writes the same bytes, closing asks nothing.
-    menu s
-    sleep 1
+    save_project "$OUT/kept.agx" || return
     cmp "$OUT/kept.agx" "$OUT/kept-before.agx" >&2 || fail "the project changed after Cancel"
     menu Up Return
     agkest_ended || fail "closing after Cancel asked a question"

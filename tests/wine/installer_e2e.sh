@@ -44,9 +44,16 @@ reg_value() {  # KEY [VALUE]: the data of a value (the default value without VAL
         sed -E 's/^.*REG_(SZ|DWORD)[[:space:]]+//'
 }
 reg_exists() { "$WINE_BIN" reg query "$1" >/dev/null 2>&1; }
+# A picture of a window once it has finished painting: two pictures in a row alike.
 shot_window() {  # CAPTION FILE
-    read -r l t r b < <(drv rect "$1")
-    import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$2"
+    local i l t r b
+    for i in $(seq 1 100); do
+        read -r l t r b < <(drv rect "$1")
+        [ -f "$2" ] && cp "$2" "$2.previous.png"
+        import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$2"
+        [ -f "$2.previous.png" ] && [ "$(compare -metric AE "$2" "$2.previous.png" null: 2>&1 | cut -d' ' -f1)" = 0 ] && break
+    done
+    rm -f "$2.previous.png"
 }
 stop_agkest() {
     if [ -n "$AGKEST_PID" ] && kill -0 "$AGKEST_PID" 2>/dev/null; then
@@ -135,20 +142,20 @@ cp "$PROJECTS/Lager 1.agx" "$OUT/project-before.agx"
 AGKEST_PID=$!
 if drv wait "$MAIN" 30000; then
     drv command "$MAIN" 2100
-    if drv wait "$COM_DIALOG" 10000; then
+    if drv wait "$COM_DIALOG" 30000; then
         expect_eq "$(drv selection "$COM_DIALOG" 601)" 3 "port of the opened project"
         expect_eq "$(drv selection "$COM_DIALOG" 602)" 2 "rate of the opened project"
         shot_window "$COM_DIALOG" "$OUT/dialog.png"
         drv click "$COM_DIALOG" 2
-        drv gone "$COM_DIALOG" 5000
+        drv gone "$COM_DIALOG" 30000
     else
         fail "no COM port dialog"
     fi
     drv command "$MAIN" 9030
-    if drv wait "$ABOUT" 10000; then
+    if drv wait "$ABOUT" 30000; then
         expect_eq "$(drv text "$ABOUT" 401)" "Version $VERSION" "version line of the About box"
         drv click "$ABOUT" 1
-        drv gone "$ABOUT" 5000 || fail "the About box stayed open"
+        drv gone "$ABOUT" 30000 || fail "the About box stayed open"
     else
         fail "no About box"
     fi
@@ -159,7 +166,7 @@ if drv wait "$MAIN" 30000; then
     "$WINE_BIN" reg add "$CLASSES\\KEST.TestPage\\shell\\open\\command" /ve \
         /d "C:\\windows\\system32\\cmd.exe /c echo %1> $(wine_path "$OUT/opened.txt")" /f >/dev/null 2>&1
     drv command "$MAIN" 9010
-    for i in $(seq 1 100); do
+    for i in $(seq 1 300); do
         [ -s "$OUT/opened.txt" ] && break
         sleep 0.1
     done
@@ -168,26 +175,24 @@ if drv wait "$MAIN" 30000; then
 
     echo "== visual style: property sheet and message box"
     drv command "$MAIN" 2000
-    if drv wait "$SHEET" 10000; then
-        sleep 1
+    if drv wait "$SHEET" 30000; then
         drv modules "$SHEET" | grep -qi 'winsxs\\[^\\]*common-controls[^\\]*_6\.[^\\]*\\comctl32\.dll' ||
             fail "agkest does not use common controls 6"
         shot_window "$SHEET" "$OUT/sheet.png"
         drv click "$SHEET" 1
-        drv gone "$SHEET" 5000 || fail "the property sheet stayed open"
+        drv gone "$SHEET" 30000 || fail "the property sheet stayed open"
     else
         fail "no property sheet"
     fi
     # Closing the modified project asks; the answer No leaves the file as it was.
     drv command "$MAIN" 1090
-    if drv wait "$PROMPT" 10000; then
-        sleep 1
+    if drv wait "$PROMPT" 30000; then
         shot_window "$PROMPT" "$OUT/message.png"
         drv click "$PROMPT" 7
     else
         fail "no save prompt after the property sheet"
     fi
-    drv gone "$MAIN" 10000 || fail "agkest did not end after No"
+    drv gone "$MAIN" 30000 || fail "agkest did not end after No"
     if [ -f "$OUT/sheet.png" ] && [ -f "$OUT/message.png" ] && [ -f "$OUT/dialog.png" ]; then
         convert "$OUT/sheet.png" \( "$OUT/dialog.png" "$OUT/message.png" -bordercolor white -border 6 \
             -background white -append \) -bordercolor white -border 6 -background white +append "$OUT/visual-style.png"

@@ -25,11 +25,6 @@ open_settings_page() {  # PROJECT
 
 PASSWORD_IN_FILE=$((18574 + 46))  # ApplicationOptions in the project file, then the password
 
-close_window() {  # CAPTION BUTTON-ID
-    drv click "$1" "$2"
-    drv gone "$1" 5000 || fail "\"$1\" stayed open"
-}
-
 # Runs a windriver step that makes the page warn; the warning is a modal message box,
 # answered here while the step waits for it.
 answer_warning() {  # EXPECTED-WARNING WHAT WINDRIVER-ARGUMENTS...
@@ -37,7 +32,7 @@ answer_warning() {  # EXPECTED-WARNING WHAT WINDRIVER-ARGUMENTS...
     shift 2
     drv "$@" &
     local step=$!
-    if drv wait "$WARNING" 5000; then
+    if drv wait "$WARNING" 30000; then
         expect_eq "$(drv text "$WARNING" 65535)" "$text" "warning $what"
         close_window "$WARNING" 1
     else
@@ -55,16 +50,13 @@ paste_password() {  # TEXT EXPECTED-WARNING
 # file has changed) and ends the program.
 close_sheet_and_save() {  # BUTTON-ID FILE
     close_window "$SHEET" "$1"
-    local before i
+    local before
     before=$(md5sum < "$2")
     menu s
-    for i in $(seq 1 100); do
-        [ "$(md5sum < "$2")" != "$before" ] && break
-        sleep 0.1
-    done
-    [ "$(md5sum < "$2")" != "$before" ] || fail "Speichern did not write $2"
+    eventually 30 content_not "$before" "$2" || fail "Speichern did not write $2"
     stop_agkest
 }
+content_not() { [ "$(md5sum < "$2" 2>/dev/null)" != "$1" ]; }  # MD5 FILE
 
 json() {  # FILE PYTHON-EXPRESSION over the project d
     "$BUILD/kest" show --json "$1" | python3 -c "import json,sys; d=json.load(sys.stdin); print($2)"
@@ -95,7 +87,7 @@ test_settings_reach_file_and_image() {
     sheet_shot settings-page
 
     drv click "$SHEET" 201
-    drv wait "$WEDGE" 5000 || { fail "no keyboard-wedge dialog"; return; }
+    drv wait "$WEDGE" 30000 || { fail "no keyboard-wedge dialog"; return; }
     expect_eq "$(drv text "$WEDGE" 601)" "PCAT (German)" "keyboard type of a new project"
     drv select "$WEDGE" 601 31
     drv settext "$WEDGE" 501 "25"
@@ -112,7 +104,7 @@ test_settings_reach_file_and_image() {
     close_window "$WEDGE" 1
 
     drv click "$SHEET" 202
-    drv wait "$SYSTEM" 5000 || { fail "no system settings dialog"; return; }
+    drv wait "$SYSTEM" 30000 || { fail "no system settings dialog"; return; }
     expect_eq "$(drv enabled "$SYSTEM" 501)" 0 "telephone number field"
     expect_eq "$(drv enabled "$SYSTEM" 504)" 0 "backlight time while the backlight is off"
     drv select "$SYSTEM" 601 2
@@ -165,7 +157,7 @@ test_wedge_survives_sheet_cancel() {
     open_settings_page "$OUT/cancel.agx" || return
     drv click "$SHEET" 204
     drv click "$SHEET" 201
-    drv wait "$WEDGE" 5000 || { fail "no keyboard-wedge dialog"; return; }
+    drv wait "$WEDGE" 30000 || { fail "no keyboard-wedge dialog"; return; }
     drv select "$WEDGE" 601 5
     close_window "$WEDGE" 1
     close_sheet_and_save 2 "$OUT/cancel.agx"

@@ -24,7 +24,7 @@ start_emulator() {  # STATE_DIR
     "$kestemu" --link "$work/tty" --state "$1" --verbose >"$work/emu.log" 2>&1 &
     emu_pid=$!
     local i
-    for i in $(seq 1 50); do
+    for i in $(seq 1 300); do
         grep -q "kestemu: ready on" "$work/emu.log" && return 0
         kill -0 "$emu_pid" 2>/dev/null || break
         sleep 0.1
@@ -112,7 +112,7 @@ if ! drv wait Open 30000; then
 else
     drv settext Open 1148 "$(wine_path "$work/shapes/s3_16_crlf.shx")"
     drv click Open 1
-    if ! drv wait "$port_dialog" 10000; then
+    if ! drv wait "$port_dialog" 30000; then
         interactive="no port dialog"
     else
         ports=$(drv items "$port_dialog" 101 | tr '\n' ' ')
@@ -132,7 +132,7 @@ else
         fi
     fi
 fi
-for i in $(seq 1 100); do kill -0 "$tamplo_pid" 2>/dev/null || break; sleep 0.1; done
+for i in $(seq 1 300); do kill -0 "$tamplo_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$tamplo_pid" 2>/dev/null; then
     kill "$tamplo_pid" 2>/dev/null
     [ -n "$interactive" ] || interactive="tamplo did not end after No"

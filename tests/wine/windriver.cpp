@@ -14,12 +14,15 @@
 //   windriver command CAPTION ID         sends a menu command to the window
 //   windriver tab CAPTION INDEX          shows a page of a property sheet (and waits until it is there)
 //   windriver popup - [MS]               waits for an open popup menu; prints its screen rectangle
+//   windriver nopopup - [MS]             waits until no popup menu is open
 //   windriver resmenu EXE NAME           the menu resource NAME of a program: one line per item,
 //                                        "id<TAB>text", submenus indented, separators "-"
 //   windriver version EXE                its version information: "ProductName<TAB>ProductVersion
 //                                        <TAB>FileVersion<TAB>FileDescription"
 //   windriver manifest EXE               its application manifest
 //   windriver modules CAPTION            the modules loaded by the window's process, one path a line
+//   windriver windows -                  every top-level window, shown or not: handle, process,
+//                                        visible, enabled, class, caption (for failure reports)
 // Controls by id: a control of the window itself, else of the property sheet's page on
 // show, else any visible one below the window (waited for while a page is being made).
 // Notifications go to the control's parent, as the control would send them:
@@ -133,12 +136,13 @@ HWND control_of(HWND window, int id) {
     return search.found;
 }
 
-// Waits a while for a control of a page that is still being made.
+// Waits a while for a control of a page that is still being made (long: a loaded machine
+// may take its time, and the deadline only bounds a failure).
 HWND wait_control(HWND window, int id) {
     DWORD start = GetTickCount();
     for (;;) {
         if (HWND control = control_of(window, id)) return control;
-        if (GetTickCount() - start >= 5000) return nullptr;
+        if (GetTickCount() - start >= 30000) return nullptr;
         Sleep(100);
     }
 }
@@ -151,16 +155,25 @@ BOOL CALLBACK find_popup(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-int show_popup(DWORD ms) {
+HWND open_popup() {
+    HWND popup = nullptr;
+    EnumWindows(find_popup, reinterpret_cast<LPARAM>(&popup));
+    return popup;
+}
+
+// Waits until a popup menu is open and prints its screen rectangle; with `open` false,
+// until none is.
+int wait_popup(DWORD ms, bool open) {
     DWORD start = GetTickCount();
     HWND popup = nullptr;
-    while (EnumWindows(find_popup, reinterpret_cast<LPARAM>(&popup)), !popup) {
+    while (((popup = open_popup()) != nullptr) != open) {
         if (GetTickCount() - start >= ms) {
-            std::fprintf(stderr, "windriver: no popup menu\n");
+            std::fprintf(stderr, open ? "windriver: no popup menu\n" : "windriver: a popup menu stays open\n");
             return 1;
         }
         Sleep(100);
     }
+    if (!open) return 0;
     RECT r;
     GetWindowRect(popup, &r);
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
@@ -256,9 +269,21 @@ int modules(HWND window) {
     return 0;
 }
 
+// Reads the caption without a message to the window, so that a busy program cannot stall the list.
+BOOL CALLBACK list_top(HWND hwnd, LPARAM) {
+    wchar_t caption[512] = {};
+    InternalGetWindowText(hwnd, caption, 512);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("%p\t%lu\t%s\t%s\t%s\t%s\n", static_cast<void*>(hwnd), pid, IsWindowVisible(hwnd) ? "visible" : "hidden",
+                IsWindowEnabled(hwnd) ? "enabled" : "disabled", utf8(class_name(hwnd)).c_str(), utf8(caption).c_str());
+    return TRUE;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: windriver wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
                          "toggle|click|modules CAPTION ...\n"
+                         "       windriver popup|nopopup|windows - ...\n"
                          "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
@@ -273,10 +298,12 @@ int wmain() {
     std::wstring caption = argv[2];
     auto number = [&](int i, int fallback) { return i < argc ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : fallback; };
 
-    if (verb == L"popup") return show_popup(number(3, 5000));
+    if (verb == L"popup") return wait_popup(number(3, 5000), true);
+    if (verb == L"nopopup") return wait_popup(number(3, 5000), false);
     if (verb == L"resmenu") return argc >= 4 ? resource_menu(argv[2], argv[3]) : usage();
     if (verb == L"version") return version_info(argv[2]);
     if (verb == L"manifest") return manifest(argv[2]);
+    if (verb == L"windows") return EnumWindows(list_top, 0), 0;
     if (verb == L"wait" || verb == L"gone") {
         bool present = verb == L"wait";
         if (!wait_for(caption, number(3, 10000), present)) {
@@ -287,7 +314,7 @@ int wmain() {
         return 0;
     }
     HWND window = nullptr;
-    if (!wait_for(caption, 5000, true, &window)) {
+    if (!wait_for(caption, 30000, true, &window)) {
         std::fprintf(stderr, "windriver: no window \"%s\"\n", utf8(caption).c_str());
         return 1;
     }
