@@ -150,11 +150,35 @@ void time_out(UserInterface& ui, int records) {
         show(ui, msg::kTimedOut, "Time out! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
 }
 
+// The terminal answers every word of the PC with one frame, the answers in order. A frame
+// that comes after the PC's time-out meets the "NAK" the time-out sent: the terminal answers
+// it with the same frame again. Acknowledging that copy as well would move the terminal past
+// a record the PC never saw. So the PC counts its words and the frames since the record it
+// stored last: the words not yet answered then are copies of that record on their way, and
+// only a copy beyond them (the terminal did not take the "ACK") is acknowledged again. A word
+// that never arrives leaves one copy too many counted, which costs one more time-out.
+// (The copies are counted again after each record the PC acknowledges.)
+struct Answers {
+    int words = 1;   // words of the PC since the last stored record, its "ACK" included
+    int frames = 0;  // frames since then
+    int copies = 0;  // copies of the last stored record still on their way
+
+    // The words not answered yet.
+    int owed() const { return words > frames ? words - frames : 0; }
+    // The PC acknowledges a record, or a copy of it beyond those counted.
+    void acknowledged() {
+        copies = owed();
+        words = 1;
+        frames = 0;
+    }
+};
+
 Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     int silent = 0;
     int refused = 0;
     int expected = 0;
     int records = 0;
+    Answers answers;  // "ACK\r" to "READ\r" counts as the first word
     ui.counter_box(0, 0);
     for (;;) {
         // Between frames: every record stored so far is acknowledged, the terminal keeps
@@ -172,10 +196,17 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             }
             ++silent;
             send(link, bytes_of(word::kNakLine));
+            ++answers.words;
             continue;
         }
         silent = 0;
         const Frame kind = classify(frame, expected);
+        if (answers.copies > 0 && (kind == Frame::Repeated || kind == Frame::Bad)) {
+            // The answer to a word sent before the record came, damaged or not: nothing to say.
+            --answers.copies;
+            continue;
+        }
+        ++answers.frames;
         refused = kind == Frame::Bad ? refused + 1 : 0;
         switch (kind) {
         case Frame::Over:
@@ -192,10 +223,12 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             ++records;
             expected = (expected + 1) % 10;
             ui.counter_box(1, records);
+            answers.acknowledged();
             send(link, bytes_of(word::kAckLine));
             break;
         case Frame::Repeated:
             // Its acknowledgement was lost: acknowledge again, store nothing.
+            answers.acknowledged();
             send(link, bytes_of(word::kAckLine));
             break;
         case Frame::Bad:
@@ -206,6 +239,7 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
             }
             skip_rest_of_frame(link);
             send(link, bytes_of(word::kNakLine));
+            ++answers.words;
             break;
         }
     }

@@ -32,7 +32,7 @@ TEST(KestemuFaults, PlanMistakesAreNamed) {
     const std::pair<const char*, const char*> cases[] = {
         {"nak=2", "nak"},          {"nak=", "nak"},          {"nak=0.1x", "nak"},
         {"full-at=-1", "full-at"}, {"silence=2000", "silence"}, {"silence=@3", "silence"},
-        {"shout=0.1", "shout"},    {"corrupt-rx", "corrupt-rx"},
+        {"shout=0.1", "shout"},    {"corrupt-rx", "corrupt-rx"}, {"late-reply=1.5", "late-reply"},
     };
     for (const auto& [text, named] : cases) {
         std::string error;
@@ -143,6 +143,22 @@ TEST(KestemuFaults, DamagedOrLostBytesSpoilTheMessage) {
         EXPECT_EQ(reply, "ACK\r") << "block " << int(b) << " goes through when sent again";
     }
     EXPECT_GT(naks, 0) << "most packets lose a byte";
+}
+
+// A late reply holds back what the terminal says after it, as one line would, and comes in
+// the end.
+TEST(KestemuFaults, LateRepliesComeLateAndInOrder) {
+    TerminalHarness t({}, plan_of("late-reply=0.3"), 3);
+    std::string replies, expected;
+    for (int i = 0; i < 40; ++i) {
+        replies += t.send("VELMOR\r");
+        expected += "ACK\r";
+        for (std::size_t k = 1; k < t.pending.size(); ++k)
+            EXPECT_LE(t.pending[k - 1].at, t.pending[k].at) << "a reply overtook a late one";
+    }
+    EXPECT_LT(replies.size(), expected.size()) << "some replies are late";
+    replies += t.wait(40 * Micros(FaultInjector::kLongestLateMs) * kMillis);
+    EXPECT_EQ(replies, expected);
 }
 
 TEST(KestemuFaults, DamagedReplyDiffersFromTheReply) {

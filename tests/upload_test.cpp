@@ -142,6 +142,18 @@ INSTANTIATE_TEST_SUITE_P(
                    {"ACK\r" + frame(0, "A"), frame(0, "A"), frame(1, "B"), kOver},
                    "RAAA",
                    "A\r\nB\r\n"},
+        // A frame that comes after the time-out meets the "NAK" the time-out sent, and the
+        // terminal answers that with a copy. The copy, whole or damaged, is not answered: a
+        // second "ACK" would move the terminal past record 2 before the PC had it.
+        RecordCase{"CopyOfALateFrameIsNotAnswered",
+                   {"ACK\r" + frame(0, "A"), kSilence, frame(1, "B") + frame(1, "B"), frame(2, "C"), kOver},
+                   "RANAA",
+                   "A\r\nB\r\nC\r\n"},
+        RecordCase{"DamagedCopyOfALateFrameIsNotAnswered",
+                   {"ACK\r" + frame(0, "A"), kSilence, frame(1, "B") + with(frame(1, "B"), 1, 'X'), frame(2, "C"),
+                    kOver},
+                   "RANAA",
+                   "A\r\nB\r\nC\r\n"},
         RecordCase{"WrongSequenceAnsweredNak",
                    {"ACK\r" + frame(0, "A"), frame(2, "C"), frame(1, "B"), kOver},
                    "RANA",
@@ -266,13 +278,14 @@ TEST_F(Upload, OverBeforeAnyRecordDeletesTheEmptyFile) {
 }
 
 // The records of the emulated terminal, also when acknowledgements get lost both ways and
-// the terminal sends a record again: each arrives once, in order, as it was collected.
+// the terminal sends a record again, or when its frames come after the PC's time-out: each
+// arrives once, in order, as it was collected.
 TEST_F(Upload, RecordsOfTheTerminalArriveOnceEach) {
     const std::vector<std::string> records = {"4711;Schrauben;100", kLowCr, kHighCr, "", "0815;Muttern;250",
                                               std::string(200, 'x')};
     std::string expected;
     for (const auto& r : records) expected += r + "\r\n";
-    for (const char* faults : {"", "lose-ack=0.3"}) {
+    for (const char* faults : {"", "lose-ack=0.3", "late-reply=0.2", "late-reply=0.1,lose-ack=0.2,drop-reply=0.1"}) {
         SCOPED_TRACE(faults);
         std::string error;
         const auto plan = emu::parse_fault_plan(faults, error);

@@ -15,7 +15,7 @@ constexpr ChanceName kChanceNames[] = {
     {"corrupt-rx", Fault::CorruptRx}, {"drop-rx", Fault::DropRx},
     {"corrupt-reply", Fault::CorruptReply}, {"drop-reply", Fault::DropReply},
     {"nak", Fault::Nak}, {"ff", Fault::FlashFailed}, {"fn", Fault::FlashAgain},
-    {"lose-ack", Fault::LoseAck},
+    {"lose-ack", Fault::LoseAck}, {"late-reply", Fault::LateReply},
 };
 
 std::optional<unsigned> whole_number(std::string_view text) {
@@ -66,6 +66,7 @@ const char* const kFaultPlanHelp =
     "    nak=P            answer a download packet NAK    full-at=N      answer FULL after N stored packets\n"
     "    ff=P             answer a flash record FF        fn=P           answer a flash record FN\n"
     "    lose-ack=P       lose an acknowledgement, so that a packet or record comes twice\n"
+    "    late-reply=P     send a reply up to 5 s late (what follows waits behind it)\n"
     "    silence=MS@N     leave the N-th received message and all input for MS milliseconds after it\n"
     "                     unanswered\n"
     "  e.g. corrupt-rx=0.02,drop-reply=0.02,nak=0.05,full-at=150,silence=2000@10,lose-ack=0.05\n";
@@ -135,5 +136,7 @@ std::uint8_t FaultInjector::damage(Fault f) {
     const auto pattern = static_cast<std::uint8_t>(next(f) % 255 + 1);
     return pattern;
 }
+
+unsigned FaultInjector::late_ms(Fault f) { return static_cast<unsigned>(next(f) % kLongestLateMs) + 1; }
 
 }  // namespace kest::emu

@@ -20,6 +20,7 @@ enum class Fault {
     FlashFailed,   // a flash record is answered "FF"
     FlashAgain,    // a flash record is answered "FN"
     LoseAck,       // an acknowledgement is lost (the PC's "ACK" in the upload, the terminal's otherwise)
+    LateReply,     // a reply comes late, and what the terminal says after it behind it
     Count
 };
 
@@ -50,6 +51,9 @@ public:
     bool strikes(Fault f);
     // A non-zero pattern to damage a byte with (XOR).
     std::uint8_t damage(Fault f);
+    // How late a late reply comes: 1 to kLongestLateMs milliseconds.
+    unsigned late_ms(Fault f);
+    static constexpr unsigned kLongestLateMs = 5000;
 
     const FaultPlan& plan() const { return plan_; }
 

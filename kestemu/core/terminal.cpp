@@ -342,7 +342,15 @@ void Terminal::reply(Bytes bytes, Micros now) {
         bytes[bytes.size() / 2] ^= faults_.damage(Fault::CorruptReply);
         log("fault: reply damaged: " + printable(bytes));
     }
-    replies_.push_back({now, std::move(bytes)});
+    // The line keeps the order: a reply never overtakes a late one.
+    Micros at = std::max(now, lateUntil_);
+    if (faults_.strikes(Fault::LateReply)) {
+        const unsigned ms = faults_.late_ms(Fault::LateReply);
+        at += Micros(ms) * kMillis;
+        lateUntil_ = at;
+        log("fault: reply " + std::to_string(ms) + " ms late: " + printable(bytes));
+    }
+    replies_.push_back({at, std::move(bytes)});
 }
 
 void Terminal::acknowledge(std::string_view text, Micros now) {

@@ -98,6 +98,7 @@ private:
     Bytes frame_;  // bytes of the message being received
     Micros lastByte_ = 0;
     Micros silentUntil_ = 0;
+    Micros lateUntil_ = 0;  // no reply leaves before a late one
     Micros eraseEnd_ = 0;
     unsigned messages_ = 0;
     unsigned lookupFiles_ = 0;

@@ -1,7 +1,7 @@
 // The fault soak: N randomised transfers per protocol (application download, lookup
 // download, data upload, flash download; direct and through the cradle) against the
-// emulated terminal on the fake clock, each with its own seeded fault plan: damaged, lost
-// and late bytes, lost and damaged replies, NAK storms, "FULL", lost acknowledgements,
+// emulated terminal on the fake clock, each with its own seeded fault plan: damaged and lost
+// bytes, lost, damaged and late replies, NAK storms, "FULL", lost acknowledgements,
 // "FF"/"FN" for flash records, a silent terminal. After each transfer:
 //   - a success means the terminal holds exactly what was sent (image, lookup lines,
 //     flash bytes) and the upload's data file holds every record once, in order;
@@ -52,9 +52,9 @@ double chance(Random& r, double low, double high) { return std::uniform_real_dis
 bool coin(Random& r, double p = 0.5) { return std::bernoulli_distribution(p)(r); }
 
 // A random fault plan in the emulator's own syntax, from the faults the protocol meets.
-// Lookup lines carry no sequence number: a lost or damaged "ACK" makes the PC send the line
-// again and the terminal store it twice, as the real terminal does, so reply faults are
-// left out of lookup plans. The loader may end without answering the end record, so a
+// Lookup lines carry no sequence number: a lost, damaged or late "ACK" makes the PC send the
+// line again and the terminal store it twice, as the real terminal does, so reply faults
+// are left out of lookup plans. The loader may end without answering the end record, so a
 // flash download's silence begins before it.
 std::string random_plan(Random& r, const std::string& protocol, int messages) {
     std::vector<std::string> parts;
@@ -66,6 +66,7 @@ std::string random_plan(Random& r, const std::string& protocol, int messages) {
     if (protocol != "lookup") {
         maybe("corrupt-reply", 0, 0.1);
         maybe("drop-reply", 0, 0.1);
+        maybe("late-reply", 0, 0.05);  // some after the PC's time-out
     }
     maybe("lose-ack", 0, 0.1);
     if (protocol == "application" || protocol == "lookup") {

@@ -48,6 +48,9 @@ void EmulatedPort::catch_up() {
 bool EmulatedPort::open(const std::string& name, std::size_t, std::size_t) {
     opened_.push_back(name);
     if (failOpen_ || open_) return false;
+    // What the terminal sent while the port was closed is lost, as on a real port.
+    catch_up();
+    readable_.clear();
     open_ = true;
     return true;
 }
