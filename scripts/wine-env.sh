@@ -11,7 +11,10 @@
 #   wine_env_stop                ends the Wine server of the prefix and the Xvfb started here
 # Only processes started here are stopped, each by its own id.
 
-WINE_BIN=${WINE_BIN:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
+WINE_REAL=${WINE_REAL:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
+export WINE_REAL
+# Every Windows program starts through scripts/wine (a fixed address-space layout, see there).
+WINE_BIN=${WINE_BIN:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine}
 WINESERVER_BIN=${WINESERVER_BIN:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
 
 wine_env_start() {

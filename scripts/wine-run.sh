@@ -8,6 +8,7 @@ if [ $# -lt 1 ]; then
   echo "usage: scripts/wine-run.sh PROGRAM.exe [ARGS...]" >&2
   exit 2
 fi
+here=$(cd "$(dirname "$0")" && pwd)
 wine="${WINE:-}"
 if [ -z "$wine" ]; then
   for candidate in wine64 wine /usr/lib/wine/wine64; do
@@ -33,7 +34,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    [ -f "$WINEPREFIX/system.reg" ] || DISPLAY= "$wine" wineboot -i >/dev/null 2>&1 || true
+    [ -f "$WINEPREFIX/system.reg" ] || DISPLAY= WINE_REAL="$wine" "$here/wine" wineboot -i >/dev/null 2>&1 || true
   ) 9>"$WINEPREFIX.lock"
 fi
 # The prefix's Wine server keeps its chatter (it lists its objects when a device goes away
@@ -43,4 +44,5 @@ wineserver="${WINESERVER:-$(dirname "$(readlink -f "$wine")")/wineserver}"
 if [ -x "$wineserver" ]; then
   "$wineserver" -p3 >>"${WINE_SERVER_LOG:-$WINEPREFIX.server.log}" 2>&1 </dev/null || true
 fi
-exec "$wine" "$@"
+# The program starts through scripts/wine (a fixed address-space layout, see there).
+WINE_REAL="$wine" exec "$here/wine" "$@"
