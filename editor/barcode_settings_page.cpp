@@ -100,7 +100,7 @@ DialogResult BarcodeSettingsPage::command(DialogAccess& dialog, int id) {
         boxes_[i] = !boxes_[i];
         dialog.set_checked(id, boxes_[i]);
     }
-    if (const SymbologyDialogSpec* spec = symbology_dialog_for_button(id)) dialogs_.run(*spec, project_.barcode);
+    if (const SymbologyDialogSpec* layout = symbology_dialog_for_button(id)) dialogs_.run(*layout, project_.barcode);
     return DialogResult::Stay;
 }
 

@@ -38,7 +38,7 @@ const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes();
 class SymbologyDialogRunner {
 public:
     virtual ~SymbologyDialogRunner() = default;
-    virtual void run(const SymbologyDialogSpec& spec, BarcodeSettings& settings) = 0;
+    virtual void run(const SymbologyDialogSpec& layout, BarcodeSettings& settings) = 0;
 };
 
 class BarcodeSettingsPage final : public SheetPage {

@@ -62,8 +62,8 @@ constexpr SymbologyDialogSpec kDialogs[] = {
 };
 
 constexpr bool groups_fit() {
-    for (const auto& spec : kDialogs) {
-        if (spec.radios.size() > kMaxGroups || spec.checks.size() > kMaxChecks) return false;
+    for (const auto& layout : kDialogs) {
+        if (layout.radios.size() > kMaxGroups || layout.checks.size() > kMaxChecks) return false;
     }
     return true;
 }
@@ -76,8 +76,8 @@ unsigned field_mask(const SymbologyRadios& g) { return (1u << g.width) - 1u; }
 std::span<const SymbologyDialogSpec> symbology_dialogs() { return kDialogs; }
 
 const SymbologyDialogSpec* symbology_dialog_for_button(int button) {
-    for (const auto& spec : kDialogs) {
-        if (spec.button == button) return &spec;
+    for (const auto& layout : kDialogs) {
+        if (layout.button == button) return &layout;
     }
     return nullptr;
 }

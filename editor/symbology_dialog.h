@@ -84,8 +84,8 @@ const SymbologyDialogSpec* symbology_dialog_for_button(int button);
 // so the template may use plain or automatic buttons.
 class SymbologyDialog {
 public:
-    SymbologyDialog(const SymbologyDialogSpec& spec, BarcodeSettings& settings)
-        : spec_(spec), settings_(settings) {}
+    SymbologyDialog(const SymbologyDialogSpec& layout, BarcodeSettings& settings)
+        : spec_(layout), settings_(settings) {}
 
     // Shows the dialog's bits and lengths as they are now.
     void init(DialogAccess& dialog);

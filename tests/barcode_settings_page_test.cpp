@@ -26,10 +26,10 @@ struct Dialogs final : SymbologyDialogRunner {
     int close = kIdOk;
     std::vector<std::string> opened;
 
-    void run(const SymbologyDialogSpec& spec, BarcodeSettings& settings) override {
-        opened.push_back(spec.templateName);
+    void run(const SymbologyDialogSpec& layout, BarcodeSettings& settings) override {
+        opened.push_back(layout.templateName);
         MapDialog face;
-        SymbologyDialog logic(spec, settings);
+        SymbologyDialog logic(layout, settings);
         face.attach(logic);
         logic.init(face);
         for (int id : clicks) face.click(id);

@@ -37,7 +37,7 @@ BarcodeSettings reset_settings() {
     return project->barcode;
 }
 
-const SymbologyDialogSpec& spec(const char* name) {
+const SymbologyDialogSpec& layout_of(const char* name) {
     for (const auto& s : symbology_dialogs()) {
         if (std::string(s.templateName) == name) return s;
     }
@@ -48,7 +48,7 @@ const SymbologyDialogSpec& spec(const char* name) {
 struct Opened {
     MapDialog face;
     SymbologyDialog logic;
-    Opened(const SymbologyDialogSpec& spec, BarcodeSettings& settings) : logic(spec, settings) {
+    Opened(const SymbologyDialogSpec& layout, BarcodeSettings& settings) : logic(layout, settings) {
         face.attach(logic);
         logic.init(face);
     }
@@ -168,7 +168,7 @@ TEST(SymbologyDialog, LengthsStoreModeAndBothLengthsAndShowThemAgain) {
 
 TEST(SymbologyDialog, IndustrialShowsTheResetValues) {
     BarcodeSettings settings = reset_settings();
-    Opened run(spec("Industrial25Dlg"), settings);
+    Opened run(layout_of("Industrial25Dlg"), settings);
     for (int id : {301, 302, 303, 304, 305}) EXPECT_EQ(run.face.checked(id), id == 301 || id == 305) << id;
     EXPECT_EQ(run.face.text(kLength1), "127");
     EXPECT_EQ(run.face.text(kLength2), "1");
@@ -196,7 +196,7 @@ TEST(SymbologyDialog, LengthRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.length1) + " / " + c.length2);
         BarcodeSettings settings = reset_settings();
-        Opened run(spec("MSIDlg"), settings);
+        Opened run(layout_of("MSIDlg"), settings);
         run.face.type(kLength1, c.length1);
         run.face.type(kLength2, c.length2);
         EXPECT_EQ(run.face.text(kLength1), c.shown1);
@@ -209,7 +209,7 @@ TEST(SymbologyDialog, LengthRules) {
 
 TEST(SymbologyDialog, FixedLengthLabelsSwitchAtOnceAndAtOpening) {
     BarcodeSettings settings = reset_settings();
-    Opened run(spec("Industrial25Dlg"), settings);
+    Opened run(layout_of("Industrial25Dlg"), settings);
     run.face.click(304);
     EXPECT_EQ(run.face.text(kLengthLabel1), "feste L\xE4nge 1:");
     EXPECT_EQ(run.face.text(kLengthLabel2), "feste L\xE4nge 2:");
@@ -218,7 +218,7 @@ TEST(SymbologyDialog, FixedLengthLabelsSwitchAtOnceAndAtOpening) {
     run.face.click(304);
     run.close(kIdOk);
     EXPECT_EQ(settings.bytes[12], 127);  // mode bit clear, length kept
-    Opened again(spec("Industrial25Dlg"), settings);
+    Opened again(layout_of("Industrial25Dlg"), settings);
     EXPECT_EQ(again.face.text(kLengthLabel1), "feste L\xE4nge 1:");
     EXPECT_EQ(again.face.text(kLengthLabel2), "feste L\xE4nge 2:");
 }
@@ -226,17 +226,17 @@ TEST(SymbologyDialog, FixedLengthLabelsSwitchAtOnceAndAtOpening) {
 TEST(SymbologyDialog, CodabarNone) {
     BarcodeSettings settings = reset_settings();
     settings.bytes[7] = 0xBF;  // "ABCD / TN*E" transmitted, the neighbours set
-    Opened run(spec("CodabarDlg"), settings);
+    Opened run(layout_of("CodabarDlg"), settings);
     EXPECT_TRUE(run.face.checked(305));
     run.face.click(301);
     run.close(kIdOk);
     EXPECT_EQ(settings.bytes[7], 0x87);  // bits 5-3 cleared, the others kept
-    Opened again(spec("CodabarDlg"), settings);
+    Opened again(layout_of("CodabarDlg"), settings);
     for (int id = 301; id <= 305; ++id) EXPECT_EQ(again.face.checked(id), id == 301) << id;
 
     // A format without the transmit bit is "Kein" too, and stays as it is unless changed.
     settings.bytes[7] = 0x20;
-    Opened kept(spec("CodabarDlg"), settings);
+    Opened kept(layout_of("CodabarDlg"), settings);
     EXPECT_TRUE(kept.face.checked(301));
     kept.close(kIdOk);
     EXPECT_EQ(settings.bytes[7], 0x20);
@@ -265,7 +265,7 @@ TEST(SymbologyDialog, UnknownStartStopCodeIsShownAsNoneAndKept) {
     BarcodeSettings settings = reset_settings();
     settings.bytes[6] = static_cast<u8>((settings.bytes[6] & ~0x03) | 0x03);
     const Bytes before = bytes_of(settings);
-    Opened run(spec("Industrial25Dlg"), settings);
+    Opened run(layout_of("Industrial25Dlg"), settings);
     for (int id : {301, 302, 303, 304}) EXPECT_FALSE(run.face.checked(id)) << id;
     EXPECT_TRUE(run.face.checked(305));
     run.close(kIdOk);

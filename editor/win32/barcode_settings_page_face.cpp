@@ -9,7 +9,7 @@ namespace {
 
 class SymbologyFace final : public Dialog {
 public:
-    SymbologyFace(const editor::SymbologyDialogSpec& spec, BarcodeSettings& settings) : logic_(spec, settings) {}
+    SymbologyFace(const editor::SymbologyDialogSpec& layout, BarcodeSettings& settings) : logic_(layout, settings) {}
 
 private:
     void on_init() override { logic_.init(*this); }
@@ -27,9 +27,9 @@ private:
     void init_logic() override { logic_.init(*this); }
     void on_command(int id) override { logic_.command(*this, id); }
     // Modal, owned by the page.
-    void run(const editor::SymbologyDialogSpec& spec, BarcodeSettings& settings) override {
-        SymbologyFace dialog(spec, settings);
-        dialog.run(handle(), spec.templateName);
+    void run(const editor::SymbologyDialogSpec& layout, BarcodeSettings& settings) override {
+        SymbologyFace dialog(layout, settings);
+        dialog.run(handle(), layout.templateName);
     }
 
     editor::BarcodeSettingsPage logic_;
