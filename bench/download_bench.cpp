@@ -119,11 +119,12 @@ bool measure(int rateIndex) {
     const double wire = static_cast<double>(bytes) * 10.0 / baud;
     const double turnaround = std::chrono::duration<double>(port.turnaround).count();
     const double replyWait = std::chrono::duration<double>(port.replyWait).count();
-    std::printf("%6.0f bit/s: %zu bytes out, %zu in; wire minimum %.3f s, wall %.3f s, ratio %.3f;\n"
-                "              PC CPU %.3f s (%.2f%% of wall); PC turnaround %.1f ms in all; "
-                "write to reply %.3f s in all\n",
-                baud, port.written, port.received, wire, wall, wall / wire, cpu, 100.0 * cpu / wall,
-                turnaround * 1000.0, replyWait);
+    std::printf(
+        "%6.0f bit/s: %zu bytes out, %zu in; wire minimum %.3f s, wall %.3f s, ratio %.3f;\n"
+        "              PC CPU %.3f s (%.2f%% of wall); PC turnaround %.1f ms in all; "
+        "write to reply %.3f s in all\n",
+        baud, port.written, port.received, wire, wall, wall / wire, cpu, 100.0 * cpu / wall, turnaround * 1000.0,
+        replyWait);
     return true;
 }
 

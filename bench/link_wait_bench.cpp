@@ -29,8 +29,7 @@ bool measure(const char* what, Wait wait) {
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     const double cpu = cpu_seconds() - cpu0;
     const double percent = 100.0 * cpu / wall;
-    std::printf("%-36s wall %.3f s  cpu %.4f s  = %.2f%% of one core (goal < 5%%)\n", what, wall, cpu,
-                percent);
+    std::printf("%-36s wall %.3f s  cpu %.4f s  = %.2f%% of one core (goal < 5%%)\n", what, wall, cpu, percent);
     return percent < 5.0;
 }
 

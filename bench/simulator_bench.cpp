@@ -33,8 +33,8 @@ int main() {
     std::memset(project.get(), 0, sizeof(Project));
     reset_to_defaults(*project);
     FormRecord& form = project->forms[0];
-    const u8 types[kFormLines] = {kFieldText, kFieldContinuation, kFieldContinuation, kFieldInteger,
-                                  kFieldPassDown, kFieldContinuation, kFieldCounter, kFieldText};
+    const u8 types[kFormLines] = {kFieldText,     kFieldContinuation, kFieldContinuation, kFieldInteger,
+                                  kFieldPassDown, kFieldContinuation, kFieldCounter,      kFieldText};
     for (int line = 0; line < kFormLines; ++line) {
         form.lineType[line] = types[line];
         set_cell(form.prompt[line], "Feld:");

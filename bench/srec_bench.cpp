@@ -34,7 +34,7 @@ constexpr std::size_t kProgramSize = 16 * 1024 * 1024;
 constexpr int kRounds = 3;
 
 struct Usage {
-    double cpu = 0;   // user + system seconds
+    double cpu = 0;  // user + system seconds
     double wall = 0;
     long maxRssKiB = 0;
     int status = -1;
@@ -104,8 +104,10 @@ Passes loader_passes(const fs::path& file, const std::vector<std::uint8_t>& prog
         if (r.size() > 9) {
             const std::uint32_t address = std::uint32_t{r[3]} << 24 | std::uint32_t{r[4]} << 16 | r[5] << 8 | r[6];
             const std::size_t n = r.size() - 9;
-            if (address + n > image.size()) inside = false;
-            else std::memcpy(image.data() + address, r.data() + 7, n);
+            if (address + n > image.size())
+                inside = false;
+            else
+                std::memcpy(image.data() + address, r.data() + 7, n);
         }
         return true;
     });
@@ -159,7 +161,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<Usage> peer;
-    for (int round = 0; round < kRounds; ++round) peer.push_back(run({"srec_cat", shx.string(), "-o", "/dev/null", "-binary"}));
+    for (int round = 0; round < kRounds; ++round)
+        peer.push_back(run({"srec_cat", shx.string(), "-o", "/dev/null", "-binary"}));
     Usage sender;
     long emulatorRss = -1;
     std::vector<std::uint8_t> written;
@@ -198,8 +201,8 @@ int main(int argc, char** argv) {
     std::printf("object program: %zu MiB random data, %ju bytes of S3 records (16 data bytes a line)\n",
                 kProgramSize >> 20, static_cast<std::uintmax_t>(fs::file_size(shx)));
     std::printf("CPU time, best of %d      check    convert  both     srec_cat\n", kRounds);
-    std::printf("                          %.3f s  %.3f s  %.3f s  %.3f s\n", best.checkCpu, best.convertCpu,
-                ours, peerCpu);
+    std::printf("                          %.3f s  %.3f s  %.3f s  %.3f s\n", best.checkCpu, best.convertCpu, ours,
+                peerCpu);
     std::printf("ratio (both / srec_cat)   %.2f   (check alone %.2f, conversion alone %.2f)\n", ours / peerCpu,
                 best.checkCpu / peerCpu, best.convertCpu / peerCpu);
     std::printf("send records carry the program: %s; srec_cat %s\n", best.same ? "yes" : "NO",

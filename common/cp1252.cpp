@@ -7,9 +7,9 @@ namespace kest {
 namespace {
 
 // Code points of 0x80-0x9F; 0 where Windows-1252 has no character.
-constexpr char32_t kHigh[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t decode(unsigned char c) {
     if (c >= 0x80 && c < 0xA0) return kHigh[c - 0x80] ? kHigh[c - 0x80] : c;
@@ -52,9 +52,16 @@ std::string utf8_to_cp1252(const std::string& text) {
         const auto c = static_cast<unsigned char>(text[i]);
         char32_t cp = c;
         std::size_t len = 1;
-        if (c >= 0xF0) { len = 4; cp = c & 0x07; }
-        else if (c >= 0xE0) { len = 3; cp = c & 0x0F; }
-        else if (c >= 0xC0) { len = 2; cp = c & 0x1F; }
+        if (c >= 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else if (c >= 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        }
         for (std::size_t k = 1; k < len && i + k < text.size(); ++k)
             cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         i += len;
@@ -76,10 +83,17 @@ std::optional<std::string> utf8_to_cp1252_exact(const std::string& text, std::st
         const auto lead = static_cast<unsigned char>(text[i]);
         std::size_t len = 1;
         char32_t cp = lead;
-        if (lead >= 0xF0) { len = 4; cp = lead & 0x07; }
-        else if (lead >= 0xE0) { len = 3; cp = lead & 0x0F; }
-        else if (lead >= 0xC0) { len = 2; cp = lead & 0x1F; }
-        else if (lead >= 0x80) return std::nullopt;
+        if (lead >= 0xF0) {
+            len = 4;
+            cp = lead & 0x07;
+        } else if (lead >= 0xE0) {
+            len = 3;
+            cp = lead & 0x0F;
+        } else if (lead >= 0xC0) {
+            len = 2;
+            cp = lead & 0x1F;
+        } else if (lead >= 0x80)
+            return std::nullopt;
         if (i + len > text.size()) return std::nullopt;
         for (std::size_t k = 1; k < len; ++k) {
             const auto c = static_cast<unsigned char>(text[i + k]);

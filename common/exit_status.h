@@ -20,9 +20,9 @@ enum ExitStatus : int {
     kExitInterrupted = 130,   // stopped by Ctrl+C or SIGTERM between two packets
 };
 
-ExitStatus exit_status(DownloadOutcome outcome);  // kest download, kest lookup
-ExitStatus exit_status(UploadEnd end);            // kest upload
-ExitStatus exit_status(CradleCheck end);          // kest cradle
+ExitStatus exit_status(DownloadOutcome outcome);              // kest download, kest lookup
+ExitStatus exit_status(UploadEnd end);                        // kest upload
+ExitStatus exit_status(CradleCheck end);                      // kest cradle
 ExitStatus exit_status(const loader::SessionResult& result);  // kest flash, tamplo FILE,P R
 
 }  // namespace kest

@@ -32,7 +32,9 @@ public:
     // A list of values already written as JSON ("true", "7"), on one line.
     JsonWriter& tokens(const std::vector<std::string>& list);
     template <typename T>
-    JsonWriter& field(const std::string& name, const T& v) { return key(name).value(v); }
+    JsonWriter& field(const std::string& name, const T& v) {
+        return key(name).value(v);
+    }
 
     // The document, with a newline at the end.
     std::string str() const { return out_ + "\n"; }
@@ -58,10 +60,10 @@ struct JsonValue {
     Kind kind = Kind::Null;
     bool boolean = false;
     long long number = 0;
-    std::string text;                                         // String, UTF-8
-    std::vector<JsonValue> items;                             // Array
-    std::vector<JsonMember> members;                          // Object, in document order
-    int line = 0;  // where the value starts, from 1
+    std::string text;                 // String, UTF-8
+    std::vector<JsonValue> items;     // Array
+    std::vector<JsonMember> members;  // Object, in document order
+    int line = 0;                     // where the value starts, from 1
 
     const JsonValue* member(std::string_view key) const;
 };

@@ -67,22 +67,15 @@ private:
         switch (peek()) {
         case '{': return parse_object(value, depth);
         case '[': return parse_array(value, depth);
-        case '"':
-            value.kind = JsonValue::Kind::String;
-            return parse_string(value.text);
+        case '"': value.kind = JsonValue::Kind::String; return parse_string(value.text);
         case 't':
             value.kind = JsonValue::Kind::Bool;
             value.boolean = true;
             return expect_word("true");
-        case 'f':
-            value.kind = JsonValue::Kind::Bool;
-            return expect_word("false");
-        case 'n':
-            return expect_word("null");
-        case '\0':
-            return fail(at_end() ? "a value expected" : "unexpected character");
-        default:
-            return parse_number(value);
+        case 'f': value.kind = JsonValue::Kind::Bool; return expect_word("false");
+        case 'n': return expect_word("null");
+        case '\0': return fail(at_end() ? "a value expected" : "unexpected character");
+        default: return parse_number(value);
         }
     }
 
@@ -171,10 +164,14 @@ private:
         for (int k = 0; k < 4; ++k, ++pos_) {
             const char c = peek();
             unsigned d;
-            if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
-            else return fail("four hexadecimal digits expected after \\u");
+            if (c >= '0' && c <= '9')
+                d = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                d = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                d = static_cast<unsigned>(c - 'A' + 10);
+            else
+                return fail("four hexadecimal digits expected after \\u");
             out = out * 16 + d;
         }
         return true;
@@ -236,10 +233,17 @@ private:
         int length;
         char32_t cp;
         if (lead < 0xC2) return fail("not UTF-8 text");
-        if (lead < 0xE0) { length = 2; cp = lead & 0x1F; }
-        else if (lead < 0xF0) { length = 3; cp = lead & 0x0F; }
-        else if (lead < 0xF5) { length = 4; cp = lead & 0x07; }
-        else return fail("not UTF-8 text");
+        if (lead < 0xE0) {
+            length = 2;
+            cp = lead & 0x1F;
+        } else if (lead < 0xF0) {
+            length = 3;
+            cp = lead & 0x0F;
+        } else if (lead < 0xF5) {
+            length = 4;
+            cp = lead & 0x07;
+        } else
+            return fail("not UTF-8 text");
         if (pos_ + static_cast<std::size_t>(length) > text_.size()) return fail("not UTF-8 text");
         for (int k = 1; k < length; ++k) {
             const auto c = static_cast<unsigned char>(text_[pos_ + static_cast<std::size_t>(k)]);

@@ -106,14 +106,14 @@ FileSteps& standard_file_steps() {
 
 std::string problem_text(OutputProblem problem) {
     switch (problem) {
-        case OutputProblem::None: return {};
-        case OutputProblem::Exists: return "exists already";
-        case OutputProblem::ReadOnly: return "is read-only";
-        case OutputProblem::Folder: return "is a folder";
-        case OutputProblem::NotRegular: return "is not a regular file (a device, pipe or socket)";
-        case OutputProblem::CannotCreate: return "cannot be created";
-        case OutputProblem::CannotWrite: return "cannot be written";
-        case OutputProblem::CannotReplace: return "cannot be replaced";
+    case OutputProblem::None: return {};
+    case OutputProblem::Exists: return "exists already";
+    case OutputProblem::ReadOnly: return "is read-only";
+    case OutputProblem::Folder: return "is a folder";
+    case OutputProblem::NotRegular: return "is not a regular file (a device, pipe or socket)";
+    case OutputProblem::CannotCreate: return "cannot be created";
+    case OutputProblem::CannotWrite: return "cannot be written";
+    case OutputProblem::CannotReplace: return "cannot be replaced";
     }
     return "cannot be written";
 }
@@ -155,20 +155,15 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     std::error_code ec;
     const fs::file_status status = fs::status(target_, ec);
     switch (status.type()) {
-        case fs::file_type::not_found:
-            break;
-        case fs::file_type::regular:
-            existed_ = true;
-            break;
-        case fs::file_type::directory:
-            return fail(OutputProblem::Folder);
-        case fs::file_type::character:
-        case fs::file_type::fifo:
-        case fs::file_type::socket:
-            if (rules.stream) return straight(path);
-            return fail(OutputProblem::NotRegular);
-        default:
-            return fail(ec ? OutputProblem::CannotCreate : OutputProblem::NotRegular);
+    case fs::file_type::not_found: break;
+    case fs::file_type::regular: existed_ = true; break;
+    case fs::file_type::directory: return fail(OutputProblem::Folder);
+    case fs::file_type::character:
+    case fs::file_type::fifo:
+    case fs::file_type::socket:
+        if (rules.stream) return straight(path);
+        return fail(OutputProblem::NotRegular);
+    default: return fail(ec ? OutputProblem::CannotCreate : OutputProblem::NotRegular);
     }
     if (rules.append) {
         written_ = target_;
@@ -226,8 +221,8 @@ void OutputFile::keep() {
     finished_ = true;
 }
 
-OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes,
-                                const OutputRules& rules, FileSteps& steps) {
+OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
+                                FileSteps& steps) {
     OutputFile file(steps);
     if (file.open(path, rules) && file.write(bytes) && file.commit()) return OutputProblem::None;
     const OutputProblem problem = file.problem();

@@ -102,12 +102,12 @@ private:
     std::filesystem::path written_;  // the file being written
     bool inPlace_ = false;           // appending or streaming: no temporary file
     bool existed_ = false;
-    bool finished_ = true;           // nothing is left to throw away
+    bool finished_ = true;  // nothing is left to throw away
     OutputProblem problem_ = OutputProblem::None;
 };
 
 // Writes a whole file by the rules: OutputProblem::None when it is in place.
-OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes,
-                                const OutputRules& rules, FileSteps& steps = standard_file_steps());
+OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
+                                FileSteps& steps = standard_file_steps());
 
 }  // namespace kest

@@ -25,7 +25,8 @@ std::string time_text(std::uint64_t seconds) {
     char buf[32];
     if (seconds >= 3600)
         std::snprintf(buf, sizeof buf, "%llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
-                      static_cast<unsigned long long>(seconds / 60 % 60), static_cast<unsigned long long>(seconds % 60));
+                      static_cast<unsigned long long>(seconds / 60 % 60),
+                      static_cast<unsigned long long>(seconds % 60));
     else
         std::snprintf(buf, sizeof buf, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
                       static_cast<unsigned long long>(seconds % 60));
@@ -36,7 +37,8 @@ std::string time_text(std::uint64_t seconds) {
 
 std::string progress_line(const ProgressState& s) {
     // The amount, where there is one, is what the user reads the bar by.
-    const int percent = s.total ? static_cast<int>(std::min(s.done, s.total) * 100 / s.total) : std::clamp(s.percent, 0, 100);
+    const int percent =
+        s.total ? static_cast<int>(std::min(s.done, s.total) * 100 / s.total) : std::clamp(s.percent, 0, 100);
     const int filled = percent * kBarWidth / 100;
     char head[16];
     std::snprintf(head, sizeof head, "] %3d%%", percent);

@@ -8,10 +8,10 @@
 namespace kest {
 
 struct ProgressState {
-    int percent = 0;          // the bar, 0-100, where there is no amount
-    std::uint64_t done = 0;   // of total units, when the transfer names them (total 0: it does not)
+    int percent = 0;         // the bar, 0-100, where there is no amount
+    std::uint64_t done = 0;  // of total units, when the transfer names them (total 0: it does not)
     std::uint64_t total = 0;
-    std::string unit;         // "blocks", "bytes"
+    std::string unit;             // "blocks", "bytes"
     std::uint64_t elapsedMs = 0;  // since the progress began
 };
 

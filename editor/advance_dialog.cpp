@@ -34,8 +34,7 @@ void show_box(DialogAccess& dialog, int box, bool on, std::initializer_list<int>
 }
 
 void store_number(DialogAccess& dialog, int id, u8& byte, const char* replacement) {
-    if (auto value = number_edit(dialog, id, kByteLimit, byte, replacement))
-        byte = static_cast<u8>(*value);
+    if (auto value = number_edit(dialog, id, kByteLimit, byte, replacement)) byte = static_cast<u8>(*value);
 }
 
 template <std::size_t N>
@@ -82,9 +81,12 @@ bool LineDetailDlg::line_command(DialogAccess& dialog, int id) {
             return true;
         }
     }
-    if (id == ids_.lengthEdit) store_number(dialog, id, f.fixedLength[n], "1");
-    else if (id == ids_.justifyList) store_selection(dialog, id, f.justify[n]);
-    else return false;
+    if (id == ids_.lengthEdit)
+        store_number(dialog, id, f.fixedLength[n], "1");
+    else if (id == ids_.justifyList)
+        store_selection(dialog, id, f.justify[n]);
+    else
+        return false;
     return true;
 }
 
@@ -144,18 +146,12 @@ DialogResult AdvanceDlg::command(DialogAccess& dialog, int id) {
         // One character is stored; the field never shows more than that.
         if (auto text = text_edit(dialog, id, 1)) f.fillChar[n] = text->empty() ? 0 : static_cast<u8>((*text)[0]);
         break;
-    case kStartEdit:
-        store_number(dialog, id, f.substringStart[n], "1");
-        break;
-    case kCountEdit:
-        store_number(dialog, id, f.substringCount[n], "0");
-        break;
+    case kStartEdit: store_number(dialog, id, f.substringStart[n], "1"); break;
+    case kCountEdit: store_number(dialog, id, f.substringCount[n], "0"); break;
     case kCheckPrefixEdit:
         if (auto text = text_edit(dialog, id, sizeof f.checkPrefix[n] - 1)) set_cell(f.checkPrefix[n], *text);
         break;
-    case kAutoEnterList:
-        store_selection(dialog, id, f.autoEnter[n]);
-        break;
+    case kAutoEnterList: store_selection(dialog, id, f.autoEnter[n]); break;
     case kIdOk:
         if (!fill_flag()) f.fillChar[n] = 0;
         fix_substring(f, n);
@@ -165,8 +161,7 @@ DialogResult AdvanceDlg::command(DialogAccess& dialog, int id) {
         restore_backup();
         fill_flag() = fillBackup_;
         return DialogResult::CloseCancel;
-    default:
-        break;
+    default: break;
     }
     return DialogResult::Stay;
 }
@@ -183,18 +178,13 @@ DialogResult LookupAdvanceDlg::command(DialogAccess& dialog, int id) {
     if (line_command(dialog, id)) return DialogResult::Stay;
     FormRecord& f = form();
     switch (id) {
-    case kStore:
-        enable_all(dialog, {kFixedLength, kPrefix, kSuffix}, toggle(dialog, id, f.defaultOn[line_]));
-        break;
+    case kStore: enable_all(dialog, {kFixedLength, kPrefix, kSuffix}, toggle(dialog, id, f.defaultOn[line_])); break;
     case kIdOk:
         f.fillChar[line_] = 0;
         store_codes();
         return DialogResult::CloseOk;
-    case kIdCancel:
-        restore_backup();
-        return DialogResult::CloseCancel;
-    default:
-        break;
+    case kIdCancel: restore_backup(); return DialogResult::CloseCancel;
+    default: break;
     }
     return DialogResult::Stay;
 }

@@ -15,8 +15,8 @@ namespace kest::editor {
 
 // Controls shared by both line dialogs.
 namespace line_ids {
-inline constexpr int kFormLabel = IDC_LINE_FORM;    // "Maske #" and the form number
-inline constexpr int kLineLabel = IDC_LINE_LINE;    // "Zeile #" and the line number
+inline constexpr int kFormLabel = IDC_LINE_FORM;            // "Maske #" and the form number
+inline constexpr int kLineLabel = IDC_LINE_LINE;            // "Zeile #" and the line number
 inline constexpr int kPrefixField = IDC_LINE_PREFIX_FIELD;  // opens the grid
 inline constexpr int kSuffixField = IDC_LINE_SUFFIX_FIELD;  // opens the grid
 }  // namespace line_ids
@@ -83,18 +83,16 @@ public:
     DialogResult command(DialogAccess& dialog, int id);
 
 private:
-    bool& fill_flag() {
-        return copy_.fillFlags[static_cast<std::size_t>(form_)][static_cast<std::size_t>(line_)];
-    }
+    bool& fill_flag() { return copy_.fillFlags[static_cast<std::size_t>(form_)][static_cast<std::size_t>(line_)]; }
     bool fillBackup_ = false;
 };
 
 class LookupAdvanceDlg final : public LineDetailDlg {
 public:
     explicit LookupAdvanceDlg(FormWorkingCopy& copy)
-        : LineDetailDlg(copy, {lookup_advance_ids::kFixedLength, lookup_advance_ids::kPrefix,
-                               lookup_advance_ids::kSuffix, lookup_advance_ids::kLengthEdit,
-                               lookup_advance_ids::kJustifyList}) {}
+        : LineDetailDlg(copy,
+                        {lookup_advance_ids::kFixedLength, lookup_advance_ids::kPrefix, lookup_advance_ids::kSuffix,
+                         lookup_advance_ids::kLengthEdit, lookup_advance_ids::kJustifyList}) {}
     void init(DialogAccess& dialog);
     DialogResult command(DialogAccess& dialog, int id);
 };

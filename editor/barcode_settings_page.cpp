@@ -26,27 +26,13 @@ std::vector<std::string> entries(const char* const (&names)[N]) {
 
 const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes() {
     static const std::array<BarcodeEnableBox, 22> kBoxes = {{
-        {IDC_BARCODE_CODE39, 0, 7},
-        {IDC_BARCODE_ITALIAN, 0, 6},
-        {IDC_BARCODE_FRENCH, 0, 5},
-        {IDC_BARCODE_INDUSTRIAL, 0, 4},
-        {IDC_BARCODE_INTERLEAVE, 0, 3},
-        {IDC_BARCODE_MATRIX, 0, 2},
-        {IDC_BARCODE_CODABAR, 0, 1},
-        {IDC_BARCODE_MSI, 2, 5},
-        {IDC_BARCODE_PLESSEY, 2, 4},
-        {IDC_BARCODE_CODE93, 0, 0},
-        {IDC_BARCODE_CODE128, 1, 7},
-        {IDC_BARCODE_UPCE, 1, 6},
-        {IDC_BARCODE_UPCE + 1, 1, 5},
-        {IDC_BARCODE_UPCE + 2, 1, 4},
-        {IDC_BARCODE_EAN8, 1, 3},
-        {IDC_BARCODE_EAN8 + 1, 1, 2},
-        {IDC_BARCODE_EAN8 + 2, 1, 1},
-        {IDC_BARCODE_EAN13, 1, 0},
-        {IDC_BARCODE_EAN13 + 1, 2, 7},
-        {IDC_BARCODE_EAN13 + 2, 2, 6},
-        {kInverted, 11, 4},
+        {IDC_BARCODE_CODE39, 0, 7},     {IDC_BARCODE_ITALIAN, 0, 6},    {IDC_BARCODE_FRENCH, 0, 5},
+        {IDC_BARCODE_INDUSTRIAL, 0, 4}, {IDC_BARCODE_INTERLEAVE, 0, 3}, {IDC_BARCODE_MATRIX, 0, 2},
+        {IDC_BARCODE_CODABAR, 0, 1},    {IDC_BARCODE_MSI, 2, 5},        {IDC_BARCODE_PLESSEY, 2, 4},
+        {IDC_BARCODE_CODE93, 0, 0},     {IDC_BARCODE_CODE128, 1, 7},    {IDC_BARCODE_UPCE, 1, 6},
+        {IDC_BARCODE_UPCE + 1, 1, 5},   {IDC_BARCODE_UPCE + 2, 1, 4},   {IDC_BARCODE_EAN8, 1, 3},
+        {IDC_BARCODE_EAN8 + 1, 1, 2},   {IDC_BARCODE_EAN8 + 2, 1, 1},   {IDC_BARCODE_EAN13, 1, 0},
+        {IDC_BARCODE_EAN13 + 1, 2, 7},  {IDC_BARCODE_EAN13 + 2, 2, 6},  {kInverted, 11, 4},
         {IDC_BARCODE_TELEPEN, 2, 2},
     }};
     return kBoxes;
@@ -90,8 +76,7 @@ DialogResult BarcodeSettingsPage::command(DialogAccess& dialog, int id) {
         barcode_defaults(project_);
         show(dialog);
         return DialogResult::Stay;
-    default:
-        break;
+    default: break;
     }
     const auto& boxes = barcode_enable_boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {

@@ -8,20 +8,24 @@ namespace kest::editor {
 namespace {
 
 constexpr const char* kControlNames[32] = {
-    "",    "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",
-    "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "DC1", "DC2", "DC3", "DC4", "NAK",
-    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US",
+    "",    "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT", "LF",  "VT",  "FF", "CR", "SO", "SI",
+    "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN", "EM", "SUB", "ESC", "FS", "GS", "RS", "US",
 };
 
 const std::array<std::string, 256>& labels() {
     static const std::array<std::string, 256> table = [] {
         std::array<std::string, 256> t;
         for (int c = 0; c < 256; ++c) {
-            if (c < 32) t[c] = kControlNames[c];
-            else if (c == 0x20) t[c] = "Space";
-            else if (c < 0x7F) t[c] = std::string(1, static_cast<char>(c));
-            else if (c == 0x7F) t[c] = "DEL";
-            else t[c] = std::to_string(c);
+            if (c < 32)
+                t[c] = kControlNames[c];
+            else if (c == 0x20)
+                t[c] = "Space";
+            else if (c < 0x7F)
+                t[c] = std::string(1, static_cast<char>(c));
+            else if (c == 0x7F)
+                t[c] = "DEL";
+            else
+                t[c] = std::to_string(c);
         }
         return t;
     }();
@@ -39,13 +43,11 @@ bool read_groups(std::string_view text, CodeSequence& codes, int n) {
     std::vector<int> candidates;
     for (int c = 1; c < 256; ++c) {
         const std::string_view label = code_label(c);
-        if (text.size() > label.size() && text.substr(0, label.size()) == label &&
-            text[label.size()] == ']')
+        if (text.size() > label.size() && text.substr(0, label.size()) == label && text[label.size()] == ']')
             candidates.push_back(c);
     }
-    std::sort(candidates.begin(), candidates.end(), [](int a, int b) {
-        return code_label(a).size() > code_label(b).size();
-    });
+    std::sort(candidates.begin(), candidates.end(),
+              [](int a, int b) { return code_label(a).size() > code_label(b).size(); });
     for (int c : candidates) {
         codes[static_cast<std::size_t>(n)] = static_cast<u8>(c);
         if (read_groups(text.substr(code_label(c).size() + 1), codes, n + 1)) return true;
@@ -82,8 +84,7 @@ private:
 }  // namespace
 
 std::string_view code_label(int code) {
-    return code >= 0 && code < 256 ? std::string_view(labels()[static_cast<std::size_t>(code)])
-                                   : std::string_view();
+    return code >= 0 && code < 256 ? std::string_view(labels()[static_cast<std::size_t>(code)]) : std::string_view();
 }
 
 int code_count(const u8* codes) {

@@ -68,9 +68,9 @@ void DateTimeStampDlg::init(DialogAccess& dialog) {
     dialog.set_text(kDateSepEdit, cell_text(f.dateSep));
     dialog.set_text(kTimeSepEdit, cell_text(f.timeSep));
     const std::pair<int, u8> boxes[] = {
-        {kSplit, f.stampSplit}, {kYear, f.yearOn},     {kMonth, f.monthOn},   {kDay, f.dayOn},
-        {kDateSepOn, f.dateSepOn}, {kHour, f.hourOn}, {kMinute, f.minuteOn}, {kSecond, f.secondOn},
-        {kTimeSepOn, f.timeSepOn},
+        {kSplit, f.stampSplit}, {kYear, f.yearOn},         {kMonth, f.monthOn},
+        {kDay, f.dayOn},        {kDateSepOn, f.dateSepOn}, {kHour, f.hourOn},
+        {kMinute, f.minuteOn},  {kSecond, f.secondOn},     {kTimeSepOn, f.timeSepOn},
     };
     for (const auto& [id, flag] : boxes) dialog.set_checked(id, flag != 0);
     show_previews(dialog);

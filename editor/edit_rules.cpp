@@ -18,13 +18,9 @@ std::optional<unsigned> number_edit(DialogAccess& dialog, int id, unsigned limit
     const std::string text = dialog.text(id);
     const EditNumber number = parse_edit_number(text);
     switch (number.kind) {
-    case EditNumber::Kind::Empty:
-        return 0u;
-    case EditNumber::Kind::NotANumber:
-        dialog.set_text(id, std::string(replacement));
-        return std::nullopt;
-    case EditNumber::Kind::Number:
-        break;
+    case EditNumber::Kind::Empty: return 0u;
+    case EditNumber::Kind::NotANumber: dialog.set_text(id, std::string(replacement)); return std::nullopt;
+    case EditNumber::Kind::Number: break;
     }
     if (number.value <= limit) return number.value;
     // A stored value above the limit (a damaged file) is shown as it is, once.

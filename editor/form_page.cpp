@@ -13,7 +13,7 @@
 namespace kest::editor {
 namespace {
 
-constexpr std::size_t kJumpTargets = 21;   // "Startmaske", ten forms, ten menus
+constexpr std::size_t kJumpTargets = 21;    // "Startmaske", ten forms, ten menus
 constexpr std::size_t kLookupColumns = 25;  // "<leer>" and three times eight fields
 
 std::vector<std::string> numbered(std::size_t count, std::string (*name)(unsigned), unsigned first = 0) {

@@ -19,13 +19,9 @@ DialogResult GridDlg::command(DialogAccess& dialog, int id) {
         result_.clear();
         show_result(dialog);
         return DialogResult::Stay;
-    case kIdOk:
-        target_ = codes_;
-        return DialogResult::CloseOk;
-    case kIdCancel:
-        return DialogResult::CloseCancel;
-    default:
-        return DialogResult::Stay;
+    case kIdOk: target_ = codes_; return DialogResult::CloseOk;
+    case kIdCancel: return DialogResult::CloseCancel;
+    default: return DialogResult::Stay;
     }
 }
 

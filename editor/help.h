@@ -13,7 +13,9 @@ inline constexpr char kHelpFileName[] = "PG.HLP";
 inline constexpr char kManualPath[] = "Handbuch\\index.html";
 
 inline constexpr char kHelpMissingText[] = "Keine Hilfe gefunden (PG.HLP oder Handbuch im Programmordner)!";
-inline constexpr char kManualFailedText[] = "Das Handbuch kann nicht ge\xF6" "ffnet werden!";
+inline constexpr char kManualFailedText[] =
+    "Das Handbuch kann nicht ge\xF6"
+    "ffnet werden!";
 
 enum class HelpSource { HelpFile, Manual, Missing };
 

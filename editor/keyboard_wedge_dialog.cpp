@@ -28,9 +28,7 @@ int caps_index(u8 flags) {
 // A two-bit field's button; a stored 3 checks none.
 int field_index(u8 flags, int shift) { return (flags >> shift) & 3; }
 
-u8 with_field(u8 flags, int shift, int index) {
-    return static_cast<u8>((flags & ~(3 << shift)) | (index << shift));
-}
+u8 with_field(u8 flags, int shift, int index) { return static_cast<u8>((flags & ~(3 << shift)) | (index << shift)); }
 
 // OK's number rule: anything but a number gives 0, a number above 255 gives 255.
 u8 wedge_number(const DialogAccess& dialog, int id) {
@@ -63,8 +61,7 @@ DialogResult KeyboardWedgeDialog::command(DialogAccess& dialog, int id) {
         store(dialog);
         copy_wedge_settings(copy_, project_);
         return DialogResult::CloseOk;
-    case kIdCancel:
-        return DialogResult::CloseCancel;
+    case kIdCancel: return DialogResult::CloseCancel;
     case kWedgePause:
     case kWedgeTimeout:
         // While typing only a text that is not a number is replaced; OK applies the range.

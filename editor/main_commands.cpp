@@ -23,10 +23,8 @@ bool MainCommands::save_prompt() {
         if (!host_.save_file()) return false;
         state_.modified = false;
         return true;
-    case Answer::No:
-        return true;
-    default:
-        return false;
+    case Answer::No: return true;
+    default: return false;
     }
 }
 

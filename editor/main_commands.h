@@ -22,7 +22,7 @@ public:
     virtual ~CommandHost() = default;
     // The project file operations; true when a project was read or written.
     virtual bool open_file() = 0;
-    virtual bool save_file() = 0;     // asks for a name first when the project has none
+    virtual bool save_file() = 0;  // asks for a name first when the project has none
     virtual bool save_file_as() = 0;
     // Barcode defaults, then project defaults.
     virtual void set_defaults() = 0;

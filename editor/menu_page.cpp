@@ -112,12 +112,8 @@ DialogResult MenuPage::command(DialogAccess& dialog, int id) {
         }
         break;
     }
-    case kFontList:
-        store_selection(dialog, id, m.font);
-        break;
-    case kEscList:
-        store_selection(dialog, id, m.escTarget);
-        break;
+    case kFontList: store_selection(dialog, id, m.font); break;
+    case kEscList: store_selection(dialog, id, m.escTarget); break;
     case kTitleCheck:
         m.titleEnabled = flag(dialog.checked(id));
         dialog.enable(kTitleEdit, m.titleEnabled != 0);
@@ -133,18 +129,13 @@ DialogResult MenuPage::command(DialogAccess& dialog, int id) {
         m.saveItemSeparately = flag(dialog.checked(id));
         apply_item_in_each_rule(dialog);
         break;
-    case kItemInEachCheck:
-        m.saveItemInEachRecord = flag(dialog.checked(id));
-        break;
+    case kItemInEachCheck: m.saveItemInEachRecord = flag(dialog.checked(id)); break;
     case kSeparateFileCheck:
         copy_.separateFilePerForm = flag(dialog.checked(id));
         apply_item_in_each_rule(dialog);
         break;
-    case kDefaultsButton:
-        reset(dialog);
-        break;
-    default:
-        break;
+    case kDefaultsButton: reset(dialog); break;
+    default: break;
     }
     return DialogResult::Stay;
 }

@@ -18,9 +18,7 @@ constexpr std::size_t kOwnedFirst = offsetof(ApplicationOptions, sendPort);
 constexpr std::size_t kOwnedEnd = offsetof(ApplicationOptions, largeTitles);
 static_assert(kOwnedFirst == 5 && kOwnedEnd == 68);
 
-bool password_character(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+bool password_character(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 std::vector<std::string> key_entries() {
     std::vector<std::string> keys;
@@ -88,14 +86,12 @@ void SettingsPage::show_function(DialogAccess& dialog) {
         dialog.select(kSettingsFunctionList, -1);
         return;
     }
-    show_selection(dialog, kSettingsFunctionList, options_.functionKey[key],
-                   std::size(names::kTerminalFunctions));
+    show_selection(dialog, kSettingsFunctionList, options_.functionKey[key], std::size(names::kTerminalFunctions));
 }
 
 void SettingsPage::store_function(const DialogAccess& dialog) {
     const int key = dialog.selection(kSettingsKeyList);
-    if (key >= 0 && key < kFunctionKeyCount)
-        store_selection(dialog, kSettingsFunctionList, options_.functionKey[key]);
+    if (key >= 0 && key < kFunctionKeyCount) store_selection(dialog, kSettingsFunctionList, options_.functionKey[key]);
 }
 
 DialogResult SettingsPage::command(DialogAccess& dialog, int id) {
@@ -104,20 +100,14 @@ DialogResult SettingsPage::command(DialogAccess& dialog, int id) {
         return DialogResult::Stay;
     }
     switch (id) {
-    case kSettingsPassword:
-        check_password(dialog);
-        break;
+    case kSettingsPassword: check_password(dialog); break;
     case kSettingsSelectAll:
     case kSettingsClearAll:
         std::memset(options_.protectedArea, id == kSettingsSelectAll ? 1 : 0, sizeof options_.protectedArea);
         show_areas(dialog);
         break;
-    case kSettingsKeyList:
-        show_function(dialog);
-        break;
-    case kSettingsFunctionList:
-        store_function(dialog);
-        break;
+    case kSettingsKeyList: show_function(dialog); break;
+    case kSettingsFunctionList: store_function(dialog); break;
     case kSettingsWedge: {
         KeyboardWedgeDialog wedge(wedge_, project_.wedge);
         dialogs_.keyboard_wedge(wedge);

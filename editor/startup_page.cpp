@@ -80,7 +80,8 @@ void StartupPage::init(DialogAccess& dialog) {
 
 void StartupPage::fill_catalogue(DialogAccess& dialog) {
     std::vector<std::string> labels;
-    for (int table = 0; table < kTextTableCount; ++table) labels.push_back(catalogue_label(table, w_->largeTitles != 0));
+    for (int table = 0; table < kTextTableCount; ++table)
+        labels.push_back(catalogue_label(table, w_->largeTitles != 0));
     dialog.set_list(kTableList, labels);
     dialog.select(kTableList, selected_);
 }
@@ -219,20 +220,14 @@ DialogResult StartupPage::command(DialogAccess& dialog, int id) {
     }
     switch (id) {
     case kFirstCodeEdit:
-    case kFirstCodeEdit + 1:
-        code_changed(dialog, id - kFirstCodeEdit);
-        break;
+    case kFirstCodeEdit + 1: code_changed(dialog, id - kFirstCodeEdit); break;
     case kFirstCharEdit:
-    case kFirstCharEdit + 1:
-        char_changed(dialog, id - kFirstCharEdit);
-        break;
+    case kFirstCharEdit + 1: char_changed(dialog, id - kFirstCharEdit); break;
     case kDelimiterCountList:
         store_selection(dialog, id, w_->delimiterCount);
         enable_delimiters(dialog);
         break;
-    case kStartList:
-        store_selection(dialog, id, w_->startObject);
-        break;
+    case kStartList: store_selection(dialog, id, w_->startObject); break;
     case kTableList: {
         const int index = dialog.selection(id);
         if (index >= 0 && index < kTextTableCount) {
@@ -241,17 +236,10 @@ DialogResult StartupPage::command(DialogAccess& dialog, int id) {
         }
         break;
     }
-    case kLargeTitlesCheck:
-        switch_large_titles(dialog);
-        break;
-    case kImportButton:
-        import_texts(dialog);
-        break;
-    case kDefaultsButton:
-        reset(dialog);
-        break;
-    default:
-        break;
+    case kLargeTitlesCheck: switch_large_titles(dialog); break;
+    case kImportButton: import_texts(dialog); break;
+    case kDefaultsButton: reset(dialog); break;
+    default: break;
     }
     return DialogResult::Stay;
 }

@@ -5,7 +5,7 @@
 
 #define IDC_SYMBOLOGY_CHECK 101
 #define IDC_SYMBOLOGY_RADIO 301
-#define IDC_SYMBOLOGY_LABEL1 401   /* "Max Länge :" or "feste Länge 1:" */
-#define IDC_SYMBOLOGY_LABEL2 402   /* "Min Länge :" or "feste Länge 2:" */
-#define IDC_SYMBOLOGY_LENGTH1 501  /* first fixed length, or maximum */
-#define IDC_SYMBOLOGY_LENGTH2 502  /* second fixed length, or minimum */
+#define IDC_SYMBOLOGY_LABEL1 401  /* "Max Länge :" or "feste Länge 1:" */
+#define IDC_SYMBOLOGY_LABEL2 402  /* "Min Länge :" or "feste Länge 2:" */
+#define IDC_SYMBOLOGY_LENGTH1 501 /* first fixed length, or maximum */
+#define IDC_SYMBOLOGY_LENGTH2 502 /* second fixed length, or minimum */

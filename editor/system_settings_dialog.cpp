@@ -53,11 +53,8 @@ void SystemSettingsDialog::init(DialogAccess& dialog) {
 
 DialogResult SystemSettingsDialog::command(DialogAccess& dialog, int id) {
     switch (id) {
-    case kIdOk:
-        return DialogResult::CloseOk;
-    case kIdCancel:
-        copy_ = backup_;
-        return DialogResult::CloseCancel;
+    case kIdOk: return DialogResult::CloseOk;
+    case kIdCancel: copy_ = backup_; return DialogResult::CloseCancel;
     case kSystemPhone:
         // Only reachable while a stored send port beyond the list enables the field.
         if (copy_.sendPort == kPhoneSendPort) {
@@ -65,12 +62,8 @@ DialogResult SystemSettingsDialog::command(DialogAccess& dialog, int id) {
                 copy_cell(copy_.phoneNumber, sizeof copy_.phoneNumber, text->c_str(), text->size());
         }
         return DialogResult::Stay;
-    case kSystemBacklightTime:
-        number(dialog, id, kBacklightTimeLimit, copy_.backlightOff);
-        return DialogResult::Stay;
-    case kSystemAckTime:
-        number(dialog, id, kAckTimeLimit, copy_.ackTime);
-        return DialogResult::Stay;
+    case kSystemBacklightTime: number(dialog, id, kBacklightTimeLimit, copy_.backlightOff); return DialogResult::Stay;
+    case kSystemAckTime: number(dialog, id, kAckTimeLimit, copy_.ackTime); return DialogResult::Stay;
     case kSystemTimeChoice:
         check_radio(dialog, kSystemTimeChoice, 2, 0);
         // 0 means "wait for a key": the time choice starts from the shortest time instead.

@@ -142,7 +142,9 @@ void project_seeds() {
     // Older files: after the tag, menus and forms in their layout, texts, the password and
     // the extension block.
     Bytes older(kOlderFullSize - older::kTagSize + 1, 0);
-    const auto at = [&](std::size_t offset) { return older.begin() + static_cast<std::ptrdiff_t>(offset - older::kTagSize + 1); };
+    const auto at = [&](std::size_t offset) {
+        return older.begin() + static_cast<std::ptrdiff_t>(offset - older::kTagSize + 1);
+    };
     const auto text = [&](std::size_t offset, const char* s) { std::copy(s, s + std::strlen(s), at(offset)); };
     older[0] = 0;
     *at(older::kCom) = 2;
@@ -166,11 +168,33 @@ void project_seeds() {
     // menus; a new project through the terminal's own screens.
     using namespace kest::sim;
     const std::vector<std::pair<std::string, Bytes>> walks = {
-        {"form-input", {1, 1, 2, 3, kKeyEnterLeft, 4, kKeyDot, 5, kKeyEnterLeft, 9, kKeyZero, kKeyEnterRight,
-                        kKeyDash, 7, kKeyEnterLeft, kKeyEnterLeft, kKeyAlpha, 2, 2, 31, kKeyEnterLeft, kKeyEsc}},
+        {"form-input",
+         {1,
+          1,
+          2,
+          3,
+          kKeyEnterLeft,
+          4,
+          kKeyDot,
+          5,
+          kKeyEnterLeft,
+          9,
+          kKeyZero,
+          kKeyEnterRight,
+          kKeyDash,
+          7,
+          kKeyEnterLeft,
+          kKeyEnterLeft,
+          kKeyAlpha,
+          2,
+          2,
+          31,
+          kKeyEnterLeft,
+          kKeyEsc}},
         {"menus", {1, kKeyDown, kKeyDown, kKeyEnterLeft, kKeyEsc, 4, 1, kKeyEsc, kKeyUp, kKeyEnterRight, 24}},
-        {"lookup-and-pass-down", {1, 2, kKeyAlpha, 7, 7, 7, 30, 8, kKeyBackspace, kKeyEnterLeft, kKeyLeft, kKeyRight,
-                                  kKeyEnterLeft, 5, kKeyEnterLeft, 3, kKeyEnterLeft, kKeyFn, kKeyPower}},
+        {"lookup-and-pass-down",
+         {1, 2, kKeyAlpha, 7, 7, 7, 30, 8, kKeyBackspace, kKeyEnterLeft, kKeyLeft, kKeyRight, kKeyEnterLeft, 5,
+          kKeyEnterLeft, 3, kKeyEnterLeft, kKeyFn, kKeyPower}},
     };
     const Bytes rich = tables_of(*rich_project());
     for (const auto& [name, keys] : walks) {
@@ -189,8 +213,8 @@ void srec_seeds() {
     Bytes data(100);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 37 + 11);
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"s1-count-s9", srec_line('0', 0, {'h', 'd', 'r'}) + srec_lines('1', 0x1000, data, 16) +
-                            srec_line('5', 7, {}) + srec_line('9', 0x1000, {})},
+        {"s1-count-s9", srec_line('0', 0, {'h', 'd', 'r'}) + srec_lines('1', 0x1000, data, 16) + srec_line('5', 7, {}) +
+                            srec_line('9', 0x1000, {})},
         {"s2-gap-s8", srec_lines('2', 0x12340, data, 32) + srec_lines('2', 0x12400, data, 32) + srec_line('8', 0, {})},
         {"s3-lf-s7", srec_lines('3', 0x20000, data, 16) + srec_line('7', 0x20000, {})},
         {"lower-case-cr", "s00600004844521b\rs1130000000102030405060708090a0b0c0d0e0f64\rs9030000fc\r"},
@@ -246,7 +270,8 @@ void upload_seeds() {
          join({ack, frame(0, "A"), silent, frame(1, "B"), frame(1, "B"), frame(2, "C"), over}));
     seed("upload_records", "ten-records-wrap", [&] {
         Bytes b = ack;
-        for (int i = 0; i < 12; ++i) b = join({b, frame(static_cast<std::uint8_t>(i % 10), "Satz " + std::to_string(i))});
+        for (int i = 0; i < 12; ++i)
+            b = join({b, frame(static_cast<std::uint8_t>(i % 10), "Satz " + std::to_string(i))});
         return join({b, over});
     }());
     // Slow answers (past the frame window), raw bytes without CR, a wrong sequence byte.

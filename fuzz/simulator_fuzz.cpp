@@ -46,11 +46,14 @@ std::string check_display(const sim::Engine& engine, const Project& project) {
     if (engine.current_object() < 0 || engine.current_object() > jump::menu(kMenuCount - 1))
         return "the current object is no form or menu";
     switch (d.state) {
-    case sim::kStateStart: case sim::kStateMenu: case sim::kStateForm: case sim::kStateUtilities:
-    case sim::kStateSettings: case sim::kStateSend: case sim::kStateMessage:
-        return {};
-    default:
-        return "unknown state " + std::to_string(d.state);
+    case sim::kStateStart:
+    case sim::kStateMenu:
+    case sim::kStateForm:
+    case sim::kStateUtilities:
+    case sim::kStateSettings:
+    case sim::kStateSend:
+    case sim::kStateMessage: return {};
+    default: return "unknown state " + std::to_string(d.state);
     }
 }
 
@@ -113,7 +116,8 @@ std::string simulator(Input input) {
         } else {
             for (int t = 0; t < 1 << (step - 25); ++t) engine.tick();
         }
-        if (auto bad = check_display(engine, *project); !bad.empty()) return "after step " + std::to_string(i + 1) + ": " + bad;
+        if (auto bad = check_display(engine, *project); !bad.empty())
+            return "after step " + std::to_string(i + 1) + ": " + bad;
         engine.take_repaint();
     }
     take_working_bytes(*tables, *project);

@@ -47,8 +47,8 @@ Read read_text(std::string_view text, bool inPieces) {
         read.records += describe(r);
         return true;
     });
-    const bool fed = inPieces ? feed_in_pieces(text, [&](std::string_view piece) { return reader.feed(piece); })
-                              : reader.feed(text);
+    const bool fed =
+        inPieces ? feed_in_pieces(text, [&](std::string_view piece) { return reader.feed(piece); }) : reader.feed(text);
     if (fed) reader.finish();
     read.error = describe(reader.error());
     return read;
@@ -57,9 +57,9 @@ Read read_text(std::string_view text, bool inPieces) {
 // The facts of a check. A file is read only up to its first error, so its size counts only
 // for a good file.
 std::string describe(const loader::SrecReport& r) {
-    std::string s = describe(r.error) + "|" + std::to_string(r.ok() ? r.fileSize : 0) + "|" + std::to_string(r.dataRecords) +
-                    "|" + std::to_string(r.dataBytes) + "|" + std::string(1, r.endType) + "|" +
-                    std::to_string(r.startAddress) + "|";
+    std::string s = describe(r.error) + "|" + std::to_string(r.ok() ? r.fileSize : 0) + "|" +
+                    std::to_string(r.dataRecords) + "|" + std::to_string(r.dataBytes) + "|" +
+                    std::string(1, r.endType) + "|" + std::to_string(r.startAddress) + "|";
     for (const auto& range : r.ranges) s += std::to_string(range.begin) + "-" + std::to_string(range.end) + " ";
     return s;
 }
@@ -132,8 +132,8 @@ std::string send_records(Input input) {
 
     if (!loader::check_srec_text(text).ok()) return {};
     if (!converted || !converter.ended()) return "a file that passed the check does not convert";
-    if (whole.empty() || !std::equal(whole.back().begin(), whole.back().end(), loader::kEndRecord.begin(),
-                                     loader::kEndRecord.end()))
+    if (whole.empty() ||
+        !std::equal(whole.back().begin(), whole.back().end(), loader::kEndRecord.begin(), loader::kEndRecord.end()))
         return "the send records do not end with the end record";
 
     Runs sent;

@@ -6,10 +6,10 @@ namespace kest::fuzz {
 
 namespace {
 constexpr std::array kTargets = {
-    Target{"project_file", project_file},   Target{"older_project_file", older_project_file},
-    Target{"srec_reader", srec_reader},     Target{"send_records", send_records},
-    Target{"lookup_file", lookup_file},     Target{"upload_records", upload_records},
-    Target{"simulator", simulator},         Target{"project_json", project_json},
+    Target{"project_file", project_file}, Target{"older_project_file", older_project_file},
+    Target{"srec_reader", srec_reader},   Target{"send_records", send_records},
+    Target{"lookup_file", lookup_file},   Target{"upload_records", upload_records},
+    Target{"simulator", simulator},       Target{"project_json", project_json},
 };
 }  // namespace
 

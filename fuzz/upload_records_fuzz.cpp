@@ -35,17 +35,10 @@ public:
         const std::uint8_t head = next();
         Bytes bytes;
         switch (head & 7) {
-        case 0:
-            bytes = take(next());
-            break;
-        case 1:
-            bytes = testing::bytes_of("OVER\r");
-            break;
-        case 2:
-            bytes = testing::bytes_of("ACK\r");
-            break;
-        case 3:
-            break;
+        case 0: bytes = take(next()); break;
+        case 1: bytes = testing::bytes_of("OVER\r"); break;
+        case 2: bytes = testing::bytes_of("ACK\r"); break;
+        case 3: break;
         default: {
             const std::uint8_t sequence = (head & 7) == 7 ? next() : next() % 10;
             bytes = take(next());

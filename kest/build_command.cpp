@@ -64,8 +64,8 @@ int run(const std::vector<std::string>& argv) {
 
     const auto text = read_text(input);
     if (!text) {
-        std::cerr << "kest build: " << shown << ": " << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text"))
-                  << "\n";
+        std::cerr << "kest build: " << shown << ": "
+                  << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text")) << "\n";
         return kExitBadInput;
     }
     if (text->size() > kMaxJsonSize) {
@@ -81,9 +81,8 @@ int run(const std::vector<std::string>& argv) {
     if (!store_project("build", *output, *project, args.flag("force"))) return kExitBadInput;
     const std::size_t found = check_project(*project).size();
     if (found && !args.flag("quiet"))
-        std::cerr << "kest build: " << *output << ": written; it holds " << found
-                  << (found == 1 ? " value" : " values") << " no page of agkest produces (kest check "
-                  << *output << " lists them)\n";
+        std::cerr << "kest build: " << *output << ": written; it holds " << found << (found == 1 ? " value" : " values")
+                  << " no page of agkest produces (kest check " << *output << " lists them)\n";
     return kExitOk;
 }
 

@@ -39,8 +39,8 @@ int run(const std::vector<std::string>& argv) {
         if (!args.flag("quiet")) std::cout << path << ": every value is one the pages of agkest produce\n";
         return kExitOk;
     }
-    std::cerr << "kest check: " << path << ": " << findings.size()
-              << (findings.size() == 1 ? " value" : " values") << " out of range\n";
+    std::cerr << "kest check: " << path << ": " << findings.size() << (findings.size() == 1 ? " value" : " values")
+              << " out of range\n";
     return kExitFound;
 }
 

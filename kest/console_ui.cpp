@@ -29,13 +29,11 @@ std::string console_text(const std::string& text) {
 }
 }  // namespace
 
-ConsoleUi::ConsoleUi(std::optional<int> yesBudget)
-    : yesBudget_(yesBudget), tty_(stderr_is_terminal()) {}
+ConsoleUi::ConsoleUi(std::optional<int> yesBudget) : yesBudget_(yesBudget), tty_(stderr_is_terminal()) {}
 
 // With --quiet the program's boxes stay unseen (the command's own line says what failed)
 // and so do the questions answered without asking; a question asked at the terminal shows.
-Answer ConsoleUi::message(const std::string& text, const std::string& caption, Icon,
-                          Buttons buttons) {
+Answer ConsoleUi::message(const std::string& text, const std::string& caption, Icon, Buttons buttons) {
     last_ = text;
     const Answer yes = buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     const Answer no = buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;

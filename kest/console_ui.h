@@ -19,8 +19,7 @@ public:
     // a terminal, else answer No.
     explicit ConsoleUi(std::optional<int> yesBudget = std::nullopt);
 
-    Answer message(const std::string& text, const std::string& caption, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
     std::optional<std::string> choose_open_file(const FileDialogRequest& request) override;
     std::optional<std::string> choose_save_file(const FileDialogRequest& request) override;
     void progress_begin(const std::string& caption, const std::string& text) override;

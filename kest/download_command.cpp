@@ -13,8 +13,7 @@ constexpr char kUsage[] =
     "agkest's \"Programm laden\" does: handshake \"VELMOR\", each block repeated up to four\n"
     "times until the terminal answers \"ACK\"; \"FULL\" stops at once.\n"
     "\n"
-    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default: the project's rate\n"
-    KEST_TRANSFER_OPTIONS_HELP
+    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default: the project's rate\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 when the terminal acknowledged every block; 1 when it refused or ran\n"
     "out of memory; 2 when the project cannot be read; 3 when the port, the cradle or the\n"
@@ -29,8 +28,7 @@ int run(const std::vector<std::string>& argv) {
     const auto loaded = load_project("download", args.positional[0]);
     if (!loaded) return kExitBadInput;
     Project& project = *loaded->project;
-    return run_download("download", project, *setup, setup->rateIndex.value_or(project.com.rateIndex),
-                        std::nullopt);
+    return run_download("download", project, *setup, setup->rateIndex.value_or(project.com.rateIndex), std::nullopt);
 }
 
 const Registration registration({"download", "send a project to the terminal", kUsage, run});

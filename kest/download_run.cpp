@@ -21,38 +21,39 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
     const DownloadReport report = download(project, *setup.link, ui, options, name);
     const ExitStatus status = exit_status(report.outcome);
     if (status == kExitOk) return kExitOk;
-    const std::string attempts =
-        std::to_string(report.attempts) + (report.attempts == 1 ? " attempt" : " attempts");
+    const std::string attempts = std::to_string(report.attempts) + (report.attempts == 1 ? " attempt" : " attempts");
     std::cerr << "kest " << command << ": ";
     switch (report.outcome) {
-        case DownloadOutcome::Completed:
-        case DownloadOutcome::Cancelled: std::cerr << "no file chosen\n"; break;
-        case DownloadOutcome::FileUnreadable: std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n"; break;
-        case DownloadOutcome::LineTooLong:
-            std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
-                      << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
-            break;
-        case DownloadOutcome::PortUnavailable: std::cerr << port_failure(setup) << "\n"; break;
-        case DownloadOutcome::CradleFailed: std::cerr << cradle_failure(setup) << "\n"; break;
-        case DownloadOutcome::LineSettingsFailed: std::cerr << line_failure(setup, rateIndex) << "\n"; break;
-        case DownloadOutcome::NotReady:
-            std::cerr << "the terminal did not answer \"VELMOR\" (" << attempts << "); "
-                      << no_answer_hint(setup, rateIndex) << "\n";
-            break;
-        case DownloadOutcome::MemoryFull:
-            std::cerr << "the terminal's memory is full (\"FULL\", " << attempts
-                      << "): fetch the records it holds (kest upload), delete them on the terminal, and send "
-                         "again\n";
-            break;
-        case DownloadOutcome::TransferFailed:
-            std::cerr << (lookupFile ? "a line" : "a block") << " was not acknowledged after four sends ("
-                      << attempts << "): try a lower rate (-b 19200) or --retries N\n";
-            break;
-        case DownloadOutcome::Interrupted:
-            std::cerr << "interrupted"
-                      << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
-                                     : ": the terminal may hold an incomplete application: run the download again\n");
-            break;
+    case DownloadOutcome::Completed:
+    case DownloadOutcome::Cancelled: std::cerr << "no file chosen\n"; break;
+    case DownloadOutcome::FileUnreadable:
+        std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n";
+        break;
+    case DownloadOutcome::LineTooLong:
+        std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
+                  << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
+        break;
+    case DownloadOutcome::PortUnavailable: std::cerr << port_failure(setup) << "\n"; break;
+    case DownloadOutcome::CradleFailed: std::cerr << cradle_failure(setup) << "\n"; break;
+    case DownloadOutcome::LineSettingsFailed: std::cerr << line_failure(setup, rateIndex) << "\n"; break;
+    case DownloadOutcome::NotReady:
+        std::cerr << "the terminal did not answer \"VELMOR\" (" << attempts << "); " << no_answer_hint(setup, rateIndex)
+                  << "\n";
+        break;
+    case DownloadOutcome::MemoryFull:
+        std::cerr << "the terminal's memory is full (\"FULL\", " << attempts
+                  << "): fetch the records it holds (kest upload), delete them on the terminal, and send "
+                     "again\n";
+        break;
+    case DownloadOutcome::TransferFailed:
+        std::cerr << (lookupFile ? "a line" : "a block") << " was not acknowledged after four sends (" << attempts
+                  << "): try a lower rate (-b 19200) or --retries N\n";
+        break;
+    case DownloadOutcome::Interrupted:
+        std::cerr << "interrupted"
+                  << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
+                                 : ": the terminal may hold an incomplete application: run the download again\n");
+        break;
     }
     return status;
 }

@@ -76,7 +76,8 @@ int run(const std::vector<std::string>& args) {
 
     ConsoleUi ui = setup->console();
     const int rate = setup->rateIndex.value_or(0);
-    const loader::SessionResult result = loader::flash_session(*setup->link, setup->port, rate, setup->cradle, path, ui);
+    const loader::SessionResult result =
+        loader::flash_session(*setup->link, setup->port, rate, setup->cradle, path, ui);
     const ExitStatus status = exit_status(result);
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";

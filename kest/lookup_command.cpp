@@ -14,8 +14,7 @@ constexpr char kUsage[] =
     "editor writes them). A line longer than 289 bytes refuses the file before anything\n"
     "is sent.\n"
     "\n"
-    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n"
-    KEST_TRANSFER_OPTIONS_HELP
+    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 when the terminal acknowledged every line and the end; 1 when it\n"
     "refused or ran out of memory; 2 when the file cannot be read or has an over-long\n"
@@ -32,8 +31,7 @@ int run(const std::vector<std::string>& argv) {
     if (!setup) return kExitBadInput;
     // The port and rate come from the command line; the project plays no part.
     const auto project = default_project();
-    return run_download("lookup", *project, *setup, setup->rateIndex.value_or(kDefaultRateIndex),
-                        args.positional[0]);
+    return run_download("lookup", *project, *setup, setup->rateIndex.value_or(kDefaultRateIndex), args.positional[0]);
 }
 
 const Registration registration({"lookup", "send a lookup file to the terminal", kUsage, run});

@@ -48,7 +48,7 @@ int run(const std::vector<std::string>& argv) {
     if (ports.empty()) {
         if (!args.flag("quiet"))
             std::cerr << "kest ports: no serial port found (a USB adapter appears once it is plugged in and its "
-                     "driver is loaded)\n";
+                         "driver is loaded)\n";
         return kExitOk;
     }
     std::size_t nameWidth = 0, driverWidth = 0;
@@ -58,8 +58,7 @@ int run(const std::vector<std::string>& argv) {
     }
     for (const PortEntry& p : ports) {
         std::string line = p.name + std::string(nameWidth - p.name.size() + 2, ' ') + p.driver;
-        if (!p.description.empty())
-            line += std::string(driverWidth - p.driver.size() + 2, ' ') + p.description;
+        if (!p.description.empty()) line += std::string(driverWidth - p.driver.size() + 2, ' ') + p.description;
         while (!line.empty() && line.back() == ' ') line.pop_back();
         std::cout << line << "\n";
     }

@@ -31,10 +31,14 @@ constexpr char kUsage[] =
 
 std::string utf8(const std::string& cp1252) { return cp1252_to_utf8(cp1252); }
 template <std::size_t N>
-std::string text(const char (&cell)[N]) { return utf8(cell_text(cell)); }
+std::string text(const char (&cell)[N]) {
+    return utf8(cell_text(cell));
+}
 std::string text(const char* cell, std::size_t size) { return utf8(cell_text(cell, size)); }
 template <std::size_t N>
-std::string name(const char* const (&list)[N], unsigned value) { return utf8(names::of(list, value)); }
+std::string name(const char* const (&list)[N], unsigned value) {
+    return utf8(names::of(list, value));
+}
 std::string target(unsigned t) { return utf8(names::jump_target(t)); }
 
 // Prefix and suffix slots hold up to ten character codes, zero-padded.
@@ -120,8 +124,8 @@ std::string stamp_text(const FormRecord& f) {
     if (f.dateOrder == 1) order = {month, day, year};
     if (f.dateOrder == 2) order = {day, month, year};
     const std::string date = join(order, f.dateSepOn, f.dateSep[0]);
-    const std::string time = join({f.hourOn ? "hh" : "", f.minuteOn ? "mm" : "", f.secondOn ? "ss" : ""},
-                                  f.timeSepOn, f.timeSep[0]);
+    const std::string time =
+        join({f.hourOn ? "hh" : "", f.minuteOn ? "mm" : "", f.secondOn ? "ss" : ""}, f.timeSepOn, f.timeSep[0]);
     std::string out = name(names::kStampPositions, f.stampPosition) + ":";
     if (!date.empty()) out += " date " + utf8(date);
     if (!time.empty()) out += " time " + utf8(time);
@@ -156,15 +160,15 @@ void print_forms(std::ostream& out, const Project& p, const Marks& mk) {
             continue;
         }
         out << font_name(f.font, mk) << ", Esc -> " << target(f.escTarget) << mk(&f.escTarget) << ", next -> "
-            << target(f.nextTarget) << mk(&f.nextTarget) << ", record: "
-            << name(names::kRecordActions, f.recordAction) << mk(&f.recordAction)
-            << ", lookup file: " << name(names::kLookupFiles, f.lookupFile) << mk(&f.lookupFile) << "\n";
+            << target(f.nextTarget) << mk(&f.nextTarget) << ", record: " << name(names::kRecordActions, f.recordAction)
+            << mk(&f.recordAction) << ", lookup file: " << name(names::kLookupFiles, f.lookupFile) << mk(&f.lookupFile)
+            << "\n";
         out << "  stamp: " << stamp_text(f) << "\n";
         for (int n = 0; n < kFormLines; ++n) {
             if (f.lineType[n] == kFieldEmpty) continue;
             char head[64];
-            std::snprintf(head, sizeof head, "  #%d %-12s",
-                          n + 1, (name(names::kFieldTypes, f.lineType[n]) + mk(&f.lineType[n])).c_str());
+            std::snprintf(head, sizeof head, "  #%d %-12s", n + 1,
+                          (name(names::kFieldTypes, f.lineType[n]) + mk(&f.lineType[n])).c_str());
             out << head << quoted(text(f.prompt[n])) << mk(f.prompt[n]) << "  length " << int(f.minLength[n])
                 << mk(&f.minLength[n]) << "-" << int(f.maxLength[n]) << mk(&f.maxLength[n]) << ", "
                 << name(names::kLineSources, f.lineSource[n]) << mk(&f.lineSource[n])
@@ -182,8 +186,7 @@ void print_menus(std::ostream& out, const Project& p, const Marks& mk) {
             continue;
         }
         out << font_name(m.font, mk) << ", Esc -> " << target(m.escTarget) << mk(&m.escTarget) << ", title "
-            << quoted(text(m.title)) << mk(m.title)
-            << (m.titleEnabled ? " shown" : " not shown");
+            << quoted(text(m.title)) << mk(m.title) << (m.titleEnabled ? " shown" : " not shown");
         if (m.saveTitle) out << ", title saved as a record";
         if (m.saveItemSeparately) out << ", item saved as a record";
         if (m.saveItemInEachRecord) out << ", item saved in each record";
@@ -200,8 +203,8 @@ void print_lookups(std::ostream& out, const Project& p, const Marks& mk) {
     for (int k = 0; k < kLookupCount; ++k) {
         const LookupRecord& l = p.lookups[k];
         out << name(names::kLookupFiles, k + 1) << ": record length " << int(l.recordLength) << ", "
-            << int(l.fieldCount) << mk(&l.fieldCount) << " fields, key field " << l.keyField + 1 << mk(&l.keyField) << ", "
-            << (l.separator ? "separator " + character(l.separator) : std::string("fixed length"))
+            << int(l.fieldCount) << mk(&l.fieldCount) << " fields, key field " << l.keyField + 1 << mk(&l.keyField)
+            << ", " << (l.separator ? "separator " + character(l.separator) : std::string("fixed length"))
             << ", loadable " << yes_no(l.loadable) << ", not found: " << name(names::kNotFoundActions, l.notFoundAction)
             << mk(&l.notFoundAction) << "\n";
         for (int f = 0; f < l.fieldCount && f < 8; ++f)
@@ -215,7 +218,8 @@ void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
     const KeyboardWedgeSettings& w = p.wedge;
     std::string protectedAreas;
     for (int i = 0; i < 12; ++i)
-        if (o.protectedArea[i]) protectedAreas += (protectedAreas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
+        if (o.protectedArea[i])
+            protectedAreas += (protectedAreas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
     std::string keys;
     for (int i = 0; i < 10; ++i)
         if (o.functionKey[i])
@@ -243,13 +247,13 @@ void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
         << (o.ackTime ? std::to_string(o.ackTime * 100) + " ms" : std::string("until a key is pressed"))
         << mk(&o.ackTime) << "\n"
         << "  protected         " << (protectedAreas.empty() ? "none" : protectedAreas) << "\n"
-        << "  password          " << (o.password[0] ? quoted(text(o.password)) : std::string("none"))
-        << mk(o.password) << "\n"
+        << "  password          " << (o.password[0] ? quoted(text(o.password)) : std::string("none")) << mk(o.password)
+        << "\n"
         << "  function keys     " << (keys.empty() ? "none" : keys) << "\n"
         << "  large titles      " << yes_no(o.largeTitles) << "\n"
         << "  keyboard wedge    " << name(names::kKeyboardTypes, w.keyboardType) << mk(&w.keyboardType) << ", flags "
-        << int(w.wedgeFlags) << ", pause "
-        << int(w.charPause) << " ms, time-out " << int(w.linkTimeout) << " s, CR/LF " << yes_no(w.appendCrLf) << "\n"
+        << int(w.wedgeFlags) << ", pause " << int(w.charPause) << " ms, time-out " << int(w.linkTimeout) << " s, CR/LF "
+        << yes_no(w.appendCrLf) << "\n"
         << "  barcode           " << std::string(barcode, 23 * 3 - 1) << "\n";
 }
 

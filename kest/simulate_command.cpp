@@ -43,7 +43,7 @@ constexpr char kUsage[] =
     "Exit status 2 for a bad FILE, key name or time.\n";
 
 struct Step {
-    int key = 0;    // key code, or 0 for ticks
+    int key = 0;  // key code, or 0 for ticks
     long ticks = 0;
 };
 
@@ -55,13 +55,30 @@ std::optional<Step> parse_key(const std::string& name, std::string& error) {
         const char* name;
         int code;
     } kNames[] = {
-        {"1", 1},      {"2", 2},          {"3", 3},           {"4", 4},          {"5", 5},
-        {"6", 6},      {"7", 7},          {"8", 8},           {"9", 9},          {"dash", sim::kKeyDash},
-        {"0", sim::kKeyZero},             {"dot", sim::kKeyDot},                 {"alpha", sim::kKeyAlpha},
-        {"power", sim::kKeyPower},        {"fn", sim::kKeyFn},                   {"enter", sim::kKeyEnterLeft},
-        {"enter2", sim::kKeyEnterRight},  {"left", sim::kKeyLeft},               {"up", sim::kKeyUp},
-        {"right", sim::kKeyRight},        {"esc", sim::kKeyEsc},                 {"down", sim::kKeyDown},
-        {"bs", sim::kKeyBackspace},       {"restart", sim::kKeyRestart},
+        {"1", 1},
+        {"2", 2},
+        {"3", 3},
+        {"4", 4},
+        {"5", 5},
+        {"6", 6},
+        {"7", 7},
+        {"8", 8},
+        {"9", 9},
+        {"dash", sim::kKeyDash},
+        {"0", sim::kKeyZero},
+        {"dot", sim::kKeyDot},
+        {"alpha", sim::kKeyAlpha},
+        {"power", sim::kKeyPower},
+        {"fn", sim::kKeyFn},
+        {"enter", sim::kKeyEnterLeft},
+        {"enter2", sim::kKeyEnterRight},
+        {"left", sim::kKeyLeft},
+        {"up", sim::kKeyUp},
+        {"right", sim::kKeyRight},
+        {"esc", sim::kKeyEsc},
+        {"down", sim::kKeyDown},
+        {"bs", sim::kKeyBackspace},
+        {"restart", sim::kKeyRestart},
     };
     for (const auto& k : kNames)
         if (name == k.name) return Step{k.code, 0};

@@ -19,11 +19,9 @@ int run(const std::vector<std::string>& args) {
     const auto report = check_object_file("srec-check", path);
     if (!report) return kExitBadInput;
     std::printf("%s: %zu data records, %" PRIu64 " bytes, end record S%c, start address 0x%08" PRIX32 "\n",
-                path.c_str(), report->dataRecords, report->dataBytes, report->endType,
-                report->startAddress);
+                path.c_str(), report->dataRecords, report->dataBytes, report->endType, report->startAddress);
     for (const auto& r : report->ranges)
-        std::printf("  0x%08" PRIX64 "-0x%08" PRIX64 "  %" PRIu64 " bytes\n", r.begin, r.end - 1,
-                    r.end - r.begin);
+        std::printf("  0x%08" PRIX64 "-0x%08" PRIX64 "  %" PRIu64 " bytes\n", r.begin, r.end - 1, r.end - r.begin);
     return kExitOk;
 }
 

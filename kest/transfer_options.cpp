@@ -16,8 +16,9 @@ std::string port_failure(const TransferSetup& s) {
     case PortProblem::NotFound:
     case PortProblem::NotSerial: return out + " (kest ports lists the serial ports of this machine)";
     case PortProblem::NoPermission:
-        return out + " (the user needs the right to use it: on most Linux systems membership of the group "
-                     "that owns it, often dialout)";
+        return out +
+               " (the user needs the right to use it: on most Linux systems membership of the group "
+               "that owns it, often dialout)";
     case PortProblem::Busy: return out + " (close agkest, tamplo, a terminal program or another kest using it)";
     default: return out;
     }
@@ -40,8 +41,8 @@ std::string no_answer_hint(const TransferSetup& s, int rateIndex) {
         return "the cradle was switched to " + rate +
                " bit/s, but the terminal did not answer: is it in the cradle, switched on and running its program?";
     return "no answer at " + rate + " bit/s on " + s.port +
-           ": is the terminal in a cradle? try --cradle; on a direct cable check that it runs its program at " +
-           rate + " bit/s";
+           ": is the terminal in a cradle? try --cradle; on a direct cable check that it runs its program at " + rate +
+           " bit/s";
 }
 
 ConsoleUi TransferSetup::console() const {

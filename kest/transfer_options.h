@@ -24,16 +24,16 @@ inline const std::set<std::string> kTransferSwitches = {"cradle", "no-cradle", "
 inline constexpr char kPortVariable[] = "KEST_PORT";
 
 // The help lines of the shared options (after each command's own --baud line).
-#define KEST_TRANSFER_OPTIONS_HELP                                                              \
-    "  -p, --port DEVICE  the serial port: COM3, /dev/ttyUSB0, the link of a kestemu\n"         \
-    "                     (kest ports lists the ports); default: $KEST_PORT\n"                   \
-    "  --cradle           switch the infrared cradle to the rate first\n"                        \
-    "  --no-cradle        talk to the terminal directly, by cable or IrDA (the default of\n"     \
-    "                     every transfer)\n"                                                     \
-    "  --retries N        answer the retry question Yes N times (default: ask on a\n"            \
-    "                     terminal, otherwise no retry)\n"                                       \
-    "  -q, --quiet        no progress line and no notes: results and errors only\n"             \
-    "  -v, --verbose      show each exchange with the terminal on stderr\n"                      \
+#define KEST_TRANSFER_OPTIONS_HELP                                                           \
+    "  -p, --port DEVICE  the serial port: COM3, /dev/ttyUSB0, the link of a kestemu\n"      \
+    "                     (kest ports lists the ports); default: $KEST_PORT\n"               \
+    "  --cradle           switch the infrared cradle to the rate first\n"                    \
+    "  --no-cradle        talk to the terminal directly, by cable or IrDA (the default of\n" \
+    "                     every transfer)\n"                                                 \
+    "  --retries N        answer the retry question Yes N times (default: ask on a\n"        \
+    "                     terminal, otherwise no retry)\n"                                   \
+    "  -q, --quiet        no progress line and no notes: results and errors only\n"          \
+    "  -v, --verbose      show each exchange with the terminal on stderr\n"                  \
     "  --trace            show every byte on the line, timestamped, on stderr\n"
 
 struct TransferSetup {

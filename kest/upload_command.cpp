@@ -74,8 +74,7 @@ int run(const std::vector<std::string>& args) {
             summary << "0 records received: the terminal had no data"
                     << (r.fileKept ? "; " + r.path + " left as it was" : "") << "\n";
         else
-            summary << r.records << (r.records == 1 ? " record" : " records") << " received into " << r.path
-                    << "\n";
+            summary << r.records << (r.records == 1 ? " record" : " records") << " received into " << r.path << "\n";
         break;
     case UploadEnd::Cancelled:
     case UploadEnd::FileError: report_output_problem(kName, r.path, r.fileProblem); break;
@@ -83,7 +82,8 @@ int run(const std::vector<std::string>& args) {
     case UploadEnd::CradleFailed: failure = cradle_failure(*setup); break;
     case UploadEnd::LineFailed: failure = line_failure(*setup, *options.rateIndex); break;
     case UploadEnd::NoAnswer:
-        failure = "the terminal did not answer \"READ\"; " + kept(r) + "; " + no_answer_hint(*setup, *options.rateIndex);
+        failure =
+            "the terminal did not answer \"READ\"; " + kept(r) + "; " + no_answer_hint(*setup, *options.rateIndex);
         break;
     case UploadEnd::Refused: failure = "the terminal did not accept READ; " + kept(r); break;
     case UploadEnd::TimedOut: failure = "the terminal stopped answering; " + kept(r); break;

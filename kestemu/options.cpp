@@ -77,8 +77,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         return out;
     }
     const auto parsed = parse_args(
-        args,
-        {"link", "state", "cradle-rate", "records", "faults", "seed", "flash-size", "flash-base", "erase-delay"},
+        args, {"link", "state", "cradle-rate", "records", "faults", "seed", "flash-size", "flash-base", "erase-delay"},
         {"direct", "pace", "verbose", "trace", "loader-waiting"});
     if (!parsed.error.empty()) return mistake(parsed.error);
     if (!parsed.positional.empty()) return mistake("unexpected argument " + parsed.positional.front());

@@ -19,14 +19,14 @@ namespace {
 
 std::uint32_t rate_of(speed_t speed) {
     switch (speed) {
-        case B115200: return 115200;
-        case B57600: return 57600;
-        case B38400: return 38400;
-        case B19200: return 19200;
-        case B9600: return 9600;
-        case B4800: return 4800;
-        case B2400: return 2400;
-        default: return 0;
+    case B115200: return 115200;
+    case B57600: return 57600;
+    case B38400: return 38400;
+    case B19200: return 19200;
+    case B9600: return 9600;
+    case B4800: return 4800;
+    case B2400: return 2400;
+    default: return 0;
     }
 }
 
@@ -70,7 +70,8 @@ bool PtyTransport::lock(const std::string& linkPath, std::string& error) {
             return false;
         }
         // The holder before may have removed the file between our open and our lock.
-        struct stat held {}, named {};
+        struct stat held {
+        }, named{};
         if (fstat(fd, &held) == 0 && stat(lockPath_.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
             held.st_dev == named.st_dev) {
             lock_ = fd;

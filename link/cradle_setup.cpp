@@ -12,9 +12,7 @@ constexpr std::uint32_t kProbeWindowMs = 100;
 constexpr MessageText kNoCradle{"Can't set IR device !!!", "Program Download"};
 
 // Each control byte goes out in a write of its own.
-void write_byte(Link& link, std::uint8_t byte) {
-    link.write(std::span<const std::uint8_t>(&byte, 1));
-}
+void write_byte(Link& link, std::uint8_t byte) { link.write(std::span<const std::uint8_t>(&byte, 1)); }
 
 void set_rts(Link& link, bool on) {
     link.settings().rtsEnable = on;
@@ -40,8 +38,7 @@ bool probe(Link& link, int rateIndex) {
 const CradleProfile kGeneratorCradle{{4, 0, 2, 1, 3}, false};
 const CradleProfile kLoaderCradle{{4, 2, 0, 1, 3}, true};
 
-bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui,
-                  int* foundRateIndex) {
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui, int* foundRateIndex) {
     LineSettings& s = link.settings();
     s.baud = 38400;
     s.dataBits = 8;
@@ -60,8 +57,7 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
         }
     }
     if (found < 0) {
-        if (profile.reportFailure && ui)
-            show(*ui, kNoCradle);
+        if (profile.reportFailure && ui) show(*ui, kNoCradle);
         return false;
     }
     if (foundRateIndex) *foundRateIndex = found;

@@ -22,9 +22,15 @@ constexpr ReplyRules kReplyRules{kMaxReply};
 
 // The messages of the download.
 namespace msg {
-constexpr MessageText kFileUnreadable{"Datei kann nicht ge\xF6" "ffnet werden!", "Fehler"};
+constexpr MessageText kFileUnreadable{
+    "Datei kann nicht ge\xF6"
+    "ffnet werden!",
+    "Fehler"};
 constexpr MessageText kLineTooLong{"", "Fehler"};  // long_line_text()
-constexpr MessageText kPortUnavailable{"COM port kann nicht ge\xF6" "ffnet werden!", "Fehler"};
+constexpr MessageText kPortUnavailable{
+    "COM port kann nicht ge\xF6"
+    "ffnet werden!",
+    "Fehler"};
 constexpr MessageText kCradleFailed{"Failed to set IR device!", "Fehler"};
 constexpr MessageText kLineSettings{"Fehler beim Verbindungsaufbau!!", "Fehler"};
 constexpr MessageText kNotReady{"Terminal nicht bereit!", "Fehler"};
@@ -37,7 +43,8 @@ constexpr MessageText kDone{"Downloaded komplett!", "Download"};
 std::string long_line_text(int line) {
     char text[128];
     std::snprintf(text, sizeof text,
-                  "Zeile %d der Lookupdatei ist zu lang (h\xF6" "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
+                  "Zeile %d der Lookupdatei ist zu lang (h\xF6"
+                  "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
                   line, static_cast<int>(kMaxLookupLine));
     return text;
 }
@@ -53,11 +60,11 @@ enum class Step { Ok, NotReady, Full, Failed, Interrupted };
 
 DownloadOutcome outcome_of(Step step) {
     switch (step) {
-        case Step::Ok: return DownloadOutcome::Completed;
-        case Step::NotReady: return DownloadOutcome::NotReady;
-        case Step::Full: return DownloadOutcome::MemoryFull;
-        case Step::Interrupted: return DownloadOutcome::Interrupted;
-        case Step::Failed: break;
+    case Step::Ok: return DownloadOutcome::Completed;
+    case Step::NotReady: return DownloadOutcome::NotReady;
+    case Step::Full: return DownloadOutcome::MemoryFull;
+    case Step::Interrupted: return DownloadOutcome::Interrupted;
+    case Step::Failed: break;
     }
     return DownloadOutcome::TransferFailed;
 }

@@ -43,8 +43,7 @@ std::optional<std::uint8_t> Link::read_byte(std::uint32_t deadline) {
     for (;;) {
         const auto remaining = static_cast<std::int32_t>(deadline - clock_.ticks());
         std::uint8_t byte = 0;
-        if (port_.read(&byte, 1, remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0) == 1)
-            return byte;
+        if (port_.read(&byte, 1, remaining > 0 ? static_cast<std::uint32_t>(remaining) : 0) == 1) return byte;
         if (remaining <= 0) return std::nullopt;
     }
 }

@@ -19,7 +19,7 @@ constexpr MessageText kCradleFailed{"Can't set IR device!", "Fehler"};
 constexpr MessageText kNoAnswer{"Time out!", "Error", Icon::None};
 constexpr MessageText kRefused{"Fehler beim Verbindungsaufbau!", "Fehler", Icon::None};
 constexpr MessageText kTimedOut{"Time out!", "Fehler", Icon::None};  // with records: how many were kept
-constexpr MessageText kWriteFailed{"", "Fehler", Icon::None};       // how many were kept, and where
+constexpr MessageText kWriteFailed{"", "Fehler", Icon::None};        // how many were kept, and where
 constexpr MessageText kNoData{"Keine Daten empfangen!", "Upload Data", Icon::None};
 constexpr MessageText kFinished{"", "Upload Data", Icon::None, Buttons::YesNo};  // the count, the question
 }  // namespace msg
@@ -29,7 +29,7 @@ constexpr std::size_t kConnectKept = 10;
 constexpr int kSilentConnectTries = 3;  // time-outs tolerated before "Time out!"
 constexpr int kWrongReplies = 5;        // wrong replies tolerated before giving up
 constexpr std::uint32_t kFrameWindowMs = 500;
-constexpr int kSilentPeriods = 10;      // silent frame periods tolerated in a row
+constexpr int kSilentPeriods = 10;  // silent frame periods tolerated in a row
 // Refused frames tolerated in a row: a terminal that keeps sending a frame the PC cannot
 // take (damaged every time, or a sequence number out of step) would otherwise be answered
 // "NAK" for ever.
@@ -123,8 +123,7 @@ Frame classify(const Reply& reply, int expected) {
     if (sequence != expected && sequence != previous) return Frame::Bad;
     const std::size_t dataEnd = frame.size() - 3;
     const unsigned sum = byte_sum(frame.first(dataEnd));
-    if (frame[dataEnd] != line_sum_byte(sum) || frame[dataEnd + 1] != line_sum_byte(sum >> 8))
-        return Frame::Bad;
+    if (frame[dataEnd] != line_sum_byte(sum) || frame[dataEnd + 1] != line_sum_byte(sum >> 8)) return Frame::Bad;
     return sequence == expected ? Frame::Record : Frame::Repeated;
 }
 
@@ -209,15 +208,14 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
         ++answers.frames;
         refused = kind == Frame::Bad ? refused + 1 : 0;
         switch (kind) {
-        case Frame::Over:
-            ui.counter_box(2, records);
-            return {UploadEnd::Over, records};
+        case Frame::Over: ui.counter_box(2, records); return {UploadEnd::Over, records};
         case Frame::Record:
             if (!file.write_record(bytes_of(frame.text).subspan(1, frame.text.size() - 4))) {
                 // Not acknowledged, so the terminal keeps the record.
                 ui.counter_box(2, records);
-                show(ui, msg::kWriteFailed,
-                     "Fehler beim Schreiben der Datei! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
+                show(
+                    ui, msg::kWriteFailed,
+                    "Fehler beim Schreiben der Datei! " + std::to_string(records) + " Datensaetze wurden gespeichert.");
                 return {UploadEnd::WriteFailed, records};
             }
             ++records;
@@ -245,8 +243,7 @@ Received receive_records(Link& link, UserInterface& ui, DataFile& file) {
     }
 }
 
-UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName, int rateIndex,
-                      bool cradle) {
+UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName, int rateIndex, bool cradle) {
     if (rateIndex < 0 || rateIndex >= kRateCount) return UploadEnd::LineFailed;
     if (!link.open(portName, kInQueue, kUploadOutQueue)) {
         show(ui, msg::kPortFailed);
@@ -276,8 +273,7 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
-                         const UploadOptions& options) {
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options) {
     UploadReport report;
     auto path = options.path ? options.path : ui.choose_save_file(data_file_request());
     if (!path || path->empty()) return report;
@@ -310,15 +306,9 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
         report.records = r.records;
         break;
     }
-    case Connect::NoAnswer:
-        report.end = UploadEnd::NoAnswer;
-        break;
-    case Connect::Refused:
-        report.end = UploadEnd::Refused;
-        break;
-    case Connect::Interrupted:
-        report.end = UploadEnd::Interrupted;
-        break;
+    case Connect::NoAnswer: report.end = UploadEnd::NoAnswer; break;
+    case Connect::Refused: report.end = UploadEnd::Refused; break;
+    case Connect::Interrupted: report.end = UploadEnd::Interrupted; break;
     }
     link.close(false);
 
@@ -350,10 +340,9 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
     }
     report.fileKept = true;
     if (over && options.offerViewer) {
-        const std::string question = "Fertig : " + std::to_string(report.records) +
-                                     " Datensaetze empfangen.\nEmpfangene Daten ansehen?";
-        if (show(ui, msg::kFinished, question) == Answer::Yes)
-            ui.open_viewer(report.path);
+        const std::string question =
+            "Fertig : " + std::to_string(report.records) + " Datensaetze empfangen.\nEmpfangene Daten ansehen?";
+        if (show(ui, msg::kFinished, question) == Answer::Yes) ui.open_viewer(report.path);
     }
     return report;
 }

@@ -14,15 +14,15 @@
 namespace kest {
 
 struct UploadOptions {
-    bool cradle = false;                   // switch the infrared cradle first
-    std::optional<std::string> portName;   // instead of the project's port (a device path)
-    std::optional<int> rateIndex;          // instead of the project's rate
-    std::optional<std::string> path;       // data file; nothing = ask with the save dialog
+    bool cradle = false;                  // switch the infrared cradle first
+    std::optional<std::string> portName;  // instead of the project's port (a device path)
+    std::optional<int> rateIndex;         // instead of the project's rate
+    std::optional<std::string> path;      // data file; nothing = ask with the save dialog
     // How the data file is written: by default an existing file (the save dialog asked
     // before) is replaced once records arrived; append adds them to its end instead.
     OutputRules rules{.replace = true};
-    FileSteps* fileSteps = nullptr;        // the steps of writing it (tests); standard ones
-    bool offerViewer = true;               // ask to open the file when records arrived
+    FileSteps* fileSteps = nullptr;  // the steps of writing it (tests); standard ones
+    bool offerViewer = true;         // ask to open the file when records arrived
 };
 
 enum class UploadEnd {
@@ -47,17 +47,16 @@ struct UploadReport {
     // cannot be created), -3 (link cannot be set up).
     int result = 0;
     UploadEnd end = UploadEnd::Cancelled;
-    int records = 0;        // records stored by this upload
-    std::string path;       // the data file, empty when none was chosen
-    bool fileKept = false;  // the data file is on disk afterwards
+    int records = 0;                                  // records stored by this upload
+    std::string path;                                 // the data file, empty when none was chosen
+    bool fileKept = false;                            // the data file is on disk afterwards
     OutputProblem fileProblem = OutputProblem::None;  // FileError: why
-    std::string keptIn;     // ReplaceFailed: the file that holds the records
+    std::string keptIn;                               // ReplaceFailed: the file that holds the records
 };
 
 // The save dialog of the data file.
 FileDialogRequest data_file_request();
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui,
-                         const UploadOptions& options = {});
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options = {});
 
 }  // namespace kest

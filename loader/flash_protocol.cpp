@@ -98,8 +98,9 @@ FlashOutcome erase(Link& link, UserInterface& ui) {
 bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record, RecordTrouble* trouble) {
     // "S3", the count, then the address, most significant byte first.
     if (trouble && record.size() >= 7)
-        *trouble = RecordTrouble{static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
-                                     static_cast<std::uint32_t>(record[5]) << 8 | record[6]};
+        *trouble =
+            RecordTrouble{static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
+                          static_cast<std::uint32_t>(record[5]) << 8 | record[6]};
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
@@ -157,8 +158,7 @@ bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t
     return false;
 }
 
-FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui,
-                      RecordTrouble* trouble) {
+FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui, RecordTrouble* trouble) {
     SrecConverter converter([&](std::span<const std::uint8_t> record) {
         return record[1] == kEndRecord[1] ? send_end_record(link, ui, record, trouble)
                                           : send_record(link, ui, record, trouble);

@@ -20,8 +20,7 @@ constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
 constexpr MessageText kPortFailed{"Can't open the COM port!", kCaption};
 constexpr MessageText kLineFailed{"Failed to set communication state", kCaption};
 constexpr MessageText kRetry{"Download failed, would you like to retry?", kCaption, Icon::Question, Buttons::YesNo};
-constexpr MessageText kAnother{"Do you want to download another program?", kCaption, Icon::Question,
-                               Buttons::YesNo};
+constexpr MessageText kAnother{"Do you want to download another program?", kCaption, Icon::Question, Buttons::YesNo};
 constexpr MessageText kDoneAnother{"Downloaded completely.\nDo you want to download another program?", kCaption,
                                    Icon::Question, Buttons::YesNo};
 }  // namespace msg
@@ -92,10 +91,10 @@ void remember_folder(const std::string& iniPath, const std::string& chosenPath) 
 
 int result_value(const SessionResult& r) {
     switch (r.end) {
-        case SessionEnd::Done: return 1;
-        case SessionEnd::FileUnreadable:
-        case SessionEnd::PortFailed: return -1;
-        default: return 0;
+    case SessionEnd::Done: return 1;
+    case SessionEnd::FileUnreadable:
+    case SessionEnd::PortFailed: return -1;
+    default: return 0;
     }
 }
 
@@ -155,8 +154,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
     if (!cmd.file.empty()) {
         settings.port = cmd.port.value_or(0);
         settings.rate = cmd.rate.value_or(0);
-        return flash_session(env.link, port_name(settings.port), settings.rate, true,
-                             cmd.file, env.ui);
+        return flash_session(env.link, port_name(settings.port), settings.rate, true, cmd.file, env.ui);
     }
 
     const std::string iniPath = env.programFolder + kIniName;
@@ -176,8 +174,7 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
             return {SessionEnd::FileUnreadable, result.last};
         }
         if (!env.choosePort(settings)) return {SessionEnd::Cancelled, result.last};
-        result = flash_session(env.link, port_name(settings.port), settings.rate, true, *path,
-                               env.ui);
+        result = flash_session(env.link, port_name(settings.port), settings.rate, true, *path, env.ui);
         if (result.end != SessionEnd::Done && result.end != SessionEnd::AttemptFailed) return result;
         if (!ask(env.ui, result.end == SessionEnd::Done ? msg::kDoneAnother : msg::kAnother)) return result;
     }

@@ -24,18 +24,24 @@ std::string shown_char(char c) {
 
 int address_bytes(char type) {
     switch (type) {
-        case '2': case '6': case '8': return 3;
-        case '3': case '7': return 4;
-        default: return 2;  // S0, S1, S5, S9
+    case '2':
+    case '6':
+    case '8': return 3;
+    case '3':
+    case '7': return 4;
+    default: return 2;  // S0, S1, S5, S9
     }
 }
 
 SrecKind kind_of(char type) {
     switch (type) {
-        case '0': return SrecKind::Header;
-        case '1': case '2': case '3': return SrecKind::Data;
-        case '5': case '6': return SrecKind::Count;
-        default: return SrecKind::End;
+    case '0': return SrecKind::Header;
+    case '1':
+    case '2':
+    case '3': return SrecKind::Data;
+    case '5':
+    case '6': return SrecKind::Count;
+    default: return SrecKind::End;
     }
 }
 
@@ -55,8 +61,7 @@ bool SrecReader::feed(std::string_view chunk) {
             line_ += c;
         } else if (c != ' ' && c != '\t') {
             ++lineNo_;
-            return fail("the line is longer than " + std::to_string(kMaxSrecLine) +
-                        " characters (the longest record)");
+            return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
         }
     }
     return !stopped_;
@@ -92,8 +97,7 @@ bool SrecReader::parse_line() {
     if (type == '4') return fail("S4 records are not supported");
     for (std::size_t i = 2; i < line_.size(); ++i)
         if (hex_value(line_[i]) < 0)
-            return fail(shown_char(line_[i]) + " in column " + std::to_string(i + 1) +
-                        " is not a hexadecimal digit");
+            return fail(shown_char(line_[i]) + " in column " + std::to_string(i + 1) + " is not a hexadecimal digit");
     const std::size_t digits = line_.size() - 2;
     if (digits < 2) return fail("the line is too short");
     if (digits % 2 != 0) return fail("the line has an odd number of hexadecimal digits");
@@ -102,14 +106,12 @@ bool SrecReader::parse_line() {
     if (n > bytes_.size())
         return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
     for (std::size_t i = 0; i < n; ++i)
-        bytes_[i] = static_cast<std::uint8_t>(hex_value(line_[2 + 2 * i]) * 16 +
-                                              hex_value(line_[3 + 2 * i]));
+        bytes_[i] = static_cast<std::uint8_t>(hex_value(line_[2 + 2 * i]) * 16 + hex_value(line_[3 + 2 * i]));
     const std::size_t count = bytes_[0];
     if (n - 1 < count) return fail("the line is shorter than its byte count says");
     if (n - 1 > count) return fail("the line is longer than its byte count says");
     const int addrLen = address_bytes(type);
-    if (count < static_cast<std::size_t>(addrLen) + 1)
-        return fail("the byte count is too small for the address");
+    if (count < static_cast<std::size_t>(addrLen) + 1) return fail("the byte count is too small for the address");
     unsigned sum = 0;
     for (std::size_t i = 0; i < n; ++i) sum += bytes_[i];
     if ((sum & 0xFF) != 0xFF) return fail("the checksum does not match");
@@ -142,20 +144,17 @@ public:
         };
         if (report_.endType) return fail("a record follows the end record");
         switch (r.kind) {
-            case SrecKind::Header:
-                return true;
-            case SrecKind::Count:
-                if (r.address != (report_.dataRecords & (r.type == '5' ? 0xFFFFu : 0xFFFFFFu)))
-                    return fail("the count record says " + std::to_string(r.address) +
-                                " data records, the file has " +
-                                std::to_string(report_.dataRecords));
-                return true;
-            case SrecKind::End:
-                report_.endType = r.type;
-                report_.startAddress = r.address;
-                return true;
-            case SrecKind::Data:
-                break;
+        case SrecKind::Header: return true;
+        case SrecKind::Count:
+            if (r.address != (report_.dataRecords & (r.type == '5' ? 0xFFFFu : 0xFFFFFFu)))
+                return fail("the count record says " + std::to_string(r.address) + " data records, the file has " +
+                            std::to_string(report_.dataRecords));
+            return true;
+        case SrecKind::End:
+            report_.endType = r.type;
+            report_.startAddress = r.address;
+            return true;
+        case SrecKind::Data: break;
         }
         ++report_.dataRecords;
         if (r.data.empty()) return true;
@@ -168,8 +167,7 @@ public:
             auto prev = std::prev(next);
             if (prev->second > begin) return fail("address " + hex(begin) + " is given twice");
         }
-        if (next != ranges_.end() && next->first < end)
-            return fail("address " + hex(next->first) + " is given twice");
+        if (next != ranges_.end() && next->first < end) return fail("address " + hex(next->first) + " is given twice");
         report_.dataBytes += r.data.size();
         // Merge with neighbours that touch.
         std::uint64_t b = begin, e = end;
@@ -192,16 +190,12 @@ public:
         for (const auto& [b, e] : ranges_) report_.ranges.push_back({b, e});
         if (report_.error) return;
         if (!report_.endType)
-            report_.error = SrecError{0,
-                                      report_.fileSize == 0 ? "the file is empty"
-                                                            : "the file has no end record",
+            report_.error = SrecError{0, report_.fileSize == 0 ? "the file is empty" : "the file has no end record",
                                       true, report_.fileSize != 0};
         // Flashing it would only erase the terminal's program.
         else if (report_.dataBytes == 0)
-            report_.error = SrecError{0,
-                                      report_.dataRecords == 0 ? "the file has no data records"
-                                                               : "the data records hold no bytes",
-                                      true};
+            report_.error = SrecError{
+                0, report_.dataRecords == 0 ? "the file has no data records" : "the data records hold no bytes", true};
     }
 
     static std::string hex(std::uint64_t v) {
@@ -300,24 +294,21 @@ bool SendRecordBuilder::add(std::uint32_t address, std::span<const std::uint8_t>
 bool SendRecordBuilder::finish() { return flush(); }
 
 SrecConverter::SrecConverter(Sink sink)
-    : sink_(sink),
-      builder_(sink),
-      reader_([this](const SrecRecord& r) { return on_record(r); }) {}
+    : sink_(sink), builder_(sink), reader_([this](const SrecRecord& r) { return on_record(r); }) {}
 
 bool SrecConverter::on_record(const SrecRecord& r) {
     switch (r.kind) {
-        case SrecKind::Data:
-            if (!builder_.add(r.address, r.data)) {
-                failed_ = true;
-                return false;
-            }
-            return true;
-        case SrecKind::End:
-            ended_ = true;
-            if (!builder_.finish() || !sink_(kEndRecord)) failed_ = true;
-            return false;  // nothing after the end record is read
-        default:
-            return true;
+    case SrecKind::Data:
+        if (!builder_.add(r.address, r.data)) {
+            failed_ = true;
+            return false;
+        }
+        return true;
+    case SrecKind::End:
+        ended_ = true;
+        if (!builder_.finish() || !sink_(kEndRecord)) failed_ = true;
+        return false;  // nothing after the end record is read
+    default: return true;
     }
 }
 

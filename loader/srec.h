@@ -20,19 +20,19 @@ namespace kest::loader {
 enum class SrecKind { Header, Data, Count, End };
 
 struct SrecRecord {
-    char type = '0';              // '0'-'9'
+    char type = '0';  // '0'-'9'
     SrecKind kind = SrecKind::Header;
-    int addressBytes = 2;         // 2, 3 or 4
-    std::uint32_t address = 0;    // for S5/S6: the record count
+    int addressBytes = 2;       // 2, 3 or 4
+    std::uint32_t address = 0;  // for S5/S6: the record count
     std::span<const std::uint8_t> data;
-    std::size_t line = 0;         // 1-based line number in the file
+    std::size_t line = 0;  // 1-based line number in the file
 };
 
 struct SrecError {
-    std::size_t line = 0;     // 0: not tied to a line
+    std::size_t line = 0;  // 0: not tied to a line
     std::string text;
-    bool noProgram = false;   // empty, no end record, or no data to write
-    bool noEnd = false;       // the records end without S7, S8 or S9
+    bool noProgram = false;  // empty, no end record, or no data to write
+    bool noEnd = false;      // the records end without S7, S8 or S9
 };
 
 // The longest record line: "S", the type and 256 bytes in hexadecimal (count, address,
@@ -106,8 +106,7 @@ inline constexpr std::size_t kMaxSendData = 250;
 // A pending record is sent at the first line end at which it holds more than this many
 // bytes (with 16-byte lines: 96 data bytes).
 inline constexpr std::size_t kFlushLength = 100;
-inline constexpr std::array<std::uint8_t, 9> kEndRecord = {0x53, 0x37, 0x05, 0x00, 0x00,
-                                                           0x00, 0x00, 0xFA, 0x0D};
+inline constexpr std::array<std::uint8_t, 9> kEndRecord = {0x53, 0x37, 0x05, 0x00, 0x00, 0x00, 0x00, 0xFA, 0x0D};
 
 // Merges data records whose addresses follow on without a gap into send records.
 class SendRecordBuilder {

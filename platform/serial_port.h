@@ -15,12 +15,12 @@ namespace kest {
 struct LineSettings {
     std::uint32_t baud = 9600;
     std::uint8_t dataBits = 8;
-    bool parity = false;       // false: no parity
+    bool parity = false;  // false: no parity
     std::uint8_t stopBits = 1;
-    bool rtsEnable = false;    // RTS line control on (asserted)
-    bool dtrEnable = false;    // DTR line control on (asserted)
-    bool ctsFlow = false;      // CTS output flow control
-    bool xonXoff = false;      // XON/XOFF output flow control
+    bool rtsEnable = false;  // RTS line control on (asserted)
+    bool dtrEnable = false;  // DTR line control on (asserted)
+    bool ctsFlow = false;    // CTS output flow control
+    bool xonXoff = false;    // XON/XOFF output flow control
 };
 
 // Why a port could not be opened.

@@ -24,17 +24,16 @@ struct FileDialogRequest {
     std::string defaultExtension;     // without the point, may be empty
     std::string initialName;          // the name the dialog opens with
     std::string initialDir;
-    bool mustExist = false;           // open: the file must exist
-    bool overwritePrompt = false;     // save: ask before replacing
+    bool mustExist = false;        // open: the file must exist
+    bool overwritePrompt = false;  // save: ask before replacing
     bool pathMustExist = false;
-    bool hideReadOnly = false;        // open: no read-only check box
+    bool hideReadOnly = false;  // open: no read-only check box
 };
 
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
-    virtual Answer message(const std::string& text, const std::string& caption, Icon icon,
-                           Buttons buttons) = 0;
+    virtual Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) = 0;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> choose_open_file(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> choose_save_file(const FileDialogRequest& request) = 0;
@@ -49,9 +48,7 @@ public:
     }
     // A modeless note window without a bar ("Erasing flash memory..."), shown while the
     // program waits; by default the progress window stands in for it.
-    virtual void status_begin(const std::string& caption, const std::string& text) {
-        progress_begin(caption, text);
-    }
+    virtual void status_begin(const std::string& caption, const std::string& text) { progress_begin(caption, text); }
     virtual void status_end() { progress_end(); }
     // The upload's counter box: mode 0 start, 1 show the count, 2 end.
     virtual void counter_box(int mode, int count) = 0;

@@ -7,7 +7,10 @@ namespace kest {
 namespace {
 
 constexpr const char* kSignOnRows[4] = {
-    "               ", "   Programm    ", "   Generator   ", "  Version 1.13 ",
+    "               ",
+    "   Programm    ",
+    "   Generator   ",
+    "  Version 1.13 ",
 };
 
 // Default rows of the 26 text tables, in catalogue order, with as many rows as each table has.
@@ -35,9 +38,9 @@ constexpr const char* kTable11[] = {"Daten loeschen nach ", "Uebertragung:      
                                     "2. automatisch      "};
 constexpr const char* kTable12[] = {"1.Keine Quittierung ", "2.Recordzaehler     ", "3.Record zeigen     ",
                                     "                    ", " Quittierung auf dem", " Display : __00 ms  "};
-constexpr const char* kTable13[] = {"Senden:             ", "Empfangen:          ", "Baudrate:           ",
-                                    "Hintergrundl:       ", "Dauer:              ", "Loeschen:           ",
-                                    "Quittierung:        ", "Dauer:              "};
+constexpr const char* kTable13[] = {
+    "Senden:             ", "Empfangen:          ", "Baudrate:           ", "Hintergrundl:       ",
+    "Dauer:              ", "Loeschen:           ", "Quittierung:        ", "Dauer:              "};
 constexpr const char* kTable14[] = {"Systemfehler !!", "Please call for", "service !!     "};
 constexpr const char* kTable15[] = {"Alle (einzeln) ", "Alle (zusammen)", "Naechste Datei:", " 1 = Weiter    ",
                                     " 2 = Abbruch   "};
@@ -66,7 +69,7 @@ constexpr const char* const* kDefaultRows[kTextTableCount] = {
 // Large-title rows: each is the whole content of its own cell.
 constexpr const char* kLarge1[] = {"1.Einstellungen ", "2.Daten ansehen ", "3.Daten loeschen", "4.Scannertest   ",
                                    "5.Datum/Zeit    ", "6.PGM Update    ", "7.Speicher/Akku ", "8.Lookup laden  "};
-constexpr const char* kLarge6[] = {"[Einstellungen]", "1.Sendeschnittst", "2.Empfang   ''  ", "3.Baudrate      ",
+constexpr const char* kLarge6[] = {"[Einstellungen]",  "1.Sendeschnittst", "2.Empfang   ''  ", "3.Baudrate      ",
                                    "4.Beleuchtung   ", "5.Loeschoptionen", "6.Quittierungopt", "7.alle Einst.   "};
 constexpr const char* kLarge7[] = {"Daten senden   ", "1.RS232-Kabel  ", "2.Cradle RS232 ",
                                    "3.IrDA         ", "4.Tastatur     ", "               "};
@@ -77,8 +80,8 @@ constexpr const char* kLarge9[] = {"1.115200 bps   ", "2. 57600 bps   ", "3. 384
 constexpr const char* kLarge10[] = {"Hintergr.BL AUS", "Hintergr.BL EIN", "Dauer:         ", "  _0 sek       "};
 constexpr const char* kLarge11[] = {"Daten loeschen ", "nach Empfang   ", "1.Manuaell     ", "2.Automatisch  "};
 constexpr const char* kLarge12[] = {"1.Keine        ", "2.Zaehler zeigen", "3.Daten zeigen ", "  fuer __00ms  "};
-constexpr const char* kLarge13[] = {"Sendeport:     ", "Empfangsport:  ", "Baudrate:      ", "Beleuchtung:   ",
-                                    "Daten loeschen:", "Eintrittsopt.: "};
+constexpr const char* kLarge13[] = {
+    "Sendeport:     ", "Empfangsport:  ", "Baudrate:      ", "Beleuchtung:   ", "Daten loeschen:", "Eintrittsopt.: "};
 constexpr const char* kLarge16[] = {"Via: MODEM     ", "Telefonnummer: "};
 constexpr const char* kLarge23[] = {"Datenty falsch ", "Satz zu kurz!  ", "Satz zu lang!  ", "Falscher Code! ",
                                     "Nicht gefunden!"};
@@ -90,12 +93,37 @@ struct LargeTitleRows {
 };
 
 template <std::size_t N>
-constexpr LargeTitleRows large(const char* const (&rows)[N]) { return {rows, static_cast<int>(N)}; }
+constexpr LargeTitleRows large(const char* const (&rows)[N]) {
+    return {rows, static_cast<int>(N)};
+}
 
 constexpr LargeTitleRows kLargeRows[kTextTableCount] = {
-    {},           large(kLarge1),  {},  {}, {},  {}, large(kLarge6), large(kLarge7), large(kLarge8),
-    large(kLarge9), large(kLarge10), large(kLarge11), large(kLarge12), large(kLarge13), {}, {},
-    large(kLarge16), {}, {}, {}, {}, {}, {}, large(kLarge23), {}, large(kLarge25),
+    {},
+    large(kLarge1),
+    {},
+    {},
+    {},
+    {},
+    large(kLarge6),
+    large(kLarge7),
+    large(kLarge8),
+    large(kLarge9),
+    large(kLarge10),
+    large(kLarge11),
+    large(kLarge12),
+    large(kLarge13),
+    {},
+    {},
+    large(kLarge16),
+    {},
+    {},
+    {},
+    {},
+    {},
+    {},
+    large(kLarge23),
+    {},
+    large(kLarge25),
 };
 
 bool valid_row(int table, int row) {
@@ -103,14 +131,16 @@ bool valid_row(int table, int row) {
 }
 
 // Writes text into a cell and clears the rest of it.
-void fill_cell(char* cell, std::size_t size, const char* text) {
-    copy_cell(cell, size, text, std::strlen(text));
-}
+void fill_cell(char* cell, std::size_t size, const char* text) { copy_cell(cell, size, text, std::strlen(text)); }
 
 template <std::size_t N>
-void clear(char (&cell)[N]) { std::memset(cell, 0, N); }
+void clear(char (&cell)[N]) {
+    std::memset(cell, 0, N);
+}
 template <std::size_t N>
-void clear(u8 (&slot)[N]) { std::memset(slot, 0, N); }
+void clear(u8 (&slot)[N]) {
+    std::memset(slot, 0, N);
+}
 
 }  // namespace
 
@@ -243,13 +273,9 @@ void reset_to_defaults(Project& project) {
 
 const char* sign_on_default_row(int row) { return row >= 0 && row < 4 ? kSignOnRows[row] : ""; }
 
-const char* default_text_row(int table, int row) {
-    return valid_row(table, row) ? kDefaultRows[table][row] : "";
-}
+const char* default_text_row(int table, int row) { return valid_row(table, row) ? kDefaultRows[table][row] : ""; }
 
-int large_title_row_count(int table) {
-    return table >= 0 && table < kTextTableCount ? kLargeRows[table].count : 0;
-}
+int large_title_row_count(int table) { return table >= 0 && table < kTextTableCount ? kLargeRows[table].count : 0; }
 
 const char* large_title_row(int table, int row) {
     return row >= 0 && row < large_title_row_count(table) ? kLargeRows[table].rows[row] : "";
@@ -272,8 +298,7 @@ void apply_large_titles(TextTables& texts, bool largeTitles) {
         const TextTableInfo& info = text_table_info(table);
         for (int row = 0; row < info.rows; ++row)
             if (title_switch_replaces(table, row, largeTitles))
-                fill_cell(text_cell(texts, table, row), info.cellSize,
-                          title_default_row(table, row, largeTitles));
+                fill_cell(text_cell(texts, table, row), info.cellSize, title_default_row(table, row, largeTitles));
     }
 }
 

@@ -69,8 +69,7 @@ void build_image(const Project& project, DownloadImage& image) {
     for (const auto& row : project.signOn.rows) out = emit_cell(out, row, sizeof row);
     for (int table = 0; table < kTextTableCount; ++table) {
         const auto& info = text_table_info(table);
-        for (int row = 0; row < info.rows; ++row)
-            out = emit_cell(out, text_cell(project, table, row), info.cellSize);
+        for (int row = 0; row < info.rows; ++row) out = emit_cell(out, text_cell(project, table, row), info.cellSize);
     }
 
     emit_wedge(project.wedge, image.data() + kWedgeAt);

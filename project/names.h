@@ -12,8 +12,20 @@
 namespace kest::names {
 
 inline constexpr const char* kFieldTypes[] = {
-    "<leer>",   "Text",       "Ganzzahl",          "Realzahl",    "Buchstabe", "auto(+/-)",  "Boolean",
-    "Lookup",   "fixe Daten", ("\xDC" "berschrift"), "Z\xE4hler",   "pass down", "Erweiterung",
+    "<leer>",
+    "Text",
+    "Ganzzahl",
+    "Realzahl",
+    "Buchstabe",
+    "auto(+/-)",
+    "Boolean",
+    "Lookup",
+    "fixe Daten",
+    ("\xDC"
+     "berschrift"),
+    "Z\xE4hler",
+    "pass down",
+    "Erweiterung",
 };
 inline constexpr const char* kRecordActions[] = {
     "speichern", "update Lookup", "speichern & update", "pass down", "output record", "output screen",
@@ -30,7 +42,10 @@ inline constexpr const char* kYearDigits[] = {"4 Stellen (JJJJ)", "2 Stellen (JJ
 inline constexpr const char* kDateOrders[] = {"Jahr.Monat.Tag", "Monat.Tag.Jahr", "Tag.Monat.Jahr"};
 inline constexpr const char* kLookupFiles[] = {"<leer>", "1. Lookupdatei", "2. Lookupdatei", "3. Lookupdatei"};
 inline constexpr const char* kNotFoundActions[] = {
-    "Weiter", "Warnung anzeigen", "Einfuegen in Lookupdatei", "Warnung anzeigen & einfuegen",
+    "Weiter",
+    "Warnung anzeigen",
+    "Einfuegen in Lookupdatei",
+    "Warnung anzeigen & einfuegen",
 };
 // BarcodeSettings byte 20 bits 7-4 ("Scanmodus :") and byte 11 bits 3-2 ("Dekodiersicherheit :").
 inline constexpr const char* kScanModes[] = {
@@ -42,9 +57,18 @@ inline constexpr const char* kReceivePorts[] = {"RS232-Kabel", "Cradle an RS232"
 inline constexpr const char* kComPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
 inline constexpr const char* kBaudRates[] = {"115200", "57600", "38400", "19200", "9600"};
 inline constexpr const char* kProtectedAreas[] = {
-    "Einstellungen",          "Daten editieren",    "Daten l\xF6schen (manuell)", "Datum/Uhrzeit \xE4ndern",
-    "Programm laden",         "Lookupdatei laden",  "Sendeport",                  "Empfangsport",
-    "Baudrate",               "Hintergrundbeleuchtung", "Daten l\xF6schen (nach senden)", "Quittierungsoptionen",
+    "Einstellungen",
+    "Daten editieren",
+    "Daten l\xF6schen (manuell)",
+    "Datum/Uhrzeit \xE4ndern",
+    "Programm laden",
+    "Lookupdatei laden",
+    "Sendeport",
+    "Empfangsport",
+    "Baudrate",
+    "Hintergrundbeleuchtung",
+    "Daten l\xF6schen (nach senden)",
+    "Quittierungsoptionen",
 };
 
 // The terminal's own settings, as the system settings dialog lists them.
@@ -55,21 +79,60 @@ inline constexpr const char* kAckDisplays[] = {"keine Anzeige", "Zaehler zeigen"
 // What a function key FN+0 to FN+9 starts on the terminal ("Daten loeschen" twice: two
 // different functions).
 inline constexpr const char* kTerminalFunctions[] = {
-    "<leer>",         "Programm",      "Daten senden",       "Utilities",   "Prog. Eistellungen",
-    "Daten ansehen",  "Daten loeschen", "Scannertest",       "Datum/Zeit setzen", "Programm laden",
-    "Memory & Power", "Lookupdatei laden", "Uploadport",     "Downloadport", "Baudrate",
-    "Hintergrundbeleuchtung", "Daten loeschen", "Quittierungen", "alle Einstellungen",
+    "<leer>",
+    "Programm",
+    "Daten senden",
+    "Utilities",
+    "Prog. Eistellungen",
+    "Daten ansehen",
+    "Daten loeschen",
+    "Scannertest",
+    "Datum/Zeit setzen",
+    "Programm laden",
+    "Memory & Power",
+    "Lookupdatei laden",
+    "Uploadport",
+    "Downloadport",
+    "Baudrate",
+    "Hintergrundbeleuchtung",
+    "Daten loeschen",
+    "Quittierungen",
+    "alle Einstellungen",
 };
 // The host keyboards and terminals a keyboard wedge can play.
 inline constexpr const char* kKeyboardTypes[] = {
-    "PCAT (USA)",          "PCAT (French)",        "PCAT (German)",        "PCAT (Italian)",
-    "PCAT (Swedish)",      "PCAT (Norwegian)",     "PCAT (UK)",            "PCAT (Belgium)",
-    "PCAT (Spanish)",      "PCAT (Portuguese)",    "PS55 A01-1",           "PS55 A01-2",
-    "PS55 A01-3",          "PS55 001-1",           "PS55 001-81",          "PS55 001-2",
-    "PS55 001-82",         "PS55 001-3",           "PS55 001-8A",          "PS55 002-1, 003-1",
-    "PS55 002-81, 003-81", "PS55 002-2, 003-2",    "PS55 002-82, 003-82",  "PS55 002-3, 003-3",
-    "PS55 002-8A, 003-8A", "IBM 3477 TYPE 4",      "PS2-30",               "Memorex Telex 122 Keys",
-    "PCXT",                "IBM 5550",             "Macintosh (ADB)",      "PCAT (Swiss)",
+    "PCAT (USA)",
+    "PCAT (French)",
+    "PCAT (German)",
+    "PCAT (Italian)",
+    "PCAT (Swedish)",
+    "PCAT (Norwegian)",
+    "PCAT (UK)",
+    "PCAT (Belgium)",
+    "PCAT (Spanish)",
+    "PCAT (Portuguese)",
+    "PS55 A01-1",
+    "PS55 A01-2",
+    "PS55 A01-3",
+    "PS55 001-1",
+    "PS55 001-81",
+    "PS55 001-2",
+    "PS55 001-82",
+    "PS55 001-3",
+    "PS55 001-8A",
+    "PS55 002-1, 003-1",
+    "PS55 002-81, 003-81",
+    "PS55 002-2, 003-2",
+    "PS55 002-82, 003-82",
+    "PS55 002-3, 003-3",
+    "PS55 002-8A, 003-8A",
+    "IBM 3477 TYPE 4",
+    "PS2-30",
+    "Memorex Telex 122 Keys",
+    "PCXT",
+    "IBM 5550",
+    "Macintosh (ADB)",
+    "PCAT (Swiss)",
 };
 
 static_assert(std::size(kTerminalFunctions) == 19 && std::size(kKeyboardTypes) == 32);

@@ -19,17 +19,13 @@ struct TextRun {
 };
 
 constexpr TextRun kTextRuns[] = {
-    {8668, kCell15, 0, 3, 0, 0, false},   {8732, kCell20, 0, 8, 1, 0, false},
-    {8900, kCell15, 0, 4, 2, 0, false},   {8964, kCell15, 0, 3, 3, 0, false},
-    {9028, kCell15, 0, 4, 4, 0, false},   {9092, kCell15, 0, 4, 5, 0, false},
-    {9156, kCell20, 0, 8, 6, 0, false},   {9324, kCell20, 0, 1, 7, 0, false},
-    {9324, kCell20, 3, 2, 7, 3, false},   {9324, kCell20, 6, 2, 25, 1, false},
-    {9492, kCell20, 0, 2, 8, 0, false},   {9492, kCell20, 4, 1, 8, 4, false},
-    {9660, kCell20, 0, 5, 9, 0, false},   {9765, kCell20, 0, 4, 10, 0, false},
-    {9849, kCell20, 0, 4, 11, 0, false},  {9933, kCell20, 2, 2, 12, 4, true},
-    {10017, kCell20, 1, 7, 13, 0, false}, {10185, kCell15, 0, 4, 21, 0, false},
-    {10249, kCell20, 0, 4, 23, 0, false}, {10249, kCell20, 4, 1, 23, 5, false},
-    {10354, kCell15, 0, 7, 24, 0, false},
+    {8668, kCell15, 0, 3, 0, 0, false},   {8732, kCell20, 0, 8, 1, 0, false},   {8900, kCell15, 0, 4, 2, 0, false},
+    {8964, kCell15, 0, 3, 3, 0, false},   {9028, kCell15, 0, 4, 4, 0, false},   {9092, kCell15, 0, 4, 5, 0, false},
+    {9156, kCell20, 0, 8, 6, 0, false},   {9324, kCell20, 0, 1, 7, 0, false},   {9324, kCell20, 3, 2, 7, 3, false},
+    {9324, kCell20, 6, 2, 25, 1, false},  {9492, kCell20, 0, 2, 8, 0, false},   {9492, kCell20, 4, 1, 8, 4, false},
+    {9660, kCell20, 0, 5, 9, 0, false},   {9765, kCell20, 0, 4, 10, 0, false},  {9849, kCell20, 0, 4, 11, 0, false},
+    {9933, kCell20, 2, 2, 12, 4, true},   {10017, kCell20, 1, 7, 13, 0, false}, {10185, kCell15, 0, 4, 21, 0, false},
+    {10249, kCell20, 0, 4, 23, 0, false}, {10249, kCell20, 4, 1, 23, 5, false}, {10354, kCell15, 0, 7, 24, 0, false},
 };
 
 void convert_menu(const unsigned char* old, MenuRecord& m) {
@@ -172,7 +168,8 @@ void convert(const unsigned char* file, std::size_t size, Project& project) {
     convert_settings(file + kSettings, project);
     for (int i = 0; i < kMenuCount; ++i) convert_menu(file + kMenus + i * kMenuSize, project.menus[i]);
     for (int i = 0; i < kFormCount; ++i) convert_form(file + kForms + i * kFormSize, project.forms[i]);
-    for (int i = 0; i < kLookupCount; ++i) std::memcpy(&project.lookups[i], file + kLookups + i * kLookupSize, kLookupSize);
+    for (int i = 0; i < kLookupCount; ++i)
+        std::memcpy(&project.lookups[i], file + kLookups + i * kLookupSize, kLookupSize);
     project.options.delimiter1 = file[kDelimiters];
     project.options.delimiter2 = file[kDelimiters + 1];
 

@@ -12,17 +12,17 @@ namespace kest::older {
 inline constexpr std::size_t kTagSize = 8;
 inline constexpr std::size_t kCom = 8;
 inline constexpr std::size_t kStartObject = 10;
-inline constexpr std::size_t kSettings = 11;       // 24 bytes
-inline constexpr std::size_t kMenus = 35;          // 10 x 250
+inline constexpr std::size_t kSettings = 11;  // 24 bytes
+inline constexpr std::size_t kMenus = 35;     // 10 x 250
 inline constexpr std::size_t kMenuSize = 250;
-inline constexpr std::size_t kForms = 2535;        // 10 x 601
+inline constexpr std::size_t kForms = 2535;  // 10 x 601
 inline constexpr std::size_t kFormSize = 601;
-inline constexpr std::size_t kLookups = 8545;      // 3 x 19
+inline constexpr std::size_t kLookups = 8545;  // 3 x 19
 inline constexpr std::size_t kLookupSize = 19;
 inline constexpr std::size_t kDelimiters = 8602;
-inline constexpr std::size_t kOptions = 10466;     // 20 bytes
-inline constexpr std::size_t kPassword = 10486;    // 10 bytes
-inline constexpr std::size_t kExtension = 10496;   // 14 bytes, optional
+inline constexpr std::size_t kOptions = 10466;    // 20 bytes
+inline constexpr std::size_t kPassword = 10486;   // 10 bytes
+inline constexpr std::size_t kExtension = 10496;  // 14 bytes, optional
 inline constexpr std::size_t kExtensionSize = 14;
 inline constexpr unsigned char kExtensionMark = 0x40;
 

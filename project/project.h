@@ -32,19 +32,19 @@ inline constexpr u8 menu(int index) { return static_cast<u8>(kFirstMenu + index)
 
 // FieldType: the "Datentyp" of a form line.
 enum FieldType : u8 {
-    kFieldEmpty = 0,         // "<leer>"
-    kFieldText = 1,          // "Text"
-    kFieldInteger = 2,       // "Ganzzahl"
-    kFieldReal = 3,          // "Realzahl"
-    kFieldLetter = 4,        // "Buchstabe"
-    kFieldAutoSign = 5,      // "auto(+/-)"
-    kFieldBoolean = 6,       // "Boolean"
-    kFieldLookup = 7,        // "Lookup"
-    kFieldFixedData = 8,     // "fixe Daten"
-    kFieldHeading = 9,       // "Überschrift"
-    kFieldCounter = 10,      // "Zähler"
-    kFieldPassDown = 11,     // "pass down"
-    kFieldContinuation = 12, // "Erweiterung"
+    kFieldEmpty = 0,          // "<leer>"
+    kFieldText = 1,           // "Text"
+    kFieldInteger = 2,        // "Ganzzahl"
+    kFieldReal = 3,           // "Realzahl"
+    kFieldLetter = 4,         // "Buchstabe"
+    kFieldAutoSign = 5,       // "auto(+/-)"
+    kFieldBoolean = 6,        // "Boolean"
+    kFieldLookup = 7,         // "Lookup"
+    kFieldFixedData = 8,      // "fixe Daten"
+    kFieldHeading = 9,        // "Überschrift"
+    kFieldCounter = 10,       // "Zähler"
+    kFieldPassDown = 11,      // "pass down"
+    kFieldContinuation = 12,  // "Erweiterung"
 };
 
 // RecordAction: what a completed form does with its record.
@@ -71,7 +71,7 @@ struct BarcodeSettings {
 };
 
 struct MenuRecord {
-    u8 font;                  // 0 small, 1 large
+    u8 font;  // 0 small, 1 large
     u8 titleEnabled;
     char title[kCell20];
     char items[10][kCell20];
@@ -80,9 +80,9 @@ struct MenuRecord {
     u8 saveTitle;
     u8 saveItemSeparately;
     u8 saveItemInEachRecord;
-    u8 itemCount;             // computed by the download preparation and by the simulator
-    u8 currentItem;           // simulator working byte
-    u8 runtime;               // simulator working byte
+    u8 itemCount;    // computed by the download preparation and by the simulator
+    u8 currentItem;  // simulator working byte
+    u8 runtime;      // simulator working byte
     u8 reserved[100];
 };
 
@@ -93,12 +93,12 @@ struct FormRecord {
     u8 stampPosition;  // 0 none, 1 before the record, 2 at its end
     u8 stampSplit;
     u8 yearOn;
-    u8 yearDigits;     // 0 four digits, 1 two digits
+    u8 yearDigits;  // 0 four digits, 1 two digits
     u8 monthOn;
     u8 dayOn;
     u8 dateSepOn;
     char dateSep[2];
-    u8 dateOrder;      // 0 Y.M.D, 1 M.D.Y, 2 D.M.Y
+    u8 dateOrder;  // 0 Y.M.D, 1 M.D.Y, 2 D.M.Y
     u8 hourOn;
     u8 minuteOn;
     u8 secondOn;
@@ -140,7 +140,7 @@ struct LookupRecord {
     u8 keyField;
     u8 fieldStart[8];
     u8 fieldLength[8];
-    u8 separator;       // 0 = fixed-length fields, else the separator's code
+    u8 separator;  // 0 = fixed-length fields, else the separator's code
     u8 loadable;
     u8 notFoundAction;
     u8 reserved[100];
@@ -191,7 +191,7 @@ struct KeyboardWedgeSettings {
 
 struct ApplicationOptions {
     u8 optionByte;
-    u8 startObject;     // 0 form 1, 1 menu 1
+    u8 startObject;  // 0 form 1, 1 menu 1
     u8 delimiter1;
     u8 delimiter2;
     u8 separateFilePerForm;
@@ -231,19 +231,19 @@ inline constexpr char kProjectTag[] = "KEST-1.00";
 
 // State of the running editor; never saved.
 struct EditorState {
-    std::string fileName;     // empty for a new project
+    std::string fileName;  // empty for a new project
     bool modified = false;
-    std::string programDir;   // ends with the path separator
-    int recordCount = 0;      // the simulator's record counter
+    std::string programDir;  // ends with the path separator
+    int recordCount = 0;     // the simulator's record counter
 };
 
 // The catalogue of the terminal screen text tables.
 struct TextTableInfo {
-    const char* label;      // as listed in the startup page's selector (Windows-1252)
+    const char* label;  // as listed in the startup page's selector (Windows-1252)
     int rows;
-    std::size_t cellSize;   // kCell15 or kCell20
-    int shownSmall;         // lines the startup page edits
-    int shownLarge;         // lines it edits with large titles
+    std::size_t cellSize;  // kCell15 or kCell20
+    int shownSmall;        // lines the startup page edits
+    int shownLarge;        // lines it edits with large titles
     std::size_t fileOffset;
 };
 
@@ -258,11 +258,15 @@ std::size_t cell_length(const char* cell, std::size_t size);
 // Text in a cell, up to its terminator or the end of the cell, whichever comes first.
 std::string cell_text(const char* cell, std::size_t size);
 template <std::size_t N>
-std::string cell_text(const char (&cell)[N]) { return cell_text(cell, N); }
+std::string cell_text(const char (&cell)[N]) {
+    return cell_text(cell, N);
+}
 // Copies text into a cell, cut to size - 1 characters, and zero-terminates it.
 void set_cell(char* cell, std::size_t size, const std::string& text);
 template <std::size_t N>
-void set_cell(char (&cell)[N], const std::string& text) { set_cell(cell, N, text); }
+void set_cell(char (&cell)[N], const std::string& text) {
+    set_cell(cell, N, text);
+}
 // Copies the text of a source slot (up to its terminator or its end) into a cell, cut to
 // size - 1 characters, and clears the rest of the cell.
 void copy_cell(char* cell, std::size_t size, const char* source, std::size_t sourceSize);

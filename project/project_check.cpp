@@ -50,7 +50,8 @@ public:
                  std::to_string(within) + ")");
     }
     void cells(const char* key, const char* c, int count, std::size_t size, std::size_t maxChars) {
-        for (int i = 0; i < count; ++i) cell(indexed(key, i).c_str(), c + static_cast<std::size_t>(i) * size, size, maxChars);
+        for (int i = 0; i < count; ++i)
+            cell(indexed(key, i).c_str(), c + static_cast<std::size_t>(i) * size, size, maxChars);
     }
     void bytes(const char* key, const u8* b, std::size_t size, unsigned max) {
         for (std::size_t i = 0; i < size; ++i) range(indexed(key, i).c_str(), &b[i], b[i], max);
@@ -63,11 +64,14 @@ public:
     void raw(const char*, const u8*, std::size_t) {}
 
 private:
-    static std::string indexed(const char* key, std::size_t i) { return std::string(key) + "[" + std::to_string(i) + "]"; }
+    static std::string indexed(const char* key, std::size_t i) {
+        return std::string(key) + "[" + std::to_string(i) + "]";
+    }
 
     void range(const char* key, const void* at, unsigned value, unsigned max) {
         if (value <= max) return;
-        note(key, at, "is " + std::to_string(value) + ", expected " + (max == 1 ? "0 or 1" : "0-" + std::to_string(max)));
+        note(key, at,
+             "is " + std::to_string(value) + ", expected " + (max == 1 ? "0 or 1" : "0-" + std::to_string(max)));
     }
     void note(const char* key, const void* at, std::string what) {
         const auto offset = static_cast<std::size_t>(static_cast<const u8*>(at) - base_);

@@ -19,9 +19,13 @@ struct Names {
 };
 
 template <const auto& List>
-std::string list_name(unsigned value) { return names::of(List, value); }
+std::string list_name(unsigned value) {
+    return names::of(List, value);
+}
 template <const auto& List>
-constexpr Names list(unsigned count = static_cast<unsigned>(std::size(List))) { return {count, &list_name<List>}; }
+constexpr Names list(unsigned count = static_cast<unsigned>(std::size(List))) {
+    return {count, &list_name<List>};
+}
 
 inline constexpr Names kTargets{jump::kFirstMenu + kMenuCount, &names::jump_target};
 inline constexpr Names kLookupKeys{25, &names::lookup_key};

@@ -48,8 +48,7 @@ ProjectReadResult read_project_bytes(const std::vector<u8>& bytes, Project& proj
     if (bytes.empty()) return format_error("the file is empty");
     if (bytes[0] == static_cast<u8>(kProjectTag[0])) {
         // The tag with its terminating zero, compared within its 10 bytes.
-        if (bytes.size() < sizeof project.version ||
-            std::memcmp(bytes.data(), kProjectTag, sizeof kProjectTag) != 0)
+        if (bytes.size() < sizeof project.version || std::memcmp(bytes.data(), kProjectTag, sizeof kProjectTag) != 0)
             return format_error("not a project file (no \"KEST-1.00\" tag)");
         if (bytes.size() < kProjectTablesSize)
             return format_error("the file is cut short: " + size_text(bytes.size()) + " instead of " +
@@ -59,13 +58,13 @@ ProjectReadResult read_project_bytes(const std::vector<u8>& bytes, Project& proj
         return {};
     }
     if (bytes[0] == static_cast<u8>(kOlderTag4[0])) {
-        const bool tagged = bytes.size() >= older::kTagSize &&
-                            (std::memcmp(bytes.data(), kOlderTag4, older::kTagSize) == 0 ||
-                             std::memcmp(bytes.data(), kOlderTag3, older::kTagSize) == 0);
+        const bool tagged =
+            bytes.size() >= older::kTagSize && (std::memcmp(bytes.data(), kOlderTag4, older::kTagSize) == 0 ||
+                                                std::memcmp(bytes.data(), kOlderTag3, older::kTagSize) == 0);
         if (!tagged) return format_error("not a project file (unknown \"Qvx\" tag)");
         if (bytes.size() < kOlderMinimumSize)
-            return format_error("the older project file is cut short: " + size_text(bytes.size()) +
-                                " (at least " + size_text(kOlderMinimumSize) + ")");
+            return format_error("the older project file is cut short: " + size_text(bytes.size()) + " (at least " +
+                                size_text(kOlderMinimumSize) + ")");
         auto converted = std::make_unique<Project>(project);
         older::convert(bytes.data(), bytes.size(), *converted);
         project = *converted;
@@ -115,13 +114,11 @@ int open_project(Project& project, EditorState& state, UserInterface& ui) {
     if (!chosen) return 0;
     const ProjectReadResult result = read_project_file(*chosen, project);
     switch (result.status) {
-    case ProjectReadResult::Status::CannotOpen:
-        return 0;
+    case ProjectReadResult::Status::CannotOpen: return 0;
     case ProjectReadResult::Status::FormatError:
         ui.message(kFormatErrorText, kErrorCaption, Icon::Warning, Buttons::Ok);
         return 0;
-    case ProjectReadResult::Status::Ok:
-        break;
+    case ProjectReadResult::Status::Ok: break;
     }
     // A converted project is saved under a new name, never over the older file.
     if (!result.olderLayout) state.fileName = *chosen;

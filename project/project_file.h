@@ -49,8 +49,7 @@ inline constexpr OutputRules kProjectSaveRules{.replace = true};
 // fails. Returns an empty string on success, otherwise what went wrong (English, for the
 // command line).
 std::string write_project_file(const std::string& path, const Project& project,
-                               const OutputRules& rules = kProjectSaveRules,
-                               FileSteps& steps = standard_file_steps());
+                               const OutputRules& rules = kProjectSaveRules, FileSteps& steps = standard_file_steps());
 
 // True when the name ends in ".AGX" in any mix of cases.
 bool has_project_extension(const std::string& name);

@@ -126,7 +126,9 @@ private:
 // object; the first fault stops the rest. Every key of an object must be used.
 class Reader {
 public:
-    explicit Reader(const JsonValue& root) { frames_.push_back({&root, "", std::vector<bool>(root.members.size()), {}}); }
+    explicit Reader(const JsonValue& root) {
+        frames_.push_back({&root, "", std::vector<bool>(root.members.size()), {}});
+    }
 
     std::string error;
 
@@ -203,8 +205,8 @@ public:
         const std::string afterKey = std::string(key) + "After";
         const JsonValue* afters = take(afterKey, JsonValue::Kind::Array, false);
         if (afters && afters->items.size() != static_cast<std::size_t>(count)) {
-            fail(*afters, path_of(afterKey), "holds " + std::to_string(afters->items.size()) + " entries, expected " +
-                                                std::to_string(count));
+            fail(*afters, path_of(afterKey),
+                 "holds " + std::to_string(afters->items.size()) + " entries, expected " + std::to_string(count));
             return;
         }
         for (int i = 0; texts && i < count && error.empty(); ++i) {
@@ -229,8 +231,8 @@ public:
         const JsonValue* n = take(nameKey, JsonValue::Kind::Array, false);
         if (!n || !error.empty()) return;
         if (n->items.size() != size) {
-            fail(*n, path_of(nameKey), "holds " + std::to_string(n->items.size()) + " entries, expected " +
-                                           std::to_string(size));
+            fail(*n, path_of(nameKey),
+                 "holds " + std::to_string(n->items.size()) + " entries, expected " + std::to_string(size));
             return;
         }
         for (std::size_t i = 0; i < size && error.empty(); ++i) {
@@ -268,7 +270,8 @@ public:
         const JsonValue* v = take(key, JsonValue::Kind::String);
         if (!v) return;
         if (v->text != kProjectTag) {
-            fail(*v, path_of(key), "is \"" + v->text + "\"; a project of this layout is tagged \"" + kProjectTag + "\"");
+            fail(*v, path_of(key),
+                 "is \"" + v->text + "\"; a project of this layout is tagged \"" + kProjectTag + "\"");
             return;
         }
         std::memset(c, 0, size);
@@ -331,8 +334,8 @@ private:
     const JsonValue* take_list(const char* key, int count) {
         const JsonValue* a = take(key, JsonValue::Kind::Array);
         if (a && a->items.size() != static_cast<std::size_t>(count)) {
-            fail(*a, path_of(key), "holds " + std::to_string(a->items.size()) + " entries, expected " +
-                                       std::to_string(count));
+            fail(*a, path_of(key),
+                 "holds " + std::to_string(a->items.size()) + " entries, expected " + std::to_string(count));
             return nullptr;
         }
         return a;
@@ -351,8 +354,9 @@ private:
     bool byte(const JsonValue& v, const std::string& path, u8& b, int shown = 0) {
         const long long n = v.number - shown;
         if (n < 0 || n > 255)
-            return fail(v, path, std::to_string(v.number) + " is out of " + std::to_string(shown) + "-" +
-                                     std::to_string(255 + shown) + " (one byte)");
+            return fail(v, path,
+                        std::to_string(v.number) + " is out of " + std::to_string(shown) + "-" +
+                            std::to_string(255 + shown) + " (one byte)");
         b = static_cast<u8>(n);
         return true;
     }
@@ -391,10 +395,14 @@ private:
             for (std::size_t k = i; k < i + 2; ++k) {
                 const char c = t[k];
                 int d;
-                if (c >= '0' && c <= '9') d = c - '0';
-                else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-                else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-                else return fail(v, path, "hexadecimal digits expected");
+                if (c >= '0' && c <= '9')
+                    d = c - '0';
+                else if (c >= 'A' && c <= 'F')
+                    d = c - 'A' + 10;
+                else if (c >= 'a' && c <= 'f')
+                    d = c - 'a' + 10;
+                else
+                    return fail(v, path, "hexadecimal digits expected");
                 value = value * 16 + d;
             }
             b[i / 2] = static_cast<u8>(value);
@@ -411,12 +419,14 @@ private:
             return;
         }
         if (bytes->find('\0') != std::string::npos) {
-            fail(text, path, "a text holds no zero byte (the bytes after its terminating zero go in the key ending in \"After\")");
+            fail(text, path,
+                 "a text holds no zero byte (the bytes after its terminating zero go in the key ending in \"After\")");
             return;
         }
         if (bytes->size() > size) {
-            fail(text, path, "is " + std::to_string(bytes->size()) + " characters long; the cell holds " +
-                                  std::to_string(size - 1) + " and its terminating zero");
+            fail(text, path,
+                 "is " + std::to_string(bytes->size()) + " characters long; the cell holds " +
+                     std::to_string(size - 1) + " and its terminating zero");
             return;
         }
         std::memset(c, 0, size);
@@ -424,8 +434,9 @@ private:
         if (after && !after->text.empty()) {
             const std::size_t start = bytes->size() + 1;
             if (start >= size || after->text.size() / 2 > size - start) {
-                fail(*after, afterPath, "the text, its terminating zero and these bytes do not fit the " +
-                                            std::to_string(size) + "-byte cell");
+                fail(*after, afterPath,
+                     "the text, its terminating zero and these bytes do not fit the " + std::to_string(size) +
+                         "-byte cell");
                 return;
             }
             hex(*after, afterPath, reinterpret_cast<u8*>(c) + start, size - start);
@@ -446,7 +457,10 @@ std::string project_to_json(const Project& project, const std::string& file, boo
     if (!outOfRange.empty()) {
         w.j.key("outOfRange").begin_array();
         for (const Finding& f : outOfRange)
-            w.j.begin_object().field("offset", static_cast<long>(f.offset)).field("path", f.path).field("what", f.what)
+            w.j.begin_object()
+                .field("offset", static_cast<long>(f.offset))
+                .field("path", f.path)
+                .field("what", f.what)
                 .end_object();
         w.j.end_array();
     }
@@ -458,7 +472,8 @@ std::string project_from_json(std::string_view text, Project& project) {
     const JsonParse parsed = parse_json(text);
     if (!parsed.value) return parsed.error;
     const JsonValue& root = *parsed.value;
-    if (root.kind != JsonValue::Kind::Object) return "line " + std::to_string(root.line) + ": the project is one JSON object";
+    if (root.kind != JsonValue::Kind::Object)
+        return "line " + std::to_string(root.line) + ": the project is one JSON object";
     auto built = std::make_unique<Project>();
     std::memset(built.get(), 0, sizeof(Project));
     Reader reader(root);

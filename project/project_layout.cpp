@@ -133,7 +133,8 @@ KEST_AT(Project, wedge, 18519);
 KEST_AT(Project, options, 18574);
 
 // The text tables, each at its file offset.
-#define KEST_TEXT_AT(field, offset) static_assert(offsetof(Project, texts) + offsetof(TextTables, field) == (offset), #field)
+#define KEST_TEXT_AT(field, offset) \
+    static_assert(offsetof(Project, texts) + offsetof(TextTables, field) == (offset), #field)
 KEST_TEXT_AT(t0, 16115);
 KEST_TEXT_AT(t1, 16179);
 KEST_TEXT_AT(t2, 16347);

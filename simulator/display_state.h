@@ -48,7 +48,7 @@ struct DisplayState {
     int state = kStateStart;  // a State code
     int cursorColumn = 0;     // input cursor cell, drawn in form input only
     int cursorRow = 0;
-    bool alpha = false;       // alpha-mode indicator "A"
+    bool alpha = false;  // alpha-mode indicator "A"
     // The multi-tap letter waiting for its commit, drawn over the cursor block; 0 for none.
     char pendingLetter = 0;
     // The start screen's clock line (month, day, time and record counter), drawn at
@@ -67,11 +67,11 @@ struct Rect {
 // What changed since the window last asked; the window invalidates (without erasing)
 // the rectangles of repaint_rects().
 struct Repaint {
-    bool whole = false;       // the whole display (38, 35)-(167, 120)
-    bool upperArea = false;   // the upper start-screen area (38, 35)-(167, 86)
-    unsigned lineMask = 0;    // bit n: display line n, (38, 35 + 10n)-(167, 50 + 10n)
-    bool clock = false;       // the clock line (39, 105)-(155, 117)
-    bool indicator = false;   // the alpha indicator (154, 90)-(161, 98)
+    bool whole = false;      // the whole display (38, 35)-(167, 120)
+    bool upperArea = false;  // the upper start-screen area (38, 35)-(167, 86)
+    unsigned lineMask = 0;   // bit n: display line n, (38, 35 + 10n)-(167, 50 + 10n)
+    bool clock = false;      // the clock line (39, 105)-(155, 117)
+    bool indicator = false;  // the alpha indicator (154, 90)-(161, 98)
 
     bool any() const { return whole || upperArea || lineMask != 0 || clock || indicator; }
 };
@@ -86,8 +86,6 @@ inline constexpr int kTextLeft = 39;
 inline constexpr int kTextTop = 35;
 inline constexpr int kCellWidth = 6;
 inline constexpr int kClockTop = 105;
-inline int line_top(const DisplayState& display, int line) {
-    return kTextTop + line * (display.largeFont ? 15 : 10);
-}
+inline int line_top(const DisplayState& display, int line) { return kTextTop + line * (display.largeFont ? 15 : 10); }
 
 }  // namespace kest::sim

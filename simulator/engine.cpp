@@ -110,7 +110,8 @@ void Engine::show_text_screen(int table, int rows, State state, bool large) {
     if (rows > info.rows) rows = info.rows;
     for (int line = 0; line < kDisplayLines; ++line) {
         display_.lines[line][0] = '\0';
-        if (line < rows) copy_text(display_.lines[line], kDisplayColumns + 1, text_cell(project_, table, line), info.cellSize);
+        if (line < rows)
+            copy_text(display_.lines[line], kDisplayColumns + 1, text_cell(project_, table, line), info.cellSize);
     }
     display_.state = state;
     display_.largeFont = large;
@@ -139,8 +140,8 @@ void Engine::build_clock_line() {
     const LocalTime now = clock_.local_time();
     const int month = now.month >= 1 && now.month <= 12 ? now.month - 1 : 0;
     char text[64];
-    std::snprintf(text, sizeof text, tick_ < 5 ? "%s%02d, %02d:%02d  " : "%s%02d, %02d %02d  ",
-                  kMonths[month], now.day % 100, now.hour % 100, now.minute % 100);
+    std::snprintf(text, sizeof text, tick_ < 5 ? "%s%02d, %02d:%02d  " : "%s%02d, %02d %02d  ", kMonths[month],
+                  now.day % 100, now.hour % 100, now.minute % 100);
     if (!project_.options.separateFilePerForm)
         std::snprintf(text + 15, sizeof text - 15, "%05d", editor_.recordCount % 100000);
     copy_text(display_.clockLine, kDisplayColumns + 1, text);

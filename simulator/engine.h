@@ -68,9 +68,9 @@ public:
 private:
     struct Line {
         char input[kInputSize] = {};
-        int start = 0;    // display column where the input begins
-        int cursor = 0;   // display column of the next character
-        int scroll = 0;   // characters scrolled out at the left
+        int start = 0;      // display column where the input begins
+        int cursor = 0;     // display column of the next character
+        int scroll = 0;     // characters scrolled out at the left
         bool sign = false;  // inline sign of an "auto(+/-)" line
     };
 

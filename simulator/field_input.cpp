@@ -16,9 +16,7 @@ constexpr int kMaxInput = static_cast<int>(kInputSize) - 1;
 
 int Engine::last_column(int line) { return lines_[line].start + form().maxLength[line] - 1; }
 
-int Engine::input_length(int line) const {
-    return static_cast<int>(bounded_length(lines_[line].input, kInputSize));
-}
+int Engine::input_length(int line) const { return static_cast<int>(bounded_length(lines_[line].input, kInputSize)); }
 
 bool Engine::accepts(int line, char c) {
     const bool digit = c >= '0' && c <= '9';
@@ -252,8 +250,8 @@ void Engine::assemble_record() {
     const int lineCount = line_count(f.font);
     for (int line = 0; line < lineCount; ++line) {
         const u8 type = f.lineType[line];
-        const bool taken = is_input_line(type) ||
-                           (type == kFieldLookup && f.defaultOn[line]) || type == kFieldFixedData;
+        const bool taken =
+            is_input_line(type) || (type == kFieldLookup && f.defaultOn[line]) || type == kFieldFixedData;
         if (!taken) continue;
         char field[kInputSize];
         if (type == kFieldFixedData)
@@ -300,8 +298,7 @@ void Engine::stamp() {
         const char* format;
         int value;
     };
-    const Part year{f.yearOn != 0, f.yearDigits == 1 ? "%02d" : "%04d",
-                    f.yearDigits == 1 ? now.year % 100 : now.year};
+    const Part year{f.yearOn != 0, f.yearDigits == 1 ? "%02d" : "%04d", f.yearDigits == 1 ? now.year % 100 : now.year};
     const Part month{f.monthOn != 0, "%02d", now.month};
     const Part day{f.dayOn != 0, "%02d", now.day};
     const Part* order[3] = {};

@@ -167,7 +167,7 @@ TEST(AdvanceDlg, OkCorrectsSubstringAndClearsAFillThatIsSwitchedOff) {
     first.face.type(ids::kCountEdit, "letters");  // shows "0", stores 0
     first.face.type(ids::kStartEdit, "");         // stores 0
     first.face.click(ids::kFill);                 // off
-    EXPECT_EQ(copy.forms[1].fillChar[0], '_');   // kept until OK
+    EXPECT_EQ(copy.forms[1].fillChar[0], '_');    // kept until OK
     EXPECT_EQ(first.face.click(kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(copy.forms[1].substringCount[0], 50);
     EXPECT_EQ(copy.forms[1].substringStart[0], 1);

@@ -109,11 +109,8 @@ TEST(BarcodeSettingsPage, TimeoutEdit) {
         u8 stored;
     };
     const Case cases[] = {
-        {"255", "255", 255},
-        {"256", "17", 17},     // does not fit the byte: the last value comes back
-        {"abc", "0", 0},
-        {"", "", 0},
-        {"07", "07", 7},
+        {"255", "255", 255}, {"256", "17", 17},  // does not fit the byte: the last value comes back
+        {"abc", "0", 0},     {"", "", 0},       {"07", "07", 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -173,7 +170,10 @@ TEST(BarcodeSettingsPage, SheetCancelKeepsDialogChangesOnly) {
         p.face.click(101);         // "Code 39" unchecked
         p.dialogs.clicks = {101};  // "Start/Stop Zeichen übertragen"
         p.face.click(201);
-        if (ok) session.ok(); else session.cancel();
+        if (ok)
+            session.ok();
+        else
+            session.cancel();
         EXPECT_EQ(p.byte(0) & 0x80, ok ? 0 : 0x80);
         EXPECT_EQ(p.byte(5) & 0x80, 0x80);
     }

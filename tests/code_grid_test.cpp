@@ -7,8 +7,8 @@ namespace {
 
 TEST(CodeGrid, LabelsOfTheCodeRanges) {
     const std::pair<int, const char*> cases[] = {
-        {0x00, ""},    {0x01, "SOH"}, {0x0D, "CR"},  {0x1F, "US"},   {0x20, "Space"}, {0x21, "!"},
-        {0x41, "A"},   {0x5D, "]"},   {0x7E, "~"},   {0x7F, "DEL"}, {0x80, "128"},   {0xFF, "255"},
+        {0x00, ""},  {0x01, "SOH"}, {0x0D, "CR"}, {0x1F, "US"},  {0x20, "Space"}, {0x21, "!"},
+        {0x41, "A"}, {0x5D, "]"},   {0x7E, "~"},  {0x7F, "DEL"}, {0x80, "128"},   {0xFF, "255"},
     };
     for (const auto& [code, label] : cases) EXPECT_EQ(code_label(code), label) << code;
 }
@@ -46,15 +46,15 @@ TEST(CodeGrid, HitTestingFindsCodeCellsOnly) {
         std::optional<GridCell> cell;
     };
     const Case cases[] = {
-        {5, 5, std::nullopt},            // corner header
-        {100, 5, std::nullopt},          // column header
-        {5, 100, std::nullopt},          // row header
-        {20, 10, GridCell{0, 0}},        // code 0x00
+        {5, 5, std::nullopt},                      // corner header
+        {100, 5, std::nullopt},                    // column header
+        {5, 100, std::nullopt},                    // row header
+        {20, 10, GridCell{0, 0}},                  // code 0x00
         {5 * 20 + 3, 2 * 10 + 9, GridCell{4, 1}},  // "40" / "01": 'A'
         {20 + 19, 14 * 10, GridCell{0, 13}},       // "00" / "0D": CR
         {339, 169, GridCell{15, 15}},
         {-1, 50, std::nullopt},
-        {340, 50, std::nullopt},         // one past the area: column 17
+        {340, 50, std::nullopt},  // one past the area: column 17
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -97,12 +97,12 @@ TEST(CodeGrid, PaintingLabelsHeadersAndTheSelectedCell) {
         const char* text;
         PaintColour colour;
     } cases[] = {
-        {{20, 0, 40, 10}, "00", PaintColour::Black},       // first column header
+        {{20, 0, 40, 10}, "00", PaintColour::Black},  // first column header
         {{320, 0, 340, 10}, "F0", PaintColour::Black},
-        {{0, 160, 20, 170}, "0F", PaintColour::Black},     // last row header
-        {{20, 140, 40, 150}, "CR", PaintColour::Black},    // column 00, row 0D
+        {{0, 160, 20, 170}, "0F", PaintColour::Black},         // last row header
+        {{20, 140, 40, 150}, "CR", PaintColour::Black},        // column 00, row 0D
         {{340 - 20, 20, 340, 30}, "241", PaintColour::Black},  // column F0, row 01
-        {{101, 21, 121, 31}, "A", PaintColour::White},     // selected: one pixel in, blue
+        {{101, 21, 121, 31}, "A", PaintColour::White},         // selected: one pixel in, blue
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -16,10 +16,8 @@ TEST(ComSettingDialog, ListsShowSixPortsAndFiveRatesAtTheProjectsSelection) {
     ComSettingDialog dlg(sel);
     MapDialog face;
     dlg.init(face);
-    EXPECT_EQ(face.lists[kComPortList],
-              (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
-    EXPECT_EQ(face.lists[kComRateList],
-              (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
+    EXPECT_EQ(face.lists[kComPortList], (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
+    EXPECT_EQ(face.lists[kComRateList], (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
     EXPECT_EQ(face.selection(kComPortList), 3);
     EXPECT_EQ(face.selection(kComRateList), 1);
 }

@@ -81,7 +81,9 @@ struct EmulatedFixture {
     explicit EmulatedFixture(std::uint32_t cradleRate) : port(clock, cradle_at(cradleRate)) {
         link.open("COM1", kInQueue, kDownloadOutQueue);
     }
-    bool run(int rateIndex, const CradleProfile& profile) { return cradle_setup(link, rateIndex, profile, nullptr, &found); }
+    bool run(int rateIndex, const CradleProfile& profile) {
+        return cradle_setup(link, rateIndex, profile, nullptr, &found);
+    }
     std::uint32_t cradle_rate() const { return port.emulator().cradle().rate(); }
 };
 

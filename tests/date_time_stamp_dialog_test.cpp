@@ -73,9 +73,12 @@ TEST(DateTimeStampDlg, PreviewsFollowEveryControl) {
     Open open;
     for (const auto& s : steps) {
         SCOPED_TRACE(std::to_string(s.id) + " " + s.date + " " + s.time);
-        if (s.index >= 0) open.face.choose(s.id, s.index);
-        else if (s.index == -1) open.face.click(s.id);
-        else open.face.type(s.id, s.text);
+        if (s.index >= 0)
+            open.face.choose(s.id, s.index);
+        else if (s.index == -1)
+            open.face.click(s.id);
+        else
+            open.face.type(s.id, s.text);
         EXPECT_EQ(open.face.text(ids::kDateGroup), s.date);
         EXPECT_EQ(open.face.text(ids::kTimeGroup), s.time);
     }

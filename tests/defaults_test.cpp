@@ -24,11 +24,10 @@ TEST(BarcodeDefaults, SetsEveryByteAndKeepsTheUneditedBits) {
         u8 fromOnes;
     };
     const Case cases[] = {
-        {0, 0x9B, 0x9B}, {1, 0xC9, 0xC9}, {2, 0x00, 0x01}, {3, 0x00, 0xFF}, {4, 0x00, 0xFF},
-        {5, 0x2D, 0x2D}, {6, 0x54, 0x54}, {7, 0x80, 0x87}, {8, 0x00, 0xFF}, {9, 0x19, 0x19},
-        {10, 0x3D, 0x3D}, {11, 0x00, 0x20}, {12, 0xFF, 0xFF}, {13, 0x01, 0x01}, {14, 0xFE, 0xFE},
-        {15, 0x01, 0x01}, {16, 0xFF, 0xFF}, {17, 0x01, 0x01}, {18, 0xFF, 0xFF}, {19, 0x01, 0x01},
-        {20, 0x66, 0x66}, {21, 0x03, 0x03}, {22, 0x03, 0x03},
+        {0, 0x9B, 0x9B},  {1, 0xC9, 0xC9},  {2, 0x00, 0x01},  {3, 0x00, 0xFF},  {4, 0x00, 0xFF},  {5, 0x2D, 0x2D},
+        {6, 0x54, 0x54},  {7, 0x80, 0x87},  {8, 0x00, 0xFF},  {9, 0x19, 0x19},  {10, 0x3D, 0x3D}, {11, 0x00, 0x20},
+        {12, 0xFF, 0xFF}, {13, 0x01, 0x01}, {14, 0xFE, 0xFE}, {15, 0x01, 0x01}, {16, 0xFF, 0xFF}, {17, 0x01, 0x01},
+        {18, 0xFF, 0xFF}, {19, 0x01, 0x01}, {20, 0x66, 0x66}, {21, 0x03, 0x03}, {22, 0x03, 0x03},
     };
     auto zero = filled_project(0x00);
     auto ones = filled_project(0xFF);
@@ -117,17 +116,26 @@ TEST(ProjectDefaults, MenusLookupsWedgeAndOptions) {
         u8 expected;
     };
     const Field fields[] = {
-        {"option byte", o.optionByte, 1}, {"startObject", o.startObject, 0},
-        {"delimiter1", o.delimiter1, ';'}, {"delimiter2", o.delimiter2, 0},
-        {"separateFilePerForm", o.separateFilePerForm, 0}, {"sendPort", o.sendPort, 1},
+        {"option byte", o.optionByte, 1},
+        {"startObject", o.startObject, 0},
+        {"delimiter1", o.delimiter1, ';'},
+        {"delimiter2", o.delimiter2, 0},
+        {"separateFilePerForm", o.separateFilePerForm, 0},
+        {"sendPort", o.sendPort, 1},
         {"phoneNumber[0]", static_cast<u8>(o.phoneNumber[0]), 0},
         {"phoneNumber[1] kept", static_cast<u8>(o.phoneNumber[1]), 0xEE},
-        {"receivePort", o.receivePort, 1}, {"terminalBaud", o.terminalBaud, 0},
-        {"backlight", o.backlight, 0}, {"backlightOff", o.backlightOff, 2},
-        {"deleteAfterSend", o.deleteAfterSend, 0}, {"ackDisplay", o.ackDisplay, 1},
-        {"ackTime", o.ackTime, 6}, {"protectedArea[11]", o.protectedArea[11], 0},
-        {"password[11]", static_cast<u8>(o.password[11]), 0}, {"functionKey[9]", o.functionKey[9], 0},
-        {"largeTitles kept", o.largeTitles, 0xEE}, {"reserved kept", o.reserved[0], 0xEE},
+        {"receivePort", o.receivePort, 1},
+        {"terminalBaud", o.terminalBaud, 0},
+        {"backlight", o.backlight, 0},
+        {"backlightOff", o.backlightOff, 2},
+        {"deleteAfterSend", o.deleteAfterSend, 0},
+        {"ackDisplay", o.ackDisplay, 1},
+        {"ackTime", o.ackTime, 6},
+        {"protectedArea[11]", o.protectedArea[11], 0},
+        {"password[11]", static_cast<u8>(o.password[11]), 0},
+        {"functionKey[9]", o.functionKey[9], 0},
+        {"largeTitles kept", o.largeTitles, 0xEE},
+        {"reserved kept", o.reserved[0], 0xEE},
     };
     for (const Field& f : fields) EXPECT_EQ(f.value, f.expected) << f.name;
 }
@@ -172,7 +180,7 @@ TEST(LargeTitles, RowCountsOfTheTwelveWideTables) {
         int table;
         int rows;
     };
-    const Case cases[] = {{1, 8}, {6, 8}, {7, 6}, {8, 5}, {9, 5}, {10, 4},
+    const Case cases[] = {{1, 8},  {6, 8},  {7, 6},  {8, 5},  {9, 5},  {10, 4},
                           {11, 4}, {12, 4}, {13, 6}, {16, 2}, {23, 5}, {25, 3}};
     int withRows = 0;
     for (int t = 0; t < kTextTableCount; ++t)
@@ -196,17 +204,18 @@ TEST(LargeTitles, SwitchingOnReplacesTheirRowsAndOffRestoresAll) {
     auto p = filled_project(0);
     reset_to_defaults(*p);
     for (int t = 0; t < kTextTableCount; ++t)
-        for (int row = 0; row < text_table_info(t).rows; ++row) set_cell(text_cell(*p, t, row), text_table_info(t).cellSize, "user");
+        for (int row = 0; row < text_table_info(t).rows; ++row)
+            set_cell(text_cell(*p, t, row), text_table_info(t).cellSize, "user");
 
     apply_large_titles(*p, true);
-    EXPECT_EQ(cell_text(p->texts.t1[0]), "1.Einstellungen ");     // a full 16-character row
-    EXPECT_EQ(cell_text(p->texts.t1[1]), "2.Daten ansehen ");     // does not run into the next
+    EXPECT_EQ(cell_text(p->texts.t1[0]), "1.Einstellungen ");  // a full 16-character row
+    EXPECT_EQ(cell_text(p->texts.t1[1]), "2.Daten ansehen ");  // does not run into the next
     EXPECT_EQ(cell_text(p->texts.t8[4]), "               ");
-    EXPECT_EQ(cell_text(p->texts.t8[5]), "user");                 // beyond the large-title rows
+    EXPECT_EQ(cell_text(p->texts.t8[5]), "user");  // beyond the large-title rows
     EXPECT_EQ(cell_text(p->texts.t13[6]), "user");
     EXPECT_EQ(cell_text(p->texts.t16[1]), "Telefonnummer: ");
     EXPECT_EQ(cell_text(p->texts.t16[2]), "user");
-    EXPECT_EQ(cell_text(p->texts.t0[0]), "user");                 // 16-byte tables never change
+    EXPECT_EQ(cell_text(p->texts.t0[0]), "user");  // 16-byte tables never change
     EXPECT_EQ(cell_text(p->texts.t24[0]), "user");
 
     apply_large_titles(*p, false);

@@ -138,17 +138,34 @@ const std::string s20(20, ' ');
 INSTANTIATE_TEST_SUITE_P(
     Cases, MenuNormalisation,
     ::testing::Values(
-        MenuCase{"GapStaysInPlace", 0, 0, "", {"Eins", "", "Drei"}, "",
-                 {"Eins" + std::string(16, ' '), s20, "Drei" + std::string(16, ' ')}, 2},
+        MenuCase{"GapStaysInPlace",
+                 0,
+                 0,
+                 "",
+                 {"Eins", "", "Drei"},
+                 "",
+                 {"Eins" + std::string(16, ' '), s20, "Drei" + std::string(16, ' ')},
+                 2},
         MenuCase{"SpacesOnlyNotCounted", 0, 0, "", {"     ", "x"}, "", {s20, "x" + std::string(19, ' ')}, 1},
         MenuCase{"HighCharacterCounted", 1, 0, "", {"\xE4"}, "", {"\xE4" + std::string(14, ' ')}, 1},
         MenuCase{"ControlCharacterNotCounted", 1, 0, "", {"\x01\x1F"}, "", {"\x01\x1F" + std::string(13, ' ')}, 0},
-        MenuCase{"LargeFontCutsAt15", 1, 1, "Ueberschrift-Lang", {"ABCDEFGHIJKLMNOPQRST"}, "Ueberschrift-La",
-                 {"ABCDEFGHIJKLMNO"}, 1},
+        MenuCase{"LargeFontCutsAt15",
+                 1,
+                 1,
+                 "Ueberschrift-Lang",
+                 {"ABCDEFGHIJKLMNOPQRST"},
+                 "Ueberschrift-La",
+                 {"ABCDEFGHIJKLMNO"},
+                 1},
         MenuCase{"TextBeyondTheWidthDoesNotCount", 1, 0, "", {s15 + "XYZ"}, "", {s15}, 0},
         MenuCase{"TitlePaddedWhenEnabled", 0, 1, "Haupt", {}, "Haupt" + std::string(15, ' '), {}, 0},
         MenuCase{"TitleUntouchedWhenDisabled", 0, 0, "Haupt", {}, "Haupt", {}, 0},
-        MenuCase{"AllTenItems", 0, 0, "", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, "",
+        MenuCase{"AllTenItems",
+                 0,
+                 0,
+                 "",
+                 {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"},
+                 "",
                  {"1" + std::string(19, ' '), "2" + std::string(19, ' '), "3" + std::string(19, ' '),
                   "4" + std::string(19, ' '), "5" + std::string(19, ' '), "6" + std::string(19, ' '),
                   "7" + std::string(19, ' '), "8" + std::string(19, ' '), "9" + std::string(19, ' '),
@@ -192,20 +209,21 @@ TEST_P(FormPreparation, CountsEntryLinesAndClearsByType) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormPreparation,
-    ::testing::Values(FormLineCase{"NoLines", {}, 0, 0},
-                      FormLineCase{"LookupDoesNotCount", {kFieldText, kFieldLookup}, 0, 1},
-                      FormLineCase{"LastInputLineCounts", {kFieldHeading, kFieldEmpty, kFieldBoolean, kFieldCounter}, 0, 3},
-                      FormLineCase{"EveryInputType",
-                                   {kFieldText, kFieldInteger, kFieldReal, kFieldLetter, kFieldAutoSign,
-                                    kFieldBoolean, kFieldFixedData, kFieldContinuation},
-                                   0, 6},
-                      FormLineCase{"LargeFontDropsLinesFiveToEight",
-                                   {kFieldText, kFieldEmpty, kFieldEmpty, kFieldPassDown, kFieldText, kFieldText,
-                                    kFieldText, kFieldText},
-                                   1, 1},
-                      FormLineCase{"LargeFontAnyNonzeroCode",
-                                   {kFieldEmpty, kFieldEmpty, kFieldEmpty, kFieldEmpty, kFieldText}, 2, 0},
-                      FormLineCase{"ContinuationAndPassDown", {kFieldInteger, kFieldContinuation, kFieldPassDown}, 0, 1}),
+    ::testing::Values(
+        FormLineCase{"NoLines", {}, 0, 0}, FormLineCase{"LookupDoesNotCount", {kFieldText, kFieldLookup}, 0, 1},
+        FormLineCase{"LastInputLineCounts", {kFieldHeading, kFieldEmpty, kFieldBoolean, kFieldCounter}, 0, 3},
+        FormLineCase{"EveryInputType",
+                     {kFieldText, kFieldInteger, kFieldReal, kFieldLetter, kFieldAutoSign, kFieldBoolean,
+                      kFieldFixedData, kFieldContinuation},
+                     0,
+                     6},
+        FormLineCase{
+            "LargeFontDropsLinesFiveToEight",
+            {kFieldText, kFieldEmpty, kFieldEmpty, kFieldPassDown, kFieldText, kFieldText, kFieldText, kFieldText},
+            1,
+            1},
+        FormLineCase{"LargeFontAnyNonzeroCode", {kFieldEmpty, kFieldEmpty, kFieldEmpty, kFieldEmpty, kFieldText}, 2, 0},
+        FormLineCase{"ContinuationAndPassDown", {kFieldInteger, kFieldContinuation, kFieldPassDown}, 0, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormPreparation, LengthsAreClampedBeforeSending) {
@@ -229,13 +247,16 @@ TEST(WedgeCoding, KeyboardTypeCountsFromOneAndFlagFieldsShift) {
         u8 flags, sent;
     };
     const Case cases[] = {
-        {0x00, 0x00}, {0x01, 0x01},                // bit 0 alone
-        {1 << 1, 2 << 1}, {2 << 1, 3 << 1},        // lock type 1, 2 -> 2, 3
-        {1 << 3, 2 << 3}, {2 << 3, 3 << 3},        // format 1, 2 -> 2, 3
+        {0x00, 0x00},
+        {0x01, 0x01},  // bit 0 alone
+        {1 << 1, 2 << 1},
+        {2 << 1, 3 << 1},  // lock type 1, 2 -> 2, 3
+        {1 << 3, 2 << 3},
+        {2 << 3, 3 << 3},  // format 1, 2 -> 2, 3
         {(2 << 1) | (1 << 3), (3 << 1) | (2 << 3)},
-        {0xE1 | (1 << 1), 0xE1 | (2 << 1)},        // bits 0 and 5-7 stay
+        {0xE1 | (1 << 1), 0xE1 | (2 << 1)},  // bits 0 and 5-7 stay
         {0xE0 | (2 << 3), 0xE0 | (3 << 3)},
-        {3 << 1, 3 << 1},                          // never spills into the next field
+        {3 << 1, 3 << 1},  // never spills into the next field
         {(3 << 3) | 0x80, (3 << 3) | 0x80},
     };
     for (const Case& c : cases) {
@@ -260,12 +281,24 @@ TEST(OptionsCoding, RecodedBytes) {
         u8 project, sent;
     };
     const Case cases[] = {
-        {"start form 1", 1, 0, 1},  {"start menu 1", 1, 1, 11},  {"start menu (any nonzero)", 1, 7, 11},
-        {"send port", 5, 0, 1},     {"send port", 5, 3, 4},       {"receive port", 27, 2, 3},
-        {"baud", 28, 4, 5},         {"backlight off", 29, 0, 1},  {"backlight on", 29, 1, 2},
-        {"backlight time", 30, 1, '1'}, {"backlight time", 30, 9, '9'}, {"delete after send", 31, 1, 2},
-        {"ack display", 32, 2, 3},  {"option byte", 0, 1, 1},     {"delimiter", 2, ';', ';'},
-        {"ack time", 33, 99, 99},   {"protected area", 34, 1, 1}, {"function key", 58, 4, 4},
+        {"start form 1", 1, 0, 1},
+        {"start menu 1", 1, 1, 11},
+        {"start menu (any nonzero)", 1, 7, 11},
+        {"send port", 5, 0, 1},
+        {"send port", 5, 3, 4},
+        {"receive port", 27, 2, 3},
+        {"baud", 28, 4, 5},
+        {"backlight off", 29, 0, 1},
+        {"backlight on", 29, 1, 2},
+        {"backlight time", 30, 1, '1'},
+        {"backlight time", 30, 9, '9'},
+        {"delete after send", 31, 1, 2},
+        {"ack display", 32, 2, 3},
+        {"option byte", 0, 1, 1},
+        {"delimiter", 2, ';', ';'},
+        {"ack time", 33, 99, 99},
+        {"protected area", 34, 1, 1},
+        {"function key", 58, 4, 4},
         {"large titles", 68, 1, 1},
     };
     for (const Case& c : cases) {

@@ -17,11 +17,11 @@ namespace kest {
 namespace {
 
 using testing::Bytes;
+using testing::bytes_of;
 using testing::EmulatedPort;
 using testing::FakeClock;
 using testing::ScriptedPort;
 using testing::ScriptedUi;
-using testing::bytes_of;
 using testing::text_of;
 using Event = ScriptedPort::Event;
 
@@ -410,11 +410,11 @@ TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
     const Case cases[] = {
         {"", {0x00, 0x00, 0x0D}},
         {"A", {0x00, 0x41, 0x0D}},
-        {std::string(13, '\xFF') + "\x1A", {0x0E, 0x0E, 0x0D}},  // sum 0x0D0D
-        {"\x0D", {0x00, 0x0E, 0x0D}},                             // cannot occur in a line, but the rule holds
-        {std::string(1, '\xFF') + "\x0E", {0x01, 0x0D + 1, 0x0D}}, // sum 0x010D
-        {std::string(14, '\xFF') + "\x1E", {0x0E, 0x10, 0x0D}},    // sum 0x0E10: a real 0x0E stays
-        {std::string(289, '\xFF'), {0x1F, 0xDF, 0x0D}},            // sum 73695: the high byte is cut to one byte
+        {std::string(13, '\xFF') + "\x1A", {0x0E, 0x0E, 0x0D}},     // sum 0x0D0D
+        {"\x0D", {0x00, 0x0E, 0x0D}},                               // cannot occur in a line, but the rule holds
+        {std::string(1, '\xFF') + "\x0E", {0x01, 0x0D + 1, 0x0D}},  // sum 0x010D
+        {std::string(14, '\xFF') + "\x1E", {0x0E, 0x10, 0x0D}},     // sum 0x0E10: a real 0x0E stays
+        {std::string(289, '\xFF'), {0x1F, 0xDF, 0x0D}},             // sum 73695: the high byte is cut to one byte
     };
     for (const Case& c : cases) {
         const auto packet = lookup_packet(c.line);
@@ -463,7 +463,8 @@ TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(terminal->opened().empty());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
-              "Zeile 3 der Lookupdatei ist zu lang (h\xF6" "chstens 289 Zeichen; Zeilenende CR LF, CR oder LF)!");
+              "Zeile 3 der Lookupdatei ist zu lang (h\xF6"
+              "chstens 289 Zeichen; Zeilenende CR LF, CR oder LF)!");
     EXPECT_EQ(ui.messages[0].caption, "Fehler");
     EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
 }
@@ -504,15 +505,16 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
 }
 
 TEST_F(DownloadTest, UnreadableLookupFile) {
-    for (const std::string& path : {std::string("/nonexistent/kest/ARTIKEL.TXT"),
-                                   std::filesystem::temp_directory_path().string()}) {
+    for (const std::string& path :
+         {std::string("/nonexistent/kest/ARTIKEL.TXT"), std::filesystem::temp_directory_path().string()}) {
         SCOPED_TRACE(path);
         ui.messages.clear();
         ui.openFiles.push_back(path);
         const auto report = run(via(false, true));
         EXPECT_EQ(report.result, -1);
         EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
-        EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6" "ffnet werden!"});
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6"
+                                                       "ffnet werden!"});
         EXPECT_TRUE(terminal->opened().empty());
     }
 }
@@ -528,7 +530,8 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
     };
     const Case cases[] = {
         {"port", true, false, false, true, 4, -1, DownloadOutcome::PortUnavailable,
-         "COM port kann nicht ge\xF6" "ffnet werden!"},
+         "COM port kann nicht ge\xF6"
+         "ffnet werden!"},
         {"cradle", false, false, true, false, 4, -1, DownloadOutcome::CradleFailed, "Failed to set IR device!"},
         {"line settings", false, true, false, true, 4, 0, DownloadOutcome::LineSettingsFailed,
          "Fehler beim Verbindungsaufbau!!"},

@@ -16,11 +16,15 @@ TEST(EditRules, ParsesUnsignedDecimalsWithSaturation) {
         unsigned value;
     };
     const Case cases[] = {
-        {"", EditNumber::Kind::Empty, 0},          {"0", EditNumber::Kind::Number, 0},
-        {"007", EditNumber::Kind::Number, 7},      {"300", EditNumber::Kind::Number, 300},
+        {"", EditNumber::Kind::Empty, 0},
+        {"0", EditNumber::Kind::Number, 0},
+        {"007", EditNumber::Kind::Number, 7},
+        {"300", EditNumber::Kind::Number, 300},
         {"99999999999999", EditNumber::Kind::Number, kNumberCeiling},
-        {"a", EditNumber::Kind::NotANumber, 0},    {"12a", EditNumber::Kind::NotANumber, 0},
-        {"-1", EditNumber::Kind::NotANumber, 0},   {" 5", EditNumber::Kind::NotANumber, 0},
+        {"a", EditNumber::Kind::NotANumber, 0},
+        {"12a", EditNumber::Kind::NotANumber, 0},
+        {"-1", EditNumber::Kind::NotANumber, 0},
+        {" 5", EditNumber::Kind::NotANumber, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -57,13 +61,11 @@ TEST(EditRules, NumberEditStoresRefusesAndPutsBack) {
         const char* shown;
     };
     const Case cases[] = {
-        {"12", 7, 12, "12"},
-        {"", 7, 0, ""},         // clearing the field stores 0
-        {"x", 7, 0, "0"},       // a letter stores 0 and shows "0"
-        {"60", 7, 7, "7"},      // above the limit: the stored value comes back
-        {"300", 7, 7, "7"},     // never wraps into the byte
-        {"50", 7, 50, "50"},
-        {"80", 90, 90, "90"},   // a stored value above the limit shows as it is
+        {"12", 7, 12, "12"}, {"", 7, 0, ""},        // clearing the field stores 0
+        {"x", 7, 0, "0"},                           // a letter stores 0 and shows "0"
+        {"60", 7, 7, "7"},                          // above the limit: the stored value comes back
+        {"300", 7, 7, "7"},                         // never wraps into the byte
+        {"50", 7, 50, "50"}, {"80", 90, 90, "90"},  // a stored value above the limit shows as it is
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);

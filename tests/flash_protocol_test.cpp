@@ -36,7 +36,7 @@ struct LoaderScript {
     std::deque<std::string> onCr, onQuentir, onDownload, onErase, onRecord, onEnd;
     std::string crDefault = "", quentirDefault = "ACK1", downloadDefault = "ACK2", eraseDefault = "FA",
                 recordDefault = "FA";
-    bool eraseCompletes = true;  // "FA" 3 s after "FB"
+    bool eraseCompletes = true;                    // "FA" 3 s after "FB"
     std::function<void(const std::string&)> seen;  // sees every write first
 
     void attach(testing::ScriptedPort& port) {
@@ -44,12 +44,18 @@ struct LoaderScript {
             const std::string text = text_of(w);
             if (seen) seen(text);
             std::string words;
-            if (text == "\x0D") words = take(onCr, crDefault);
-            else if (text == "QUENTIR\x0D") words = take(onQuentir, quentirDefault);
-            else if (text == "DOWNLOAD\x0D") words = take(onDownload, downloadDefault);
-            else if (text == ":ERASE\x0D") words = take(onErase, eraseDefault);
-            else if (text.starts_with("S3")) words = take(onRecord, recordDefault);
-            else if (text.starts_with("S7")) words = take(onEnd, "FA");
+            if (text == "\x0D")
+                words = take(onCr, crDefault);
+            else if (text == "QUENTIR\x0D")
+                words = take(onQuentir, quentirDefault);
+            else if (text == "DOWNLOAD\x0D")
+                words = take(onDownload, downloadDefault);
+            else if (text == ":ERASE\x0D")
+                words = take(onErase, eraseDefault);
+            else if (text.starts_with("S3"))
+                words = take(onRecord, recordDefault);
+            else if (text.starts_with("S7"))
+                words = take(onEnd, "FA");
             for (std::size_t start = 0; start <= words.size();) {
                 const std::size_t bar = std::min(words.find('|', start), words.size());
                 const std::string word = words.substr(start, bar - start);
@@ -152,7 +158,7 @@ TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
         const char* name;
         std::string stopAt;  // the write after which the stop comes
         FlashOutcome outcome;
-        std::string last;    // the last write
+        std::string last;  // the last write
     } cases[] = {
         {"while waking", "QUENTIR\x0D", FlashOutcome::StoppedBeforeErase, "DOWNLOAD\x0D"},
         {"while sending", "S3", FlashOutcome::Stopped, "S3"},
@@ -211,8 +217,16 @@ TEST_F(FlashAttempt, WakeUpAnswersDecideTheNextStep) {
     const std::vector<Case> cases = {
         {"FN to QUENTIR", {""}, {"FN"}, {}, {"\x0D", "QUENTIR\x0D", ":ERASE\x0D"}},
         {"FN to DOWNLOAD", {""}, {"ACK1"}, {"FN"}, {"\x0D", "QUENTIR\x0D", "DOWNLOAD\x0D", ":ERASE\x0D"}},
-        {"second cycle", {"", ""}, {"NAK", "ACK1"}, {}, {"\x0D", "QUENTIR\x0D", "\x0D", "QUENTIR\x0D", "DOWNLOAD\x0D", ":ERASE\x0D"}},
-        {"lower case is not a word", {"fn", ""}, {"ack1", "FN"}, {}, {"\x0D", "QUENTIR\x0D", "\x0D", "QUENTIR\x0D", ":ERASE\x0D"}},
+        {"second cycle",
+         {"", ""},
+         {"NAK", "ACK1"},
+         {},
+         {"\x0D", "QUENTIR\x0D", "\x0D", "QUENTIR\x0D", "DOWNLOAD\x0D", ":ERASE\x0D"}},
+        {"lower case is not a word",
+         {"fn", ""},
+         {"ack1", "FN"},
+         {},
+         {"\x0D", "QUENTIR\x0D", "\x0D", "QUENTIR\x0D", ":ERASE\x0D"}},
     };
     for (const auto& c : cases) {
         testing::ScriptedPort p(clock);
@@ -342,8 +356,11 @@ TEST_F(FlashAttempt, EndRecordRepliesDecideTheOutcome) {
         {"FF", {"FF"}, {}, FlashOutcome::RecordFailed, 1},
         {"three FN", {"FN", "FN", "FN"}, {}, FlashOutcome::RecordFailed, 3},
         {"the loader keeps waiting", {"", "", ""}, {"", "FN", "FN", "FF"}, FlashOutcome::RecordFailed, 3},
-        {"it stays unclear", {"", "", ""}, {"", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"},
-         FlashOutcome::RecordFailed, 3},
+        {"it stays unclear",
+         {"", "", ""},
+         {"", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"},
+         FlashOutcome::RecordFailed,
+         3},
     };
     for (const auto& c : cases) {
         LoaderScript t;
@@ -360,7 +377,7 @@ TEST_F(FlashAttempt, EndRecordRepliesDecideTheOutcome) {
             EXPECT_EQ(run->trouble.refused, c.onEnd.back() == "FF") << c.name;
         }
         EXPECT_EQ(run->ui.texts(), c.outcome == FlashOutcome::Done ? std::vector<std::string>{}
-                                                             : std::vector<std::string>{"Error on downloading!"})
+                                                                   : std::vector<std::string>{"Error on downloading!"})
             << c.name;
     }
 }

@@ -71,7 +71,9 @@ TEST(FormPage, ShowsFormOneWithItsListsAndValues) {
     EXPECT_EQ(p.face.lists[IDC_FORM_NAME].back(), "Maske  10");
     EXPECT_EQ(p.face.lists[IDC_FORM_FONT], (std::vector<std::string>{"klein", "gro\xDF"}));
     EXPECT_EQ(p.face.lists[IDC_FORM_TYPE + 7].size(), 13u);
-    EXPECT_EQ(p.face.lists[IDC_FORM_TYPE][9], "\xDC" "berschrift");
+    EXPECT_EQ(p.face.lists[IDC_FORM_TYPE][9],
+              "\xDC"
+              "berschrift");
     EXPECT_EQ(p.face.lists[IDC_FORM_LOOKUP + 3].size(), 25u);
     EXPECT_EQ(p.face.lists[IDC_FORM_LOOKUP][17], "+ Feld 1");
     EXPECT_EQ(p.face.lists[IDC_FORM_RECORD].size(), 6u);
@@ -95,10 +97,10 @@ TEST(FormPage, LineRuleEnablesTheControlsOfEachType) {
         bool prompt, more, source, lookup, lengths;
     };
     const Case cases[] = {
-        {0, false, false, false, false, false}, {1, true, true, true, true, true},
-        {5, true, true, true, true, true},      {6, true, true, true, true, false},
-        {7, true, true, false, true, false},    {8, true, true, false, false, false},
-        {9, true, false, false, false, false},  {11, true, false, false, false, false},
+        {0, false, false, false, false, false},  {1, true, true, true, true, true},
+        {5, true, true, true, true, true},       {6, true, true, true, true, false},
+        {7, true, true, false, true, false},     {8, true, true, false, false, false},
+        {9, true, false, false, false, false},   {11, true, false, false, false, false},
         {12, false, false, false, false, false},
     };
     for (const Case& c : cases) {
@@ -127,8 +129,8 @@ TEST(FormPage, LargeFontDisablesLinesFiveToEightAndSmallRestoresThemByType) {
     p.face.choose(IDC_FORM_FONT, 1);
     EXPECT_EQ(p.form(0).font, 1);
     for (int line = 4; line < kFormLines; ++line) {
-        for (int first : {IDC_FORM_TYPE, IDC_FORM_PROMPT, IDC_FORM_MORE, IDC_FORM_SOURCE, IDC_FORM_LOOKUP,
-                          IDC_FORM_MIN, IDC_FORM_MAX}) {
+        for (int first : {IDC_FORM_TYPE, IDC_FORM_PROMPT, IDC_FORM_MORE, IDC_FORM_SOURCE, IDC_FORM_LOOKUP, IDC_FORM_MIN,
+                          IDC_FORM_MAX}) {
             EXPECT_FALSE(p.line_enabled(line, first)) << "line " << line << " control " << first;
         }
     }
@@ -172,8 +174,8 @@ TEST(FormPage, LengthEditsStoreNumbersUpToFiftyAndShowWhatIsStored) {
         const char* shown;
     };
     const Case cases[] = {
-        {"12", 12, "12"}, {"50", 50, "50"}, {"60", 30, "30"},     {"300", 30, "30"},
-        {"99999999999", 30, "30"}, {"x", 0, "0"}, {"4a", 0, "0"}, {"", 0, ""},
+        {"12", 12, "12"},          {"50", 50, "50"}, {"60", 30, "30"}, {"300", 30, "30"},
+        {"99999999999", 30, "30"}, {"x", 0, "0"},    {"4a", 0, "0"},   {"", 0, ""},
     };
     for (int id : {IDC_FORM_MIN, IDC_FORM_MAX}) {
         for (const Case& c : cases) {

@@ -24,7 +24,9 @@ struct GridRun {
         grid.init(face);
     }
     // A click in the middle of the cell of the given code.
-    bool pick(int code) { return grid.click(face, (code / 16 + 1) * 20 + 10, (code % 16 + 1) * 10 + 5, kWidth, kHeight); }
+    bool pick(int code) {
+        return grid.click(face, (code / 16 + 1) * 20 + 10, (code % 16 + 1) * 10 + 5, kWidth, kHeight);
+    }
 };
 
 TEST(GridDlg, OpensOnStoredCodesAndAppendsAfterThem) {
@@ -45,7 +47,7 @@ TEST(GridDlg, CellsAddTheirCodeAndLabel) {
         u8 code;
         const char* text;
     } cases[] = {
-        {5 * 20 + 1, 2 * 10 + 1, 0x41, "[A]"},   // column "40", row "01"
+        {5 * 20 + 1, 2 * 10 + 1, 0x41, "[A]"},     // column "40", row "01"
         {1 * 20 + 19, 14 * 10 + 9, 0x0D, "[CR]"},  // column "00", row "0D"
         {16 * 20 + 5, 16 * 10 + 5, 0xFF, "[255]"},
         {3 * 20 + 5, 1 * 10 + 5, 0x20, "[Space]"},
@@ -64,9 +66,7 @@ TEST(GridDlg, CellsAddTheirCodeAndLabel) {
 TEST(GridDlg, HeadersAndTheZeroCellTakeNoClick) {
     GridRun run(CodeSequence{'A'});
     run.pick(0x42);
-    const struct {
-        int x, y;
-    } points[] = {{5, 5}, {100, 5}, {5, 100}, {25, 15} /* code 0x00 */, {kWidth + 3, 50}};
+    const struct { int x, y; } points[] = {{5, 5}, {100, 5}, {5, 100}, {25, 15} /* code 0x00 */, {kWidth + 3, 50}};
     for (const auto& p : points) {
         EXPECT_FALSE(run.grid.click(run.face, p.x, p.y, kWidth, kHeight)) << p.x << "," << p.y;
         EXPECT_FALSE(run.grid.click(run.face, p.x % 16, p.y % 16, 16, 16));  // a tiny grid

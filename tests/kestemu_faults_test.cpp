@@ -30,9 +30,15 @@ TEST(KestemuFaults, PlanSyntax) {
 
 TEST(KestemuFaults, PlanMistakesAreNamed) {
     const std::pair<const char*, const char*> cases[] = {
-        {"nak=2", "nak"},          {"nak=", "nak"},          {"nak=0.1x", "nak"},
-        {"full-at=-1", "full-at"}, {"silence=2000", "silence"}, {"silence=@3", "silence"},
-        {"shout=0.1", "shout"},    {"corrupt-rx", "corrupt-rx"}, {"late-reply=1.5", "late-reply"},
+        {"nak=2", "nak"},
+        {"nak=", "nak"},
+        {"nak=0.1x", "nak"},
+        {"full-at=-1", "full-at"},
+        {"silence=2000", "silence"},
+        {"silence=@3", "silence"},
+        {"shout=0.1", "shout"},
+        {"corrupt-rx", "corrupt-rx"},
+        {"late-reply=1.5", "late-reply"},
     };
     for (const auto& [text, named] : cases) {
         std::string error;
@@ -64,8 +70,7 @@ TEST(KestemuFaults, OneFaultDoesNotMoveAnother) {
 TEST(KestemuFaults, FullIsAnsweredOnceTheCountIsStored) {
     TerminalHarness t({}, plan_of("full-at=2"));
     t.send("VELMOR\r");
-    for (std::uint8_t b = 0; b < 2; ++b)
-        EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, b), b)), "ACK\r");
+    for (std::uint8_t b = 0; b < 2; ++b) EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, b), b)), "ACK\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 2), 2)), "FULL\r");
     EXPECT_EQ(t.send(ApplicationDownload::packet(Bytes(100, 1), 1)), "ACK\r") << "a stored block again";
 
@@ -138,8 +143,7 @@ TEST(KestemuFaults, DamagedOrLostBytesSpoilTheMessage) {
     for (std::uint8_t b = 0; b < 20; ++b) {
         const Bytes p = ApplicationDownload::packet(Bytes(100, b), b);
         std::string reply = t.exchange(p);
-        for (int tries = 0; reply != "ACK\r" && tries < 10; ++tries, ++naks)
-            reply = t.exchange(p);
+        for (int tries = 0; reply != "ACK\r" && tries < 10; ++tries, ++naks) reply = t.exchange(p);
         EXPECT_EQ(reply, "ACK\r") << "block " << int(b) << " goes through when sent again";
     }
     EXPECT_GT(naks, 0) << "most packets lose a byte";

@@ -166,9 +166,7 @@ TEST(KestemuFlash, MemoryHoldsAboutOneBytePerWrittenByte) {
     EXPECT_TRUE(ends.writable(0x100001, Bytes{8}));
 }
 
-TEST(KestemuFlash, EndRecordChecksumOfCountFiveAddressZeroIsFA) {
-    EXPECT_EQ(FlashRecords::record('7', 0, {}), kEnd);
-}
+TEST(KestemuFlash, EndRecordChecksumOfCountFiveAddressZeroIsFA) { EXPECT_EQ(FlashRecords::record('7', 0, {}), kEnd); }
 
 }  // namespace
 }  // namespace kest::emu

@@ -113,8 +113,7 @@ TEST(KestemuTerminal, LookupChecksumsAreChecked) {
     Bytes sum0D0D(13, 0xFF);
     sum0D0D.push_back(0x1A);  // 13 * 0xFF + 0x1A = 0x0D0D
     const Bytes escaped = LookupDownload::packet(sum0D0D);
-    const Case cases[] = {{good, "ACK\r"}, {badSum, "NAK\r"}, {escaped, "ACK\r"},
-                          {Bytes{0x00, 0x00, 0x0D}, "ACK\r"}};
+    const Case cases[] = {{good, "ACK\r"}, {badSum, "NAK\r"}, {escaped, "ACK\r"}, {Bytes{0x00, 0x00, 0x0D}, "ACK\r"}};
     for (const auto& c : cases) {
         TerminalHarness t;
         t.send("VELMOR\r");
@@ -173,8 +172,8 @@ TEST(KestemuTerminal, SequenceNumbersWrapAfterNine) {
     TerminalHarness t(config);
     std::string reply = t.send("READ\r");
     for (int i = 0; i < 12; ++i) {
-        const std::string frame = testing::as_text(DataUpload::frame(static_cast<std::uint8_t>(i % 10),
-                                                                    text("R" + std::to_string(i))));
+        const std::string frame =
+            testing::as_text(DataUpload::frame(static_cast<std::uint8_t>(i % 10), text("R" + std::to_string(i))));
         EXPECT_EQ(reply, (i == 0 ? "ACK\r" : "") + frame) << i;
         reply = t.send("ACK\r");
     }

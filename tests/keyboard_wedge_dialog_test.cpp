@@ -35,7 +35,7 @@ TEST(KeyboardWedgeDialog, OpensWithTheStoredTypeNumbersAndButtons) {
         {0x01 | 0x08 | 0x04, 302, 306, 307, true},  // format "klein", "Shift-lock keyboard"
         {0x60, 301, 304, 308, false},               // "Immer EIN" wins over "ignorieren"
         {0x20 | 0x10, 303, 304, 309, false},
-        {0x80 | 0x18 | 0x06, 0, 0, 307, false},     // two-bit fields holding 3: no button
+        {0x80 | 0x18 | 0x06, 0, 0, 307, false},  // two-bit fields holding 3: no button
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.flags));

@@ -59,8 +59,9 @@ TEST(LoaderFolders, ProgramFolderKeepsItsBackslashChosenFolderDoesNot) {
 class LoaderRun : public ::testing::Test {
 public:
     LoaderRun() {
-        dir = fs::temp_directory_path() / ("tamplo_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("tamplo_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir / "prog" / "objects");
         folder = (dir / "prog").string() + "/";
@@ -181,8 +182,8 @@ TEST_F(LoaderRun, FailedAttemptAsksForARetryAndReadsTheFileAgain) {
     ui.answers = {Answer::Yes};
     const SessionResult r = run(object);
     EXPECT_EQ(r.end, SessionEnd::Done);
-    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Terminal is not ready!",
-                                                    "Download failed, would you like to retry?"}));
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{"Terminal is not ready!", "Download failed, would you like to retry?"}));
     EXPECT_EQ(opened().size(), 1u);
 }
 
@@ -196,25 +197,75 @@ TEST_F(LoaderRun, FailuresEndWithTheirMessageAndResult) {
         bool portOpened;  // an open was tried
     };
     const std::vector<Case> cases = {
-        {"port", [](LoaderRun& t) { t.terminal->fail_open(true); }, {"Can't open the COM port!"}, SessionEnd::PortFailed, -1, 3, true},
-        {"cradle", [](LoaderRun& t) { t.fresh("", true); }, {"Can't set IR device !!!"}, SessionEnd::CradleFailed, 0, 3, true},
-        {"line", [](LoaderRun& t) { t.terminal->fail_apply(true); }, {"Failed to set communication state"}, SessionEnd::LineFailed, 0, 3, true},
-        {"directory", [](LoaderRun& t) { t.object = t.dir.string(); }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
-        {"missing", [](LoaderRun& t) { t.object += ".gone"; }, {"Can't open the file!"}, SessionEnd::FileUnreadable, -1, 2, false},
-        {"damaged", [](LoaderRun& t) { std::ofstream(t.object) << "S1zz\r\n"; },
+        {"port",
+         [](LoaderRun& t) { t.terminal->fail_open(true); },
+         {"Can't open the COM port!"},
+         SessionEnd::PortFailed,
+         -1,
+         3,
+         true},
+        {"cradle",
+         [](LoaderRun& t) { t.fresh("", true); },
+         {"Can't set IR device !!!"},
+         SessionEnd::CradleFailed,
+         0,
+         3,
+         true},
+        {"line",
+         [](LoaderRun& t) { t.terminal->fail_apply(true); },
+         {"Failed to set communication state"},
+         SessionEnd::LineFailed,
+         0,
+         3,
+         true},
+        {"directory",
+         [](LoaderRun& t) { t.object = t.dir.string(); },
+         {"Can't open the file!"},
+         SessionEnd::FileUnreadable,
+         -1,
+         2,
+         false},
+        {"missing",
+         [](LoaderRun& t) { t.object += ".gone"; },
+         {"Can't open the file!"},
+         SessionEnd::FileUnreadable,
+         -1,
+         2,
+         false},
+        {"damaged",
+         [](LoaderRun& t) { std::ofstream(t.object) << "S1zz\r\n"; },
          {"The object file is damaged and was not downloaded.\nLine 1: 'z' in column 3 is not a hexadecimal digit"},
-         SessionEnd::AttemptFailed, 0, 2, false},
-        {"no data records", [](LoaderRun& t) { std::ofstream(t.object) << testing::srec_line('7', 0, {}); },
-         {"Error on downloading!!"}, SessionEnd::AttemptFailed, 0, 2, false},
-        {"no answer", [](LoaderRun& t) { t.fresh("silence=100000@1"); },
-         {"Terminal is not ready!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 4, true},
-        {"refused record", [](LoaderRun& t) { t.fresh("ff=1"); },
-         {"Error on downloading!", "Download failed, would you like to retry?"}, SessionEnd::AttemptFailed, 0, 1, true},
+         SessionEnd::AttemptFailed,
+         0,
+         2,
+         false},
+        {"no data records",
+         [](LoaderRun& t) { std::ofstream(t.object) << testing::srec_line('7', 0, {}); },
+         {"Error on downloading!!"},
+         SessionEnd::AttemptFailed,
+         0,
+         2,
+         false},
+        {"no answer",
+         [](LoaderRun& t) { t.fresh("silence=100000@1"); },
+         {"Terminal is not ready!", "Download failed, would you like to retry?"},
+         SessionEnd::AttemptFailed,
+         0,
+         4,
+         true},
+        {"refused record",
+         [](LoaderRun& t) { t.fresh("ff=1"); },
+         {"Error on downloading!", "Download failed, would you like to retry?"},
+         SessionEnd::AttemptFailed,
+         0,
+         1,
+         true},
     };
     for (const auto& c : cases) {
         LoaderRun& t = *this;
         fresh();
-        std::ofstream(object, std::ios::binary) << testing::srec_line('3', 0x2000, {1}) << testing::srec_line('7', 0, {});
+        std::ofstream(object, std::ios::binary)
+            << testing::srec_line('3', 0x2000, {1}) << testing::srec_line('7', 0, {});
         const std::string saved = object;
         c.arrange(t);
         const SessionResult r = run(object + ",1 1");

@@ -29,7 +29,9 @@ struct Page {
         logic.init(face);
     }
     void commit() { logic.commit(*project, state); }
-    const LookupRecord& shown() const { return logic.working_copy()[static_cast<std::size_t>(face.selection(kLookupFile))]; }
+    const LookupRecord& shown() const {
+        return logic.working_copy()[static_cast<std::size_t>(face.selection(kLookupFile))];
+    }
 };
 
 // A text typed into an edit: what is stored and what the edit shows afterwards.
@@ -108,12 +110,8 @@ TEST(LookupPage, SeparatedLayoutEdges) {
 
 TEST(LookupPage, NumberEdits) {
     const Typed cases[] = {
-        {"250", 250, "250"},
-        {"251", 12, "12"},      // not stored: the stored length comes back
-        {"99999", 12, "12"},
-        {"abc", 0, "0"},
-        {"", 0, ""},
-        {"007", 7, "007"},
+        {"250", 250, "250"}, {"251", 12, "12"},  // not stored: the stored length comes back
+        {"99999", 12, "12"}, {"abc", 0, "0"},   {"", 0, ""}, {"007", 7, "007"},
     };
     const int ids[] = {kRecordLength, kFirstStart, kFirstStart + 7, kFirstLength, kFirstLength + 7};
     for (int id : ids) {
@@ -126,7 +124,7 @@ TEST(LookupPage, NumberEdits) {
             EXPECT_EQ(p.face.text(id), c.shown);
             p.commit();
             const LookupRecord& l = p.project->lookups[0];
-            const u8 stored = id == kRecordLength ? l.recordLength
+            const u8 stored = id == kRecordLength  ? l.recordLength
                               : id < kRecordLength ? l.fieldStart[id - kFirstStart]
                                                    : l.fieldLength[id - kFirstLength];
             EXPECT_EQ(stored, c.stored);
@@ -156,12 +154,8 @@ TEST(LookupPage, FieldCountEnablesItsRows) {
 
 TEST(LookupPage, SeparatorCodeInSeparatorMode) {
     const Typed cases[] = {
-        {"44", 44, "44"},
-        {"255", 255, "255"},
-        {"0", 59, "59"},    // would mean fixed-length fields under "Trennzeichen"
-        {"abc", 59, "59"},
-        {"256", 59, "59"},
-        {"", 59, ""},       // left empty for the next code
+        {"44", 44, "44"},  {"255", 255, "255"}, {"0", 59, "59"},  // would mean fixed-length fields under "Trennzeichen"
+        {"abc", 59, "59"}, {"256", 59, "59"},   {"", 59, ""},     // left empty for the next code
     };
     for (const Typed& c : cases) {
         SCOPED_TRACE(c.typed);

@@ -21,9 +21,18 @@ struct Host final : CommandHost {
     bool saveAsResult = true;
     std::function<void()> sheet;
 
-    bool open_file() override { calls.push_back("open"); return openResult; }
-    bool save_file() override { calls.push_back("save"); return saveResult; }
-    bool save_file_as() override { calls.push_back("saveas"); return saveAsResult; }
+    bool open_file() override {
+        calls.push_back("open");
+        return openResult;
+    }
+    bool save_file() override {
+        calls.push_back("save");
+        return saveResult;
+    }
+    bool save_file_as() override {
+        calls.push_back("saveas");
+        return saveAsResult;
+    }
     void set_defaults() override { calls.push_back("defaults"); }
     void run_sheet() override {
         calls.push_back("sheet");
@@ -46,9 +55,9 @@ TEST(MainCommands, SavePromptAnswers) {
         const char* name;
         bool modified;
         Answer answer;
-        bool saved;       // what Save returns
+        bool saved;  // what Save returns
         bool proceeds;
-        Calls calls;      // of New
+        Calls calls;  // of New
     };
     const Case cases[] = {
         {"unmodified asks nothing", false, Answer::Cancel, true, true, {"defaults", "sheet"}},
@@ -127,7 +136,12 @@ TEST(MainCommands, SheetThatChangedAnyByteMarksTheProject) {
         {"settings", [](Project& p) { p.options.backlight ^= 1; }, true},
         {"barcode dialog", [](Project& p) { p.barcode.bytes[22] ^= 0x80; }, true},
         {"wedge dialog", [](Project& p) { p.wedge.charPause += 1; }, true},
-        {"changed and changed back", [](Project& p) { p.options.backlight ^= 1; p.options.backlight ^= 1; }, false},
+        {"changed and changed back",
+         [](Project& p) {
+             p.options.backlight ^= 1;
+             p.options.backlight ^= 1;
+         },
+         false},
     };
     for (const Case& c : cases) {
         Fixture f;

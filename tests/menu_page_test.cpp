@@ -126,9 +126,8 @@ TEST(MenuPage, ItemInEachRecordRule) {
         bool checked, enabled;
     };
     const Case cases[] = {
-        {true, true, false, true, false},  {true, false, true, true, false},
-        {true, false, false, false, false}, {false, false, false, false, false},
-        {false, true, false, false, true},  {false, true, true, false, true},
+        {true, true, false, true, false},    {true, false, true, true, false},  {true, false, false, false, false},
+        {false, false, false, false, false}, {false, true, false, false, true}, {false, true, true, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.separate) + std::to_string(c.title) + std::to_string(c.item));
@@ -190,7 +189,8 @@ TEST(MenuPage, DefaultsClearAllTenMenus) {
     for (int i = 0; i < kMenuCount; ++i) {
         const MenuRecord& m = s.project->menus[i];
         SCOPED_TRACE(i);
-        EXPECT_EQ(m.font + m.titleEnabled + m.escTarget + m.saveTitle + m.saveItemInEachRecord + m.itemCount + m.runtime, 0);
+        EXPECT_EQ(
+            m.font + m.titleEnabled + m.escTarget + m.saveTitle + m.saveItemInEachRecord + m.itemCount + m.runtime, 0);
         EXPECT_EQ(m.title[0], '\0');
         for (int k = 0; k < 10; ++k) EXPECT_EQ(m.items[k][0] | m.itemTarget[k], 0);
     }

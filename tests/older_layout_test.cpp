@@ -49,14 +49,10 @@ TEST(OlderLayout, StampCodesBecomeTheStampFields) {
         u8 position, split, year, digits, month, day, dateSep, order, hour, minute, second, timeSep;
     };
     const Case cases[] = {
-        {0, 0, 0, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1},
-        {1, 0, 2, 0, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0},
-        {4, 0, 2, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0},
-        {7, 0, 1, 0, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0},
-        {8, 0, 1, 0, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0},
-        {6, 3, 2, 1, 1, 0, 1, 1, 0, 2, 1, 1, 1, 0},
-        {12, 2, 1, 1, 1, 0, 1, 1, 0, 2, 1, 1, 0, 1},
-        {0, 4, 2, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0},
+        {0, 0, 0, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1},  {1, 0, 2, 0, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0},
+        {4, 0, 2, 0, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0},  {7, 0, 1, 0, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0},
+        {8, 0, 1, 0, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0},  {6, 3, 2, 1, 1, 0, 1, 1, 0, 2, 1, 1, 1, 0},
+        {12, 2, 1, 1, 1, 0, 1, 1, 0, 2, 1, 1, 0, 1}, {0, 4, 2, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0},
         {0, 5, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1},
     };
     OlderFile file;
@@ -68,10 +64,10 @@ TEST(OlderLayout, StampCodesBecomeTheStampFields) {
     for (int k = 0; k < 9; ++k) {
         const Case& c = cases[k];
         const FormRecord& f = p->forms[k];
-        const u8 got[] = {f.stampPosition, f.stampSplit, f.yearOn, f.yearDigits, f.monthOn, f.dayOn, f.dateSepOn,
-                          f.dateOrder, f.hourOn, f.minuteOn, f.secondOn, f.timeSepOn};
-        const u8 want[] = {c.position, c.split, c.year, c.digits, c.month, c.day, c.dateSep,
-                           c.order, c.hour, c.minute, c.second, c.timeSep};
+        const u8 got[] = {f.stampPosition, f.stampSplit, f.yearOn, f.yearDigits, f.monthOn,  f.dayOn,
+                          f.dateSepOn,     f.dateOrder,  f.hourOn, f.minuteOn,   f.secondOn, f.timeSepOn};
+        const u8 want[] = {c.position, c.split, c.year, c.digits, c.month,  c.day,
+                           c.dateSep,  c.order, c.hour, c.minute, c.second, c.timeSep};
         for (std::size_t i = 0; i < sizeof got; ++i)
             EXPECT_EQ(got[i], want[i]) << "date " << int(c.date) << " time " << int(c.time) << " field " << i;
         EXPECT_STREQ(f.dateSep, ".");

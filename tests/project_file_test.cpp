@@ -55,24 +55,24 @@ TEST(ProjectFile, NewProjectHasTheFileSizeTagTrailerAndTableOffsets) {
         u8 value;
     };
     const Probe probes[] = {
-        {12, 0x9B},                        // BarcodeSettings byte 0
-        {34, 0x03},                        // BarcodeSettings byte 22
-        {3535 + 2, 1},                     // form 1 continues with itself
-        {3535 + 9 * 1215 + 2, 10},         // form 10 too
-        {3535 + 205, 2},                   // line source "Beide"
-        {3535 + 221, 50},                  // maximum length
-        {15685 + 3, 1},                    // lookup field start
-        {15685 + 20, 1},                   // loadable
-        {16051 + 16, ' '},                 // sign-on row 2
-        {16115, '1'},                      // "1.Programm"
-        {16179, '1'},                      // "1. Einstellungen"
-        {18456 + 42, '['},                 // "[ ESC ]   = Abbruch"
-        {18519, 2},                        // keyboard type
-        {18519 + 4, 1},                    // CR/LF appended
-        {18574, 1},                        // option byte
-        {18574 + 2, ';'},                  // delimiter 1
-        {18574 + 30, 2},                   // backlight off
-        {18574 + 33, 6},                   // acknowledgement time
+        {12, 0x9B},                 // BarcodeSettings byte 0
+        {34, 0x03},                 // BarcodeSettings byte 22
+        {3535 + 2, 1},              // form 1 continues with itself
+        {3535 + 9 * 1215 + 2, 10},  // form 10 too
+        {3535 + 205, 2},            // line source "Beide"
+        {3535 + 221, 50},           // maximum length
+        {15685 + 3, 1},             // lookup field start
+        {15685 + 20, 1},            // loadable
+        {16051 + 16, ' '},          // sign-on row 2
+        {16115, '1'},               // "1.Programm"
+        {16179, '1'},               // "1. Einstellungen"
+        {18456 + 42, '['},          // "[ ESC ]   = Abbruch"
+        {18519, 2},                 // keyboard type
+        {18519 + 4, 1},             // CR/LF appended
+        {18574, 1},                 // option byte
+        {18574 + 2, ';'},           // delimiter 1
+        {18574 + 30, 2},            // backlight off
+        {18574 + 33, 6},            // acknowledgement time
     };
     for (const Probe& pr : probes) EXPECT_EQ(bytes[pr.offset], pr.value) << "offset " << pr.offset;
 }
@@ -152,7 +152,7 @@ TEST(ProjectFile, ProjectExtensionInAnyCase) {
         const char* name;
         bool has;
     };
-    const Case cases[] = {{"a.AGX", true}, {"a.agx", true}, {"a.aGx", true}, {"C:\\p\\x.Agx", true},
+    const Case cases[] = {{"a.AGX", true}, {"a.agx", true},  {"a.aGx", true},      {"C:\\p\\x.Agx", true},
                           {"a", false},    {"a.ATX", false}, {"a.agx.bak", false}, {"agx", false},
                           {".agx", true},  {"a_agx", false}};
     for (const Case& c : cases) EXPECT_EQ(has_project_extension(c.name), c.has) << c.name;

@@ -26,7 +26,9 @@ public:
     std::vector<int> count;
 
     template <class F>
-    void object(const char*, F&& f) { f(); }
+    void object(const char*, F&& f) {
+        f();
+    }
     template <class F>
     void objects(const char*, int n, F&& f) {
         for (int i = 0; i < n; ++i) f(i);
@@ -39,7 +41,9 @@ public:
     void code(const char*, const char*, const u8& b, const fields::Names&) { mark(&b, 1); }
     void target(const char*, const u8& b) { mark(&b, 1); }
     void cell(const char*, const char* c, std::size_t size, std::size_t) { mark(c, size); }
-    void cells(const char*, const char* c, int n, std::size_t size, std::size_t) { mark(c, size * static_cast<std::size_t>(n)); }
+    void cells(const char*, const char* c, int n, std::size_t size, std::size_t) {
+        mark(c, size * static_cast<std::size_t>(n));
+    }
     void bytes(const char*, const u8* b, std::size_t size, unsigned) { mark(b, size); }
     void coded_bytes(const char*, const char*, const u8* b, std::size_t size, const fields::Names&) { mark(b, size); }
     void flags(const char*, const u8* b, std::size_t size) { mark(b, size); }
@@ -91,7 +95,8 @@ TEST(ProjectJson, FaultsNameTheLineAndTheField) {
         const char* expected;
     };
     const Case cases[] = {
-        {"syntax", edited("\"olderLayout\": false,", "\"olderLayout\": false"), "line 5, column 3: ',' or '}' expected"},
+        {"syntax", edited("\"olderLayout\": false,", "\"olderLayout\": false"),
+         "line 5, column 3: ',' or '}' expected"},
         {"not an object", "[1, 2]", "the project is one JSON object"},
         {"tag", edited("\"KEST-1.00\"", "\"Qvx-4.00\""), "tag: is \"Qvx-4.00\""},
         {"unknown key", edited("\"largeTitles\"", "\"largeTitle\""), "settings.largeTitle: unknown key"},
@@ -99,19 +104,23 @@ TEST(ProjectJson, FaultsNameTheLineAndTheField) {
         {"not a byte", edited("\"optionByte\": 1", "\"optionByte\": 300"), "settings.optionByte: 300 is out of 0-255"},
         {"key field from 1", edited("\"keyField\": 1", "\"keyField\": 0"), "lookups[0].keyField: 0 is out of 1-256"},
         {"wrong kind", edited("\"optionByte\": 1", "\"optionByte\": \"1\""), "settings.optionByte: a number expected"},
-        {"name and number", edited("\"type\": 0,\n          \"typeName\": \"<leer>\"", "\"type\": 2,\n          \"typeName\": \"Text\""),
+        {"name and number",
+         edited("\"type\": 0,\n          \"typeName\": \"<leer>\"", "\"type\": 2,\n          \"typeName\": \"Text\""),
          "forms[0].lines[0].typeName: \"Text\" is not the name of type 2 (\"Ganzzahl\")"},
         {"target name", edited("\"name\": \"Startmaske\"", "\"name\": \"Maske  1\""), "forms[0].escTarget.name:"},
         {"order", edited("\"number\": 1", "\"number\": 2"), "forms[0].number: is 2, expected 1"},
         {"list length", edited("\"barcode\": [155, ", "\"barcode\": ["), "barcode: holds 22 entries, expected 23"},
         {"code page", edited("\"password\": \"\"", "\"password\": \"\xCE\xA9\""), "settings.password: holds U+03A9"},
-        {"too long", edited("\"password\": \"\"", "\"password\": \"abcdefghijklm\""), "is 13 characters long; the cell holds 11"},
+        {"too long", edited("\"password\": \"\"", "\"password\": \"abcdefghijklm\""),
+         "is 13 characters long; the cell holds 11"},
         {"zero in a text", edited("\"password\": \"\"", "\"password\": \"a\\u0000b\""), "a text holds no zero byte"},
-        {"after too long", edited("\"password\": \"\"", "\"password\": \"abc\", \"passwordAfter\": \"010203040506070809\""),
+        {"after too long",
+         edited("\"password\": \"\"", "\"password\": \"abc\", \"passwordAfter\": \"010203040506070809\""),
          "settings.passwordAfter: the text, its terminating zero and these bytes do not fit the 12-byte cell"},
         {"hex", edited("\"password\": \"\"", "\"password\": \"a\", \"passwordAfter\": \"0g\""),
          "settings.passwordAfter: hexadecimal digits expected"},
-        {"rows after", edited("\"signOn\": [", "\"signOnAfter\": [\"01\"], \"signOn\": ["), "texts.signOnAfter: holds 1 entries, expected 4"},
+        {"rows after", edited("\"signOn\": [", "\"signOnAfter\": [\"01\"], \"signOn\": ["),
+         "texts.signOnAfter: holds 1 entries, expected 4"},
         {"function key name", edited("\"functionKeyNames\": [\"<leer>\"", "\"functionKeyNames\": [\"Programm\""),
          "settings.functionKeyNames[0]: is not the name of functionKeys[0] (\"<leer>\")"},
         {"codes", edited("\"prefix\": []", "\"prefix\": [1,2,3,4,5,6,7,8,9,10,11]"), "prefix: holds at most 10"},
@@ -130,10 +139,14 @@ TEST(ProjectJson, FaultsNameTheLineAndTheField) {
 
 TEST(ProjectJson, TextsAreWindows1252AndCellsKeepWhatFollowsTheirZero) {
     auto p = testing::new_project();
-    set_cell(p->forms[0].prompt[0], "St\xFC" "ck \x80");
+    set_cell(p->forms[0].prompt[0],
+             "St\xFC"
+             "ck \x80");
     std::memcpy(p->menus[0].items[0], "Hi\0lo Welt", 10);
     const std::string text = project_to_json(*p, "x.agx", false, {});
-    EXPECT_NE(text.find("\"prompt\": \"St\xC3\xBC" "ck \xE2\x82\xAC\""), std::string::npos);
+    EXPECT_NE(text.find("\"prompt\": \"St\xC3\xBC"
+                        "ck \xE2\x82\xAC\""),
+              std::string::npos);
     EXPECT_NE(text.find("\"text\": \"Hi\",\n          \"textAfter\": \"6C6F2057656C74\""), std::string::npos);
     auto back = testing::zero_project();
     ASSERT_EQ(project_from_json(text, *back), "");

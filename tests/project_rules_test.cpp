@@ -13,14 +13,13 @@ TEST(ProjectRules, LinesAreClearedByType) {
         u8 type;
         bool prompt, key, input;
     } cases[] = {
-        {kFieldEmpty, false, false, false},     {kFieldText, true, true, true},
-        {kFieldInteger, true, true, true},      {kFieldReal, true, true, true},
-        {kFieldLetter, true, true, true},       {kFieldAutoSign, true, true, true},
-        {kFieldBoolean, true, true, true},      {kFieldLookup, true, true, false},
-        {kFieldFixedData, true, false, false},  {kFieldHeading, true, false, false},
-        {kFieldCounter, true, false, false},    {kFieldPassDown, true, false, false},
-        {kFieldContinuation, false, false, false},
-        {13, true, false, false},  // a code a damaged file may hold
+        {kFieldEmpty, false, false, false},        {kFieldText, true, true, true},
+        {kFieldInteger, true, true, true},         {kFieldReal, true, true, true},
+        {kFieldLetter, true, true, true},          {kFieldAutoSign, true, true, true},
+        {kFieldBoolean, true, true, true},         {kFieldLookup, true, true, false},
+        {kFieldFixedData, true, false, false},     {kFieldHeading, true, false, false},
+        {kFieldCounter, true, false, false},       {kFieldPassDown, true, false, false},
+        {kFieldContinuation, false, false, false}, {13, true, false, false},  // a code a damaged file may hold
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.type));

@@ -67,10 +67,10 @@ TEST(PropertySheet, OkCommitsShownPagesInPageOrder) {
     s.pages[4].edited = 7, s.pages[4].editSet = true;
     s.session->ok();
     // The follow-ups run after every commit, so each sees the tables of the whole OK.
-    EXPECT_EQ(s.log, (std::vector<std::string>{"load settings", "load form", "load menu", "commit form",
-                                               "commit menu", "commit settings", "follow-up form sees 7",
-                                               "restart", "follow-up menu sees 7", "restart",
-                                               "follow-up settings sees 7", "restart"}));
+    EXPECT_EQ(s.log,
+              (std::vector<std::string>{"load settings", "load form", "load menu", "commit form", "commit menu",
+                                        "commit settings", "follow-up form sees 7", "restart", "follow-up menu sees 7",
+                                        "restart", "follow-up settings sees 7", "restart"}));
 }
 
 TEST(PropertySheet, LaterPagesWinOverEarlierOnes) {

@@ -92,8 +92,11 @@ TEST(SettingsPage, PasswordIsCheckedOnEveryChange) {
         {"abcdefghij", "abcdefghij", {}},
         {"abcdefghijk", "abcdefghij", {tooLong}},  // the eleventh character
         {"ab1 ", "ab1", {invalid}},
-        {"a.b-c", "abc", {invalid}},                // two pasted at once, one warning
-        {"\xFC" "ber", "ber", {invalid}},           // letters are A-Z and a-z only
+        {"a.b-c", "abc", {invalid}},  // two pasted at once, one warning
+        {"\xFC"
+         "ber",
+         "ber",
+         {invalid}},  // letters are A-Z and a-z only
         {"abc def.ghij", "abcdefgh", {tooLong, invalid}},
         {"", "", {}},
     };
@@ -278,8 +281,8 @@ TEST(SettingsPage, DefaultsReachTheProjectOnTheSheetsOk) {
         }
         s.session->ok();
         const u8 system[] = {0, 0, 0, 0, 2, 0, 1, 6};  // bytes 27-33 and the send port
-        const u8 got[] = {o.sendPort, o.receivePort, o.terminalBaud, o.backlight,
-                          o.backlightOff, o.deleteAfterSend, o.ackDisplay, o.ackTime};
+        const u8 got[] = {o.sendPort,     o.receivePort,     o.terminalBaud, o.backlight,
+                          o.backlightOff, o.deleteAfterSend, o.ackDisplay,   o.ackTime};
         EXPECT_EQ(std::memcmp(got, system, sizeof system), 0);
         for (int i = 0; i < 12; ++i) EXPECT_EQ(o.protectedArea[i] | o.password[i], 0) << i;
         for (u8 key : o.functionKey) EXPECT_EQ(key, 0);

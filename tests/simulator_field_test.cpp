@@ -17,12 +17,8 @@ TEST_F(FieldTest, CharacterChecksByFieldType) {
         const char* accepted;
         const char* refused;
     } const cases[] = {
-        {kFieldText, "1A .+$/*%# ", ""},
-        {kFieldInteger, "0123456789", ".A-+ "},
-        {kFieldReal, "0123456789.", "A-+"},
-        {kFieldAutoSign, "09.", "A-"},
-        {kFieldLetter, "AZ", "1.+ "},
-        {kFieldBoolean, "01TFNY", "2ABZ."},
+        {kFieldText, "1A .+$/*%# ", ""}, {kFieldInteger, "0123456789", ".A-+ "}, {kFieldReal, "0123456789.", "A-+"},
+        {kFieldAutoSign, "09.", "A-"},   {kFieldLetter, "AZ", "1.+ "},           {kFieldBoolean, "01TFNY", "2ABZ."},
     };
     // Every character reachable from the keypad, with the keys that type it.
     struct Typing {
@@ -31,13 +27,13 @@ TEST_F(FieldTest, CharacterChecksByFieldType) {
         int key;
         int presses;
     } const typings[] = {
-        {'0', false, kKeyZero, 1}, {'1', false, 1, 1}, {'2', false, 2, 1}, {'9', false, 9, 1},
-        {'3', false, 3, 1}, {'4', false, 4, 1}, {'5', false, 5, 1}, {'6', false, 6, 1},
-        {'7', false, 7, 1}, {'8', false, 8, 1}, {'.', false, kKeyDot, 1}, {'-', false, kKeyDash, 1},
-        {'A', true, 2, 1}, {'B', true, 2, 2}, {'Z', true, 9, 4}, {'F', true, 3, 3}, {'N', true, 6, 2},
-        {'T', true, 8, 1}, {'Y', true, 9, 3}, {'+', true, kKeyDash, 1}, {'$', true, kKeyDash, 2},
-        {'/', true, kKeyZero, 1}, {'*', true, kKeyZero, 2}, {'%', true, kKeyDot, 1},
-        {'#', true, kKeyDot, 2}, {' ', true, 1, 1},
+        {'0', false, kKeyZero, 1}, {'1', false, 1, 1},       {'2', false, 2, 1},       {'9', false, 9, 1},
+        {'3', false, 3, 1},        {'4', false, 4, 1},       {'5', false, 5, 1},       {'6', false, 6, 1},
+        {'7', false, 7, 1},        {'8', false, 8, 1},       {'.', false, kKeyDot, 1}, {'-', false, kKeyDash, 1},
+        {'A', true, 2, 1},         {'B', true, 2, 2},        {'Z', true, 9, 4},        {'F', true, 3, 3},
+        {'N', true, 6, 2},         {'T', true, 8, 1},        {'Y', true, 9, 3},        {'+', true, kKeyDash, 1},
+        {'$', true, kKeyDash, 2},  {'/', true, kKeyZero, 1}, {'*', true, kKeyZero, 2}, {'%', true, kKeyDot, 1},
+        {'#', true, kKeyDot, 2},   {' ', true, 1, 1},
     };
     for (const Case& test : cases) {
         for (bool accept : {true, false}) {
@@ -263,9 +259,9 @@ TEST_F(FieldTest, FillCharacterMarksTheFreeField) {
 
 TEST_F(FieldTest, InlineSignOfAnAutoSignField) {
     set_line(0, 0, kFieldAutoSign, "Wert", 5);  // 4 + 2 * 5 + 1 fits 20
-    form().lineLookupKey[0] = 10;              // "- Feld 2"
+    form().lineLookupKey[0] = 10;               // "- Feld 2"
     set_line(0, 1, kFieldAutoSign, "Betrag", 5);
-    form().lineLookupKey[1] = 18;  // "+ Feld 2"
+    form().lineLookupKey[1] = 18;                           // "+ Feld 2"
     set_line(0, 2, kFieldAutoSign, "Sehr langer Text", 5);  // does not fit: no sign
     start_form1();
     EXPECT_EQ(line(0), "Wert     -");
@@ -430,7 +426,7 @@ TEST_F(RecordTest, FixedLengthAlignments) {
         const char* expected;
     } cases[] = {
         {3, 5, "00012;AB"}, {0, 5, "12   ;AB"}, {1, 5, "   12;AB"}, {2, 5, "12000;AB"},
-        {0, 1, "1;AB"},     {0, 0, "AB"},     {9, 3, "12 ;AB"},
+        {0, 1, "1;AB"},     {0, 0, "AB"},       {9, 3, "12 ;AB"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.expected);

@@ -52,11 +52,16 @@ protected:
     // Digits and '.', '-' typed in numeric mode.
     void type(const char* text) {
         for (const char* c = text; *c; ++c) {
-            if (*c >= '1' && *c <= '9') engine->key(*c - '0');
-            else if (*c == '0') engine->key(kKeyZero);
-            else if (*c == '.') engine->key(kKeyDot);
-            else if (*c == '-') engine->key(kKeyDash);
-            else ADD_FAILURE() << "no numeric key for " << *c;
+            if (*c >= '1' && *c <= '9')
+                engine->key(*c - '0');
+            else if (*c == '0')
+                engine->key(kKeyZero);
+            else if (*c == '.')
+                engine->key(kKeyDot);
+            else if (*c == '-')
+                engine->key(kKeyDash);
+            else
+                ADD_FAILURE() << "no numeric key for " << *c;
         }
     }
     // A letter typed in alpha mode with multi-tap and committed by the timer.

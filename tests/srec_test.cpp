@@ -19,9 +19,13 @@ using testing::srec_line;
 using testing::srec_lines;
 
 Bytes send_record(std::uint32_t address, const Bytes& data) {
-    Bytes r = {'S', '3', static_cast<std::uint8_t>(data.size() + 5),
-               static_cast<std::uint8_t>(address >> 24), static_cast<std::uint8_t>(address >> 16),
-               static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+    Bytes r = {'S',
+               '3',
+               static_cast<std::uint8_t>(data.size() + 5),
+               static_cast<std::uint8_t>(address >> 24),
+               static_cast<std::uint8_t>(address >> 16),
+               static_cast<std::uint8_t>(address >> 8),
+               static_cast<std::uint8_t>(address)};
     r.insert(r.end(), data.begin(), data.end());
     unsigned sum = 0;
     for (std::size_t i = 2; i < r.size(); ++i) sum += r[i];
@@ -37,8 +41,7 @@ Bytes pattern(std::size_t n, std::uint8_t seed) {
 }
 
 Bytes slice(const Bytes& b, std::size_t from, std::size_t n) {
-    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
-                 b.begin() + static_cast<std::ptrdiff_t>(from + n));
+    return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + n));
 }
 
 const Bytes kEnd(kEndRecord.begin(), kEndRecord.end());
@@ -56,8 +59,7 @@ TEST(SendRecords, SixteenByteLinesMergeIntoNinetySixByteRecords) {
 
 TEST(SendRecords, GapSendsThePendingRecordAtOnce) {
     const Bytes a = pattern(32, 3), b = pattern(16, 9);
-    const std::string text = srec_lines('3', 0x1000, a, 16) + srec_lines('3', 0x2000, b, 16) +
-                             srec_line('7', 0, {});
+    const std::string text = srec_lines('3', 0x1000, a, 16) + srec_lines('3', 0x2000, b, 16) + srec_line('7', 0, {});
     const auto records = convert_srec_text(text);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0], send_record(0x1000, a));
@@ -74,8 +76,7 @@ TEST(SendRecords, ThreeByteAddressGetsALeadingZero) {
 
 TEST(SendRecords, EndRecordIsAlwaysS7WithAddressZero) {
     for (char end : {'7', '8', '9'}) {
-        const auto records =
-            convert_srec_text(srec_line('1', 0x0100, {1, 2}) + srec_line(end, 0x0100, {}));
+        const auto records = convert_srec_text(srec_line('1', 0x0100, {1, 2}) + srec_line(end, 0x0100, {}));
         ASSERT_EQ(records.size(), 2u) << end;
         EXPECT_EQ(records[1], (Bytes{0x53, 0x37, 0x05, 0, 0, 0, 0, 0xFA, 0x0D})) << end;
     }
@@ -111,8 +112,8 @@ TEST(SendRecords, LongSourceRecordsNeverOverflowTheBuffer) {
     // 60 + 250-byte S2 records: the pending record goes before it would overflow, and a
     // record larger than one send record is split.
     const Bytes a = pattern(60, 1), b = pattern(251, 2);
-    const auto records = convert_srec_text(srec_line('2', 0x100, a) +
-                                           srec_line('2', 0x100 + 60, b) + srec_line('8', 0, {}));
+    const auto records =
+        convert_srec_text(srec_line('2', 0x100, a) + srec_line('2', 0x100 + 60, b) + srec_line('8', 0, {}));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0], send_record(0x100, a));
     EXPECT_EQ(records[1], send_record(0x100 + 60, slice(b, 0, 250)));
@@ -273,61 +274,59 @@ std::vector<Bytes> pairwise_records(const std::string& text) {
         const char c1 = text[i], c2 = text[i + 1];
         const auto byte = static_cast<std::uint8_t>(hex(c1) * 16 + hex(c2));
         switch (state) {
-            case LineStart:
-                if (c2 == '7' || c2 == '9') {
-                    if (h > 0) send();
-                    out.emplace_back(kEndRecord.begin(), kEndRecord.end());
-                    return out;
-                }
-                if (h == 0) {
-                    buf[0] = 'S';
-                    buf[1] = '3';
-                    h = 3;
-                }
-                state = c2 == '2' ? Count3 : Count4;
-                break;
-            case Count3:
-                n = byte - 4;
-                addrLeft = 3;
-                if (h < 7) buf[h++] = 0;
-                state = Address;
-                break;
-            case Count4:
-                n = byte - 5;
-                addrLeft = 4;
-                state = Address;
-                break;
-            case Address:
-                a = a * 256 + byte;
-                if (h < 7) buf[h++] = byte;
-                if (--addrLeft == 0) {
-                    if (h > 7 && e != 0 && a != e) {
-                        send();
-                        buf[3] = static_cast<std::uint8_t>(a >> 24);
-                        buf[4] = static_cast<std::uint8_t>(a >> 16);
-                        buf[5] = static_cast<std::uint8_t>(a >> 8);
-                        buf[6] = static_cast<std::uint8_t>(a);
-                        h = 7;
-                    }
-                    e = a + static_cast<std::uint32_t>(n);
-                    a = 0;
-                    state = n > 0 ? Data : Checksum;
-                }
-                break;
-            case Data:
-                buf[h++] = byte;
-                if (--n == 0) state = Checksum;
-                break;
-            case Checksum:
-                state = LineEnd;
-                break;
-            case LineEnd:
-                state = LineStart;
-                if (h > 100) {
+        case LineStart:
+            if (c2 == '7' || c2 == '9') {
+                if (h > 0) send();
+                out.emplace_back(kEndRecord.begin(), kEndRecord.end());
+                return out;
+            }
+            if (h == 0) {
+                buf[0] = 'S';
+                buf[1] = '3';
+                h = 3;
+            }
+            state = c2 == '2' ? Count3 : Count4;
+            break;
+        case Count3:
+            n = byte - 4;
+            addrLeft = 3;
+            if (h < 7) buf[h++] = 0;
+            state = Address;
+            break;
+        case Count4:
+            n = byte - 5;
+            addrLeft = 4;
+            state = Address;
+            break;
+        case Address:
+            a = a * 256 + byte;
+            if (h < 7) buf[h++] = byte;
+            if (--addrLeft == 0) {
+                if (h > 7 && e != 0 && a != e) {
                     send();
-                    h = 0;
+                    buf[3] = static_cast<std::uint8_t>(a >> 24);
+                    buf[4] = static_cast<std::uint8_t>(a >> 16);
+                    buf[5] = static_cast<std::uint8_t>(a >> 8);
+                    buf[6] = static_cast<std::uint8_t>(a);
+                    h = 7;
                 }
-                break;
+                e = a + static_cast<std::uint32_t>(n);
+                a = 0;
+                state = n > 0 ? Data : Checksum;
+            }
+            break;
+        case Data:
+            buf[h++] = byte;
+            if (--n == 0) state = Checksum;
+            break;
+        case Checksum: state = LineEnd; break;
+        case LineEnd:
+            state = LineStart;
+            if (h > 100) {
+                send();
+                h = 0;
+            }
+            break;
         }
     }
     return out;

@@ -170,13 +170,13 @@ TEST(StartupPage, DelimiterBoxes) {
         std::string charShown;
     };
     const Case cases[] = {
-        {kFirstCodeEdit, "65", 65, "65", "A"},     {kFirstCodeEdit, "0", 0, "0", ""},
-        {kFirstCodeEdit, "", 0, "", ""},           {kFirstCodeEdit, "9", 9, "9", "\t"},
-        {kFirstCodeEdit, "44", 44, "44", ","},     {kFirstCodeEdit, "228", 228, "228", "\xE4"},
-        {kFirstCodeEdit, "10", 10, "10", "\n"},   {kFirstCodeEdit, "13", 13, "13", "\r"},
-        {kFirstCodeEdit, "256", ';', "59", ";"},   {kFirstCodeEdit, "x", 0, "0", ""},
-        {kFirstCharEdit, "B", 66, "66", "B"},      {kFirstCharEdit, "", 0, "0", ""},
-        {kFirstCharEdit, "AB", 65, "65", "A"},     {kFirstCharEdit, "\xE4", 228, "228", "\xE4"},
+        {kFirstCodeEdit, "65", 65, "65", "A"},   {kFirstCodeEdit, "0", 0, "0", ""},
+        {kFirstCodeEdit, "", 0, "", ""},         {kFirstCodeEdit, "9", 9, "9", "\t"},
+        {kFirstCodeEdit, "44", 44, "44", ","},   {kFirstCodeEdit, "228", 228, "228", "\xE4"},
+        {kFirstCodeEdit, "10", 10, "10", "\n"},  {kFirstCodeEdit, "13", 13, "13", "\r"},
+        {kFirstCodeEdit, "256", ';', "59", ";"}, {kFirstCodeEdit, "x", 0, "0", ""},
+        {kFirstCharEdit, "B", 66, "66", "B"},    {kFirstCharEdit, "", 0, "0", ""},
+        {kFirstCharEdit, "AB", 65, "65", "A"},   {kFirstCharEdit, "\xE4", 228, "228", "\xE4"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.id) + ": " + c.typed);
@@ -235,8 +235,8 @@ TEST(StartupPage, DelimiterCountFromTheProjectAndOnCommit) {
         u8 stored1, stored2;
     };
     const Case cases[] = {
-        {0, 0, 0, -1, 0, 0},        {';', 0, 1, -1, ';', 0},     {0, ',', 2, -1, 0, ','},
-        {';', ',', 2, -1, ';', ','}, {';', ',', 2, 1, ';', 0},   {';', ',', 2, 0, 0, 0},
+        {0, 0, 0, -1, 0, 0},         {';', 0, 1, -1, ';', 0},  {0, ',', 2, -1, 0, ','},
+        {';', ',', 2, -1, ';', ','}, {';', ',', 2, 1, ';', 0}, {';', ',', 2, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.d1) + "/" + std::to_string(c.d2));
@@ -273,8 +273,7 @@ TEST(StartupPage, LargeTitlesSwitchReplacesTheWideTablesAndReachesTheProject) {
         const TextTableInfo& info = text_table_info(t);
         for (int r = 0; r < info.rows; ++r) {
             const bool replaced = info.cellSize == kCell20 && r < large_title_row_count(t);
-            EXPECT_EQ(cell_text(text_cell(*s.project, t, r), info.cellSize),
-                      replaced ? large_title_row(t, r) : "eigen")
+            EXPECT_EQ(cell_text(text_cell(*s.project, t, r), info.cellSize), replaced ? large_title_row(t, r) : "eigen")
                 << t << "/" << r;
         }
     }
@@ -345,7 +344,7 @@ TEST(StartupPage, ImportTakesTextsAndTitleSettingOrNothing) {
         bool formatError;
     };
     const Case cases[] = {
-        {"current.agx", true, false}, {"older.agx", true, false},  {"short.agx", false, true},
+        {"current.agx", true, false}, {"older.agx", true, false},    {"short.agx", false, true},
         {"text.agx", false, true},    {"missing.agx", false, false}, {std::nullopt, false, false},
     };
     for (const auto& c : cases) {
@@ -359,7 +358,8 @@ TEST(StartupPage, ImportTakesTextsAndTitleSettingOrNothing) {
         ASSERT_EQ(s.ui.dialogs.size(), 1u);
         EXPECT_EQ(s.ui.dialogs[0].filters.size(), 1u);
         EXPECT_EQ(s.ui.dialogs[0].filters[0].description, "Application Generator Files (*.AGX)");
-        EXPECT_EQ(s.ui.texts(), c.formatError ? std::vector<std::string>{kFormatErrorText} : std::vector<std::string>{});
+        EXPECT_EQ(s.ui.texts(),
+                  c.formatError ? std::vector<std::string>{kFormatErrorText} : std::vector<std::string>{});
         EXPECT_EQ(s.page.selected(), c.taken ? 0 : 5);
         s.ok();
         const Project& p = *s.project;

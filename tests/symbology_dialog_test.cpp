@@ -69,7 +69,8 @@ void own(Bytes& owned, int byte, unsigned mask, const std::string& who) {
 // check boxes, radio groups and lengths of the dialogs.
 TEST(SymbologyDialog, EveryEditedBitBelongsToExactlyOneControl) {
     Bytes owned{};
-    for (const auto& box : barcode_enable_boxes()) own(owned, box.byte, 1u << box.bit, "page box " + std::to_string(box.id));
+    for (const auto& box : barcode_enable_boxes())
+        own(owned, box.byte, 1u << box.bit, "page box " + std::to_string(box.id));
     own(owned, 20, 0xF0, "scan mode");
     own(owned, 11, 0x0C, "decode security");
     own(owned, 21, 0xFF, "time-out");
@@ -185,11 +186,11 @@ TEST(SymbologyDialog, LengthRules) {
         const char* shown2;
     };
     const Case cases[] = {
-        {"10", "20", 10, 10, "10", "20"},      // a minimum above the maximum becomes the maximum
-        {"200", "5", 127, 5, "200", "5"},      // 128 and more is 127
-        {"0", "0", 1, 1, "0", "0"},            // zero lengths become 1
-        {"", "", 127, 1, "", ""},              // empty edits
-        {"abc", "x1", 127, 1, "127", "1"},     // other text is replaced
+        {"10", "20", 10, 10, "10", "20"},                            // a minimum above the maximum becomes the maximum
+        {"200", "5", 127, 5, "200", "5"},                            // 128 and more is 127
+        {"0", "0", 1, 1, "0", "0"},                                  // zero lengths become 1
+        {"", "", 127, 1, "", ""},                                    // empty edits
+        {"abc", "x1", 127, 1, "127", "1"},                           // other text is replaced
         {"99999999999", "70000", 127, 127, "99999999999", "70000"},  // no byte wraps
         {"127", "127", 127, 127, "127", "127"},
     };

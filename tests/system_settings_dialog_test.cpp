@@ -59,9 +59,7 @@ TEST(SystemSettingsDialog, EnablingOnOpeningFollowsTheSameRulesAsLater) {
         bool backlightTime, choices, ackTimeField;
     };
     const Case cases[] = {
-        {0, 1, 6, true, false, true, true},
-        {1, 1, 6, true, true, true, true},
-        {1, 2, 0, false, true, true, false},
+        {0, 1, 6, true, false, true, true},    {1, 1, 6, true, true, true, true}, {1, 2, 0, false, true, true, false},
         {0, 0, 6, true, false, false, false},  // "keine Anzeige" with a time: nothing to choose
         {0, 0, 0, false, false, false, false},
     };
@@ -93,11 +91,11 @@ TEST(SystemSettingsDialog, NumberFieldsStoreRefuseAndReplace) {
         const char* shown;
     };
     const Case cases[] = {
-        {kSystemBacklightTime, "0", 0, "0"},     {kSystemBacklightTime, "9", 9, "9"},
-        {kSystemBacklightTime, "12", 3, "3"},    {kSystemBacklightTime, "300", 3, "3"},
-        {kSystemBacklightTime, "x", 1, "1"},     {kSystemBacklightTime, "", 1, ""},
-        {kSystemAckTime, "99", 99, "99"},        {kSystemAckTime, "100", 6, "6"},
-        {kSystemAckTime, "65536", 6, "6"},       {kSystemAckTime, "5b", 1, "1"},
+        {kSystemBacklightTime, "0", 0, "0"},  {kSystemBacklightTime, "9", 9, "9"},
+        {kSystemBacklightTime, "12", 3, "3"}, {kSystemBacklightTime, "300", 3, "3"},
+        {kSystemBacklightTime, "x", 1, "1"},  {kSystemBacklightTime, "", 1, ""},
+        {kSystemAckTime, "99", 99, "99"},     {kSystemAckTime, "100", 6, "6"},
+        {kSystemAckTime, "65536", 6, "6"},    {kSystemAckTime, "5b", 1, "1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.id << " " << c.typed);

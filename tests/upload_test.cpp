@@ -134,10 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RecordCase{"TwoRecords", {"ACK\r" + frame(0, "A"), frame(1, "BC"), kOver}, "RAA", "A\r\nBC\r\n"},
         RecordCase{"LowChecksumByteCrSentAs0E", {"ACK\r" + frame(0, kLowCr), kOver}, "RA", "ABCG\r\n"},
-        RecordCase{"HighChecksumByteCrSentAs0E",
-                   {"ACK\r" + frame(0, kHighCr), kOver},
-                   "RA",
-                   kHighCr + "\r\n"},
+        RecordCase{"HighChecksumByteCrSentAs0E", {"ACK\r" + frame(0, kHighCr), kOver}, "RA", kHighCr + "\r\n"},
         RecordCase{"RepeatedRecordStoredOnceAcknowledgedTwice",
                    {"ACK\r" + frame(0, "A"), frame(0, "A"), frame(1, "B"), kOver},
                    "RAAA",
@@ -149,19 +146,17 @@ INSTANTIATE_TEST_SUITE_P(
                    {"ACK\r" + frame(0, "A"), kSilence, frame(1, "B") + frame(1, "B"), frame(2, "C"), kOver},
                    "RANAA",
                    "A\r\nB\r\nC\r\n"},
-        RecordCase{"DamagedCopyOfALateFrameIsNotAnswered",
-                   {"ACK\r" + frame(0, "A"), kSilence, frame(1, "B") + with(frame(1, "B"), 1, 'X'), frame(2, "C"),
-                    kOver},
-                   "RANAA",
-                   "A\r\nB\r\nC\r\n"},
+        RecordCase{
+            "DamagedCopyOfALateFrameIsNotAnswered",
+            {"ACK\r" + frame(0, "A"), kSilence, frame(1, "B") + with(frame(1, "B"), 1, 'X'), frame(2, "C"), kOver},
+            "RANAA",
+            "A\r\nB\r\nC\r\n"},
         RecordCase{"WrongSequenceAnsweredNak",
                    {"ACK\r" + frame(0, "A"), frame(2, "C"), frame(1, "B"), kOver},
                    "RANA",
                    "A\r\nB\r\n"},
-        RecordCase{"BadChecksumAnsweredNak",
-                   {"ACK\r" + with(frame(0, "A"), 2, 0x99), frame(0, "A"), kOver},
-                   "RNA",
-                   "A\r\n"},
+        RecordCase{
+            "BadChecksumAnsweredNak", {"ACK\r" + with(frame(0, "A"), 2, 0x99), frame(0, "A"), kOver}, "RNA", "A\r\n"},
         // The sequence byte of record 1 damaged into 0 must not pass as a repeat of record
         // 0: acknowledging it would make the terminal drop record 1.
         RecordCase{"DamagedSequenceIsNoRepeat",
@@ -182,16 +177,16 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"EmptyRecordIsAnEmptyLine", {"ACK\r" + frame(0, ""), kOver}, "RA", "\r\n"},
         RecordCase{"SequenceNineFollowedByZero",
                    {"ACK\r" + frame(0, "r0"), frame(1, "r1"), frame(2, "r2"), frame(3, "r3"), frame(4, "r4"),
-                    frame(5, "r5"), frame(6, "r6"), frame(7, "r7"), frame(8, "r8"), frame(9, "r9"),
-                    frame(0, "r10"), frame(0, "r10"), frame(1, "r11"), kOver},
+                    frame(5, "r5"), frame(6, "r6"), frame(7, "r7"), frame(8, "r8"), frame(9, "r9"), frame(0, "r10"),
+                    frame(0, "r10"), frame(1, "r11"), kOver},
                    "RAAAAAAAAAAAAA",
                    "r0\r\nr1\r\nr2\r\nr3\r\nr4\r\nr5\r\nr6\r\nr7\r\nr8\r\nr9\r\nr10\r\nr11\r\n"},
-        RecordCase{"SequenceZeroAfterNineIsNoRepeatOfTheFirst",
-                   {"ACK\r" + frame(0, "r0"), frame(1, "r1"), frame(2, "r2"), frame(3, "r3"), frame(4, "r4"),
-                    frame(5, "r5"), frame(6, "r6"), frame(7, "r7"), frame(8, "r8"), frame(9, "r9"),
-                    frame(9, "r9"), frame(0, "r10"), kOver},
-                   "RAAAAAAAAAAAA",
-                   "r0\r\nr1\r\nr2\r\nr3\r\nr4\r\nr5\r\nr6\r\nr7\r\nr8\r\nr9\r\nr10\r\n"}),
+        RecordCase{
+            "SequenceZeroAfterNineIsNoRepeatOfTheFirst",
+            {"ACK\r" + frame(0, "r0"), frame(1, "r1"), frame(2, "r2"), frame(3, "r3"), frame(4, "r4"), frame(5, "r5"),
+             frame(6, "r6"), frame(7, "r7"), frame(8, "r8"), frame(9, "r9"), frame(9, "r9"), frame(0, "r10"), kOver},
+            "RAAAAAAAAAAAA",
+            "r0\r\nr1\r\nr2\r\nr3\r\nr4\r\nr5\r\nr6\r\nr7\r\nr8\r\nr9\r\nr10\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A terminal that never sends a frame the PC can take is not answered "NAK" for ever:
@@ -377,8 +372,7 @@ class ConnectPhase : public Upload, public ::testing::WithParamInterface<Connect
 TEST_P(ConnectPhase, TriesAndGivesUp) {
     const ConnectCase& c = GetParam();
     const UploadReport r = run(c.replies);
-    EXPECT_EQ(writes(), std::string(static_cast<std::size_t>(c.reads), 'R') +
-                            (c.end == UploadEnd::Over ? "A" : ""));
+    EXPECT_EQ(writes(), std::string(static_cast<std::size_t>(c.reads), 'R') + (c.end == UploadEnd::Over ? "A" : ""));
     EXPECT_EQ(ui.texts(), c.texts);
     EXPECT_EQ(r.end, c.end);
     EXPECT_EQ(std::filesystem::exists(path), c.end == UploadEnd::Over);
@@ -391,39 +385,39 @@ const std::string kRefused = "Fehler beim Verbindungsaufbau!";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConnectPhase,
-    ::testing::Values(
-        ConnectCase{"SilentTerminalGetsFourReads", {}, 4, {kTimeOut, kNoData}, UploadEnd::NoAnswer},
-        ConnectCase{"SixWrongReplies",
-                    {kWrong, kWrong, kWrong, kWrong, kWrong, kWrong},
-                    6,
-                    {kRefused, kNoData},
-                    UploadEnd::Refused},
-        ConnectCase{"RepliesAreCaseSensitive",
-                    {bytes_of("ACK"), bytes_of("ACK\n"), bytes_of("ack\r"), bytes_of("ACK \r"), kWrong, kWrong},
-                    6,
-                    {kRefused, kNoData},
-                    UploadEnd::Refused},
-        ConnectCase{"AnswerOnTheFourthRead",
-                    {kSilence, kSilence, kSilence, "ACK\r" + frame(0, "A"), kOver},
-                    4,
-                    {"Fertig : 1 Datensaetze empfangen.\nEmpfangene Daten ansehen?"},
-                    UploadEnd::Over},
-        ConnectCase{"AnswerOnTheSixthRead",
-                    {kWrong, kWrong, kWrong, kWrong, kWrong, "ACK\r" + frame(0, "A"), kOver},
-                    6,
-                    {"Fertig : 1 Datensaetze empfangen.\nEmpfangene Daten ansehen?"},
-                    UploadEnd::Over},
-        ConnectCase{"SilenceAfterThreeTriesEndsAtOnce",
-                    {kWrong, kWrong, kWrong, kSilence},
-                    4,
-                    {kTimeOut, kNoData},
-                    UploadEnd::NoAnswer},
-        ConnectCase{"OverlongReplyIsWrong",
-                    {bytes_of("ACKACKACKAC\r"), bytes_of("ACKACKACKAC\r"), bytes_of("ACKACKACKAC\r"),
-                     bytes_of("ACKACKACKAC\r")},
-                    4,
-                    {kTimeOut, kNoData},
-                    UploadEnd::NoAnswer}),
+    ::testing::Values(ConnectCase{"SilentTerminalGetsFourReads", {}, 4, {kTimeOut, kNoData}, UploadEnd::NoAnswer},
+                      ConnectCase{"SixWrongReplies",
+                                  {kWrong, kWrong, kWrong, kWrong, kWrong, kWrong},
+                                  6,
+                                  {kRefused, kNoData},
+                                  UploadEnd::Refused},
+                      ConnectCase{
+                          "RepliesAreCaseSensitive",
+                          {bytes_of("ACK"), bytes_of("ACK\n"), bytes_of("ack\r"), bytes_of("ACK \r"), kWrong, kWrong},
+                          6,
+                          {kRefused, kNoData},
+                          UploadEnd::Refused},
+                      ConnectCase{"AnswerOnTheFourthRead",
+                                  {kSilence, kSilence, kSilence, "ACK\r" + frame(0, "A"), kOver},
+                                  4,
+                                  {"Fertig : 1 Datensaetze empfangen.\nEmpfangene Daten ansehen?"},
+                                  UploadEnd::Over},
+                      ConnectCase{"AnswerOnTheSixthRead",
+                                  {kWrong, kWrong, kWrong, kWrong, kWrong, "ACK\r" + frame(0, "A"), kOver},
+                                  6,
+                                  {"Fertig : 1 Datensaetze empfangen.\nEmpfangene Daten ansehen?"},
+                                  UploadEnd::Over},
+                      ConnectCase{"SilenceAfterThreeTriesEndsAtOnce",
+                                  {kWrong, kWrong, kWrong, kSilence},
+                                  4,
+                                  {kTimeOut, kNoData},
+                                  UploadEnd::NoAnswer},
+                      ConnectCase{"OverlongReplyIsWrong",
+                                  {bytes_of("ACKACKACKAC\r"), bytes_of("ACKACKACKAC\r"), bytes_of("ACKACKACKAC\r"),
+                                   bytes_of("ACKACKACKAC\r")},
+                                  4,
+                                  {kTimeOut, kNoData},
+                                  UploadEnd::NoAnswer}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Upload, SilentTerminalBoxesAndTiming) {
@@ -531,11 +525,10 @@ TEST_P(LinkSetup, FailureWritesNoFileAndClosesThePort) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LinkSetup,
-    ::testing::Values(SetupFailure{"PortDoesNotOpen", true, false, false, {"Fail to open COM port"},
-                                   UploadEnd::PortFailed},
-                      SetupFailure{"CradleDoesNotAnswer", false, false, true, {"Can't set IR device!"},
-                                   UploadEnd::CradleFailed},
-                      SetupFailure{"LineSettingsRefusedSilently", false, true, false, {}, UploadEnd::LineFailed}),
+    ::testing::Values(
+        SetupFailure{"PortDoesNotOpen", true, false, false, {"Fail to open COM port"}, UploadEnd::PortFailed},
+        SetupFailure{"CradleDoesNotAnswer", false, false, true, {"Can't set IR device!"}, UploadEnd::CradleFailed},
+        SetupFailure{"LineSettingsRefusedSilently", false, true, false, {}, UploadEnd::LineFailed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Upload, LinkSetupBoxes) {
@@ -664,8 +657,8 @@ TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
     EXPECT_EQ(read_file(path), "old\r\n");
     EXPECT_EQ(r.keptIn, path.string() + ".new~");
     EXPECT_EQ(read_file(r.keptIn), "A\r\n");
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " +
-                                                   r.keptIn});
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{
+                              "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
     std::filesystem::remove(r.keptIn);
 }
 
@@ -673,7 +666,7 @@ struct AppendCase {
     const char* name;
     const char* before;  // nullptr: no file
     std::deque<Bytes> replies;
-    const char* after;   // nullptr: no file
+    const char* after;  // nullptr: no file
 };
 void PrintTo(const AppendCase& c, std::ostream* os) { *os << c.name; }
 
@@ -694,14 +687,13 @@ TEST_P(Append, AddsToTheFileAndNeverDeletesOldRecords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Append,
-    ::testing::Values(
-        AppendCase{"AfterCompleteLines", "old\r\n", {"ACK\r" + frame(0, "A"), kOver}, "old\r\nA\r\n"},
-        AppendCase{"AfterAnOpenLine", "old", {"ACK\r" + frame(0, "A"), kOver}, "old\r\nA\r\n"},
-        AppendCase{"ToAnEmptyFile", "", {"ACK\r" + frame(0, "A"), kOver}, "A\r\n"},
-        AppendCase{"NewFile", nullptr, {"ACK\r" + frame(0, "A"), kOver}, "A\r\n"},
-        AppendCase{"NoRecordsKeepsTheOldFile", "old\r\n", {"ACK\r" + kOver}, "old\r\n"},
-        AppendCase{"NoAnswerKeepsTheOldFile", "old\r\n", {}, "old\r\n"},
-        AppendCase{"NoRecordsAndNoOldFile", nullptr, {"ACK\r" + kOver}, nullptr}),
+    ::testing::Values(AppendCase{"AfterCompleteLines", "old\r\n", {"ACK\r" + frame(0, "A"), kOver}, "old\r\nA\r\n"},
+                      AppendCase{"AfterAnOpenLine", "old", {"ACK\r" + frame(0, "A"), kOver}, "old\r\nA\r\n"},
+                      AppendCase{"ToAnEmptyFile", "", {"ACK\r" + frame(0, "A"), kOver}, "A\r\n"},
+                      AppendCase{"NewFile", nullptr, {"ACK\r" + frame(0, "A"), kOver}, "A\r\n"},
+                      AppendCase{"NoRecordsKeepsTheOldFile", "old\r\n", {"ACK\r" + kOver}, "old\r\n"},
+                      AppendCase{"NoAnswerKeepsTheOldFile", "old\r\n", {}, "old\r\n"},
+                      AppendCase{"NoRecordsAndNoOldFile", nullptr, {"ACK\r" + kOver}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A record that cannot be written is not acknowledged, so the terminal still holds it.
@@ -715,7 +707,8 @@ TEST_F(Upload, RecordThatCannotBeWrittenIsNotAcknowledged) {
     EXPECT_EQ(r.end, UploadEnd::WriteFailed);
     EXPECT_EQ(r.records, 0);
     EXPECT_EQ(writes(), "R");
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Fehler beim Schreiben der Datei! 0 Datensaetze wurden gespeichert."});
+    EXPECT_EQ(ui.texts(),
+              std::vector<std::string>{"Fehler beim Schreiben der Datei! 0 Datensaetze wurden gespeichert."});
     EXPECT_EQ(ui.counterCalls.back(), (std::pair<int, int>{2, 0}));
 }
 

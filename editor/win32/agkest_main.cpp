@@ -29,15 +29,11 @@ LRESULT CALLBACK main_procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         g_generator->create(hwnd);
         return 0;
     }
-    case WM_COMMAND:
-        g_generator->command(LOWORD(wParam));
-        return 0;
+    case WM_COMMAND: g_generator->command(LOWORD(wParam)); return 0;
     case WM_CLOSE:
         if (g_generator->close_request()) DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -60,8 +56,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     if (!register_main_class(instance) || !kest::win32::register_terminal_class(instance)) return 0;
     auto generator = std::make_unique<Generator>(instance);
     g_generator = generator.get();
-    HWND main = CreateWindowExA(0, kMainClass, kMainTitle, WS_POPUP, 300, 50, 200, 459, nullptr, nullptr,
-                                instance, nullptr);
+    HWND main =
+        CreateWindowExA(0, kMainClass, kMainTitle, WS_POPUP, 300, 50, 200, 459, nullptr, nullptr, instance, nullptr);
     if (!main) return 0;
     ShowWindow(main, show);
     UpdateWindow(main);

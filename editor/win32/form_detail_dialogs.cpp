@@ -43,9 +43,7 @@ private:
                                        DWORD_PTR ref) {
         auto* self = reinterpret_cast<LineFace*>(ref);
         switch (message) {
-        case WM_LBUTTONDOWN:
-            self->open_grid(hwnd, static_cast<int>(id));
-            return 0;
+        case WM_LBUTTONDOWN: self->open_grid(hwnd, static_cast<int>(id)); return 0;
         case WM_PAINT:
             if (self->gridOpenOn_ != hwnd) break;
             {
@@ -60,9 +58,7 @@ private:
                 EndPaint(hwnd, &ps);
             }
             return 0;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, &LineFace::field_proc, id);
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &LineFace::field_proc, id); break;
         }
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }

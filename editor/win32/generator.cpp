@@ -117,7 +117,8 @@ void Generator::open_from_command_line(const char* commandLine) {
     ProjectReadResult result = read_project_file(path, *project_);
     if (!result.ok()) {
         ui_->message(result.status == ProjectReadResult::Status::FormatError ? kFormatErrorText
-                                                                              : "Datei kann nicht ge\xF6" "ffnet werden!",
+                                                                             : "Datei kann nicht ge\xF6"
+                                                                               "ffnet werden!",
                      kErrorCaption, Icon::Warning, Buttons::Ok);
         return;
     }

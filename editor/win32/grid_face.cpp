@@ -72,11 +72,15 @@ void GridFace::place_beside_field() {
         return;
     const int width = grid.right - grid.left, height = grid.bottom - grid.top;
     int top;
-    if (field.bottom + height <= work.bottom) top = field.bottom;
-    else if (field.top - height >= work.top) top = field.top - height;
-    else return;
+    if (field.bottom + height <= work.bottom)
+        top = field.bottom;
+    else if (field.top - height >= work.top)
+        top = field.top - height;
+    else
+        return;
     const int centre = (field.left + field.right) / 2;
-    const int left = std::max(static_cast<int>(work.left), std::min(centre - width / 2, static_cast<int>(work.right) - width));
+    const int left =
+        std::max(static_cast<int>(work.left), std::min(centre - width / 2, static_cast<int>(work.right) - width));
     SetWindowPos(handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -90,13 +94,11 @@ void GridFace::repaint() {
     InvalidateRect(GetDlgItem(handle(), editor::kGridResult), nullptr, FALSE);
 }
 
-LRESULT CALLBACK GridFace::cells_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                      DWORD_PTR ref) {
+LRESULT CALLBACK GridFace::cells_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
     auto* self = reinterpret_cast<GridFace*>(ref);
     RECT client;
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT:
         GetClientRect(hwnd, &client);
         paint(hwnd, editor::paint_grid(editor::GridGeometry(client.right, client.bottom), self->logic_.selected()));
@@ -107,28 +109,22 @@ LRESULT CALLBACK GridFace::cells_proc(HWND hwnd, UINT message, WPARAM wParam, LP
                                client.right, client.bottom))
             self->repaint();
         return 0;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &GridFace::cells_proc, 0);
-        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &GridFace::cells_proc, 0); break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK GridFace::result_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR ref) {
+LRESULT CALLBACK GridFace::result_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
     auto* self = reinterpret_cast<GridFace*>(ref);
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         RECT client;
         GetClientRect(hwnd, &client);
         paint(hwnd, editor::paint_result_field(client.right, client.bottom, self->logic_.result_text()));
         return 0;
     }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &GridFace::result_proc, 0);
-        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &GridFace::result_proc, 0); break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }

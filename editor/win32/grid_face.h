@@ -20,10 +20,10 @@ protected:
     void on_command(int id) override;
 
 private:
-    static LRESULT CALLBACK cells_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK result_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK cells_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
+    static LRESULT CALLBACK result_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR self);
     void repaint();
     void place_beside_field();
 

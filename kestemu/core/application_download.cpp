@@ -28,7 +28,8 @@ ApplicationDownload::Verdict ApplicationDownload::accept(ByteView packet) {
     const std::size_t block = packet[kPacketSize - 1];
     if (next_ > 0 && block == next_ - 1) return Verdict::Repeated;
     if (block != next_ || next_ >= kBlocks) return Verdict::Bad;
-    std::copy(packet.begin(), packet.begin() + kBlockBytes, image_.begin() + static_cast<std::ptrdiff_t>(block * kBlockBytes));
+    std::copy(packet.begin(), packet.begin() + kBlockBytes,
+              image_.begin() + static_cast<std::ptrdiff_t>(block * kBlockBytes));
     ++next_;
     return next_ == kBlocks ? Verdict::Complete : Verdict::Stored;
 }

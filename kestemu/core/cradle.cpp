@@ -18,9 +18,9 @@ std::optional<std::uint32_t> cradle_code_rate(std::uint8_t code) {
 
 bool Cradle::may_be_control(std::uint8_t byte) const {
     switch (stage_) {
-        case Stage::AwaitCode: return cradle_code_rate(byte).has_value() || byte == kProbe || byte == kSwitch;
-        case Stage::AwaitCommit: return byte == kCommit || byte == kProbe || byte == kSwitch;
-        case Stage::Data: break;
+    case Stage::AwaitCode: return cradle_code_rate(byte).has_value() || byte == kProbe || byte == kSwitch;
+    case Stage::AwaitCommit: return byte == kCommit || byte == kProbe || byte == kSwitch;
+    case Stage::Data: break;
     }
     return byte == kProbe || byte == kSwitch;
 }

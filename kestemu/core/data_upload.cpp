@@ -14,7 +14,7 @@ Bytes DataUpload::frame(std::uint8_t sequence, ByteView data) {
     for (std::uint8_t b : data) f.push_back(b);
     unsigned sum = 0;
     for (std::uint8_t b : f) sum = (sum + b) & 0xFFFF;
-    f.push_back(sum_byte(sum));       // low byte first
+    f.push_back(sum_byte(sum));  // low byte first
     f.push_back(sum_byte(sum >> 8));
     f.push_back(kCr);
     return f;

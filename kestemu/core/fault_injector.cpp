@@ -12,10 +12,9 @@ struct ChanceName {
 };
 
 constexpr ChanceName kChanceNames[] = {
-    {"corrupt-rx", Fault::CorruptRx}, {"drop-rx", Fault::DropRx},
-    {"corrupt-reply", Fault::CorruptReply}, {"drop-reply", Fault::DropReply},
-    {"nak", Fault::Nak}, {"ff", Fault::FlashFailed}, {"fn", Fault::FlashAgain},
-    {"lose-ack", Fault::LoseAck}, {"late-reply", Fault::LateReply},
+    {"corrupt-rx", Fault::CorruptRx}, {"drop-rx", Fault::DropRx},   {"corrupt-reply", Fault::CorruptReply},
+    {"drop-reply", Fault::DropReply}, {"nak", Fault::Nak},          {"ff", Fault::FlashFailed},
+    {"fn", Fault::FlashAgain},        {"lose-ack", Fault::LoseAck}, {"late-reply", Fault::LateReply},
 };
 
 std::optional<unsigned> whole_number(std::string_view text) {
@@ -87,8 +86,8 @@ std::optional<FaultPlan> parse_fault_plan(std::string_view text, std::string& er
             known = true;
             const auto p = probability(value);
             if (!p) {
-                error = "fault " + std::string(key) + " needs a probability from 0 to 1, not \"" +
-                        std::string(value) + "\"";
+                error = "fault " + std::string(key) + " needs a probability from 0 to 1, not \"" + std::string(value) +
+                        "\"";
                 return std::nullopt;
             }
             plan[c.fault] = *p;

@@ -26,9 +26,9 @@ enum class Fault {
 
 struct FaultPlan {
     std::array<double, static_cast<std::size_t>(Fault::Count)> chance{};  // 0..1 per fault
-    std::optional<unsigned> fullAt;   // packets stored before "FULL" is answered
-    unsigned silenceMs = 0;           // silent this long ...
-    unsigned silenceAfter = 0;        // ... after this many received messages
+    std::optional<unsigned> fullAt;                                       // packets stored before "FULL" is answered
+    unsigned silenceMs = 0;                                               // silent this long ...
+    unsigned silenceAfter = 0;                                            // ... after this many received messages
 
     double& operator[](Fault f) { return chance[static_cast<std::size_t>(f)]; }
     double operator[](Fault f) const { return chance[static_cast<std::size_t>(f)]; }

@@ -43,7 +43,8 @@ void FlashMemory::write(std::uint32_t address, ByteView data) {
             page = std::make_unique<Page>();
             page->bytes.fill(0xFF);
         }
-        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i), run, page->bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i), run,
+                    page->bytes.begin() + static_cast<std::ptrdiff_t>(offset));
         for (std::size_t k = 0; k < run; ++k) page->written.set(offset + k);
         lowest_ = std::min(lowest_, at);
         highest_ = std::max(highest_, static_cast<std::uint32_t>(at + run - 1));
@@ -61,7 +62,8 @@ std::vector<ByteView> FlashMemory::image_pieces() const {
     if (empty()) return pieces;
     for (std::uint64_t at = lowest_; at <= highest_;) {
         const std::size_t offset = at % kPageSize;
-        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kPageSize - offset, highest_ - at + 1));
+        const std::size_t length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kPageSize - offset, highest_ - at + 1));
         const auto page = pages_.find(static_cast<std::uint32_t>(at / kPageSize));
         const std::uint8_t* bytes = page == pages_.end() ? erased.data() : page->second->bytes.data();
         pieces.push_back(ByteView(bytes + offset, length));

@@ -84,24 +84,20 @@ bool Terminal::silenced(Micros now) {
 
 std::size_t Terminal::take_message(Micros now) {
     switch (mode_) {
-        case Mode::Erasing:
+    case Mode::Erasing: return frame_.size();
+    case Mode::Loader:
+    case Mode::LoaderDownload: return take_loader_message(now);
+    case Mode::Handshaken: return take_after_handshake(now);
+    case Mode::Application:
+        // A command comes alone; a packet is always longer.
+        if (is_command(frame_)) {
+            if (!silenced(now)) command(frame_, now);
             return frame_.size();
-        case Mode::Loader:
-        case Mode::LoaderDownload:
-            return take_loader_message(now);
-        case Mode::Handshaken:
-            return take_after_handshake(now);
-        case Mode::Application:
-            // A command comes alone; a packet is always longer.
-            if (is_command(frame_)) {
-                if (!silenced(now)) command(frame_, now);
-                return frame_.size();
-            }
-            if (frame_.size() < ApplicationDownload::kPacketSize) return 0;
-            if (!silenced(now)) application_packet(ByteView(frame_).first(ApplicationDownload::kPacketSize), now);
-            return ApplicationDownload::kPacketSize;
-        default:
-            return take_line(now);
+        }
+        if (frame_.size() < ApplicationDownload::kPacketSize) return 0;
+        if (!silenced(now)) application_packet(ByteView(frame_).first(ApplicationDownload::kPacketSize), now);
+        return ApplicationDownload::kPacketSize;
+    default: return take_line(now);
     }
 }
 
@@ -188,23 +184,23 @@ void Terminal::application_packet(ByteView packet, Micros now) {
         return;
     }
     switch (application_.accept(packet)) {
-        case ApplicationDownload::Verdict::Stored:
-            log("application block " + std::to_string(block) + " stored");
-            acknowledge("ACK\r", now);
-            break;
-        case ApplicationDownload::Verdict::Repeated:
-            log("application block " + std::to_string(block) + " again: acknowledged, not stored");
-            acknowledge("ACK\r", now);
-            break;
-        case ApplicationDownload::Verdict::Complete:
-            log("application image complete");
-            save("image.bin", application_.image());
-            acknowledge("ACK\r", now);
-            break;
-        case ApplicationDownload::Verdict::Bad:
-            log("application packet refused (damaged or out of order): block byte " + std::to_string(block));
-            reply("NAK\r", now);
-            break;
+    case ApplicationDownload::Verdict::Stored:
+        log("application block " + std::to_string(block) + " stored");
+        acknowledge("ACK\r", now);
+        break;
+    case ApplicationDownload::Verdict::Repeated:
+        log("application block " + std::to_string(block) + " again: acknowledged, not stored");
+        acknowledge("ACK\r", now);
+        break;
+    case ApplicationDownload::Verdict::Complete:
+        log("application image complete");
+        save("image.bin", application_.image());
+        acknowledge("ACK\r", now);
+        break;
+    case ApplicationDownload::Verdict::Bad:
+        log("application packet refused (damaged or out of order): block byte " + std::to_string(block));
+        reply("NAK\r", now);
+        break;
     }
 }
 
@@ -228,21 +224,21 @@ void Terminal::lookup_packet(ByteView packet, Micros now) {
         return;
     }
     switch (lookup_.accept(packet)) {
-        case LookupDownload::Verdict::Stored:
-            log("lookup line " + std::to_string(lookup_.lines().size()) + " stored");
-            reply("ACK\r", now);
-            break;
-        case LookupDownload::Verdict::Finished: {
-            const std::string name = "lookup-" + std::to_string(++lookupFiles_) + ".txt";
-            log("lookup file complete: " + std::to_string(lookup_.lines().size()) + " lines, " + name);
-            save(name, lookup_.file());
-            acknowledge("ACK\r", now);
-            break;
-        }
-        case LookupDownload::Verdict::Bad:
-            log("lookup packet refused: " + printable(packet));
-            reply("NAK\r", now);
-            break;
+    case LookupDownload::Verdict::Stored:
+        log("lookup line " + std::to_string(lookup_.lines().size()) + " stored");
+        reply("ACK\r", now);
+        break;
+    case LookupDownload::Verdict::Finished: {
+        const std::string name = "lookup-" + std::to_string(++lookupFiles_) + ".txt";
+        log("lookup file complete: " + std::to_string(lookup_.lines().size()) + " lines, " + name);
+        save(name, lookup_.file());
+        acknowledge("ACK\r", now);
+        break;
+    }
+    case LookupDownload::Verdict::Bad:
+        log("lookup packet refused: " + printable(packet));
+        reply("NAK\r", now);
+        break;
     }
 }
 
@@ -311,24 +307,24 @@ void Terminal::flash_record(ByteView record, Micros now) {
         return;
     }
     switch (records_.accept(record)) {
-        case FlashRecords::Verdict::Accepted:
-            flashChanged_ = true;
-            acknowledge("FA\r", now);
-            break;
-        case FlashRecords::Verdict::Again:
-            log("flash record damaged: " + printable(record));
-            reply("FN\r", now);
-            break;
-        case FlashRecords::Verdict::Failed:
-            log("flash record cannot be written: " + printable(record.first(std::min<std::size_t>(record.size(), 7))));
-            reply("FF\r", now);
-            break;
-        case FlashRecords::Verdict::End:
-            log("flash program complete");
-            save_flash();
-            mode_ = Mode::Idle;  // the terminal starts the new program
-            reply("FA\r", now);
-            break;
+    case FlashRecords::Verdict::Accepted:
+        flashChanged_ = true;
+        acknowledge("FA\r", now);
+        break;
+    case FlashRecords::Verdict::Again:
+        log("flash record damaged: " + printable(record));
+        reply("FN\r", now);
+        break;
+    case FlashRecords::Verdict::Failed:
+        log("flash record cannot be written: " + printable(record.first(std::min<std::size_t>(record.size(), 7))));
+        reply("FF\r", now);
+        break;
+    case FlashRecords::Verdict::End:
+        log("flash program complete");
+        save_flash();
+        mode_ = Mode::Idle;  // the terminal starts the new program
+        reply("FA\r", now);
+        break;
     }
 }
 

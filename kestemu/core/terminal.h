@@ -22,10 +22,10 @@ namespace kest::emu {
 struct TerminalConfig {
     // The records to upload, fetched afresh for every "READ\r".
     std::function<std::vector<Bytes>()> records;
-    Micros eraseDelay = 0;               // 0: ":ERASE\r" is answered "FA" at once, else "FB" first
+    Micros eraseDelay = 0;  // 0: ":ERASE\r" is answered "FA" at once, else "FB" first
     std::uint32_t flashBase = 0;
     std::uint64_t flashSize = 0x1000000;
-    bool loaderWaiting = false;          // start in the flash loader instead of the application
+    bool loaderWaiting = false;  // start in the flash loader instead of the application
 };
 
 struct Reply {
@@ -36,14 +36,14 @@ struct Reply {
 class Terminal {
 public:
     enum class Mode {
-        Idle,             // application runtime, waiting for a command
-        Handshaken,       // "VELMOR" answered; an application or a lookup download follows
-        Application,      // application download packets
-        Lookup,           // lookup line packets
-        Upload,           // sending records
-        Loader,           // flash loader woken by "QUENTIR"
-        LoaderDownload,   // flash loader in download mode
-        Erasing,          // erasing the flash; input is ignored
+        Idle,            // application runtime, waiting for a command
+        Handshaken,      // "VELMOR" answered; an application or a lookup download follows
+        Application,     // application download packets
+        Lookup,          // lookup line packets
+        Upload,          // sending records
+        Loader,          // flash loader woken by "QUENTIR"
+        LoaderDownload,  // flash loader in download mode
+        Erasing,         // erasing the flash; input is ignored
     };
 
     // A partial message left this long without further bytes is given up.

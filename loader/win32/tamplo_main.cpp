@@ -16,12 +16,8 @@ namespace {
 
 LRESULT CALLBACK main_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_CLOSE:
-            DestroyWindow(wnd);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+    case WM_CLOSE: DestroyWindow(wnd); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(wnd, msg, wp, lp);
 }
@@ -49,9 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszClassName = "tamplo";
     if (!RegisterClassA(&wc)) return 0;
-    HWND main = CreateWindowA("tamplo", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 2, 2,
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                              nullptr, instance, nullptr);
+    HWND main = CreateWindowA("tamplo", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 2, 2, GetSystemMetrics(SM_CXSCREEN),
+                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     InitCommonControls();
 
     kest::Win32Ui ui(instance);

@@ -11,12 +11,9 @@ class PosixClock final : public Clock {
 public:
     std::uint32_t ticks() override {
         auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+        return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     }
-    void sleep(std::uint32_t ms) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    }
+    void sleep(std::uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     LocalTime local_time() override {
         std::time_t now = std::time(nullptr);
         std::tm tm{};

@@ -21,14 +21,14 @@ using SteadyClock = std::chrono::steady_clock;
 
 speed_t speed_of(std::uint32_t baud) {
     switch (baud) {
-        case 115200: return B115200;
-        case 57600: return B57600;
-        case 38400: return B38400;
-        case 19200: return B19200;
-        case 9600: return B9600;
-        case 4800: return B4800;
-        case 2400: return B2400;
-        default: return B0;
+    case 115200: return B115200;
+    case 57600: return B57600;
+    case 38400: return B38400;
+    case 19200: return B19200;
+    case 9600: return B9600;
+    case 4800: return B4800;
+    case 2400: return B2400;
+    default: return B0;
     }
 }
 
@@ -41,8 +41,7 @@ int ms_until(SteadyClock::time_point deadline) {
 // reads return what is there (VMIN 0, VTIME 0; the waiting is done by poll()).
 void make_raw(termios& tio) {
     cfmakeraw(&tio);
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY | ISTRIP | INLCR | IGNCR | ICRNL | IGNBRK | BRKINT |
-                     PARMRK | INPCK);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | ISTRIP | INLCR | IGNCR | ICRNL | IGNBRK | BRKINT | PARMRK | INPCK);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag |= CLOCAL | CREAD;

@@ -76,9 +76,7 @@ void Dialog::set_list(int id, const std::vector<std::string>& entries) {
 
 void Dialog::select(int id, int index) { SendDlgItemMessageA(hwnd_, id, CB_SETCURSEL, index, 0); }
 
-int Dialog::selection(int id) const {
-    return static_cast<int>(SendDlgItemMessageA(hwnd_, id, CB_GETCURSEL, 0, 0));
-}
+int Dialog::selection(int id) const { return static_cast<int>(SendDlgItemMessageA(hwnd_, id, CB_GETCURSEL, 0, 0)); }
 
 void Dialog::set_text(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
@@ -91,9 +89,7 @@ std::string Dialog::text(int id) const {
     return text;
 }
 
-void Dialog::set_checked(int id, bool checked) {
-    CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
+void Dialog::set_checked(int id, bool checked) { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
 
 bool Dialog::checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
 

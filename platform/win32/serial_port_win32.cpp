@@ -41,8 +41,8 @@ public:
 
     bool open(const std::string& name, std::size_t inQueue, std::size_t outQueue) override {
         close();
-        handle_ = CreateFileA(device_name(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+        handle_ =
+            CreateFileA(device_name(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) {
             problem_ = problem_of(GetLastError());
             return false;
@@ -93,8 +93,7 @@ public:
     bool write(std::span<const std::uint8_t> bytes) override {
         if (!is_open()) return false;
         DWORD written = 0;
-        if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-            return false;
+        if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
         return written == bytes.size();
     }
 
@@ -107,8 +106,7 @@ public:
             // the driver until it arrives or the time-out passes.
             const DWORD buffered = status.cbInQue;
             const DWORD want = buffered > 0 ? (buffered < max ? buffered : static_cast<DWORD>(max)) : 1;
-            if (set_read_timeout(buffered > 0 ? 0 : timeoutMs) &&
-                ReadFile(handle_, buffer, want, &got, nullptr))
+            if (set_read_timeout(buffered > 0 ? 0 : timeoutMs) && ReadFile(handle_, buffer, want, &got, nullptr))
                 return got;
         }
         // A port that fails (an adapter pulled out) delivers nothing: wait out the

@@ -17,20 +17,20 @@ constexpr char kCounterSizing[] = "Daten empfangen : 0   ";
 
 UINT icon_flags(Icon icon) {
     switch (icon) {
-        case Icon::Warning: return MB_ICONWARNING;
-        case Icon::Question: return MB_ICONQUESTION;
-        case Icon::Information: return MB_ICONINFORMATION;
-        case Icon::None: break;
+    case Icon::Warning: return MB_ICONWARNING;
+    case Icon::Question: return MB_ICONQUESTION;
+    case Icon::Information: return MB_ICONINFORMATION;
+    case Icon::None: break;
     }
     return 0;
 }
 
 UINT button_flags(Buttons buttons) {
     switch (buttons) {
-        case Buttons::YesNo: return MB_YESNO;
-        case Buttons::YesNoCancel: return MB_YESNOCANCEL;
-        case Buttons::OkCancel: return MB_OKCANCEL;
-        case Buttons::Ok: break;
+    case Buttons::YesNo: return MB_YESNO;
+    case Buttons::YesNoCancel: return MB_YESNOCANCEL;
+    case Buttons::OkCancel: return MB_OKCANCEL;
+    case Buttons::Ok: break;
     }
     return MB_OK;
 }
@@ -79,14 +79,13 @@ Win32Ui::~Win32Ui() {
     counter_box(2, 0);
 }
 
-Answer Win32Ui::message(const std::string& text, const std::string& caption, Icon icon,
-                        Buttons buttons) {
+Answer Win32Ui::message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
     const HWND owner = ownedMessages ? GetActiveWindow() : nullptr;
     switch (MessageBoxA(owner, text.c_str(), caption.c_str(), icon_flags(icon) | button_flags(buttons))) {
-        case IDYES: return Answer::Yes;
-        case IDNO: return Answer::No;
-        case IDCANCEL: return Answer::Cancel;
-        default: return Answer::Ok;
+    case IDYES: return Answer::Yes;
+    case IDNO: return Answer::No;
+    case IDCANCEL: return Answer::Cancel;
+    default: return Answer::Ok;
     }
 }
 
@@ -118,9 +117,9 @@ void Win32Ui::progress_begin(const std::string& caption, const std::string& text
     GetClientRect(progress_, &rc);
     std::string barText = text;
     while (!barText.empty() && barText.back() == '.') barText.pop_back();
-    bar_ = CreateWindowExA(0, PROGRESS_CLASSA, barText.c_str(), WS_CHILD | WS_VISIBLE, 14,
-                           rc.bottom / 2, rc.right - 28, 20, progress_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PROGRESS_BAR)), instance_, nullptr);
+    bar_ = CreateWindowExA(0, PROGRESS_CLASSA, barText.c_str(), WS_CHILD | WS_VISIBLE, 14, rc.bottom / 2, rc.right - 28,
+                           20, progress_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PROGRESS_BAR)), instance_,
+                           nullptr);
     SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     SendMessageA(bar_, PBM_SETPOS, 0, 0);
     UpdateWindow(bar_);
@@ -173,8 +172,7 @@ void Win32Ui::counter_box(int mode, int count) {
         RECT r = box_;
         DrawTextA(screen, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else if (mode == 2 && saved_) {
-        BitBlt(screen, box_.left, box_.top, box_.right - box_.left, box_.bottom - box_.top, saveDc_, 0, 0,
-               SRCCOPY);
+        BitBlt(screen, box_.left, box_.top, box_.right - box_.left, box_.bottom - box_.top, saveDc_, 0, 0, SRCCOPY);
         SelectObject(saveDc_, savedOld_);
         DeleteObject(saved_);
         DeleteDC(saveDc_);

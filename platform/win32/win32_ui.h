@@ -23,8 +23,7 @@ public:
     // Template of the status window (a caption and one line of text, no bar).
     const char* statusTemplate = "EraseDlg";
 
-    Answer message(const std::string& text, const std::string& caption, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
     std::optional<std::string> choose_open_file(const FileDialogRequest& request) override;
     std::optional<std::string> choose_save_file(const FileDialogRequest& request) override;
     void progress_begin(const std::string& caption, const std::string& text) override;

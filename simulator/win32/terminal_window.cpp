@@ -127,8 +127,7 @@ void TerminalWindow::paint() {
     for (int code = 1; code <= terminal::kKeyCount; ++code) {
         terminal::KeyImage image = terminal::key_image(code);
         bool pressed = keyDown_ && code == keyUnderPress_;
-        draw_bitmap(dc, pressed ? terminal::pressed_bitmap(code) : terminal::released_bitmap(code), image.x,
-                    image.y);
+        draw_bitmap(dc, pressed ? terminal::pressed_bitmap(code) : terminal::released_bitmap(code), image.x, image.y);
     }
     draw_display(dc);
     EndPaint(hwnd_, &ps);
@@ -204,8 +203,8 @@ void TerminalWindow::left_up() {
         ReleaseDC(hwnd_, dc);
     } else if (dragging_) {
         draw_frame();
-        MoveWindow(context_.mainWindow, frame_.left, frame_.top, frame_.right - frame_.left,
-                   frame_.bottom - frame_.top, TRUE);
+        MoveWindow(context_.mainWindow, frame_.left, frame_.top, frame_.right - frame_.left, frame_.bottom - frame_.top,
+                   TRUE);
         ShowWindow(context_.mainWindow, SW_SHOW);
     }
     keyDown_ = false;
@@ -249,26 +248,13 @@ LRESULT TerminalWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         hwnd_ = hwnd;
         create();
         return 0;
-    case WM_DESTROY:
-        destroy();
-        return 0;
-    case WM_PAINT:
-        paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;  // the picture covers the whole window
-    case WM_LBUTTONDOWN:
-        left_down(x, y);
-        return 0;
-    case WM_MOUSEMOVE:
-        mouse_move(x, y);
-        return 0;
-    case WM_LBUTTONUP:
-        left_up();
-        return 0;
-    case WM_RBUTTONDOWN:
-        popup_menu(x, y);
-        return 0;
+    case WM_DESTROY: destroy(); return 0;
+    case WM_PAINT: paint(); return 0;
+    case WM_ERASEBKGND: return 1;  // the picture covers the whole window
+    case WM_LBUTTONDOWN: left_down(x, y); return 0;
+    case WM_MOUSEMOVE: mouse_move(x, y); return 0;
+    case WM_LBUTTONUP: left_up(); return 0;
+    case WM_RBUTTONDOWN: popup_menu(x, y); return 0;
     case WM_TIMER:
         if (wParam == kTimerId) {
             engine_.tick();

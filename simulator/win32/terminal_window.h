@@ -13,8 +13,8 @@ namespace kest::win32 {
 
 struct TerminalContext {
     sim::Engine* engine;
-    HWND mainWindow;   // owner of the popup menu and of its commands
-    int newCommand;    // posted to the main window when the program cannot start
+    HWND mainWindow;  // owner of the popup menu and of its commands
+    int newCommand;   // posted to the main window when the program cannot start
 };
 
 inline constexpr char kTerminalClass[] = "Client";

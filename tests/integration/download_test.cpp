@@ -39,7 +39,7 @@ std::unique_ptr<Project> sample_project() {
     for (int f = 0; f < 2; ++f) {
         FormRecord& form = p->forms[f];
         form.font = static_cast<u8>(f);
-        const u8 types[] = {kFieldText, kFieldInteger, kFieldLookup, kFieldFixedData,
+        const u8 types[] = {kFieldText,         kFieldInteger, kFieldLookup,  kFieldFixedData,
                             kFieldContinuation, kFieldBoolean, kFieldCounter, kFieldReal};
         for (int line = 0; line < kFormLines; ++line) {
             form.lineType[line] = types[line];
@@ -113,7 +113,8 @@ TEST_F(KestDownload, WithoutTheCradleSetUpACradleAtAnotherRatePassesNothing) {
     EXPECT_NE(r.err.find("Terminal nicht bereit!"), std::string::npos);
     // What to try: a terminal in a cradle does not answer a direct line.
     EXPECT_NE(r.err.find("no answer at 115200 bit/s on " + emu.link() + ": is the terminal in a cradle? try --cradle"),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
     EXPECT_TRUE(stored(emu, "image.bin").empty());
 }
 
@@ -123,7 +124,11 @@ TEST_F(KestDownload, LookupFileArrivesLineForLine) {
     const std::string lookup = dir.file("artikel.txt");
     std::string content;
     for (int i = 0; i < 150; ++i)
-        content += std::to_string(4000 + i) + ";Artikel " + std::to_string(i) + (i % 7 ? ";St\xFC" "ck" : "") + "\r\n";
+        content += std::to_string(4000 + i) + ";Artikel " + std::to_string(i) +
+                   (i % 7 ? ";St\xFC"
+                            "ck"
+                          : "") +
+                   "\r\n";
     content += "\r\n" + std::string(289, 'L') + "\r\nletzte Zeile ohne Ende";
     TempDir::write(lookup, std::vector<u8>(content.begin(), content.end()));
     const ToolRun r = kest({"lookup", lookup, "--port", emu.link(), "--cradle"});
@@ -159,7 +164,8 @@ TEST_F(KestDownload, FullStopsWithExitStatusOne) {
 TEST_F(KestDownload, FaultsGiveTheSameImageOrAFailureNeverAWrongImage) {
     // Rates per received byte (rx) or per reply. The light mix lets most blocks through,
     // some only after several transmissions; the heavy one damages most packets.
-    const std::string light = "corrupt-rx=0.0005,drop-rx=0.0002,corrupt-reply=0.02,drop-reply=0.005,nak=0.03,lose-ack=0.02";
+    const std::string light =
+        "corrupt-rx=0.0005,drop-rx=0.0002,corrupt-reply=0.02,drop-reply=0.005,nak=0.03,lose-ack=0.02";
     const std::string heavy = "corrupt-rx=0.01,drop-rx=0.002,corrupt-reply=0.01,nak=0.02";
     struct Case {
         const std::string& faults;
@@ -189,7 +195,10 @@ TEST_F(KestDownload, FaultsGiveTheSameImageOrAFailureNeverAWrongImage) {
 TEST_F(KestDownload, SetUpFailuresHaveTheirExitStatus) {
     ToolRun r = kest({"download", project, "--port", dir.file("no-such-port")});
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("COM port kann nicht ge\xC3\xB6" "ffnet werden!"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("COM port kann nicht ge\xC3\xB6"
+                         "ffnet werden!"),
+              std::string::npos)
+        << r.err;
     r = kest({"download", dir.file("missing.agx"), "--port", dir.file("no-such-port")});
     EXPECT_EQ(r.status, 2);
     r = kest({"lookup", dir.file("missing.txt"), "--port", dir.file("no-such-port")});

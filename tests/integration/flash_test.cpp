@@ -26,9 +26,7 @@ public:
     }
     bool ok() const { return ok_ && !names_.empty(); }
     const std::vector<std::string>& names() const { return names_; }
-    std::string file(const std::string& name, const char* ext) const {
-        return dir_.file("shapes/" + name + ext);
-    }
+    std::string file(const std::string& name, const char* ext) const { return dir_.file("shapes/" + name + ext); }
 
 private:
     TempDir dir_;
@@ -63,8 +61,8 @@ TEST(FlashIntegration, DirectCableWithSlowEraseAndPacedLine) {
     const std::string name = shapes.names().front();
     KestemuProcess emulator({"--direct", "--pace", "--erase-delay", "700"});
     ASSERT_TRUE(emulator.ok());
-    const ToolRun run = run_tool(tool_path("KEST_BIN"), {"flash", shapes.file(name, ".shx"), "--port",
-                                                         emulator.link(), "--no-cradle"});
+    const ToolRun run =
+        run_tool(tool_path("KEST_BIN"), {"flash", shapes.file(name, ".shx"), "--port", emulator.link(), "--no-cradle"});
     EXPECT_EQ(run.status, 0) << run.err;
     expect_flash(emulator, shapes, name);
 }
@@ -131,8 +129,8 @@ TEST(FlashIntegration, SrecCheckPrintsTheAddressRanges) {
 TEST(FlashIntegration, MissingPortIsALinkFailure) {
     Shapes shapes;
     ASSERT_TRUE(shapes.ok());
-    const ToolRun run = run_tool(tool_path("KEST_BIN"),
-                                 {"flash", shapes.file("s1_32_lf", ".shx"), "--port", "/nonexistent/tty"});
+    const ToolRun run =
+        run_tool(tool_path("KEST_BIN"), {"flash", shapes.file("s1_32_lf", ".shx"), "--port", "/nonexistent/tty"});
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("Can't open the COM port!"), std::string::npos) << run.err;
 }

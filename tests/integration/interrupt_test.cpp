@@ -94,11 +94,17 @@ TEST(KestInterrupt, TransfersStopBetweenPacketsAndSayWhatTheTerminalHolds) {
         int signal;
         std::string said;
     } cases[] = {
-        {"flash", {"flash", dir.file("big.shx"), "--no-cradle"}, SIGINT,
+        {"flash",
+         {"flash", dir.file("big.shx"), "--no-cradle"},
+         SIGINT,
          "kest flash: interrupted: the flash is incomplete: run the flash again"},
-        {"download", {"download", dir.file("p.agx")}, SIGTERM,
+        {"download",
+         {"download", dir.file("p.agx")},
+         SIGTERM,
          "the terminal may hold an incomplete application: run the download again"},
-        {"upload", {"upload", "-o", dir.file("data.txt")}, SIGINT,
+        {"upload",
+         {"upload", "-o", dir.file("data.txt")},
+         SIGINT,
          "received into " + dir.file("data.txt") + "; the terminal keeps the records it did not send"},
     };
     for (const auto& c : cases) {

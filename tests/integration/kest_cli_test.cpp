@@ -26,7 +26,9 @@ using testing::TempDir;
 using testing::ToolRun;
 namespace fs = std::filesystem;
 
-ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") { return testing::run_kest(args, input); }
+ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return testing::run_kest(args, input);
+}
 
 // A stand-in for /sys: class/tty links to device folders as the kernel lays them out.
 class SysfsTree {
@@ -70,11 +72,16 @@ TEST(KestPorts, ListsTheTtysOfSysfsWithDriverAndDescription) {
     sys.driver("platform/serial8250", "serial8250", "platform");
     sys.driver("platform/serial8250/serial8250:0", "ctrl", "serial-base");
     sys.driver("platform/serial8250/serial8250:0/serial8250:0.10", "port", "serial-base");
-    sys.tty("ttyS10", "platform/serial8250/serial8250:0/serial8250:0.10", {{"type", "4"}, {"port", "0x2E8"}, {"irq", "3"}});
+    sys.tty("ttyS10", "platform/serial8250/serial8250:0/serial8250:0.10",
+            {{"type", "4"}, {"port", "0x2E8"}, {"irq", "3"}});
     sys.driver("platform/serial8250/serial8250:0/serial8250:0.2", "port", "serial-base");
-    sys.tty("ttyS2", "platform/serial8250/serial8250:0/serial8250:0.2", {{"type", "0"}, {"port", "0x3E8"}, {"irq", "4"}});
-    sys.usb("pci0/usb1/1-1", {{"idVendor", "0403"}, {"idProduct", "6001"}, {"product", "FT232R USB UART"},
-                              {"manufacturer", "FTDI"}, {"serial", "A700eYzC"}});
+    sys.tty("ttyS2", "platform/serial8250/serial8250:0/serial8250:0.2",
+            {{"type", "0"}, {"port", "0x3E8"}, {"irq", "4"}});
+    sys.usb("pci0/usb1/1-1", {{"idVendor", "0403"},
+                              {"idProduct", "6001"},
+                              {"product", "FT232R USB UART"},
+                              {"manufacturer", "FTDI"},
+                              {"serial", "A700eYzC"}});
     sys.driver("pci0/usb1/1-1/1-1:1.0/ttyUSB0", "ftdi_sio", "usb-serial");
     sys.tty("ttyUSB0", "pci0/usb1/1-1/1-1:1.0/ttyUSB0", {});
     sys.usb("pci0/usb1/1-2", {{"idVendor", "2341"}, {"idProduct", "0043"}, {"product", "Scanner Cradle"}});
@@ -156,8 +163,8 @@ TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
 
 // kest with the environment variable KEST_PORT set to `port` (unset when empty).
 ToolRun kest_with_port_variable(const std::string& port, const std::vector<std::string>& args) {
-    std::vector<std::string> all = port.empty() ? std::vector<std::string>{"-u", "KEST_PORT"}
-                                                : std::vector<std::string>{"KEST_PORT=" + port};
+    std::vector<std::string> all =
+        port.empty() ? std::vector<std::string>{"-u", "KEST_PORT"} : std::vector<std::string>{"KEST_PORT=" + port};
     all.push_back(testing::tool_path("KEST_BIN"));
     all.insert(all.end(), args.begin(), args.end());
     return testing::run_tool("env", all);
@@ -193,20 +200,26 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         std::string expected;
     };
     const Case cases[] = {
-        {{"download", project, "-p", dir.file("fehlt")}, 3,
+        {{"download", project, "-p", dir.file("fehlt")},
+         3,
          "kest download: cannot open " + dir.file("fehlt") + ": not found (kest ports lists"},
         {{"download", project, "-p", "/dev/null"}, 3, "cannot open /dev/null: not a serial device"},
         // Opened for writing, a file of /proc is refused to every user.
-        {{"download", project, "-p", "/proc/1/environ"}, 3,
+        {{"download", project, "-p", "/proc/1/environ"},
+         3,
          "cannot open /proc/1/environ: permission denied (the user needs the right to use it"},
         {{"upload", "-o", dir.file("d.txt"), "-p", folder}, 3, "cannot open " + folder + ": not a serial device"},
-        {{"download", project, "-p", direct.link(), "--cradle"}, 3,
-         "no cradle answered on " + direct.link() + " at any rate (9600, 115200, 38400, 57600, 19200): is the "
-         "cradle connected to this port and powered? With a direct cable, leave out --cradle"},
+        {{"download", project, "-p", direct.link(), "--cradle"},
+         3,
+         "no cradle answered on " + direct.link() +
+             " at any rate (9600, 115200, 38400, 57600, 19200): is the "
+             "cradle connected to this port and powered? With a direct cable, leave out --cradle"},
         {{"lookup", dir.file("fehlt.txt"), "-p", direct.link()}, 2, dir.file("fehlt.txt") + ": not found"},
-        {{"flash", object_file(true), "-p", smallFlash.link(), "--retries", "0"}, 1,
+        {{"flash", object_file(true), "-p", smallFlash.link(), "--retries", "0"},
+         1,
          "the terminal refused the record for 0x00020000 with \"FF\": it cannot write there"},
-        {{"flash", object_file(false), "-p", direct.link()}, 2,
+        {{"flash", object_file(false), "-p", direct.link()},
+         2,
          "the file has no end record (S7, S8 or S9; srec_cat writes one when given -execution-start-address="},
         {{"flash", folder, "-p", direct.link()}, 2, folder + ": is a folder, not an object file"},
         {{"show", dir.file("fehlt.agx")}, 2, "kest show: " + dir.file("fehlt.agx") + ": not found"},
@@ -214,9 +227,11 @@ TEST_F(KestCli, FailuresSayWhatWhyAndWhatToTry) {
         {{"srec-check", "/dev/null"}, 2, "/dev/null: not a regular file"},
         {{"new", dir.file("kein/p.agx")}, 2, "p.agx: cannot be created: no folder " + dir.file("kein")},
         {{"image", project, "-o", project + "/i.bin"}, 2, "i.bin: cannot be created: " + project + " is not a folder"},
-        {{"download", project, "-p", direct.link(), "-b", "4800"}, 2,
+        {{"download", project, "-p", direct.link(), "-b", "4800"},
+         2,
          "--baud 4800: the terminal's rates are 115200, 57600, 38400, 19200 and 9600"},
-        {{"download", project, "-p", direct.link(), "--cradle", "--no-cradle"}, 2,
+        {{"download", project, "-p", direct.link(), "--cradle", "--no-cradle"},
+         2,
          "--cradle and --no-cradle exclude each other"},
         {{"show"}, 2, "kest show: expects one FILE"},
         {{"bogus"}, 2, "kest: unknown command 'bogus'"},
@@ -255,7 +270,8 @@ TEST_F(KestCli, PortVariableQuietAndVerbose) {
     EXPECT_EQ(TempDir::read((emu.state() / "image.bin").string()).size(), 20000u);
     r = kest_with_port_variable(emu.link(), {"help", "upload"});
     EXPECT_NE(r.out.find("KEST_PORT names the port when a transfer is given no --port (now: " + emu.link() + ")"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     r = kest_with_port_variable("", {"lookup", project});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("no port: give --port DEVICE or set KEST_PORT"), std::string::npos) << r.err;
@@ -300,7 +316,8 @@ TEST_F(KestCli, EveryTransferIsDirectByDefaultAndPointsToTheCradle) {
         EXPECT_EQ(r.status, 4) << transfers[i][0] << ": " << r.err;
         EXPECT_NE(r.err.find("no answer at 115200 bit/s on " + cradles[i]->link() +
                              ": is the terminal in a cradle? try --cradle"),
-                  std::string::npos) << transfers[i][0] << ": " << r.err;
+                  std::string::npos)
+            << transfers[i][0] << ": " << r.err;
     }
     EXPECT_FALSE(fs::exists(dir.file("d.txt")));
 }

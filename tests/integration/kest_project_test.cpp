@@ -21,16 +21,18 @@ using testing::TempDir;
 using testing::ToolRun;
 namespace fs = std::filesystem;
 
-ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") { return testing::run_kest(args, input); }
+ToolRun kest(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
+    return testing::run_kest(args, input);
+}
 
 std::unique_ptr<Project> default_project() { return testing::new_project(); }
 
 std::vector<u8> older_file() {
     std::vector<u8> b(kOlderFullSize, 0);
     std::memcpy(b.data(), "Qvx-3.10", 8);
-    b[8] = 1;                                   // COM2
-    std::memcpy(&b[2535 + 23], "Menge", 5);     // prompt of line 1 of form 1
-    b[2535 + 15] = 2;                           // "Ganzzahl"
+    b[8] = 1;                                // COM2
+    std::memcpy(&b[2535 + 23], "Menge", 5);  // prompt of line 1 of form 1
+    b[2535 + 15] = 2;                        // "Ganzzahl"
     std::memcpy(&b[8668], "Start", 5);
     return b;
 }
@@ -109,11 +111,8 @@ TEST(KestConvert, RefusesBadInputAndWritesNothing) {
         std::vector<u8> bytes;
     };
     const Case cases[] = {
-        {"empty", {}},
-        {"wrong-tag", {'P', 'K', 3, 4}},
-        {"later-character", laterTag},
-        {"truncated", cut},
-        {"older-truncated", olderCut},
+        {"empty", {}},      {"wrong-tag", {'P', 'K', 3, 4}}, {"later-character", laterTag},
+        {"truncated", cut}, {"older-truncated", olderCut},
     };
     for (const Case& c : cases) {
         const std::string in = dir.file(std::string(c.name) + ".agx");
@@ -141,7 +140,9 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
     auto p = default_project();
     FormRecord& f = p->forms[0];
     f.lineType[0] = kFieldInteger;
-    set_cell(f.prompt[0], "St\xFC" "ck:");
+    set_cell(f.prompt[0],
+             "St\xFC"
+             "ck:");
     f.maxLength[0] = 6;
     f.prefixOn[0] = 1;
     f.prefix[0][0] = 0x02;
@@ -158,19 +159,22 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
 
     ToolRun r = kest({"show", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* expected : {"Maske  1: small font", "#1 Ganzzahl", "\"St\xC3\xBC" "ck:\"", "length 0-6",
-                                 "prefix 02", "Men\xC3\xBC  1: small font", "\"Erfassen\" -> Maske  1",
+    for (const char* expected : {"Maske  1: small font", "#1 Ganzzahl",
+                                 "\"St\xC3\xBC"
+                                 "ck:\"",
+                                 "length 0-6", "prefix 02", "Men\xC3\xBC  1: small font", "\"Erfassen\" -> Maske  1",
                                  "separator ';' (59)", "Hauptmen\xC3\xBC (3x15)", "\"1.Programm     \"",
                                  "Maske  2: no lines", "FN+3 Scannertest", "wedge    PCAT (Swiss)"})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
 
     r = kest({"show", "--json", file});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* expected : {"\"typeName\": \"Ganzzahl\"", "\"prompt\": \"St\xC3\xBC" "ck:\"",
-                                 "\"prefix\": [2]", "\"title\": \"Hauptmen\xC3\xBC\"",
-                                 "\"name\": \"Maske  1\"", "\"olderLayout\": false",
-                                 "\"barcode\": [155, 201, 0", "\"Scannertest\"",
-                                 "\"keyboardTypeName\": \"PCAT (Swiss)\""})
+    for (const char* expected :
+         {"\"typeName\": \"Ganzzahl\"",
+          "\"prompt\": \"St\xC3\xBC"
+          "ck:\"",
+          "\"prefix\": [2]", "\"title\": \"Hauptmen\xC3\xBC\"", "\"name\": \"Maske  1\"", "\"olderLayout\": false",
+          "\"barcode\": [155, 201, 0", "\"Scannertest\"", "\"keyboardTypeName\": \"PCAT (Swiss)\""})
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
 }
 
@@ -244,7 +248,8 @@ TEST(KestBuild, RefusesTextsThatAreNoProjectAndWritesNothing) {
     const Case cases[] = {
         {"empty", "", "line 1, column 1: the document ends early"},
         {"cut", text.substr(0, 200), "the document ends early"},
-        {"code page", omega, "settings.password: holds U+03A9, which the terminal's code page (Windows-1252) does not have"},
+        {"code page", omega,
+         "settings.password: holds U+03A9, which the terminal's code page (Windows-1252) does not have"},
     };
     for (const Case& c : cases) {
         const std::string json = dir.file(std::string(c.name) + ".json");

@@ -123,7 +123,9 @@ TEST(KestemuIntegration, FlashProgramEndsUpInTheStateFolder) {
     ASSERT_TRUE(port->open(emulator.link(), 256, 1200));
     ASSERT_TRUE(port->apply(at(115200)));
     const std::pair<std::string, std::string> steps[] = {
-        {"QUENTIR\r", "ACK1\r"}, {"DOWNLOAD\r", "ACK2\r"}, {":ERASE\r", "FB\rFA\r"},
+        {"QUENTIR\r", "ACK1\r"},
+        {"DOWNLOAD\r", "ACK2\r"},
+        {":ERASE\r", "FB\rFA\r"},
         // "S3", count 9, address 0x00012340, data 0D 0A 0D 0A, checksum, CR.
         {std::string("S3\x09\x00\x01\x23\x40\x0D\x0A\x0D\x0A", 11) + "\x64\r", "FA\r"},
         {std::string("S7\x05\x00\x00\x00\x00\xFA\r", 9), "FA\r"},

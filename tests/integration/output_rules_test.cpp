@@ -30,7 +30,10 @@ std::vector<std::string> with_force(std::vector<std::string> args, bool force) {
 }
 
 const Command kCommands[] = {
-    {"new", false, [](const TempDir&, const std::string& out, bool force) { return with_force({"new", out}, force); }},
+    {"new", false,
+     [](const TempDir&, const std::string& out, bool force) {
+         return with_force({"new", out}, force);
+     }},
     {"convert", false,
      [](const TempDir& dir, const std::string& out, bool force) {
          return with_force({"convert", dir.file("in.agx"), out}, force);

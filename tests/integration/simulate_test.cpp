@@ -299,8 +299,9 @@ TEST_F(SimulateTest, DamagedProjectRunsWithinBounds) {
         for (int n = 0; n < kFormLines; ++n) f.lineType[n] = static_cast<u8>(n % 2 ? kFieldContinuation : kFieldText);
     project->options.startObject = 0;
     for (const char* flag : {"--unprepared", "--json"}) {
-        const ToolRun r = run({flag, "--keys", "1,alpha,2,2,3,tick:8,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,"
-                                               "bs,bs,enter,up,enter,enter,enter,enter,enter,esc,restart,1,enter"});
+        const ToolRun r = run({flag, "--keys",
+                               "1,alpha,2,2,3,tick:8,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,"
+                               "bs,bs,enter,up,enter,enter,enter,enter,enter,esc,restart,1,enter"});
         EXPECT_EQ(r.status, 0) << r.err;
     }
 }

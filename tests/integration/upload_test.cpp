@@ -89,18 +89,17 @@ TEST_P(EveryRecordOnce, InOrderByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EveryRecordOnce,
-    ::testing::Values(
-        LineCase{"CleanLine", {"--direct"}, {}, 1000},
-        LineCase{"LostAcksDamagedBytesAndAPause",
-                 {"--direct", "--seed", "7", "--faults",
-                  "lose-ack=0.05,corrupt-reply=0.02,corrupt-rx=0.01,drop-rx=0.002,drop-reply=0.003,"
-                  "silence=2000@400"},
-                 {},
-                 1000},
-        LineCase{"ThroughTheCradleAtItsRealPace",
-                 {"--cradle-rate", "9600", "--pace"},
-                 {"--cradle", "--baud", "115200"},
-                 100}),
+    ::testing::Values(LineCase{"CleanLine", {"--direct"}, {}, 1000},
+                      LineCase{"LostAcksDamagedBytesAndAPause",
+                               {"--direct", "--seed", "7", "--faults",
+                                "lose-ack=0.05,corrupt-reply=0.02,corrupt-rx=0.01,drop-rx=0.002,drop-reply=0.003,"
+                                "silence=2000@400"},
+                               {},
+                               1000},
+                      LineCase{"ThroughTheCradleAtItsRealPace",
+                               {"--cradle-rate", "9600", "--pace"},
+                               {"--cradle", "--baud", "115200"},
+                               100}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UploadIntegration, TerminalFallingSilentKeepsTheRecordsStored) {

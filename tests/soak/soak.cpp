@@ -379,8 +379,8 @@ Verdict flash(Transfer& t) {
     for (auto& b : program) b = static_cast<std::uint8_t>(pick(t.random, 0, 255));
     const auto base = static_cast<std::uint32_t>(pick(t.random, 0, 0xFF0000 - size));
     const char type = base + static_cast<std::uint32_t>(size) <= 0x10000 && coin(t.random) ? '1'
-                      : coin(t.random)                                                   ? '2'
-                                                                                         : '3';
+                      : coin(t.random)                                                     ? '2'
+                                                                                           : '3';
     const std::string text = testing::srec_lines(type, base, program, coin(t.random) ? 16 : 32) +
                              testing::srec_line(static_cast<char>('0' + 10 - (type - '0')), 0, {});
     const std::string path = t.file("program.shx");
@@ -439,17 +439,24 @@ int main(int argc, char** argv) {
     bool verbose = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--transfers" && i + 1 < argc) transfers = std::strtol(argv[++i], nullptr, 10);
-        else if (a == "--seed" && i + 1 < argc) first = std::strtoull(argv[++i], nullptr, 10);
-        else if (a == "--only" && i + 1 < argc) only = argv[++i];
-        else if (a == "--verbose") verbose = true;
-        else if (a == "--trace") tracing = true;
+        if (a == "--transfers" && i + 1 < argc)
+            transfers = std::strtol(argv[++i], nullptr, 10);
+        else if (a == "--seed" && i + 1 < argc)
+            first = std::strtoull(argv[++i], nullptr, 10);
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else if (a == "--verbose")
+            verbose = true;
+        else if (a == "--trace")
+            tracing = true;
         else {
-            std::fprintf(stderr, "usage: kest_soak [--transfers N] [--seed FIRST] [--only PROTOCOL] [--verbose] [--trace]\n");
+            std::fprintf(stderr,
+                         "usage: kest_soak [--transfers N] [--seed FIRST] [--only PROTOCOL] [--verbose] [--trace]\n");
             return 2;
         }
     }
-    const Protocol protocols[] = {{"application", application}, {"lookup", lookup}, {"upload", upload}, {"flash", flash}};
+    const Protocol protocols[] = {
+        {"application", application}, {"lookup", lookup}, {"upload", upload}, {"flash", flash}};
     testing::TempDir folder;
     int findings = 0;
     for (const Protocol& p : protocols) {
@@ -472,11 +479,12 @@ int main(int argc, char** argv) {
                                               : "; FINDING: ",
                             v.finding.c_str());
         }
-        std::printf("%-12s %ld transfers (%d direct, %d through the cradle), seeds %llu-%llu: %d succeeded, %d failed "
-                    "and said so, %d damaged past the protocol's checks, %d findings\n",
-                    p.name, transfers, tally.direct, tally.cradle, static_cast<unsigned long long>(first),
-                    static_cast<unsigned long long>(first + transfers - 1), tally.succeeded, tally.failed,
-                    tally.unseen, tally.findings);
+        std::printf(
+            "%-12s %ld transfers (%d direct, %d through the cradle), seeds %llu-%llu: %d succeeded, %d failed "
+            "and said so, %d damaged past the protocol's checks, %d findings\n",
+            p.name, transfers, tally.direct, tally.cradle, static_cast<unsigned long long>(first),
+            static_cast<unsigned long long>(first + transfers - 1), tally.succeeded, tally.failed, tally.unseen,
+            tally.findings);
         findings += tally.findings;
     }
     return findings == 0 ? 0 : 1;

@@ -16,8 +16,8 @@ emu::EmulatorConfig with_records(emu::EmulatorConfig config, const std::vector<s
 
 }  // namespace
 
-EmulatedPort::EmulatedPort(FakeClock& clock, emu::EmulatorConfig config, const emu::FaultPlan& plan,
-                           std::uint64_t seed, emu::EventLog log)
+EmulatedPort::EmulatedPort(FakeClock& clock, emu::EmulatorConfig config, const emu::FaultPlan& plan, std::uint64_t seed,
+                           emu::EventLog log)
     : clock_(clock),
       faults_(plan, seed),
       emulator_(with_records(std::move(config), &records_), state_, faults_, std::move(log)),

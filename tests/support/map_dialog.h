@@ -48,9 +48,7 @@ public:
         checks[id] = on;
         return notify(id);
     }
-    editor::DialogResult notify(int id) {
-        return handler_ ? handler_(id) : editor::DialogResult::Stay;
-    }
+    editor::DialogResult notify(int id) { return handler_ ? handler_(id) : editor::DialogResult::Stay; }
     // How many change notifications set_text raised (the echo at work).
     int echoes = 0;
 

@@ -68,8 +68,7 @@ std::size_t ScriptedPort::read(std::uint8_t* buffer, std::size_t max, std::uint3
 void ScriptedPort::purge_input() {
     events_.push_back({Event::Purge, clock_.ticks(), {}, {}, {}});
     // Only what has already arrived is discarded.
-    while (!incoming_.empty() &&
-           static_cast<std::int32_t>(incoming_.front().readyAt - clock_.ticks()) <= 0)
+    while (!incoming_.empty() && static_cast<std::int32_t>(incoming_.front().readyAt - clock_.ticks()) <= 0)
         incoming_.pop_front();
 }
 

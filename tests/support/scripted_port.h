@@ -23,10 +23,10 @@ class ScriptedPort final : public SerialPort {
 public:
     struct Event {
         enum Kind { Open, Apply, Write, Purge, Close } kind;
-        std::uint32_t at;             // fake tick count
-        Bytes data;                   // Write: the bytes of the one write
-        LineSettings settings;        // Apply: the settings applied
-        std::string name;             // Open: the port name
+        std::uint32_t at;       // fake tick count
+        Bytes data;             // Write: the bytes of the one write
+        LineSettings settings;  // Apply: the settings applied
+        std::string name;       // Open: the port name
         std::size_t inQueue = 0, outQueue = 0;
     };
     // Called after every write with the bytes written.

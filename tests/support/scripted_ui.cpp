@@ -2,8 +2,7 @@
 
 namespace kest::testing {
 
-Answer ScriptedUi::message(const std::string& text, const std::string& caption, Icon icon,
-                           Buttons buttons) {
+Answer ScriptedUi::message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
     messages.push_back({text, caption, icon, buttons});
     if (buttons == Buttons::Ok) return Answer::Ok;
     if (answers.empty()) return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;

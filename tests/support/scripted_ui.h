@@ -20,20 +20,19 @@ public:
         Buttons buttons;
     };
 
-    std::deque<Answer> answers;                      // for questions; Ok/No when empty
+    std::deque<Answer> answers;                        // for questions; Ok/No when empty
     std::deque<std::optional<std::string>> openFiles;  // nothing = cancelled
     std::deque<std::optional<std::string>> saveFiles;
     std::vector<Message> messages;
     std::vector<FileDialogRequest> dialogs;
-    std::vector<int> progress;                       // every value set
-    int progressWindows = 0;                         // begin calls
+    std::vector<int> progress;  // every value set
+    int progressWindows = 0;    // begin calls
     bool progressOpen = false;
-    std::vector<std::pair<int, int>> counterCalls;   // (mode, count)
+    std::vector<std::pair<int, int>> counterCalls;  // (mode, count)
     std::vector<std::string> viewed;
     bool viewerResult = true;
 
-    Answer message(const std::string& text, const std::string& caption, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
     std::optional<std::string> choose_open_file(const FileDialogRequest& request) override;
     std::optional<std::string> choose_save_file(const FileDialogRequest& request) override;
     void progress_begin(const std::string& caption, const std::string& text) override;

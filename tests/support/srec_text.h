@@ -10,9 +10,7 @@ namespace kest::testing {
 
 // type '0'-'9'; the address takes 2, 3 or 4 bytes as the type says.
 inline std::string srec_line(char type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
-    const int addrLen = (type == '2' || type == '6' || type == '8') ? 3
-                        : (type == '3' || type == '7')              ? 4
-                                                                    : 2;
+    const int addrLen = (type == '2' || type == '6' || type == '8') ? 3 : (type == '3' || type == '7') ? 4 : 2;
     std::vector<std::uint8_t> bytes;
     bytes.push_back(static_cast<std::uint8_t>(addrLen + data.size() + 1));
     for (int i = addrLen - 1; i >= 0; --i) bytes.push_back(static_cast<std::uint8_t>(address >> (8 * i)));

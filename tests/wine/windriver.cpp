@@ -232,8 +232,9 @@ int version_info(const wchar_t* exe) {
         wchar_t path[128];
         std::swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, key);
         wchar_t* value = nullptr;
-        std::printf("%s%s", key == keys[0] ? "" : "\t",
-                    VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&value), &length) ? utf8(value).c_str() : "");
+        std::printf(
+            "%s%s", key == keys[0] ? "" : "\t",
+            VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&value), &length) ? utf8(value).c_str() : "");
     }
     std::printf("\n");
     return 0;
@@ -275,16 +276,19 @@ BOOL CALLBACK list_top(HWND hwnd, LPARAM) {
     InternalGetWindowText(hwnd, caption, 512);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    std::printf("%p\t%lu\t%s\t%s\t%s\t%s\n", static_cast<void*>(hwnd), pid, IsWindowVisible(hwnd) ? "visible" : "hidden",
-                IsWindowEnabled(hwnd) ? "enabled" : "disabled", utf8(class_name(hwnd)).c_str(), utf8(caption).c_str());
+    std::printf("%p\t%lu\t%s\t%s\t%s\t%s\n", static_cast<void*>(hwnd), pid,
+                IsWindowVisible(hwnd) ? "visible" : "hidden", IsWindowEnabled(hwnd) ? "enabled" : "disabled",
+                utf8(class_name(hwnd)).c_str(), utf8(caption).c_str());
     return TRUE;
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: windriver wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
-                         "toggle|click|modules CAPTION ...\n"
-                         "       windriver popup|nopopup|windows - ...\n"
-                         "       windriver resmenu|version|manifest EXE ...\n");
+    std::fprintf(stderr,
+                 "usage: windriver "
+                 "wait|gone|list|rect|client|enabled|command|tab|text|settext|selection|items|select|checked|check|"
+                 "toggle|click|modules CAPTION ...\n"
+                 "       windriver popup|nopopup|windows - ...\n"
+                 "       windriver resmenu|version|manifest EXE ...\n");
     return 2;
 }
 
@@ -296,7 +300,9 @@ int wmain() {
     if (argc < 3) return usage();
     std::wstring verb = argv[1];
     std::wstring caption = argv[2];
-    auto number = [&](int i, int fallback) { return i < argc ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : fallback; };
+    auto number = [&](int i, int fallback) {
+        return i < argc ? static_cast<int>(std::wcstol(argv[i], nullptr, 10)) : fallback;
+    };
 
     if (verb == L"popup") return wait_popup(number(3, 5000), true);
     if (verb == L"nopopup") return wait_popup(number(3, 5000), false);
