@@ -127,13 +127,18 @@ MapLayout layout_map(const std::vector<int>& objects, const std::vector<Route>& 
     return out;
 }
 
-std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes, const std::vector<std::string>& subtitles,
-                    const MapTexts& texts) {
-    std::string out = "<svg class=\"map\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + num(layout.width) +
-                      " " + num(layout.height) + "\" role=\"img\" aria-label=\"" + escape(texts.caption) + "\">";
-    // Routes back to the start screen gather in one start mark below their box.
-    std::map<int, std::string> startMarks;
-    int back = 0;
+std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
+                    const std::vector<std::string>& subtitles, const MapTexts& texts) {
+    // Routes that do not lead to the next layer run in lanes below the boxes: out of the
+    // source's side into the gap beside its column, down to their lane, across, up in the
+    // gap beside the target, into its side.
+    int bottom = 0;
+    for (const MapNode& n : layout.nodes) bottom = std::max(bottom, n.y + kMapBoxHeight + 24);
+    int lanes = 0;
+    std::string paths;
+    std::map<int, std::string> startMarks;     // routes back to the start screen, by their source
+    std::map<int, int> gapUse;                 // lanes taken in the gap right of a layer
+    std::map<std::pair<int, int>, int> pairs;  // routes drawn between two boxes
     for (const Route& r : routes) {
         const MapNode* from = layout.node(r.from);
         const MapNode* to = layout.node(r.to);
@@ -145,11 +150,11 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes, c
         if (r.code != r.to) label += " (" + num(r.code) + ")";
         std::string path;
         Point labelAt{};
+        const double fy = from->y + kMapBoxHeight / 2.0, ty = to->y + kMapBoxHeight / 2.0;
         if (r.to == 0 && r.from != 0) {
             const int x = from->x + kMapBoxWidth / 2;
             const int y = from->y + kMapBoxHeight;
             path = "M" + num(x) + " " + num(y) + "V" + num(y + 18);
-            labelAt = {x + 4.0, y + 12.0};
             std::string& mark = startMarks[r.from];
             mark += (mark.empty() ? "" : ", ") + label;
             label.clear();
@@ -159,29 +164,42 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes, c
             path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
             labelAt = bezier(a, b, c, d, 0.5);
             labelAt.x += 4;
-        } else if (to->layer > from->layer) {
-            const Point a{double(from->x + kMapBoxWidth), from->y + kMapBoxHeight / 2.0},
-                d{double(to->x), to->y + kMapBoxHeight / 2.0};
-            const Point b{a.x + kGapX * 0.6, a.y}, c{d.x - kGapX * 0.6, d.y};
+        } else if (to->layer == from->layer + 1 || to->layer == from->layer - 1) {
+            // Between neighbouring layers: forward from the right side to the left side, back
+            // from the left side to the right side a little lower; routes between the same two
+            // boxes side by side.
+            const bool forward = to->layer > from->layer;
+            const double offset = 5.0 * pairs[{std::min(r.from, r.to), std::max(r.from, r.to)}]++ + (forward ? 0 : 12);
+            const Point a{double(forward ? from->x + kMapBoxWidth : from->x), fy + offset},
+                d{double(forward ? to->x : to->x + kMapBoxWidth), ty + offset};
+            const double bend = forward ? kGapX * 0.6 : -kGapX * 0.6;
+            const Point b{a.x + bend, a.y}, c{d.x - bend, d.y};
             path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
-            labelAt = bezier(a, b, c, d, 0.18);
+            labelAt = bezier(a, b, c, d, forward ? 0.18 : 0.5);
+            if (!forward) labelAt.y += 12;
         } else {
-            // Back to an earlier layer or within one: below the boxes.
-            const Point a{from->x + kMapBoxWidth * 0.3, double(from->y + kMapBoxHeight)},
-                d{to->x + kMapBoxWidth * 0.7, double(to->y + kMapBoxHeight)};
-            const double low = std::max(a.y, d.y) + 24 + 6 * (back++ % 4);
-            const Point b{a.x, low}, c{d.x, low};
-            path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
-            labelAt = bezier(a, b, c, d, 0.2);
+            const int lane = bottom + 9 * lanes++;
+            const int sx = from->x + kMapBoxWidth + 8 + 5 * (gapUse[from->layer]++ % 12);
+            const bool fromLeft = to->layer > from->layer;
+            const int gap = fromLeft ? to->layer - 1 : to->layer;
+            const int tx =
+                fromLeft ? to->x - 8 - 5 * (gapUse[gap]++ % 12) : to->x + kMapBoxWidth + 8 + 5 * (gapUse[gap]++ % 12);
+            const int ey = static_cast<int>(ty) + 6;
+            path = "M" + num(from->x + kMapBoxWidth) + " " + num(int(fy) + 6) + "H" + num(sx) + "V" + num(lane) + "H" +
+                   num(tx) + "V" + num(ey) + "H" + num(fromLeft ? to->x : to->x + kMapBoxWidth);
+            labelAt = {sx + 3.0, fy + 18};
         }
-        out += "<g class=\"route " + std::string(kind_name(r.kind)) + "\" data-from=\"" + num(r.from) + "\" data-kind=\"" +
-               kind_name(r.kind) + "\" data-item=\"" + num(r.item) + "\" data-to=\"" + num(r.to) + "\" data-code=\"" +
-               num(r.code) + "\"><path d=\"" + path + "\"/>";
+        paths += "<g class=\"route " + std::string(kind_name(r.kind)) + "\" data-from=\"" + num(r.from) +
+                 "\" data-kind=\"" + kind_name(r.kind) + "\" data-item=\"" + num(r.item) + "\" data-to=\"" + num(r.to) +
+                 "\" data-code=\"" + num(r.code) + "\"><path d=\"" + path + "\"/>";
         if (!label.empty())
-            out += "<text class=\"rlabel\" x=\"" + num(int(labelAt.x)) + "\" y=\"" + num(int(labelAt.y) - 3) + "\">" +
-                   escape(label) + "</text>";
-        out += "</g>";
+            paths += "<text class=\"rlabel\" x=\"" + num(int(labelAt.x)) + "\" y=\"" + num(int(labelAt.y) - 3) + "\">" +
+                     escape(label) + "</text>";
+        paths += "</g>";
     }
+    const int height = std::max(layout.height, bottom + 9 * lanes + 8);
+    std::string out = "<svg class=\"map\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + num(layout.width) +
+                      " " + num(height) + "\" role=\"img\" aria-label=\"" + escape(texts.caption) + "\">" + paths;
     for (const auto& [object, labels] : startMarks) {
         const MapNode* n = layout.node(object);
         const int x = n->x + kMapBoxWidth / 2;
@@ -195,14 +213,14 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes, c
         const MapNode& n = layout.nodes[i];
         const std::string name = n.object == 0 ? texts.startScreen : cp1252_to_utf8(names::jump_target(n.object));
         const std::string cls = n.object == 0 ? "node start" : n.orphan ? "node orphan" : "node";
-        out += "<a href=\"#obj-" + num(n.object) + "\"><g class=\"" + cls + "\" data-object=\"" + num(n.object) +
-               "\"><rect x=\"" + num(n.x) + "\" y=\"" + num(n.y) + "\" width=\"" + num(kMapBoxWidth) + "\" height=\"" +
-               num(kMapBoxHeight) + "\" rx=\"4\"/><text class=\"name\" x=\"" + num(n.x + 8) + "\" y=\"" + num(n.y + 18) +
-               "\" xml:space=\"preserve\">" + escape(name) + "</text>";
+        out += (n.object ? "<a href=\"#obj-" + num(n.object) + "\">" : std::string("<a>")) + "<g class=\"" + cls +
+               "\" data-object=\"" + num(n.object) + "\"><rect x=\"" + num(n.x) + "\" y=\"" + num(n.y) + "\" width=\"" +
+               num(kMapBoxWidth) + "\" height=\"" + num(kMapBoxHeight) + "\" rx=\"4\"/><text class=\"name\" x=\"" +
+               num(n.x + 8) + "\" y=\"" + num(n.y + 18) + "\" xml:space=\"preserve\">" + escape(name) + "</text>";
         const std::string sub = n.orphan ? texts.orphan : i > 0 && i - 1 < subtitles.size() ? subtitles[i - 1] : "";
         if (!sub.empty())
-            out += "<text class=\"sub\" x=\"" + num(n.x + 8) + "\" y=\"" + num(n.y + 35) + "\" xml:space=\"preserve\">" +
-                   escape(sub) + "</text>";
+            out += "<text class=\"sub\" x=\"" + num(n.x + 8) + "\" y=\"" + num(n.y + 35) +
+                   "\" xml:space=\"preserve\">" + escape(sub) + "</text>";
         out += "</g></a>";
     }
     return out + "</svg>";

@@ -42,7 +42,7 @@ struct MapTexts {
 
 // `subtitles` holds per object a short text shown under its name (UTF-8, may be empty), in
 // the order of the layout's nodes after the start screen.
-std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes, const std::vector<std::string>& subtitles,
-                    const MapTexts& texts);
+std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
+                    const std::vector<std::string>& subtitles, const MapTexts& texts);
 
 }  // namespace kest::report

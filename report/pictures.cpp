@@ -72,7 +72,8 @@ std::string display_svg(const sim::DisplayState& d, bool largeFont, const std::s
     }
     if (d.alpha) {
         const int x = kMargin + columns * kCell + 4;
-        out += rect(x, kMargin, kIndicator - 8, kRow, "indicator") + label(x + (kIndicator - 8) / 2, kMargin + 16, "ind", "A");
+        out += rect(x, kMargin, kIndicator - 8, kRow, "indicator") +
+               label(x + (kIndicator - 8) / 2, kMargin + 16, "ind", "A");
     }
     return out + "</svg>";
 }
@@ -116,7 +117,8 @@ std::string lookup_ruler_svg(const LookupRecord& l, const std::string& keyLabel)
         out += "</g>";
         if (l.separator != 0 && i + 1 < fields) {
             const int sx = x + w;
-            out += rect(sx, 26, cell, 34, "sep") + label(sx + cell / 2, 48, "sepchar", text(std::string(1, char(l.separator))));
+            out += rect(sx, 26, cell, 34, "sep") +
+                   label(sx + cell / 2, 48, "sepchar", text(std::string(1, char(l.separator))));
         }
     }
     return out + "</svg>";

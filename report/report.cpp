@@ -59,8 +59,8 @@ constexpr char kDefs[] =
     "<svg width=\"0\" height=\"0\" style=\"position:absolute\" aria-hidden=\"true\"><defs>"
     "<pattern id=\"hatch\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\" patternTransform=\"rotate(45)\">"
     "<path d=\"M0 0V6\" stroke=\"#666\" stroke-width=\"2\"/></pattern>"
-    "<marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"7\" markerHeight=\"7\" "
-    "orient=\"auto-start-reverse\"><path d=\"M0 0L10 5L0 10z\"/></marker></defs></svg>";
+    "<marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"9\" markerHeight=\"9\" "
+    "orient=\"auto-start-reverse\" markerUnits=\"userSpaceOnUse\"><path d=\"M0 0L10 5L0 10z\"/></marker></defs></svg>";
 
 std::string num(long v) { return std::to_string(v); }
 
@@ -76,13 +76,9 @@ std::string cell(const char (&c)[N]) {
 std::string sys(const std::string& cp1252) { return "<span class=\"sys\">" + text(cp1252) + "</span>"; }
 
 // A character code as the grid names it ("CR", "A"), with its number.
-std::string code_name(u8 c) {
-    return text(std::string(editor::code_label(c))) + " (" + num(c) + ")";
-}
+std::string code_name(u8 c) { return text(std::string(editor::code_label(c))) + " (" + num(c) + ")"; }
 
-std::string codes_text(const u8 (&slot)[10]) {
-    return text(editor::code_text(editor::read_codes(slot)));
-}
+std::string codes_text(const u8 (&slot)[10]) { return text(editor::code_text(editor::read_codes(slot))); }
 
 std::string anchor(int object) { return "obj-" + num(object); }
 
@@ -177,9 +173,8 @@ void Writer::overview() {
     out_ += std::string("<section class=\"page\" id=\"overview\">\n<h1>") + t("Projektbericht", "Project report") +
             ": " + escape(in_.fileName) + "</h1>\n<table>";
     row(t("Projektdatei", "Project file"),
-        escape(in_.fileName) + (in_.olderLayout ? t(" (aus dem älteren Format umgewandelt)",
-                                                     " (converted from the older layout)")
-                                                : ""));
+        escape(in_.fileName) +
+            (in_.olderLayout ? t(" (aus dem älteren Format umgewandelt)", " (converted from the older layout)") : ""));
     row(t("Kennung", "Tag"), text(cell_text(p_.version.tag)));
     row(t("Programm startet von", "Program starts with"), target_name(start_object(p_)));
     int forms = 0;
@@ -237,8 +232,8 @@ void Writer::map() {
 }
 
 void Writer::lookups() {
-    out_ += std::string("<section class=\"page\" id=\"lookups\">\n<h2>") + t("Lookupdateien", "Lookup files") +
-            "</h2>\n";
+    out_ +=
+        std::string("<section class=\"page\" id=\"lookups\">\n<h2>") + t("Lookupdateien", "Lookup files") + "</h2>\n";
     for (int k = 0; k < kLookupCount; ++k) {
         const LookupRecord& l = p_.lookups[k];
         out_ += "<h3>" + name(names::kLookupFiles, k + 1) + "</h3>";
@@ -262,8 +257,9 @@ void Writer::lookups() {
         out_ += "</table>" + lookup_ruler_svg(l, "Schlüsselfeld") + "<table><tr><th>#</th><th>ab Position</th><th>" +
                 (l.separator ? "Max Länge" : "Länge") + "</th></tr>";
         for (int i = 0; i < std::min<int>(l.fieldCount, 8); ++i)
-            out_ += "<tr><td>Feld " + num(i + 1) + (i == l.keyField ? " (Schlüsselfeld)" : "") + "</td><td class=\"n\">" +
-                    num(l.fieldStart[i]) + "</td><td class=\"n\">" + num(l.fieldLength[i]) + "</td></tr>";
+            out_ += "<tr><td>Feld " + num(i + 1) + (i == l.keyField ? " (Schlüsselfeld)" : "") +
+                    "</td><td class=\"n\">" + num(l.fieldStart[i]) + "</td><td class=\"n\">" + num(l.fieldLength[i]) +
+                    "</td></tr>";
         out_ += "</table>";
     }
     findings_for("lookups");
@@ -286,8 +282,8 @@ void Writer::barcode() {
         std::string params;
         if (const auto* dialog = editor::symbology_dialog_for_button(box.id + 100)) {
             for (const auto& check : dialog->checks)
-                params += (params.empty() ? "" : "; ") + text(check.label) + ": " +
-                          yes_no((b[check.byte] >> check.bit) & 1);
+                params +=
+                    (params.empty() ? "" : "; ") + text(check.label) + ": " + yes_no((b[check.byte] >> check.bit) & 1);
             for (const auto& group : dialog->radios) {
                 const unsigned value = (b[group.byte] >> group.shift) & ((1u << group.width) - 1u);
                 std::string chosen = "(" + num(value) + ")";
@@ -307,8 +303,7 @@ void Writer::barcode() {
     out_ += "</table>";
     out_ += std::string("<table class=\"symbologies\"><tr><th>") + t("Eingeschaltete Codes", "Symbologies on") +
             "</th><th>Parameter</th></tr>" +
-            (on.empty() ? "<tr><td colspan=\"2\">" + std::string(t("keine", "none")) + "</td></tr>" : on) +
-            "</table>";
+            (on.empty() ? "<tr><td colspan=\"2\">" + std::string(t("keine", "none")) + "</td></tr>" : on) + "</table>";
 }
 
 void Writer::settings() {
@@ -319,7 +314,10 @@ void Writer::settings() {
     row("Programm startet von", o.startObject ? "Men\xC3\xBC 1" : "Maske 1");
     auto delimiter = [&](u8 d) { return d ? code_name(d) : std::string("&lt;leer&gt;"); };
     row("Datenfeldbegrenzer", delimiter(o.delimiter1) + ", " + delimiter(o.delimiter2));
-    row(text("F\xFCr alle \xDC" "berschriften gro\xDF" "e Schriftarten verwenden"), yes_no(o.largeTitles));
+    row(text("F\xFCr alle \xDC"
+             "berschriften gro\xDF"
+             "e Schriftarten verwenden"),
+        yes_no(o.largeTitles));
     out_ += "</table>";
     barcode();
 
@@ -327,20 +325,22 @@ void Writer::settings() {
     row("Sendeport", name(names::kSendPorts, o.sendPort));
     row("Empfangsport", name(names::kReceivePorts, o.receivePort));
     row("Baudrate", name(names::kTerminalRates, o.terminalBaud));
-    row("Hintergrundbeleuchtung", name(names::kBacklight, o.backlight) + ", " +
-                                      text("Beleuchtung aus nach : ") + num(o.backlightOff * 10L) + " sec");
+    row("Hintergrundbeleuchtung", name(names::kBacklight, o.backlight) + ", " + text("Beleuchtung aus nach : ") +
+                                      num(o.backlightOff * 10L) + " sec");
     row(text("Daten l\xF6schen nach Senden"), name(names::kDeleteAfterSend, o.deleteAfterSend));
-    row("Quittierungsoptionen",
-        name(names::kAckDisplays, o.ackDisplay) + ", " +
-            (o.ackTime ? text("Anzeige f\xFCr : ") + num(o.ackTime * 100L) + " ms"
-                       : text("Taste dr\xFC" "cken nach Quittung")));
+    row("Quittierungsoptionen", name(names::kAckDisplays, o.ackDisplay) + ", " +
+                                    (o.ackTime ? text("Anzeige f\xFCr : ") + num(o.ackTime * 100L) + " ms"
+                                               : text("Taste dr\xFC"
+                                                      "cken nach Quittung")));
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("Tastatur (Keyboard-Wedge)", "Keyboard wedge") + "</h3><table>";
     static const char* const kShift[] = {"Normal", "Capital-lock keyboard", "Shift-lock keyboard"};
     static const char* const kCase[] = {"Normal", "klein", "gro\xDF"};
     row("Tastatur / Terminal Typ", name(names::kKeyboardTypes, w.keyboardType));
-    row(text("Ziffernblock zur \xDC" "bertragung von Zahlen benutzen"), yes_no(w.wedgeFlags & 1));
+    row(text("Ziffernblock zur \xDC"
+             "bertragung von Zahlen benutzen"),
+        yes_no(w.wedgeFlags & 1));
     row("Shift / Capital lock type", name(kShift, (w.wedgeFlags >> 1) & 3));
     row("Zeichenformat", name(kCase, (w.wedgeFlags >> 3) & 3));
     row("Capital lock", w.wedgeFlags & 0x40   ? std::string("Immer EIN")
@@ -352,8 +352,8 @@ void Writer::settings() {
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("Passwortschutz", "Password protection") + "</h3><table>";
-    row(t("Passwort", "Password"), o.password[0] ? t("gesetzt (hier nicht gezeigt)", "set (not shown here)")
-                                                 : t("keines", "none"));
+    row(t("Passwort", "Password"),
+        o.password[0] ? t("gesetzt (hier nicht gezeigt)", "set (not shown here)") : t("keines", "none"));
     std::string areas;
     for (int i = 0; i < 12; ++i)
         if (o.protectedArea[i]) areas += (areas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
@@ -401,8 +401,8 @@ void Writer::texts() {
                     title_default_row(table, r, p_.options.largeTitles != 0));
     }
     if (rows.empty())
-        out_ += std::string("<p>") + t("Alle Systemtexte sind die Standardtexte.", "Every system text is the default.") +
-                "</p>";
+        out_ += std::string("<p>") +
+                t("Alle Systemtexte sind die Standardtexte.", "Every system text is the default.") + "</p>";
     else
         out_ += std::string("<table><tr><th>") + t("Tabelle", "Table") + "</th><th>" + t("Zeile", "Row") + "</th><th>" +
                 t("Text im Projekt", "Text of the project") + "</th><th>" + t("Standard", "Default") + "</th></tr>" +
@@ -446,15 +446,23 @@ std::string Writer::line_details(const FormRecord& f, int n) const {
     } else if (f.defaultOn[n]) {
         parts.push_back("Voreinstellung " + sys(cell_text(f.defaultValue[n])));
     }
-    if (f.fixedLengthOn[n]) parts.push_back(text("feste Datenl\xE4nge ") + num(f.fixedLength[n]) + ", " +
-                                            name(names::kJustify, f.justify[n]));
-    if (f.prefixOn[n]) parts.push_back(text("Pr\xE4" "fix ") + codes_text(f.prefix[n]));
+    if (f.fixedLengthOn[n])
+        parts.push_back(text("feste Datenl\xE4nge ") + num(f.fixedLength[n]) + ", " +
+                        name(names::kJustify, f.justify[n]));
+    if (f.prefixOn[n])
+        parts.push_back(text("Pr\xE4"
+                             "fix ") +
+                        codes_text(f.prefix[n]));
     if (f.suffixOn[n]) parts.push_back("Suffix " + codes_text(f.suffix[n]));
     if (f.fillChar[n]) parts.push_back(text("F\xFCllzeichen ") + code_name(f.fillChar[n]));
     if (f.substringOn[n])
         parts.push_back("Teilstring aus Barcode: Startposition " + num(f.substringStart[n]) + ", Anzahl Zeichen " +
                         num(f.substringCount[n]));
-    if (f.checkPrefixOn[n]) parts.push_back(text("Pr\xE4" "fix pr\xFC" "fen ") + sys(cell_text(f.checkPrefix[n])));
+    if (f.checkPrefixOn[n])
+        parts.push_back(text("Pr\xE4"
+                             "fix pr\xFC"
+                             "fen ") +
+                        sys(cell_text(f.checkPrefix[n])));
     if (is_input_line(f.lineType[n]) && f.autoEnter[n] == 0) parts.push_back("Auto ENTER : Nein");
     std::string out;
     for (const auto& part : parts) out += (out.empty() ? "" : "; ") + part;
@@ -491,13 +499,15 @@ void Writer::record(std::size_t i) {
     } else {
         int open = -2;  // the line of the field span that is open
         for (const Segment& seg : r.segments) {
-            const bool inField = seg.kind == Segment::Prefix || seg.kind == Segment::Value || seg.kind == Segment::Suffix;
+            const bool inField =
+                seg.kind == Segment::Prefix || seg.kind == Segment::Value || seg.kind == Segment::Suffix;
             if (open != -2 && (!inField || seg.line != open)) {
                 out_ += "</span>";
                 open = -2;
             }
             if (inField && open == -2) {
-                out_ += "<span class=\"field\" data-line=\"" + num(seg.line) + "\"><sup>#" + num(seg.line + 1) + "</sup>";
+                out_ +=
+                    "<span class=\"field\" data-line=\"" + num(seg.line) + "\"><sup>#" + num(seg.line + 1) + "</sup>";
                 open = seg.line;
             }
             const std::string body = chars(seg.begin, seg.end);
@@ -511,7 +521,8 @@ void Writer::record(std::size_t i) {
         }
         if (open != -2) out_ += "</span>";
     }
-    out_ += std::string("</div><p class=\"dim\">") + num(static_cast<long>(r.text.size())) + t(" Zeichen", " characters") +
+    out_ += std::string("</div><p class=\"dim\">") + num(static_cast<long>(r.text.size())) +
+            t(" Zeichen", " characters") +
             (r.segments.empty() || r.text.empty() ? ""
                                                   : t("; Kästen: Felder mit Zeilennummer, grau: Datenfeldbegrenzer, "
                                                       "unterstrichen: Präfix und Suffix, gestrichelt: Datum und Zeit",
@@ -529,9 +540,13 @@ void Writer::form_page(std::size_t i) {
     picture(i);
     record(i);
     out_ += "</div><div><table>";
-    row("Schriftart", f.font > 1 ? "(" + num(f.font) + ")" : f.font ? std::string("gro\xC3\x9F") : std::string("klein"));
+    row("Schriftart", f.font > 1 ? "(" + num(f.font) + ")"
+                      : f.font   ? std::string("gro\xC3\x9F")
+                                 : std::string("klein"));
     row("Esc", target_name(f.escTarget));
-    row(text("N\xE4" "chste Aktion"), target_name(f.nextTarget));
+    row(text("N\xE4"
+             "chste Aktion"),
+        target_name(f.nextTarget));
     row("Lookupdatei", name(names::kLookupFiles, f.lookupFile));
     row("Datensatz", name(names::kRecordActions, f.recordAction));
     std::string stamp = name(names::kStampPositions, f.stampPosition);
@@ -539,8 +554,9 @@ void Writer::form_page(std::size_t i) {
         stamp += "; " + text(editor::date_preview(f)) + "; " + text(editor::time_preview(f)) +
                  (f.stampSplit ? "; " + text("DATUM und ZEIT Zusatz in zwei Felder aufteilen") : "");
     row(text("Datum & Zeit Zusatz"), stamp);
-    out_ += std::string("</table><table class=\"lines\"><tr><th>#</th><th>Datentyp</th><th>Displayanzeige</th>"
-                        "<th>Datenquelle</th><th>Min</th><th>Max</th><th>Lookup</th><th>") +
+    out_ += std::string(
+                "</table><table class=\"lines\"><tr><th>#</th><th>Datentyp</th><th>Displayanzeige</th>"
+                "<th>Datenquelle</th><th>Min</th><th>Max</th><th>Lookup</th><th>") +
             t("Beispiel", "Sample") + "</th><th>" + t("Weitere Einstellungen", "Further settings") + "</th></tr>";
     const SampleRecord& r = screens_.records[i];
     bool any = false;
@@ -573,12 +589,17 @@ void Writer::menu_page(std::size_t i) {
             "</h2><div class=\"grid2\"><div>";
     picture(i);
     out_ += "</div><div><table>";
-    row("Schriftart", m.font > 1 ? "(" + num(m.font) + ")" : m.font ? std::string("gro\xC3\x9F") : std::string("klein"));
+    row("Schriftart", m.font > 1 ? "(" + num(m.font) + ")"
+                      : m.font   ? std::string("gro\xC3\x9F")
+                                 : std::string("klein"));
     row("Esc", target_name(m.escTarget));
-    row(text("Men\xFC-\xDC" "berschrift"), (m.titleEnabled ? std::string(t("gezeigt: ", "shown: "))
-                                                           : std::string(t("nicht gezeigt: ", "not shown: "))) +
-                                               cell(m.title));
-    row(text("\xDC" "berschrift speichern (als einzelnen Datensatz)"), yes_no(m.saveTitle));
+    row(text("Men\xFC-\xDC"
+             "berschrift"),
+        (m.titleEnabled ? std::string(t("gezeigt: ", "shown: ")) : std::string(t("nicht gezeigt: ", "not shown: "))) +
+            cell(m.title));
+    row(text("\xDC"
+             "berschrift speichern (als einzelnen Datensatz)"),
+        yes_no(m.saveTitle));
     row(text("Men\xFCpunkt speichern (als einzelnen Datensatz)"), yes_no(m.saveItemSeparately));
     row(text("Men\xFCpunkt speichern (in jedem Datensatz)"), yes_no(m.saveItemInEachRecord));
     out_ += "</table><table class=\"items\"><tr><th>#</th><th>Anzeigetext</th><th>Sprung zu</th></tr>";

@@ -18,12 +18,12 @@
 namespace kest::report {
 
 struct ReportInput {
-    std::string fileName;            // the project file as named (shown, UTF-8)
-    bool olderLayout = false;        // converted from the older layout on reading
-    std::vector<Finding> findings;   // what `kest check` reports
-    LocalTime time;                  // the clock of the simulated runs: the record stamps
-    bool english = false;            // English headings; the system's own texts stay German
-    std::string version;             // of the program that writes the report
+    std::string fileName;           // the project file as named (shown, UTF-8)
+    bool olderLayout = false;       // converted from the older layout on reading
+    std::vector<Finding> findings;  // what `kest check` reports
+    LocalTime time;                 // the clock of the simulated runs: the record stamps
+    bool english = false;           // English headings; the system's own texts stay German
+    std::string version;            // of the program that writes the report
 };
 
 std::string report_html(const Project& project, const ReportInput& input);

@@ -35,7 +35,8 @@ void add_routes_of(const Project& p, int from, std::vector<Route>& out) {
     if (is_menu(from)) {
         const MenuRecord& m = p.menus[from - jump::kFirstMenu];
         for (int i = 0; i < 10; ++i)
-            if (item_in_use(m, i)) out.push_back({from, RouteKind::Item, i + 1, valid(m.itemTarget[i]), m.itemTarget[i]});
+            if (item_in_use(m, i))
+                out.push_back({from, RouteKind::Item, i + 1, valid(m.itemTarget[i]), m.itemTarget[i]});
         out.push_back({from, RouteKind::Esc, 0, valid(m.escTarget), m.escTarget});
     } else {
         const FormRecord& f = p.forms[from - jump::kFirstForm];
@@ -48,9 +49,7 @@ void add_routes_of(const Project& p, int from, std::vector<Route>& out) {
 
 bool item_in_use(const MenuRecord& menu, int item) { return has_text(menu.items[item], line_width(menu.font)); }
 
-int start_object(const Project& project) {
-    return project.options.startObject ? jump::menu(0) : jump::form(0);
-}
+int start_object(const Project& project) { return project.options.startObject ? jump::menu(0) : jump::form(0); }
 
 std::vector<int> objects_in_use(const Project& project) {
     bool used[jump::kFirstMenu + kMenuCount] = {};

@@ -92,7 +92,9 @@ void type_keys(Run& run, const std::string& text) {
     }
 }
 
-std::string cut(const std::string& text, std::size_t limit) { return text.size() > limit ? text.substr(0, limit) : text; }
+std::string cut(const std::string& text, std::size_t limit) {
+    return text.size() > limit ? text.substr(0, limit) : text;
+}
 
 // What a line holds before anything is typed: its default value, or for "fixe Daten" its
 // prompt.
@@ -159,7 +161,8 @@ std::string stamp_text(const FormRecord& f, const LocalTime& t, const std::strin
     };
     std::string out = join(date, f.dateSepOn != 0, cell_text(f.dateSep));
     if (!(recordEmpty && out.empty()) && f.stampSplit) out += split;
-    return out + join({{f.hourOn != 0, two_digits(t.hour)}, {f.minuteOn != 0, two_digits(t.minute)},
+    return out + join({{f.hourOn != 0, two_digits(t.hour)},
+                       {f.minuteOn != 0, two_digits(t.minute)},
                        {f.secondOn != 0, two_digits(t.second)}},
                       f.timeSepOn != 0, cell_text(f.timeSep));
 }
@@ -280,7 +283,9 @@ std::string keys_text(const std::vector<Step>& steps) {
     std::string out;
     for (const Step& s : steps) {
         if (!out.empty()) out += ',';
-        out += s.key != 0 ? sim::key_name(s.key) : s.ticks == 1 ? std::string("tick") : "tick:" + std::to_string(s.ticks);
+        out += s.key != 0     ? sim::key_name(s.key)
+               : s.ticks == 1 ? std::string("tick")
+                              : "tick:" + std::to_string(s.ticks);
     }
     return out;
 }
@@ -316,7 +321,10 @@ std::unique_ptr<Project> launcher_copy(const Project& simulation, int target) {
 
 std::unique_ptr<Project> record_copy(const Project& simulation, int form) {
     auto copy = std::make_unique<Project>(simulation);
-    copy->forms[form - jump::kFirstForm].recordAction = kRecordPassDown;
+    FormRecord& f = copy->forms[form - jump::kFirstForm];
+    f.recordAction = kRecordPassDown;
+    // A pass-down line of the next form would cut the record when it shows it.
+    f.nextTarget = jump::kStartScreen;
     return copy;
 }
 

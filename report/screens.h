@@ -39,11 +39,11 @@ std::unique_ptr<Project> launcher_copy(const Project& simulation, int target);
 std::string sample_input(u8 type, u8 minLength, u8 maxLength);
 
 struct Screen {
-    int object = 0;                  // jump target of the form or menu
-    bool launched = false;           // no keys lead there: the keys run on launcher_copy
-    std::vector<Step> keys;          // from the start screen
-    std::vector<Route> route;        // the routes the keys follow; empty when launched
-    sim::DisplayState display;       // what the terminal shows after the keys
+    int object = 0;             // jump target of the form or menu
+    bool launched = false;      // no keys lead there: the keys run on launcher_copy
+    std::vector<Step> keys;     // from the start screen
+    std::vector<Route> route;   // the routes the keys follow; empty when launched
+    sim::DisplayState display;  // what the terminal shows after the keys
 };
 
 // A stretch of a record: the stamp, the delimiters before a field, or a field's prefix,
@@ -56,23 +56,24 @@ struct Segment {
 };
 
 struct SampleRecord {
-    bool built = false;                 // the form completed with the sample input
-    std::vector<Step> keys;             // after the screen's keys, on a copy that passes the record down
-    std::string text;                   // the record the engine built (Windows-1252)
-    std::vector<std::string> inputs;    // per line what the sample put into it
-    std::vector<Segment> segments;      // empty when the fields cannot be told apart
+    bool built = false;               // the form completed with the sample input
+    std::vector<Step> keys;           // after the screen's keys, on a copy that passes the record down
+    std::string text;                 // the record the engine built (Windows-1252)
+    std::vector<std::string> inputs;  // per line what the sample put into it
+    std::vector<Segment> segments;    // empty when the fields cannot be told apart
 };
 
 struct Screens {
-    std::vector<Screen> screens;         // the objects asked for, in their order
-    std::vector<SampleRecord> records;   // per screen; built only for forms
+    std::vector<Screen> screens;        // the objects asked for, in their order
+    std::vector<SampleRecord> records;  // per screen; built only for forms
 };
 
 // Runs the engine over copies of the project (the project itself is not changed).
 Screens take_screens(const Project& project, const std::vector<int>& objects, const LocalTime& time);
 
-// A copy of the simulation project on which a form's record is passed down, so that the
-// engine builds it whatever the form does with it.
+// A copy of the simulation project on which a form passes its record down, so that the
+// engine builds it whatever the form does with it, and then returns to the start screen, so
+// that no pass-down line of the next form cuts it.
 std::unique_ptr<Project> record_copy(const Project& simulation, int form);
 
 }  // namespace kest::report

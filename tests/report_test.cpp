@@ -121,7 +121,10 @@ struct Replay {
         normalise_forms(*copy);
         sim::Engine(*copy, editor, clock).prepare_forms();
         if (launched) copy = launcher_copy(*copy, object);
-        if (passDown) copy->forms[object - jump::kFirstForm].recordAction = kRecordPassDown;
+        if (passDown) {
+            copy->forms[object - jump::kFirstForm].recordAction = kRecordPassDown;
+            copy->forms[object - jump::kFirstForm].nextTarget = jump::kStartScreen;
+        }
         clock.set_local_time(kTime);
         engine = std::make_unique<sim::Engine>(*copy, editor, clock);
         engine->show_start_screen();
@@ -259,9 +262,9 @@ TEST(Report, SampleInputFitsTypeAndLengths) {
     const struct {
         u8 type;
         const char* accepted;
-    } types[] = {{kFieldText, nullptr}, {kFieldInteger, "0123456789"}, {kFieldReal, "0123456789."},
-                 {kFieldLetter, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}, {kFieldAutoSign, "0123456789."},
-                 {kFieldBoolean, "01FNTY"}};
+    } types[] = {{kFieldText, nullptr},           {kFieldInteger, "0123456789"},
+                 {kFieldReal, "0123456789."},     {kFieldLetter, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                 {kFieldAutoSign, "0123456789."}, {kFieldBoolean, "01FNTY"}};
     for (const auto& t : types)
         for (int max = 0; max <= 50; ++max)
             for (int min = 0; min <= max; min += 7) {

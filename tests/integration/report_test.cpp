@@ -23,8 +23,11 @@ std::string attribute(const std::string& tag, const std::string& name) {
 }
 
 std::string unescape(std::string s) {
-    for (const auto& [from, to] : {std::pair<std::string, std::string>{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
-                                   {"&#39;", "'"}, {"&amp;", "&"}})
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"&lt;", "<"},
+                                   {"&gt;", ">"},
+                                   {"&quot;", "\""},
+                                   {"&#39;", "'"},
+                                   {"&amp;", "&"}})
         for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + 1)) s.replace(at, from.size(), to);
     return s;
 }
@@ -65,8 +68,8 @@ TEST(ReportCommand, PicturesShowWhatSimulateShowsAfterTheSameKeys) {
     for (auto at = html.find("<svg class=\"display\""); at != std::string::npos;
          at = html.find("<svg class=\"display\"", at + 1), ++pictures) {
         const std::string tag = html.substr(at, html.find('>', at) - at);
-        const auto sim = run_kest({"simulate", project, "--keys", unescape(attribute(tag, "data-keys")), "--time",
-                                   kTime, "--json"});
+        const auto sim =
+            run_kest({"simulate", project, "--keys", unescape(attribute(tag, "data-keys")), "--time", kTime, "--json"});
         ASSERT_EQ(sim.status, 0) << sim.err;
         const JsonParse json = parse_json(sim.out);
         ASSERT_TRUE(json.value) << json.error;

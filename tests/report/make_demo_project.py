@@ -93,7 +93,7 @@ for i, (start, length) in enumerate([(1, 10), (11, 15), (26, 5)]):
 lk2 = p["lookups"][1]
 lk2["fieldCount"] = 2
 lk2["separator"] = ord(",")
-lk2["keyField"] = 1
+lk2["keyField"] = 2
 for i, (start, length) in enumerate([(1, 6), (8, 20)]):
     lk2["fields"][i]["start"] = start
     lk2["fields"][i]["length"] = length

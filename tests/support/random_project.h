@@ -79,8 +79,12 @@ private:
             if (type == kFieldEmpty || type == kFieldContinuation) continue;
             set_cell(f.prompt[n], text(static_cast<unsigned>(width)));
             f.lineSource[n] = pick(3);
-            f.maxLength[n] = type == kFieldBoolean ? 1 : pick(51);
-            f.minLength[n] = type == kFieldBoolean ? 1 : pick(f.maxLength[n] + 1u);
+            // The page edits the lengths of input lines only.
+            if (type >= kFieldText && type < kFieldBoolean) {
+                f.maxLength[n] = pick(51);
+                f.minLength[n] = pick(f.maxLength[n] + 1u);
+            }
+            if (type == kFieldBoolean) f.minLength[n] = f.maxLength[n] = 1;
             if (type < kFieldFixedData) f.lineLookupKey[n] = pick(25);
             f.fixedLengthOn[n] = chance(3);
             f.fixedLength[n] = pick(21);
