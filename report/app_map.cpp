@@ -14,6 +14,7 @@ constexpr int kGapX = 80;
 constexpr int kGapY = 40;
 constexpr int kMargin = 20;
 constexpr int kSweeps = 4;
+constexpr int kMarkRow = 16;
 
 std::string num(int v) { return std::to_string(v); }
 
@@ -46,6 +47,13 @@ const MapNode* MapLayout::node(int object) const {
     for (const MapNode& n : nodes)
         if (n.object == object) return &n;
     return nullptr;
+}
+
+bool is_jump_mark(const MapLayout& layout, const Route& r) {
+    const MapNode* from = layout.node(r.from);
+    const MapNode* to = layout.node(r.to);
+    if (!from || !to || r.from == r.to || r.from == 0) return false;
+    return r.to == 0 || (to->layer != from->layer + 1 && to->layer != from->layer - 1);
 }
 
 MapLayout layout_map(const std::vector<int>& objects, const std::vector<Route>& routes) {
@@ -111,34 +119,46 @@ MapLayout layout_map(const std::vector<int>& objects, const std::vector<Route>& 
         for (std::size_t l = layer.size() - 1; l-- > 0;) sweep(l, l + 1);
     }
 
-    std::size_t tallest = 1;
-    for (const auto& l : layer) tallest = std::max(tallest, l.size());
-    const int columnHeight = static_cast<int>(tallest) * (kMapBoxHeight + kGapY);
+    // Every target a box has jump marks to takes a row below it.
+    for (MapNode& n : out.nodes) {
+        std::vector<int> targets;
+        for (const Route& r : routes)
+            if (r.from == n.object && is_jump_mark(out, r) &&
+                std::find(targets.begin(), targets.end(), r.to) == targets.end())
+                targets.push_back(r.to);
+        n.marks = static_cast<int>(targets.size());
+    }
+    auto space = [](const MapNode& n) { return kMapBoxHeight + kGapY + n.marks * kMarkRow; };
+    int columnHeight = 0;
+    for (const auto& l : layer) {
+        int h = 0;
+        for (std::size_t i : l) h += space(out.nodes[i]);
+        columnHeight = std::max(columnHeight, h);
+    }
     for (auto& l : layer) {
-        const int top = kMargin + (columnHeight - static_cast<int>(l.size()) * (kMapBoxHeight + kGapY)) / 2;
+        int h = 0;
+        for (std::size_t i : l) h += space(out.nodes[i]);
+        int y = kMargin + (columnHeight - h) / 2;
         for (std::size_t i : l) {
             MapNode& n = out.nodes[i];
             n.x = kMargin + n.layer * (kMapBoxWidth + kGapX);
-            n.y = top + n.order * (kMapBoxHeight + kGapY);
+            n.y = y;
+            y += space(n);
         }
     }
     out.width = 2 * kMargin + layers * (kMapBoxWidth + kGapX);
-    out.height = 2 * kMargin + columnHeight + kGapY;
+    out.height = 2 * kMargin + columnHeight;
     return out;
 }
 
 std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
                     const std::vector<std::string>& subtitles, const MapTexts& texts) {
-    // Routes that do not lead to the next layer run in lanes below the boxes: out of the
-    // source's side into the gap beside its column, down to their lane, across, up in the
-    // gap beside the target, into its side.
-    int bottom = 0;
-    for (const MapNode& n : layout.nodes) bottom = std::max(bottom, n.y + kMapBoxHeight + 24);
-    int lanes = 0;
-    std::string paths;
-    std::map<int, std::string> startMarks;     // routes back to the start screen, by their source
-    std::map<int, int> gapUse;                 // lanes taken in the gap right of a layer
-    std::map<std::pair<int, int>, int> pairs;  // routes drawn between two boxes
+    std::string out = "<svg class=\"map\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + num(layout.width) +
+                      " " + num(layout.height) + "\" role=\"img\" aria-label=\"" + escape(texts.caption) + "\">";
+    // Jump marks of a box: its targets in the order of their first route, each with the
+    // labels of the routes to it.
+    std::map<int, std::vector<std::pair<int, std::string>>> marks;
+    std::map<std::pair<int, int>, int> pairs;  // arrows drawn between two boxes
     for (const Route& r : routes) {
         const MapNode* from = layout.node(r.from);
         const MapNode* to = layout.node(r.to);
@@ -151,12 +171,15 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
         std::string path;
         Point labelAt{};
         const double fy = from->y + kMapBoxHeight / 2.0, ty = to->y + kMapBoxHeight / 2.0;
-        if (r.to == 0 && r.from != 0) {
-            const int x = from->x + kMapBoxWidth / 2;
-            const int y = from->y + kMapBoxHeight;
-            path = "M" + num(x) + " " + num(y) + "V" + num(y + 18);
-            std::string& mark = startMarks[r.from];
-            mark += (mark.empty() ? "" : ", ") + label;
+        if (is_jump_mark(layout, r)) {
+            auto& list = marks[r.from];
+            auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.first == r.to; });
+            if (it == list.end()) it = list.insert(list.end(), {r.to, ""});
+            it->second += (it->second.empty() ? "" : ", ") + label;
+            const int row = static_cast<int>(it - list.begin());
+            const int x = from->x + 14;
+            path = "M" + num(x) + " " + num(from->y + kMapBoxHeight) + "V" +
+                   num(from->y + kMapBoxHeight + 12 + row * kMarkRow);
             label.clear();
         } else if (r.from == r.to) {
             const Point a{double(from->x + kMapBoxWidth), from->y + 12.0}, d{a.x, from->y + kMapBoxHeight - 12.0};
@@ -164,7 +187,7 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
             path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
             labelAt = bezier(a, b, c, d, 0.5);
             labelAt.x += 4;
-        } else if (to->layer == from->layer + 1 || to->layer == from->layer - 1) {
+        } else {
             // Between neighbouring layers: forward from the right side to the left side, back
             // from the left side to the right side a little lower; routes between the same two
             // boxes side by side.
@@ -177,37 +200,28 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
             path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
             labelAt = bezier(a, b, c, d, forward ? 0.18 : 0.5);
             if (!forward) labelAt.y += 12;
-        } else {
-            const int lane = bottom + 9 * lanes++;
-            const int sx = from->x + kMapBoxWidth + 8 + 5 * (gapUse[from->layer]++ % 12);
-            const bool fromLeft = to->layer > from->layer;
-            const int gap = fromLeft ? to->layer - 1 : to->layer;
-            const int tx =
-                fromLeft ? to->x - 8 - 5 * (gapUse[gap]++ % 12) : to->x + kMapBoxWidth + 8 + 5 * (gapUse[gap]++ % 12);
-            const int ey = static_cast<int>(ty) + 6;
-            path = "M" + num(from->x + kMapBoxWidth) + " " + num(int(fy) + 6) + "H" + num(sx) + "V" + num(lane) + "H" +
-                   num(tx) + "V" + num(ey) + "H" + num(fromLeft ? to->x : to->x + kMapBoxWidth);
-            labelAt = {sx + 3.0, fy + 18};
         }
-        paths += "<g class=\"route " + std::string(kind_name(r.kind)) + "\" data-from=\"" + num(r.from) +
-                 "\" data-kind=\"" + kind_name(r.kind) + "\" data-item=\"" + num(r.item) + "\" data-to=\"" + num(r.to) +
-                 "\" data-code=\"" + num(r.code) + "\"><path d=\"" + path + "\"/>";
+        out += "<g class=\"route " + std::string(kind_name(r.kind)) + "\" data-from=\"" + num(r.from) +
+               "\" data-kind=\"" + kind_name(r.kind) + "\" data-item=\"" + num(r.item) + "\" data-to=\"" + num(r.to) +
+               "\" data-code=\"" + num(r.code) + "\"><path d=\"" + path + "\"/>";
         if (!label.empty())
-            paths += "<text class=\"rlabel\" x=\"" + num(int(labelAt.x)) + "\" y=\"" + num(int(labelAt.y) - 3) + "\">" +
-                     escape(label) + "</text>";
-        paths += "</g>";
+            out += "<text class=\"rlabel\" x=\"" + num(int(labelAt.x)) + "\" y=\"" + num(int(labelAt.y) - 3) + "\">" +
+                   escape(label) + "</text>";
+        out += "</g>";
     }
-    const int height = std::max(layout.height, bottom + 9 * lanes + 8);
-    std::string out = "<svg class=\"map\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + num(layout.width) +
-                      " " + num(height) + "\" role=\"img\" aria-label=\"" + escape(texts.caption) + "\">" + paths;
-    for (const auto& [object, labels] : startMarks) {
+    for (const auto& [object, list] : marks) {
         const MapNode* n = layout.node(object);
-        const int x = n->x + kMapBoxWidth / 2;
-        const int y = n->y + kMapBoxHeight + 18;
-        out += "<g class=\"startmark\"><rect x=\"" + num(x - 40) + "\" y=\"" + num(y) +
-               "\" width=\"80\" height=\"14\" rx=\"7\"/><text x=\"" + num(x) + "\" y=\"" + num(y + 11) +
-               "\" text-anchor=\"middle\">" + escape(texts.startScreen) + "</text><text class=\"rlabel\" x=\"" +
-               num(x + 44) + "\" y=\"" + num(y + 11) + "\">" + escape(labels) + "</text></g>";
+        for (std::size_t row = 0; row < list.size(); ++row) {
+            const auto& [target, labels] = list[row];
+            const int y = n->y + kMapBoxHeight + 12 + static_cast<int>(row) * kMarkRow;
+            const std::string name = target == 0 ? texts.startScreen : cp1252_to_utf8(names::jump_target(target));
+            out += "<g class=\"mark\">" + (target ? "<a href=\"#obj-" + num(target) + "\">" : std::string("<a>")) +
+                   "<rect x=\"" + num(n->x + 4) + "\" y=\"" + num(y) +
+                   "\" width=\"86\" height=\"13\" rx=\"6\"/><text x=\"" + num(n->x + 47) + "\" y=\"" + num(y + 10) +
+                   "\" text-anchor=\"middle\" xml:space=\"preserve\">&#8594; " + escape(name) +
+                   "</text></a><text class=\"rlabel\" x=\"" + num(n->x + 94) + "\" y=\"" + num(y + 10) + "\">" +
+                   escape(labels) + "</text></g>";
+        }
     }
     for (std::size_t i = 0; i < layout.nodes.size(); ++i) {
         const MapNode& n = layout.nodes[i];

@@ -1,8 +1,9 @@
 // The map of an application: the start screen and every form and menu in use as boxes in
 // layers from left to right (the start screen first, then by the fewest routes from it),
-// ordered within a layer so that routes cross little, and every route as an arrow. Routes
-// back to the start screen end in a small start mark below their box, so that the map stays
-// readable with ten menus and ten forms.
+// ordered within a layer so that routes cross little. A route between neighbouring layers is
+// an arrow; any other route (back to the start screen, further back or on, within a layer)
+// is a jump mark below its box that names the target, so that the map stays readable with
+// ten menus and ten forms.
 #pragma once
 
 #include <string>
@@ -19,6 +20,7 @@ struct MapNode {
     int x = 0;
     int y = 0;
     bool orphan = false;  // no route of another object and not the start leads to it
+    int marks = 0;        // jump marks below the box: one per target
 };
 
 struct MapLayout {
@@ -32,6 +34,8 @@ inline constexpr int kMapBoxWidth = 150;
 inline constexpr int kMapBoxHeight = 44;
 
 MapLayout layout_map(const std::vector<int>& objects, const std::vector<Route>& routes);
+// Whether the route is drawn as a jump mark rather than an arrow.
+bool is_jump_mark(const MapLayout& layout, const Route& route);
 
 struct MapTexts {
     std::string startScreen;  // UTF-8: "Startmaske"

@@ -41,7 +41,7 @@ svg.map{display:block;width:100%;height:auto;max-height:640px}.node rect{fill:#f
 .node.start rect{fill:#ddd}.node.orphan rect{stroke-dasharray:5 3}.name{font-size:13px;font-weight:bold;white-space:pre}
 .sub{font-size:10px;white-space:pre}.route path{fill:none;stroke:#000;stroke-width:1.2;marker-end:url(#arrow)}
 .route.esc path{stroke-dasharray:6 4}.route.next path,.route.start path{stroke-width:2.4}
-.rlabel{font-size:10px;paint-order:stroke;stroke:#fff;stroke-width:3px}.startmark rect{fill:#fff;stroke:#000}.startmark text{font-size:9px}
+.rlabel{font-size:10px;paint-order:stroke;stroke:#fff;stroke-width:3px}.mark rect{fill:#fff;stroke:#000}.mark text{font-size:9px}
 .legend{font-size:12px}svg.ruler{display:block;max-width:100%;height:auto}.record{fill:#fff;stroke:#000}
 .box{fill:#f2f2f2;stroke:#000}.hatch{fill:url(#hatch)}.sep{fill:#bbb;stroke:#000}.tick{stroke:#000}
 .num,.span,.keyname{font-size:9px}.fname,.sepchar{font-size:11px;font-weight:bold}
@@ -223,11 +223,11 @@ void Writer::map() {
     out_ += map_svg(layout_map(objects_, routes_), routes_, subtitles, texts);
     out_ += std::string("<p class=\"legend\">") +
             t("Pfeile: Menüpunkt (Nummer), <b>dick</b> = nächste Aktion nach der letzten Zeile bzw. Programmstart, "
-              "gestrichelt = Esc. „Startmaske“ unter einem Kasten: dorthin führt der genannte Weg zurück. "
-              "Gestrichelte Kästen: nichts führt dorthin.",
+              "gestrichelt = Esc. Ein Sprungzeichen (&#8594;) unter einem Kasten nennt ein Ziel, das nicht in der "
+              "Nachbarspalte steht, mit den Wegen dorthin. Gestrichelte Kästen: nichts führt dorthin.",
               "Arrows: menu item (number), <b>thick</b> = next action after the last line or the program start, "
-              "dashed = Esc. \"Startmaske\" under a box: the named route leads back to the start screen. "
-              "Dashed boxes: nothing leads there.") +
+              "dashed = Esc. A jump mark (&#8594;) under a box names a target outside the neighbouring column, with "
+              "the routes that lead there. Dashed boxes: nothing leads there.") +
             "</p>\n";
 }
 
