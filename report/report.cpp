@@ -46,11 +46,11 @@ svg.map{display:block;width:100%;height:auto;max-height:640px}.node rect{fill:#f
 .box{fill:#f2f2f2;stroke:#000}.hatch{fill:url(#hatch)}.sep{fill:#bbb;stroke:#000}.tick{stroke:#000}
 .num,.span,.keyname{font-size:9px}.fname,.sepchar{font-size:11px;font-weight:bold}
 .rec{font-family:"DejaVu Sans Mono",monospace;font-size:13px;line-height:2.6;word-break:break-all;white-space:pre-wrap}
-.rec .field{border:1.5px solid #000;padding:2px 1px;position:relative}.rec .field sup{position:absolute;top:-15px;left:0;font-size:9px;font-family:"DejaVu Sans",sans-serif}
+.rec .field{border:1.5px solid #000;padding:2px 1px;position:relative}.rec .field sup{position:absolute;top:-15px;left:0;white-space:nowrap;font-size:9px;font-family:"DejaVu Sans",sans-serif}
 .rec .codes{text-decoration:underline}.rec .delim{background:#ccc}.rec .stamp{border:1.5px dashed #000;padding:2px 1px}
 .rec .code{font-size:9px;border:1px solid #000;padding:0 1px;margin:0 1px;font-family:"DejaVu Sans",sans-serif}
 @page{size:A4 landscape;margin:10mm}
-@media print{body{max-width:none;padding:0;font-size:12px}section.page{break-before:page;margin-top:0}
+@media print{body{max-width:none;padding:0;font-size:12px;print-color-adjust:exact;-webkit-print-color-adjust:exact}section.page{break-before:page;margin-top:0}
 a{color:#000;text-decoration:none}.object{break-inside:avoid}svg.map{max-height:150mm}}
 )";
 
