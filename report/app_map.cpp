@@ -16,8 +16,6 @@ constexpr int kMargin = 20;
 constexpr int kSweeps = 4;
 constexpr int kMarkRow = 16;
 
-std::string num(int v) { return std::to_string(v); }
-
 const char* kind_name(RouteKind k) {
     switch (k) {
     case RouteKind::Start: return "start";

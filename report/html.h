@@ -12,5 +12,7 @@ namespace kest::report {
 std::string escape(const std::string& utf8);
 // A text of the project (Windows-1252), converted and escaped.
 std::string text(const std::string& cp1252);
+// A number for an attribute or a table cell.
+inline std::string num(long value) { return std::to_string(value); }
 
 }  // namespace kest::report

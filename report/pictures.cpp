@@ -18,8 +18,6 @@ constexpr int kIndicator = 24;
 constexpr int kLargeColumns = 15;
 constexpr int kLargeLines = 4;
 
-std::string num(int v) { return std::to_string(v); }
-
 std::string rect(int x, int y, int w, int h, const std::string& cls) {
     return "<rect class=\"" + cls + "\" x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"" + num(w) + "\" height=\"" +
            num(h) + "\"/>";

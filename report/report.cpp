@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
+#include <string>
 
 #include "common/cp1252.h"
 #include "editor/barcode_settings_page.h"
@@ -62,8 +64,6 @@ constexpr char kDefs[] =
     "<marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"9\" markerHeight=\"9\" "
     "orient=\"auto-start-reverse\" markerUnits=\"userSpaceOnUse\"><path d=\"M0 0L10 5L0 10z\"/></marker></defs></svg>";
 
-std::string num(long v) { return std::to_string(v); }
-
 template <std::size_t N>
 std::string name(const char* const (&list)[N], unsigned value) {
     return text(names::of(list, value));
@@ -81,6 +81,8 @@ std::string code_name(u8 c) { return text(std::string(editor::code_label(c))) + 
 std::string codes_text(const u8 (&slot)[10]) { return text(editor::code_text(editor::read_codes(slot))); }
 
 std::string anchor(int object) { return "obj-" + num(object); }
+
+std::string font_name(u8 font) { return font > 1 ? "(" + num(font) + ")" : font ? "groß" : "klein"; }
 
 // Which page a value out of range belongs to: the form or menu, the lookups, the settings or
 // the texts; the overview lists all of them.
@@ -120,7 +122,7 @@ private:
     void texts();
     void form_page(std::size_t i);
     void menu_page(std::size_t i);
-    void picture(std::size_t i);
+    void open_object(std::size_t i, const char* kind, u8 font);
     void record(std::size_t i);
     std::string line_details(const FormRecord& f, int line) const;
     std::string subtitle(int object) const;
@@ -294,8 +296,8 @@ void Writer::barcode() {
             if (const auto* lengths = dialog->lengths) {
                 const u8 first = b[lengths->byte], second = b[lengths->byte + 1];
                 params += (params.empty() ? "" : "; ") +
-                          ((first & 0x80) ? "Max / Min L\xC3\xA4nge " + num(first & 0x7F) + " / " + num(second)
-                                          : "feste L\xC3\xA4nge " + num(first & 0x7F) + ", " + num(second));
+                          ((first & 0x80) ? "Max / Min Länge " + num(first & 0x7F) + " / " + num(second)
+                                          : "feste Länge " + num(first & 0x7F) + ", " + num(second));
             }
         }
         on += "<tr><td>" + text(box.name) + "</td><td>" + params + "</td></tr>";
@@ -311,13 +313,10 @@ void Writer::settings() {
     const KeyboardWedgeSettings& w = p_.wedge;
     out_ += std::string("<section class=\"page\" id=\"settings\">\n<h2>") + t("Einstellungen", "Settings") + "</h2>";
     out_ += std::string("<h3>Startup</h3><table>");
-    row("Programm startet von", o.startObject ? "Men\xC3\xBC 1" : "Maske 1");
+    row("Programm startet von", o.startObject ? "Menü 1" : "Maske 1");
     auto delimiter = [&](u8 d) { return d ? code_name(d) : std::string("&lt;leer&gt;"); };
     row("Datenfeldbegrenzer", delimiter(o.delimiter1) + ", " + delimiter(o.delimiter2));
-    row(text("F\xFCr alle \xDC"
-             "berschriften gro\xDF"
-             "e Schriftarten verwenden"),
-        yes_no(o.largeTitles));
+    row(std::string("Für alle Überschriften große Schriftarten verwenden"), yes_no(o.largeTitles));
     out_ += "</table>";
     barcode();
 
@@ -327,20 +326,17 @@ void Writer::settings() {
     row("Baudrate", name(names::kTerminalRates, o.terminalBaud));
     row("Hintergrundbeleuchtung", name(names::kBacklight, o.backlight) + ", " + text("Beleuchtung aus nach : ") +
                                       num(o.backlightOff * 10L) + " sec");
-    row(text("Daten l\xF6schen nach Senden"), name(names::kDeleteAfterSend, o.deleteAfterSend));
+    row(std::string("Daten löschen nach Senden"), name(names::kDeleteAfterSend, o.deleteAfterSend));
     row("Quittierungsoptionen", name(names::kAckDisplays, o.ackDisplay) + ", " +
-                                    (o.ackTime ? text("Anzeige f\xFCr : ") + num(o.ackTime * 100L) + " ms"
-                                               : text("Taste dr\xFC"
-                                                      "cken nach Quittung")));
+                                    (o.ackTime ? std::string("Anzeige für : ") + num(o.ackTime * 100L) + " ms"
+                                               : std::string("Taste drücken nach Quittung")));
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("Tastatur (Keyboard-Wedge)", "Keyboard wedge") + "</h3><table>";
     static const char* const kShift[] = {"Normal", "Capital-lock keyboard", "Shift-lock keyboard"};
     static const char* const kCase[] = {"Normal", "klein", "gro\xDF"};
     row("Tastatur / Terminal Typ", name(names::kKeyboardTypes, w.keyboardType));
-    row(text("Ziffernblock zur \xDC"
-             "bertragung von Zahlen benutzen"),
-        yes_no(w.wedgeFlags & 1));
+    row(std::string("Ziffernblock zur Übertragung von Zahlen benutzen"), yes_no(w.wedgeFlags & 1));
     row("Shift / Capital lock type", name(kShift, (w.wedgeFlags >> 1) & 3));
     row("Zeichenformat", name(kCase, (w.wedgeFlags >> 3) & 3));
     row("Capital lock", w.wedgeFlags & 0x40   ? std::string("Immer EIN")
@@ -348,7 +344,7 @@ void Writer::settings() {
                                               : std::string("autom. Ekennung"));
     row("Pause zwischen zwei Zeichen", num(w.charPause) + " ms");
     row("Verbindungs-Time-out", num(w.linkTimeout) + " sec");
-    row(text("An jeden Datensatz CR/LF anh\xE4ngen"), yes_no(w.appendCrLf));
+    row(std::string("An jeden Datensatz CR/LF anhängen"), yes_no(w.appendCrLf));
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("Passwortschutz", "Password protection") + "</h3><table>";
@@ -357,7 +353,7 @@ void Writer::settings() {
     std::string areas;
     for (int i = 0; i < 12; ++i)
         if (o.protectedArea[i]) areas += (areas.empty() ? "" : ", ") + name(names::kProtectedAreas, i);
-    row(text("Passwortgesch\xFCtzte Bereiche"), areas.empty() ? std::string(t("keine", "none")) : areas);
+    row(std::string("Passwortgeschützte Bereiche"), areas.empty() ? std::string(t("keine", "none")) : areas);
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("Funktionstasten", "Function keys") + "</h3><table>";
@@ -411,11 +407,13 @@ void Writer::texts() {
     out_ += "</section>\n";
 }
 
-void Writer::picture(std::size_t i) {
+// The page of a form or menu up to its picture and the way there.
+void Writer::open_object(std::size_t i, const char* kind, u8 font) {
     const Screen& s = screens_.screens[i];
     const int object = s.object;
-    const u8 font = object >= jump::kFirstMenu ? p_.menus[object - jump::kFirstMenu].font
-                                               : p_.forms[object - jump::kFirstForm].font;
+    out_ += "<section class=\"page object " + std::string(kind) + "\" id=\"" + anchor(object) + "\" data-object=\"" +
+            num(object) + "\"" + (s.launched ? " data-launched=\"1\"" : "") + ">\n<h2>" + target_name(object) +
+            "</h2><div class=\"grid2\"><div>";
     out_ += display_svg(s.display, is_large_font(font), keys_text(s.keys),
                         std::string(t("Display beim Start von ", "Display when starting ")) +
                             cp1252_to_utf8(names::jump_target(object)));
@@ -424,7 +422,7 @@ void Writer::picture(std::size_t i) {
         out_ += t("Keine Tastenfolge führt vom Startbildschirm hierher; gezeigt auf einer Kopie des Projekts, "
                   "die über ",
                   "No keys lead here from the start screen; shown on a copy of the project that starts through ") +
-                std::string(object >= jump::kFirstMenu ? "Maske 1" : "Men\xC3\xBC 1") + t(" hierher führt.", ".");
+                std::string(object >= jump::kFirstMenu ? "Maske 1" : "Menü 1") + t(" hierher führt.", ".");
     } else {
         out_ += std::string(t("Weg: ", "Route: ")) + "Startmaske";
         for (const Route& r : s.route) {
@@ -447,22 +445,15 @@ std::string Writer::line_details(const FormRecord& f, int n) const {
         parts.push_back("Voreinstellung " + sys(cell_text(f.defaultValue[n])));
     }
     if (f.fixedLengthOn[n])
-        parts.push_back(text("feste Datenl\xE4nge ") + num(f.fixedLength[n]) + ", " +
+        parts.push_back(std::string("feste Datenlänge ") + num(f.fixedLength[n]) + ", " +
                         name(names::kJustify, f.justify[n]));
-    if (f.prefixOn[n])
-        parts.push_back(text("Pr\xE4"
-                             "fix ") +
-                        codes_text(f.prefix[n]));
+    if (f.prefixOn[n]) parts.push_back(std::string("Präfix ") + codes_text(f.prefix[n]));
     if (f.suffixOn[n]) parts.push_back("Suffix " + codes_text(f.suffix[n]));
-    if (f.fillChar[n]) parts.push_back(text("F\xFCllzeichen ") + code_name(f.fillChar[n]));
+    if (f.fillChar[n]) parts.push_back(std::string("Füllzeichen ") + code_name(f.fillChar[n]));
     if (f.substringOn[n])
         parts.push_back("Teilstring aus Barcode: Startposition " + num(f.substringStart[n]) + ", Anzahl Zeichen " +
                         num(f.substringCount[n]));
-    if (f.checkPrefixOn[n])
-        parts.push_back(text("Pr\xE4"
-                             "fix pr\xFC"
-                             "fen ") +
-                        sys(cell_text(f.checkPrefix[n])));
+    if (f.checkPrefixOn[n]) parts.push_back(std::string("Präfix prüfen ") + sys(cell_text(f.checkPrefix[n])));
     if (is_input_line(f.lineType[n]) && f.autoEnter[n] == 0) parts.push_back("Auto ENTER : Nein");
     std::string out;
     for (const auto& part : parts) out += (out.empty() ? "" : "; ") + part;
@@ -534,26 +525,19 @@ void Writer::record(std::size_t i) {
 void Writer::form_page(std::size_t i) {
     const int object = objects_[i];
     const FormRecord& f = p_.forms[object - jump::kFirstForm];
-    out_ += "<section class=\"page object form\" id=\"" + anchor(object) + "\" data-object=\"" + num(object) + "\"" +
-            (screens_.screens[i].launched ? " data-launched=\"1\"" : "") + ">\n<h2>" + target_name(object) +
-            "</h2><div class=\"grid2\"><div>";
-    picture(i);
+    open_object(i, "form", f.font);
     record(i);
     out_ += "</div><div><table>";
-    row("Schriftart", f.font > 1 ? "(" + num(f.font) + ")"
-                      : f.font   ? std::string("gro\xC3\x9F")
-                                 : std::string("klein"));
+    row("Schriftart", font_name(f.font));
     row("Esc", target_name(f.escTarget));
-    row(text("N\xE4"
-             "chste Aktion"),
-        target_name(f.nextTarget));
+    row(std::string("Nächste Aktion"), target_name(f.nextTarget));
     row("Lookupdatei", name(names::kLookupFiles, f.lookupFile));
     row("Datensatz", name(names::kRecordActions, f.recordAction));
     std::string stamp = name(names::kStampPositions, f.stampPosition);
     if (f.stampPosition != 0)
         stamp += "; " + text(editor::date_preview(f)) + "; " + text(editor::time_preview(f)) +
                  (f.stampSplit ? "; " + text("DATUM und ZEIT Zusatz in zwei Felder aufteilen") : "");
-    row(text("Datum & Zeit Zusatz"), stamp);
+    row(std::string("Datum &amp; Zeit Zusatz"), stamp);
     out_ += std::string(
                 "</table><table class=\"lines\"><tr><th>#</th><th>Datentyp</th><th>Displayanzeige</th>"
                 "<th>Datenquelle</th><th>Min</th><th>Max</th><th>Lookup</th><th>") +
@@ -584,24 +568,16 @@ void Writer::form_page(std::size_t i) {
 void Writer::menu_page(std::size_t i) {
     const int object = objects_[i];
     const MenuRecord& m = p_.menus[object - jump::kFirstMenu];
-    out_ += "<section class=\"page object menu\" id=\"" + anchor(object) + "\" data-object=\"" + num(object) + "\"" +
-            (screens_.screens[i].launched ? " data-launched=\"1\"" : "") + ">\n<h2>" + target_name(object) +
-            "</h2><div class=\"grid2\"><div>";
-    picture(i);
+    open_object(i, "menu", m.font);
     out_ += "</div><div><table>";
-    row("Schriftart", m.font > 1 ? "(" + num(m.font) + ")"
-                      : m.font   ? std::string("gro\xC3\x9F")
-                                 : std::string("klein"));
+    row("Schriftart", font_name(m.font));
     row("Esc", target_name(m.escTarget));
-    row(text("Men\xFC-\xDC"
-             "berschrift"),
+    row(std::string("Menü-Überschrift"),
         (m.titleEnabled ? std::string(t("gezeigt: ", "shown: ")) : std::string(t("nicht gezeigt: ", "not shown: "))) +
             cell(m.title));
-    row(text("\xDC"
-             "berschrift speichern (als einzelnen Datensatz)"),
-        yes_no(m.saveTitle));
-    row(text("Men\xFCpunkt speichern (als einzelnen Datensatz)"), yes_no(m.saveItemSeparately));
-    row(text("Men\xFCpunkt speichern (in jedem Datensatz)"), yes_no(m.saveItemInEachRecord));
+    row(std::string("Überschrift speichern (als einzelnen Datensatz)"), yes_no(m.saveTitle));
+    row(std::string("Menüpunkt speichern (als einzelnen Datensatz)"), yes_no(m.saveItemSeparately));
+    row(std::string("Menüpunkt speichern (in jedem Datensatz)"), yes_no(m.saveItemInEachRecord));
     out_ += "</table><table class=\"items\"><tr><th>#</th><th>Anzeigetext</th><th>Sprung zu</th></tr>";
     bool any = false;
     for (int k = 0; k < 10; ++k) {
