@@ -51,6 +51,7 @@ svg.map{display:block;width:100%;height:auto;max-height:640px}.node rect{fill:#f
 .rec .field{border:1.5px solid #000;padding:2px 1px;position:relative}.rec .field sup{position:absolute;top:-15px;left:0;white-space:nowrap;font-size:9px;font-family:"DejaVu Sans",sans-serif}
 .rec .codes{text-decoration:underline}.rec .delim{background:#ccc}.rec .stamp{border:1.5px dashed #000;padding:2px 1px}
 .rec .code{font-size:9px;border:1px solid #000;padding:0 1px;margin:0 1px;font-family:"DejaVu Sans",sans-serif}
+.cols{columns:2;column-gap:28px}.cols h3{break-after:avoid;margin-top:0;padding-top:10px}.cols table{break-inside:avoid}
 @page{size:A4 landscape;margin:10mm}
 @media print{body{max-width:none;padding:0;font-size:12px;print-color-adjust:exact;-webkit-print-color-adjust:exact}section.page{break-before:page;margin-top:0}
 a{color:#000;text-decoration:none}.object{break-inside:avoid}svg.map{max-height:150mm}}
@@ -311,7 +312,8 @@ void Writer::barcode() {
 void Writer::settings() {
     const ApplicationOptions& o = p_.options;
     const KeyboardWedgeSettings& w = p_.wedge;
-    out_ += std::string("<section class=\"page\" id=\"settings\">\n<h2>") + t("Einstellungen", "Settings") + "</h2>";
+    out_ += std::string("<section class=\"page\" id=\"settings\">\n<h2>") + t("Einstellungen", "Settings") +
+            "</h2><div class=\"cols\">";
     out_ += std::string("<h3>Startup</h3><table>");
     row("Programm startet von", o.startObject ? "Menü 1" : "Maske 1");
     auto delimiter = [&](u8 d) { return d ? code_name(d) : std::string("&lt;leer&gt;"); };
@@ -368,7 +370,7 @@ void Writer::settings() {
 
     out_ += std::string("<h3>") + t("PC-Schnittstelle", "PC port") + "</h3><table>";
     row("COM", name(names::kComPorts, p_.com.portIndex) + ", " + name(names::kBaudRates, p_.com.rateIndex) + " bps");
-    out_ += "</table>";
+    out_ += "</table></div>";
     findings_for("settings");
     out_ += "</section>\n";
 }
