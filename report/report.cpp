@@ -161,8 +161,12 @@ void Writer::findings_for(const std::string& home) {
         if (home != "overview" && finding_home(f) != home) continue;
         items += "<li><span class=\"mono\">" + escape(f.path) + "</span> " + escape(f.what) + " <span class=\"dim\">(" +
                  t("Offset ", "offset ") + num(static_cast<long>(f.offset)) + ")</span>";
-        if (home == "overview" && finding_home(f) != "overview")
-            items += " &rarr; <a href=\"#" + finding_home(f) + "\">" + t("Seite", "page") + "</a>";
+        // A form or menu not in use has no page of its own.
+        const std::string page = finding_home(f);
+        const bool shown =
+            page.rfind("obj-", 0) != 0 || std::count(objects_.begin(), objects_.end(), std::atoi(page.c_str() + 4)) > 0;
+        if (home == "overview" && page != "overview" && shown)
+            items += " &rarr; <a href=\"#" + page + "\">" + t("Seite", "page") + "</a>";
         items += "</li>";
     }
     if (items.empty()) return;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <random>
@@ -291,6 +292,29 @@ TEST(Report, TextsAreEscapedAndThePasswordStaysOut) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("Geheim42"), std::string::npos);
     EXPECT_EQ(html.find("http://"), html.find("http://www.w3.org/2000/svg")) << "nothing is fetched";
+}
+
+// What `kest check` reports stands on the page it belongs to and, all of it, on the first.
+TEST(Report, ValuesOutOfRangeStandWhereTheyBelong) {
+    const struct {
+        void (*damage)(Project&);
+        const char* path;
+        const char* home;
+    } cases[] = {
+        {[](Project& p) { p.forms[0].lineType[2] = 40; }, "forms[0].lines[2].type", "obj-1"},
+        {[](Project& p) { p.lookups[2].fieldCount = 9; }, "lookups[2].fieldCount", "lookups"},
+        {[](Project& p) { p.options.ackTime = 150; }, "settings.ackTime", "settings"},
+        {[](Project& p) { std::memset(text_cell(p, 3, 0), 'x', kCell15); }, "texts.tables[3].rows[0]", "texts"},
+    };
+    for (const auto& c : cases) {
+        auto p = testing::new_project();
+        c.damage(*p);
+        const std::string html = report_of(*p);
+        const auto box = html.find("data-findings=\"" + std::string(c.home) + "\"");
+        ASSERT_NE(box, std::string::npos) << c.path;
+        EXPECT_EQ(html.find(c.path, box), html.find(c.path, html.find(c.path) + 1)) << c.path;
+        EXPECT_LT(html.find(c.path), box) << "the first page lists it too";
+    }
 }
 
 TEST(Report, DamagedProjectsGiveAWholeDocument) {
