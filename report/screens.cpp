@@ -247,6 +247,7 @@ std::vector<std::optional<Reached>> explore(const Project& simulation, const Loc
         run.key(1);
         arrive(run, {}, {0, RouteKind::Start, 0, 0, 0});
     }
+    std::vector<bool> explored(reached.size());
     for (bool escToMenus : {false, true}) {
         if (escToMenus)
             for (int t = 1; t < static_cast<int>(reached.size()); ++t)
@@ -254,6 +255,8 @@ std::vector<std::optional<Reached>> explore(const Project& simulation, const Loc
         for (std::size_t i = 0; i < queue.size(); ++i) {
             const int from = queue[i];
             const Reached here = *reached[from];
+            const bool again = explored[from];
+            explored[from] = true;
             auto move = [&](RouteKind kind, int item, auto&& keys) {
                 Run run(simulation, time);
                 run.replay(here.keys);
@@ -262,10 +265,11 @@ std::vector<std::optional<Reached>> explore(const Project& simulation, const Loc
                 if (kind == RouteKind::Esc && toMenu && !escToMenus) return;
                 arrive(run, here.route, {from, kind, item, 0, 0});
             };
-            if (from >= jump::kFirstMenu) {
+            // A second round only adds Esc to a menu.
+            if (!again && from >= jump::kFirstMenu) {
                 for (int item = 1; item <= 10; ++item)
                     move(RouteKind::Item, item, [&](Run& run) { run.key(item == 10 ? sim::kKeyZero : item); });
-            } else {
+            } else if (!again) {
                 std::vector<std::string> inputs;
                 move(RouteKind::Next, 0,
                      [&](Run& run) { fill(run, simulation.forms[from - jump::kFirstForm], from, inputs); });
