@@ -156,8 +156,38 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
     // Jump marks of a box: its targets in the order of their first route, each with the
     // labels of the routes to it.
     std::map<int, std::vector<std::pair<int, std::string>>> marks;
-    std::map<std::pair<int, int>, int> pairs;  // arrows drawn between two boxes
-    for (const Route& r : routes) {
+    // Arrows between neighbouring layers leave and enter the boxes' sides at points spread
+    // over the side, ordered by where the other end lies, so that they neither meet nor cross
+    // at the box: forward from the right side to the left side, back from the left side to
+    // the right side.
+    std::map<std::size_t, std::pair<double, double>> ends;  // route index: y at the source, y at the target
+    {
+        struct Attachment {
+            double other;
+            std::size_t route;
+            bool atSource;
+        };
+        std::map<std::pair<int, bool>, std::vector<Attachment>> sides;  // (object, right side)
+        for (std::size_t i = 0; i < routes.size(); ++i) {
+            const Route& r = routes[i];
+            const MapNode* from = layout.node(r.from);
+            const MapNode* to = layout.node(r.to);
+            if (!from || !to || r.from == r.to || is_jump_mark(layout, r)) continue;
+            const bool forward = to->layer > from->layer;
+            sides[{r.from, forward}].push_back({double(to->y), i, true});
+            sides[{r.to, !forward}].push_back({double(from->y), i, false});
+        }
+        for (auto& [side, list] : sides) {
+            std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return a.other < b.other; });
+            const MapNode* n = layout.node(side.first);
+            for (std::size_t k = 0; k < list.size(); ++k) {
+                const double y = n->y + kMapBoxHeight * (k + 1.0) / (list.size() + 1.0);
+                (list[k].atSource ? ends[list[k].route].first : ends[list[k].route].second) = y;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < routes.size(); ++i) {
+        const Route& r = routes[i];
         const MapNode* from = layout.node(r.from);
         const MapNode* to = layout.node(r.to);
         if (!from || !to) continue;
@@ -168,7 +198,6 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
         if (r.code != r.to) label += " (" + num(r.code) + ")";
         std::string path;
         Point labelAt{};
-        const double fy = from->y + kMapBoxHeight / 2.0, ty = to->y + kMapBoxHeight / 2.0;
         if (is_jump_mark(layout, r)) {
             auto& list = marks[r.from];
             auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.first == r.to; });
@@ -186,18 +215,13 @@ std::string map_svg(const MapLayout& layout, const std::vector<Route>& routes,
             labelAt = bezier(a, b, c, d, 0.5);
             labelAt.x += 4;
         } else {
-            // Between neighbouring layers: forward from the right side to the left side, back
-            // from the left side to the right side a little lower; routes between the same two
-            // boxes side by side.
             const bool forward = to->layer > from->layer;
-            const double offset = 5.0 * pairs[{std::min(r.from, r.to), std::max(r.from, r.to)}]++ + (forward ? 0 : 12);
-            const Point a{double(forward ? from->x + kMapBoxWidth : from->x), fy + offset},
-                d{double(forward ? to->x : to->x + kMapBoxWidth), ty + offset};
+            const Point a{double(forward ? from->x + kMapBoxWidth : from->x), ends[i].first},
+                d{double(forward ? to->x : to->x + kMapBoxWidth), ends[i].second};
             const double bend = forward ? kGapX * 0.6 : -kGapX * 0.6;
             const Point b{a.x + bend, a.y}, c{d.x - bend, d.y};
             path = "M" + pt(a) + "C" + pt(b) + " " + pt(c) + " " + pt(d);
-            labelAt = bezier(a, b, c, d, forward ? 0.18 : 0.5);
-            if (!forward) labelAt.y += 12;
+            labelAt = bezier(a, b, c, d, forward ? 0.78 : 0.22);
         }
         out += "<g class=\"route " + std::string(kind_name(r.kind)) + "\" data-from=\"" + num(r.from) +
                "\" data-kind=\"" + kind_name(r.kind) + "\" data-item=\"" + num(r.item) + "\" data-to=\"" + num(r.to) +
