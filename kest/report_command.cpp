@@ -1,6 +1,7 @@
 // kest report: one HTML file that shows a whole project for review and printing.
 #include <span>
 
+#include "common/cp1252.h"
 #include "common/options.h"
 #include "common/version.h"
 #include "kest/command.h"
@@ -58,7 +59,8 @@ int run(const std::vector<std::string>& argv) {
     const std::string& path = args.positional[0];
     const auto loaded = load_project("report", path);
     if (!loaded) return kExitBadInput;
-    input.fileName = path;
+    // A path given in the Windows code page (kest.exe) is shown in UTF-8 like every text.
+    input.fileName = utf8_to_cp1252_exact(path) ? path : cp1252_to_utf8(path);
     input.olderLayout = loaded->olderLayout;
     input.findings = out_of_range(path, *loaded);
     input.english = lang == "en";
