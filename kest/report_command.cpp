@@ -60,7 +60,9 @@ int run(const std::vector<std::string>& argv) {
     const auto loaded = load_project("report", path);
     if (!loaded) return kExitBadInput;
     // A path given in the Windows code page (kest.exe) is shown in UTF-8 like every text.
-    input.fileName = utf8_to_cp1252_exact(path) ? path : cp1252_to_utf8(path);
+    std::string missing;
+    const bool utf8 = utf8_to_cp1252_exact(path, &missing) || !missing.empty();
+    input.fileName = utf8 ? path : cp1252_to_utf8(path);
     input.olderLayout = loaded->olderLayout;
     input.findings = out_of_range(path, *loaded);
     input.english = lang == "en";
