@@ -107,7 +107,7 @@ TEST(ReportCommand, PicturesShowWhatSimulateShowsAfterTheSameKeys) {
         f.nextTarget = jump::menu(0);
         f.recordAction = kRecordPassDown;
     }
-    p->forms[1].lineType[2] = kFieldPassDown;  // shows the record of form 1 once that was filled
+    p->forms[1].lineType[2] = kFieldPassDown;  // empty until a record was passed down
 
     TempDir dir;
     const std::string project = dir.file("lager.agx");
