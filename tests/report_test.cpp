@@ -326,6 +326,16 @@ TEST(Report, DamagedProjectsGiveAWholeDocument) {
         const std::string html = report_of(*p);
         EXPECT_EQ(tags(html, "<section").size(), tags(html, "</section>").size());
         EXPECT_EQ(html.substr(html.size() - 8), "</html>\n");
+        // Whatever the tables hold, every "<" opens one of the report's own elements.
+        static const std::set<std::string> kElements = {
+            "!DOCTYPE", "html", "head", "meta", "title", "style",   "body",   "section", "h1",   "h2",   "h3",
+            "table",    "tr",   "th",   "td",   "nav",   "ul",      "li",     "a",       "div",  "p",    "b",
+            "br",       "span", "sup",  "svg",  "defs",  "pattern", "marker", "path",    "rect", "text", "g"};
+        for (auto at = html.find('<'); at != std::string::npos; at = html.find('<', at + 1)) {
+            const auto begin = at + (html[at + 1] == '/' ? 2 : 1);
+            const std::string element = html.substr(begin, html.find_first_of(" >/", begin) - begin);
+            ASSERT_EQ(kElements.count(element), 1u) << html.substr(at, 60);
+        }
     }
 }
 
