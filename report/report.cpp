@@ -51,10 +51,11 @@ svg.map{display:block;width:100%;height:auto;max-height:640px}.node rect{fill:#f
 .rec .field{border:1.5px solid #000;padding:2px 1px;position:relative}.rec .field sup{position:absolute;top:-15px;left:0;white-space:nowrap;font-size:9px;font-family:"DejaVu Sans",sans-serif}
 .rec .codes{text-decoration:underline}.rec .delim{background:#ccc}.rec .stamp{border:1.5px dashed #000;padding:2px 1px}
 .rec .code{font-size:9px;border:1px solid #000;padding:0 1px;margin:0 1px;font-family:"DejaVu Sans",sans-serif}
+.lookup table{display:inline-table;margin-right:18px}.lookup{break-inside:avoid}
 .cols{columns:2;column-gap:28px}.cols h3{break-after:avoid;margin-top:0;padding-top:10px}.cols table{break-inside:avoid}
 @page{size:A4 landscape;margin:10mm}
 @media print{body{max-width:none;padding:0;font-size:12px;print-color-adjust:exact;-webkit-print-color-adjust:exact}section.page{break-before:page;margin-top:0}
-a{color:#000;text-decoration:none}.object{break-inside:avoid}svg.map{max-height:150mm}}
+a{color:#000;text-decoration:none}.object{break-inside:avoid}.mapblock{break-before:page;break-inside:avoid}svg.map{max-height:150mm}}
 )";
 
 // Patterns and markers every picture of the document uses.
@@ -222,7 +223,8 @@ std::string Writer::subtitle(int object) const {
 }
 
 void Writer::map() {
-    out_ += std::string("<h2 id=\"map\">") + t("Ablauf der Anwendung", "Application map") + "</h2>\n";
+    out_ += std::string("<div class=\"mapblock\"><h2 id=\"map\">") + t("Ablauf der Anwendung", "Application map") +
+            "</h2>\n";
     std::vector<std::string> subtitles;
     for (int o : objects_) subtitles.push_back(subtitle(o));
     const MapTexts texts{"Startmaske", t("weiter", "next"), t("nichts führt hierher", "nothing leads here"),
@@ -235,7 +237,7 @@ void Writer::map() {
               "Arrows: menu item (number), <b>thick</b> = next action after the last line or the program start, "
               "dashed = Esc. A jump mark (&#8594;) under a box names a target outside the neighbouring column, with "
               "the routes that lead there. Dashed boxes: nothing leads there.") +
-            "</p>\n";
+            "</p></div>\n";
 }
 
 void Writer::lookups() {
@@ -243,14 +245,14 @@ void Writer::lookups() {
         std::string("<section class=\"page\" id=\"lookups\">\n<h2>") + t("Lookupdateien", "Lookup files") + "</h2>\n";
     for (int k = 0; k < kLookupCount; ++k) {
         const LookupRecord& l = p_.lookups[k];
-        out_ += "<h3>" + name(names::kLookupFiles, k + 1) + "</h3>";
+        out_ += "<div class=\"lookup\"><h3>" + name(names::kLookupFiles, k + 1) + "</h3>";
         std::string usedBy;
         for (int o : objects_)
             if (o < jump::kFirstMenu && p_.forms[o - jump::kFirstForm].lookupFile == k + 1)
                 usedBy += (usedBy.empty() ? "" : ", ") + target_name(o);
         if (l.fieldCount == 0 && l.recordLength == 0) {
             out_ += std::string("<p class=\"dim\">") + t("Nicht festgelegt.", "Not defined.") +
-                    (usedBy.empty() ? "" : std::string(" ") + t("Benutzt von ", "Used by ") + usedBy) + "</p>";
+                    (usedBy.empty() ? "" : std::string(" ") + t("Benutzt von ", "Used by ") + usedBy) + "</p></div>";
             continue;
         }
         out_ += "<table>";
@@ -261,13 +263,13 @@ void Writer::lookups() {
         row("Lookupdatei kann geladen werden", yes_no(l.loadable));
         row("Aktion, falls Datensatz nicht gefunden wurde", name(names::kNotFoundActions, l.notFoundAction));
         if (!usedBy.empty()) row(t("Benutzt von", "Used by"), usedBy);
-        out_ += "</table>" + lookup_ruler_svg(l, "Schlüsselfeld") + "<table><tr><th>#</th><th>ab Position</th><th>" +
+        out_ += std::string("</table><table><tr><th>#</th><th>ab Position</th><th>") +
                 (l.separator ? "Max Länge" : "Länge") + "</th></tr>";
         for (int i = 0; i < std::min<int>(l.fieldCount, 8); ++i)
             out_ += "<tr><td>Feld " + num(i + 1) + (i == l.keyField ? " (Schlüsselfeld)" : "") +
                     "</td><td class=\"n\">" + num(l.fieldStart[i]) + "</td><td class=\"n\">" + num(l.fieldLength[i]) +
                     "</td></tr>";
-        out_ += "</table>";
+        out_ += "</table>" + lookup_ruler_svg(l, "Schlüsselfeld") + "</div>";
     }
     findings_for("lookups");
     out_ += "</section>\n";
