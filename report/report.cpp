@@ -30,7 +30,7 @@ h1{font-size:22px;margin:0 0 8px}h2{font-size:18px;border-bottom:2px solid #000;
 h3{font-size:15px;margin:14px 0 4px}section.page{margin-top:32px}p{margin:4px 0}
 table{border-collapse:collapse;margin:2px 0 6px}th,td{border:1px solid #555;padding:2px 5px;text-align:left;vertical-align:top;font-size:12px}
 th{background:#e6e6e6}td.n{text-align:right}.dim{color:#555}
-.sys{font-family:"DejaVu Sans Mono",monospace;white-space:pre;border-bottom:1px dotted #777}
+.sys{font-family:"DejaVu Sans Mono",monospace;white-space:pre;text-decoration:underline dotted #777}
 .mono{font-family:"DejaVu Sans Mono",monospace;font-size:11px;word-break:break-all}
 .object .grid2{display:grid;grid-template-columns:330px 1fr;gap:14px;align-items:start}
 .route-line{font-size:12px;margin-bottom:6px}.findings li{font-size:12px}.findings{border-left:4px solid #000;padding:2px 8px 2px 24px;margin:6px 0}
@@ -48,13 +48,18 @@ svg.map{display:block;width:100%;height:auto;max-height:640px}.node rect{fill:#f
 .box{fill:#f2f2f2;stroke:#000}.hatch{fill:url(#hatch)}.sep{fill:#bbb;stroke:#000}.tick{stroke:#000}
 .num,.span,.keyname{font-size:9px}.fname,.sepchar{font-size:11px;font-weight:bold}
 .rec{font-family:"DejaVu Sans Mono",monospace;font-size:13px;line-height:2.6;word-break:break-all;white-space:pre-wrap}
+table.lines{table-layout:fixed;width:100%}.lines th:nth-child(1){width:16px}.lines th:nth-child(2){width:10%}
+.lines th:nth-child(3){width:15%}.lines th:nth-child(8){width:13%}.lines th:nth-child(5),.lines th:nth-child(6){width:26px}
+.lines th:nth-child(4){width:11%}.lines th:nth-child(7){width:8%}.lines .sys{white-space:pre-wrap;word-break:break-all}
+table.head{margin-top:6px}
 .rec .field{border:1.5px solid #000;padding:2px 1px;position:relative}.rec .field sup{position:absolute;top:-15px;left:0;white-space:nowrap;font-size:9px;font-family:"DejaVu Sans",sans-serif}
 .rec .codes{text-decoration:underline}.rec .delim{background:#ccc}.rec .stamp{border:1.5px dashed #000;padding:2px 1px}
 .rec .code{font-size:9px;border:1px solid #000;padding:0 1px;margin:0 1px;font-family:"DejaVu Sans",sans-serif}
 .lookup table{display:inline-table;margin-right:18px}.lookup{break-inside:avoid}
 .cols{columns:2;column-gap:28px}.cols h3{break-after:avoid;margin-top:0;padding-top:10px}.cols table{break-inside:avoid}
 @page{size:A4 landscape;margin:10mm}
-@media print{body{max-width:none;padding:0;font-size:12px;print-color-adjust:exact;-webkit-print-color-adjust:exact}section.page{break-before:page;margin-top:0}
+@media print{body{max-width:none;padding:0;font-size:12px;print-color-adjust:exact;-webkit-print-color-adjust:exact}
+.object th,.object td{font-size:9.5px;line-height:1.2;padding:1px 3px}.rec{font-size:10px;line-height:2.3}section.page{break-before:page;margin-top:0}
 a{color:#000;text-decoration:none}.object{break-inside:avoid}.mapblock{break-before:page;break-inside:avoid}svg.map{max-height:150mm}}
 )";
 
@@ -534,8 +539,7 @@ void Writer::form_page(std::size_t i) {
     const int object = objects_[i];
     const FormRecord& f = p_.forms[object - jump::kFirstForm];
     open_object(i, "form", f.font);
-    record(i);
-    out_ += "</div><div><table>";
+    out_ += "<table class=\"head\">";
     row("Schriftart", font_name(f.font));
     row("Esc", target_name(f.escTarget));
     row(std::string("Nächste Aktion"), target_name(f.nextTarget));
@@ -546,8 +550,10 @@ void Writer::form_page(std::size_t i) {
         stamp += "; " + text(editor::date_preview(f)) + "; " + text(editor::time_preview(f)) +
                  (f.stampSplit ? "; " + text("DATUM und ZEIT Zusatz in zwei Felder aufteilen") : "");
     row(std::string("Datum &amp; Zeit Zusatz"), stamp);
+    out_ += "</table>";
+    record(i);
     out_ += std::string(
-                "</table><table class=\"lines\"><tr><th>#</th><th>Datentyp</th><th>Displayanzeige</th>"
+                "</div><div><table class=\"lines\"><tr><th>#</th><th>Datentyp</th><th>Displayanzeige</th>"
                 "<th>Datenquelle</th><th>Min</th><th>Max</th><th>Lookup</th><th>") +
             t("Beispiel", "Sample") + "</th><th>" + t("Weitere Einstellungen", "Further settings") + "</th></tr>";
     const SampleRecord& r = screens_.records[i];
