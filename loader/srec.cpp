@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <istream>
 #include <map>
+#include <memory>
 
 namespace kest::loader {
 
@@ -320,14 +321,16 @@ SrecReport check_srec(std::istream& in, std::size_t blockSize) {
     SrecChecker checker(report);
     SrecReader reader([&](const SrecRecord& r) { return checker.on_record(r); });
     blockSize = std::max<std::size_t>(blockSize, 1);
-    std::vector<char> block(std::min<std::size_t>(blockSize, 4096));
+    // Only the part of the block that is read into takes memory.
+    const auto block = std::make_unique_for_overwrite<char[]>(blockSize);
+    std::size_t size = std::min<std::size_t>(blockSize, 4096);
     while (in) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        in.read(block.get(), static_cast<std::streamsize>(size));
         const auto got = in.gcount();
         if (got <= 0) break;
         report.fileSize += static_cast<std::uint64_t>(got);
-        if (!reader.feed(std::string_view(block.data(), static_cast<std::size_t>(got)))) break;
-        if (block.size() < blockSize) block.resize(std::min(blockSize, block.size() * 2));
+        if (!reader.feed(std::string_view(block.get(), static_cast<std::size_t>(got)))) break;
+        size = std::min(blockSize, size * 2);
     }
     if (in.bad()) {
         report.error = SrecError{0, "the file cannot be read"};

@@ -102,7 +102,7 @@ struct SrecReport {
 // and at least one data byte.
 // The file is read in blocks that grow from 4 KiB to blockSize: a file that is no object
 // program is given up after its first few KiB.
-inline constexpr std::size_t kSrecBlockSize = std::size_t{1} << 20;
+inline constexpr std::size_t kSrecBlockSize = std::size_t{256} << 10;
 SrecReport check_srec(std::istream& in, std::size_t blockSize = kSrecBlockSize);
 SrecReport check_srec_text(std::string_view text);
 
