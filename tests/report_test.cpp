@@ -19,6 +19,7 @@
 #include "simulator/engine.h"
 #include "simulator/key_names.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/html_reading.h"
 #include "tests/support/projects.h"
 #include "tests/support/random_project.h"
 
@@ -29,35 +30,9 @@ constexpr LocalTime kTime{2024, 2, 29, 23, 58, 7};
 
 // ---------------------------------------------------------------- reading the HTML back
 
-std::string unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '&') {
-            out += s[i];
-            continue;
-        }
-        const std::size_t end = s.find(';', i);
-        const std::string entity = s.substr(i + 1, end - i - 1);
-        static const std::map<std::string, char> kNamed = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}};
-        if (kNamed.count(entity))
-            out += kNamed.at(entity);
-        else if (entity.size() > 1 && entity[0] == '#')
-            out += static_cast<char>(std::stoi(entity.substr(1)));
-        else
-            ADD_FAILURE() << "unknown reference &" << entity << ";";
-        i = end;
-    }
-    return out;
-}
+using testing::unescape_html;
 
-// The value of an attribute in an opening tag, unescaped.
-std::string attr(const std::string& tag, const std::string& name) {
-    const std::string key = " " + name + "=\"";
-    const auto at = tag.find(key);
-    if (at == std::string::npos) return "";
-    const auto begin = at + key.size();
-    return unescape(tag.substr(begin, tag.find('"', begin) - begin));
-}
+std::string attr(const std::string& tag, const std::string& name) { return testing::html_attribute(tag, name); }
 
 // Every opening tag that starts with `start`, from position `from` up to `to`.
 std::vector<std::string> tags(const std::string& html, const std::string& start, std::size_t from = 0,
@@ -91,7 +66,7 @@ std::vector<std::string> picture_lines(const std::string& page) {
         const auto at = page.find("data-line=\"" + std::to_string(n) + "\"");
         if (at == std::string::npos) break;
         const auto begin = page.find('>', at) + 1;
-        lines.push_back(unescape(page.substr(begin, page.find("</text>", begin) - begin)));
+        lines.push_back(unescape_html(page.substr(begin, page.find("</text>", begin) - begin)));
     }
     return lines;
 }

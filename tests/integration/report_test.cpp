@@ -9,6 +9,7 @@
 #include "project/project_file.h"
 #include "report/screens.h"
 #include "tests/integration/run_tool.h"
+#include "tests/support/html_reading.h"
 #include "tests/support/random_project.h"
 
 namespace kest {
@@ -19,29 +20,8 @@ using testing::TempDir;
 
 constexpr char kTime[] = "2007-03-04T05:06:07";
 
-std::string attribute(const std::string& tag, const std::string& name) {
-    const auto at = tag.find(" " + name + "=\"") + name.size() + 3;
-    return tag.substr(at, tag.find('"', at) - at);
-}
-
-std::string unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '&') {
-            out += s[i];
-            continue;
-        }
-        const auto end = s.find(';', i);
-        const std::string entity = s.substr(i + 1, end - i - 1);
-        out += entity == "lt"     ? '<'
-               : entity == "gt"   ? '>'
-               : entity == "quot" ? '"'
-               : entity == "amp"  ? '&'
-                                  : static_cast<char>(std::stoi(entity.substr(1)));
-        i = end;
-    }
-    return out;
-}
+using testing::html_attribute;
+using testing::unescape_html;
 
 // Runs `kest report` on the project and, for each picture, `kest simulate --json` with the
 // picture's keys: on the file itself, or for a form or menu no keys reach on the launcher
@@ -62,11 +42,11 @@ int pictures_match_simulate(const Project& p, const std::string& project, const 
         if (head.find("data-launched") != std::string::npos) {
             file = dir.file("launcher.agx");
             ++launched;
-            const int object = std::stoi(attribute(head, "data-object"));
+            const int object = std::stoi(html_attribute(head, "data-object"));
             TempDir::write(file, project_file_bytes(*report::launcher_copy(*report::simulation_copy(p), object)));
         }
         const auto sim =
-            run_kest({"simulate", file, "--keys", unescape(attribute(tag, "data-keys")), "--time", kTime, "--json"});
+            run_kest({"simulate", file, "--keys", html_attribute(tag, "data-keys"), "--time", kTime, "--json"});
         EXPECT_EQ(sim.status, 0) << sim.err;
         const JsonParse json = parse_json(sim.out);
         if (!json.value) {
@@ -79,7 +59,7 @@ int pictures_match_simulate(const Project& p, const std::string& project, const 
             const auto line = html.find("data-line=\"" + std::to_string(n) + "\"", at);
             EXPECT_LT(line, end);
             const auto begin = html.find('>', line) + 1;
-            EXPECT_EQ(unescape(html.substr(begin, html.find("</text>", begin) - begin)), lines[n].text) << head;
+            EXPECT_EQ(unescape_html(html.substr(begin, html.find("</text>", begin) - begin)), lines[n].text) << head;
         }
     }
     return pictures;
