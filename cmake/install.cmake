@@ -39,6 +39,15 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/kest-project.sch
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/manual/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/manual)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The package's changelog, compressed as Debian keeps it.
+configure_file(${CMAKE_SOURCE_DIR}/docs/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+if(KEST_GZIP)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    COMMAND ${KEST_GZIP} -9nc ${CMAKE_BINARY_DIR}/doc/changelog > ${CMAKE_BINARY_DIR}/doc/changelog.gz
+    DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog)
+  add_custom_target(changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 
 # The Debian package kest_VERSION_ARCH.deb; its dependencies are computed by
 # dpkg-shlibdeps from the programs' libraries.
@@ -48,7 +57,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "KEST developers <kest@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tools for the hand-held barcode data terminal")
 set(CPACK_PACKAGE_DESCRIPTION
-    "kest writes, checks and converts the terminal's project files and makes every\ntransfer with the terminal over a serial port or the infrared cradle: application\nand lookup download, data upload and flash download. kestemu emulates the\nterminal and its cradle on a pseudo-terminal.")
+    "kest writes, checks and converts the terminal's project files and makes\nevery transfer with the terminal over a serial port or the infrared cradle:\napplication and lookup download, data upload and flash download. kestemu\nemulates the terminal and its cradle on a pseudo-terminal.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -5,7 +5,7 @@
 _kest_files() {
     local cur=$1 f ext lower
     shift
-    type compopt &>/dev/null && compopt -o filenames
+    compopt -o filenames 2>/dev/null
     COMPREPLY=()
     while IFS= read -r f; do
         if [[ -d $f ]]; then
@@ -24,7 +24,7 @@ _kest_files() {
 
 # Every file and folder.
 _kest_any() {
-    type compopt &>/dev/null && compopt -o filenames
+    compopt -o filenames 2>/dev/null
     COMPREPLY=($(compgen -f -- "$1"))
 }
 
@@ -69,7 +69,7 @@ _kest() {
         return
         ;;
     --sysfs | --by-id)
-        type compopt &>/dev/null && compopt -o filenames
+        compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -d -- "$cur"))
         return
         ;;
@@ -105,7 +105,7 @@ _kestemu() {
         return
         ;;
     --state)
-        type compopt &>/dev/null && compopt -o filenames
+        compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -d -- "$cur"))
         return
         ;;
@@ -119,7 +119,7 @@ _kestemu() {
         ;;
     --faults)
         COMPREPLY=($(compgen -W "corrupt-rx= drop-rx= corrupt-reply= drop-reply= nak= full-at= ff= fn= lose-ack= late-reply= silence=" -- "$cur"))
-        type compopt &>/dev/null && compopt -o nospace
+        compopt -o nospace 2>/dev/null
         return
         ;;
     --seed | --flash-size | --flash-base | --erase-delay)

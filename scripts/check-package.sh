@@ -18,7 +18,7 @@ echo "== $deb"
 dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Depends\|Installed-Size\):/  &/p'
 
 # Errors fail the check; warnings and notes are shown.
-lintian --no-tag-display-limit "$deb" | tee "$root/lintian.txt" || true
+lintian --tag-display-limit 0 "$deb" | tee "$root/lintian.txt" || true
 if grep -q '^E:' "$root/lintian.txt"; then
     echo "lintian found errors"
     exit 1

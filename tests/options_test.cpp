@@ -9,9 +9,9 @@
 namespace kest {
 namespace {
 
-const std::vector<std::string> kCommands = {"new",   "convert", "show",   "build",    "check",
-                                            "image", "ports",   "cradle", "download", "lookup",
-                                            "upload", "srec-check", "flash", "simulate"};
+const std::vector<std::string> kCommands = {"new",    "convert",    "show",   "build",    "check",
+                                            "image",  "ports",      "cradle", "download", "lookup",
+                                            "upload", "srec-check", "flash",  "simulate"};
 
 TEST(ClosestName, TyposFindTheNameAndStrangersNothing) {
     const struct {
@@ -23,7 +23,7 @@ TEST(ClosestName, TyposFindTheNameAndStrangersNothing) {
         {"donwload", kCommands, "download"},  // two letters swapped
         {"uplaod", kCommands, "upload"},
         {"flsh", kCommands, "flash"},
-        {"nwe", kCommands, "new"},            // a swap in a short word
+        {"nwe", kCommands, "new"},  // a swap in a short word
         {"shwo", kCommands, "show"},
         {"srec_check", kCommands, "srec-check"},
         {"lookups", kCommands, "lookup"},
@@ -44,7 +44,7 @@ std::vector<std::string> single_edits(const std::string& name) {
     std::vector<std::string> edits;
     for (std::size_t i = 0; i <= name.size(); ++i) {
         for (char c : std::string("abcdefghijklmnopqrstuvwxyz-")) {
-            edits.push_back(name.substr(0, i) + c + name.substr(i));                        // insertion
+            edits.push_back(name.substr(0, i) + c + name.substr(i));                           // insertion
             if (i < name.size()) edits.push_back(name.substr(0, i) + c + name.substr(i + 1));  // substitution
         }
         if (i < name.size()) edits.push_back(name.substr(0, i) + name.substr(i + 1));  // deletion
