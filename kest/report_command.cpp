@@ -46,6 +46,7 @@ int run(const std::vector<std::string>& argv) {
     if (args.positional.size() != 1) return usage_error("report", "expects one PROJECT file (kest report --help)");
     const auto output = args.value("o");
     if (!output || output->empty()) return usage_error("report", "-o REPORT.html is required");
+    if (output_is_input("report", *output, args.positional[0])) return kExitBadInput;
     const std::string lang = args.value("lang").value_or("de");
     if (lang != "de" && lang != "en") return usage_error("report", "--lang takes de or en, not '" + lang + "'");
     report::ReportInput input;
@@ -70,10 +71,11 @@ int run(const std::vector<std::string>& argv) {
 
     const std::string html = report::report_html(*loaded->project, input);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
+    int error = 0;
     const OutputProblem problem = write_output_file(output_target(*output), std::span(bytes, html.size()),
-                                                    output_rules(args.flag("force"), true));
+                                                    output_rules(args.flag("force"), true), standard_file_steps(), &error);
     if (problem == OutputProblem::None) return kExitOk;
-    report_output_problem("report", *output, problem);
+    report_output_problem("report", *output, problem, error);
     return kExitBadInput;
 }
 

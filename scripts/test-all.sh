@@ -17,6 +17,9 @@ ctest --test-dir build --output-on-failure -j1
 echo "== the report in a real browser (headless Chromium: PDF and screenshot)"
 scripts/check-report-chromium.sh build
 
+echo "== Debian package (lintian, unpacked: kest --version, man pages, bash completion)"
+scripts/check-package.sh build
+
 echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/sanitize.sh build-asan
 

@@ -130,6 +130,7 @@ TEST(ReportCommand, RefusalsLeaveTheTargetAsItWas) {
         {{"report", project, "-o", out, "--force", "--time", "2007-02-30T00:00:00"}, "not a date"},
         {{"report", dir.file("missing.agx"), "-o", out, "--force"}, "missing.agx"},
         {{"report", project}, "-o REPORT.html is required"},
+        {{"report", out, "-o", out, "--force"}, "r.html"},
     };
     for (const auto& c : cases) {
         const auto r = run_kest(c.args);
