@@ -72,8 +72,9 @@ int run(const std::vector<std::string>& argv) {
     const std::string html = report::report_html(*loaded->project, input);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
     int error = 0;
-    const OutputProblem problem = write_output_file(output_target(*output), std::span(bytes, html.size()),
-                                                    output_rules(args.flag("force"), true), standard_file_steps(), &error);
+    const OutputProblem problem =
+        write_output_file(output_target(*output), std::span(bytes, html.size()), output_rules(args.flag("force"), true),
+                          standard_file_steps(), &error);
     if (problem == OutputProblem::None) return kExitOk;
     report_output_problem("report", *output, problem, error);
     return kExitBadInput;
