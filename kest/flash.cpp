@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "kest/command.h"
 #include "kest/object_file.h"
 #include "kest/transfer_options.h"

@@ -7,7 +7,8 @@
 #include <functional>
 #include <map>
 
-#include "link/download.h"
+#include "project/download_image.h"
+#include "session/download_session.h"
 #include "tests/support/emulated_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
@@ -140,7 +141,7 @@ protected:
 
 TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     EXPECT_EQ(report.attempts, 1);
     EXPECT_EQ(terminal->opened(), std::vector<std::string>{"COM3"});
@@ -254,7 +255,7 @@ TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
     script([](const std::string&, int) { return ""; });
     const std::uint32_t start = clock.ticks();
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::NotReady);
     std::vector<std::uint32_t> times;
     for (const auto& e : port.events())
@@ -320,7 +321,7 @@ TEST_F(DownloadTest, FourFailedTransmissionsEndTheAttempt) {
 TEST_F(DownloadTest, FullStopsAtOnce) {
     use_terminal(direct(), "full-at=120");
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
     EXPECT_EQ(packets().size(), 121u);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
@@ -384,7 +385,7 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         const std::size_t before = packets().size();
         ui.messages.clear();
         const auto report = run_lookup(c.content);
-        EXPECT_EQ(report.result, 1);
+        EXPECT_EQ(result_value(report), 1);
         EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
         std::vector<std::string> expected;
         std::string stored;
@@ -457,7 +458,7 @@ TEST_F(DownloadTest, LookupRetryRereadsTheFileFromItsStart) {
 TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
     const std::string ok(289, 'x');
     const auto report = run_lookup("kurz\r\n" + ok + "\r\n" + ok + "y\r\nrest\r\n");
-    EXPECT_EQ(report.result, -1);
+    EXPECT_EQ(result_value(report), -1);
     EXPECT_EQ(report.outcome, DownloadOutcome::LineTooLong);
     EXPECT_EQ(report.badLine, 3);
     EXPECT_TRUE(terminal->opened().empty());
@@ -482,7 +483,7 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     lookupName = "C:\\DATEN\\ARTIKEL.TXT";
     ui.openFiles.push_back(std::nullopt);
     const auto cancelled = run(via(false, true));
-    EXPECT_EQ(cancelled.result, 0);
+    EXPECT_EQ(result_value(cancelled), 0);
     EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
     EXPECT_TRUE(terminal->opened().empty());
     ASSERT_EQ(ui.dialogs.size(), 1u);
@@ -511,7 +512,7 @@ TEST_F(DownloadTest, UnreadableLookupFile) {
         ui.messages.clear();
         ui.openFiles.push_back(path);
         const auto report = run(via(false, true));
-        EXPECT_EQ(report.result, -1);
+        EXPECT_EQ(result_value(report), -1);
         EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6"
                                                        "ffnet werden!"});
@@ -547,7 +548,7 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         r.port.fail_apply(c.failApply);
         r.project.com.rateIndex = static_cast<u8>(c.rate);
         const auto report = r.run(via(c.cradle, false));
-        EXPECT_EQ(report.result, c.result);
+        EXPECT_EQ(result_value(report), c.result);
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(r.ui.messages[0].caption, "Fehler");
