@@ -26,17 +26,16 @@ constexpr char kUsage[] =
 constexpr int kExitFound = 1;
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, {}, {});
-    if (!args.error.empty()) return usage_error("check", args.error);
-    if (args.positional.size() != 1) return usage_error("check", "expects one PROJECT file (kest check --help)");
-    const std::string& path = args.positional[0];
+    const auto args = file_arguments("check", argv, 1, "expects one PROJECT file (kest check --help)");
+    if (!args) return kExitBadInput;
+    const std::string& path = args->positional[0];
     const auto loaded = load_project("check", path);
     if (!loaded) return kExitBadInput;
     const std::vector<Finding> findings = out_of_range(path, *loaded);
     for (const Finding& f : findings)
         std::cout << path << ": offset " << f.offset << ": " << f.path << " " << f.what << "\n";
     if (findings.empty()) {
-        if (!args.flag("quiet")) std::cout << path << ": every value is one the pages of agkest produce\n";
+        if (!args->flag("quiet")) std::cout << path << ": every value is one the pages of agkest produce\n";
         return kExitOk;
     }
     std::cerr << "kest check: " << path << ": " << findings.size() << (findings.size() == 1 ? " value" : " values")

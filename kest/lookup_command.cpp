@@ -24,14 +24,12 @@ constexpr char kUsage[] =
 constexpr int kDefaultRateIndex = 0;  // 115200
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, kTransferValued, kTransferSwitches);
-    if (!args.error.empty()) return usage_error("lookup", args.error);
-    if (args.positional.size() != 1) return usage_error("lookup", "expects one lookup FILE (kest lookup --help)");
-    auto setup = transfer_setup("lookup", args);
-    if (!setup) return kExitBadInput;
+    auto command = transfer_command("lookup", argv, "expects one lookup FILE (kest lookup --help)");
+    if (!command) return kExitBadInput;
     // The port and rate come from the command line; the project plays no part.
     const auto project = default_project();
-    return run_download("lookup", *project, *setup, setup->rateIndex.value_or(kDefaultRateIndex), args.positional[0]);
+    TransferSetup& setup = command->setup;
+    return run_download("lookup", *project, setup, setup.rateIndex.value_or(kDefaultRateIndex), command->file());
 }
 
 const Registration registration({"lookup", "send a lookup file to the terminal", kUsage, run});

@@ -12,10 +12,9 @@ namespace kest::cli {
 namespace {
 
 int run(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_command(args, {}, {});
-    if (!parsed.error.empty()) return usage_error("srec-check", parsed.error);
-    if (parsed.positional.size() != 1) return usage_error("srec-check", "give one object file");
-    const std::string& path = parsed.positional[0];
+    const auto parsed = file_arguments("srec-check", args, 1, "give one object file");
+    if (!parsed) return kExitBadInput;
+    const std::string& path = parsed->positional[0];
     const auto report = check_object_file("srec-check", path);
     if (!report) return kExitBadInput;
     std::printf("%s: %zu data records, %" PRIu64 " bytes, end record S%c, start address 0x%08" PRIX32 "\n",
