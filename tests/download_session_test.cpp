@@ -403,28 +403,6 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
     EXPECT_EQ(text_of(terminal->writes().front()), kVelmor);
 }
 
-TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
-    struct Case {
-        std::string line;
-        Bytes tail;  // checksum high, low, CR
-    };
-    const Case cases[] = {
-        {"", {0x00, 0x00, 0x0D}},
-        {"A", {0x00, 0x41, 0x0D}},
-        {std::string(13, '\xFF') + "\x1A", {0x0E, 0x0E, 0x0D}},     // sum 0x0D0D
-        {"\x0D", {0x00, 0x0E, 0x0D}},                               // cannot occur in a line, but the rule holds
-        {std::string(1, '\xFF') + "\x0E", {0x01, 0x0D + 1, 0x0D}},  // sum 0x010D
-        {std::string(14, '\xFF') + "\x1E", {0x0E, 0x10, 0x0D}},     // sum 0x0E10: a real 0x0E stays
-        {std::string(289, '\xFF'), {0x1F, 0xDF, 0x0D}},             // sum 73695: the high byte is cut to one byte
-    };
-    for (const Case& c : cases) {
-        const auto packet = lookup_packet(c.line);
-        ASSERT_EQ(packet.size(), c.line.size() + 3);
-        EXPECT_EQ(Bytes(packet.begin(), packet.begin() + static_cast<long>(c.line.size())), bytes_of(c.line));
-        EXPECT_EQ(Bytes(packet.end() - 3, packet.end()), c.tail) << c.line.size();
-    }
-}
-
 TEST_F(DownloadTest, LookupProgressFollowsTheChunksRead) {
     std::string content;
     for (int i = 0; i < 30; ++i) content += "Zeile " + std::to_string(100 + i) + "\r\n";  // 11 bytes each
@@ -558,6 +536,57 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         if (!c.failOpen) {
             EXPECT_EQ(r.port.events().back().kind, Event::Close);
         }
+    }
+}
+
+// What the report tells of the last attempt: the packets acknowledged with their data bytes,
+// where it stopped, the time the command took.
+TEST_F(DownloadTest, ReportCountsWhatWasAcknowledgedAndWhereItStopped) {
+    const std::string lookup = "ab\r\n\r\ncde";
+    auto ack = [](const Bytes&, int) { return std::string("ACK\r"); };
+    struct Case {
+        const char* name;
+        bool lookup;
+        std::function<std::string(const Bytes&, int)> answer;
+        DownloadOutcome outcome;
+        int packets;
+        std::uint64_t bytes;
+        int failedBlock, failedLine;
+    };
+    const Case cases[] = {
+        {"application", false, ack, DownloadOutcome::Completed, 200, kImageBlocks * kBlockSize, -1, 0},
+        {"block 7 unacknowledged", false,
+         [](const Bytes& p, int) {
+             return std::string(p.size() == kBlockPacketSize && p[102] == 7 ? "NAK\r" : "ACK\r");
+         },
+         DownloadOutcome::TransferFailed, 7, 700, 7, 0},
+        {"lookup", true, ack, DownloadOutcome::Completed, 3, 5, -1, 0},
+        {"full at line 2", true,
+         [](const Bytes& p, int) { return std::string(p == lookup_packet("") ? "FULL\r" : "ACK\r"); },
+         DownloadOutcome::MemoryFull, 1, 2, -1, 2},
+        {"OVER unacknowledged", true,
+         [](const Bytes& p, int) { return std::string(text_of(p) == "OVER\r" ? "NAK\r" : "ACK\r"); },
+         DownloadOutcome::TransferFailed, 3, 5, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.script_packets(c.answer);
+        const auto path = std::filesystem::path(::testing::TempDir()) / "kest-report-lookup.txt";
+        std::ofstream(path, std::ios::binary) << lookup;
+        r.ui.openFiles.push_back(path.string());
+        const std::uint32_t start = r.clock.ticks();
+        const DownloadReport report = r.run(via(false, c.lookup));
+        std::filesystem::remove(path);
+        EXPECT_EQ(report.outcome, c.outcome);
+        EXPECT_EQ(report.attempts, 1);
+        EXPECT_EQ(report.path, c.lookup ? path.string() : "");
+        EXPECT_EQ(report.packets, c.packets);
+        EXPECT_EQ(report.bytes, c.bytes);
+        EXPECT_EQ(report.failedBlock, c.failedBlock);
+        EXPECT_EQ(report.failedLine, c.failedLine);
+        EXPECT_EQ(report.elapsedMs, r.clock.ticks() - start);
+        EXPECT_GT(report.elapsedMs, 0u);
     }
 }
 

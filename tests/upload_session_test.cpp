@@ -662,6 +662,29 @@ TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
     std::filesystem::remove(r.keptIn);
 }
 
+// What the report tells beyond the end: the "READ"s sent, the records and data bytes stored,
+// the record that could not be written, the time the command took.
+TEST_F(Upload, ReportCountsReadsRecordsBytesAndTime) {
+    const std::uint32_t start = clock.ticks();
+    const UploadReport r = run({kSilence, kSilence, "ACK\r" + frame(0, "AB"), frame(1, "CDE"), kOver});
+    EXPECT_EQ(r.end, UploadEnd::Over);
+    EXPECT_EQ(r.reads, 3);
+    EXPECT_EQ(r.records, 2);
+    EXPECT_EQ(r.bytes, 5u);
+    EXPECT_EQ(r.failedRecord, 0);
+    EXPECT_EQ(r.elapsedMs, clock.ticks() - start);
+    EXPECT_GE(r.elapsedMs, 6000u);  // two silent "READ"s
+
+    testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Write, 3);  // record 2's data
+    UploadOptions options;
+    options.fileSteps = &steps;
+    const UploadReport failed = run({"ACK\r" + frame(0, "A"), frame(1, "B"), kOver}, options);
+    EXPECT_EQ(failed.end, UploadEnd::WriteFailed);
+    EXPECT_EQ(failed.records, 1);
+    EXPECT_EQ(failed.failedRecord, 2);
+    EXPECT_EQ(result_value(failed), -1);
+}
+
 struct AppendCase {
     const char* name;
     const char* before;  // nullptr: no file
