@@ -3,6 +3,7 @@
 
 #include "kest/command.h"
 #include "common/options.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 
 namespace kest::cli {
@@ -25,6 +26,7 @@ int run(const std::vector<std::string>& argv) {
     const auto parsed = file_arguments("convert", argv, 2, "expects IN and OUT (kest convert --help)", {}, {"force"});
     if (!parsed) return kExitBadInput;
     const ParsedArgs& args = *parsed;
+    if (output_is_input("convert", args.positional[1], args.positional[0])) return kExitBadInput;
     const auto loaded = load_project("convert", args.positional[0]);
     if (!loaded) return kExitBadInput;
     if (!store_project("convert", args.positional[1], *loaded->project, args.flag("force"))) return kExitBadInput;
