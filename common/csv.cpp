@@ -80,19 +80,21 @@ CsvTable read(std::u32string_view text, char32_t separator, std::size_t maxRows)
 
 CsvTable read_csv(std::u32string_view text, char32_t separator) { return read(text, separator, SIZE_MAX); }
 
-char32_t detect_csv_separator(std::u32string_view text) {
+char32_t detect_csv_separator(std::u32string_view text, int cells) {
     char32_t best = kCsvSeparators[0];
     std::size_t bestCells = 1;
     bool bestEven = false;
     for (const char32_t candidate : kCsvSeparators) {
         const CsvTable t = read(text, candidate, kDetectionRows);
         if (t.rows.empty()) continue;
-        const std::size_t cells = t.rows[0].cells.size();
-        bool even = cells > 1;
-        for (const CsvRow& row : t.rows) even = even && row.cells.size() == cells;
-        if ((even && !bestEven) || (even == bestEven && cells > bestCells)) {
+        const std::size_t count = t.rows[0].cells.size();
+        bool even = true;
+        for (const CsvRow& row : t.rows) even = even && row.cells.size() == count;
+        if (even && cells > 0 && count == static_cast<std::size_t>(cells)) return candidate;
+        even = even && count > 1;
+        if ((even && !bestEven) || (even == bestEven && count > bestCells)) {
             best = candidate;
-            bestCells = cells;
+            bestCells = count;
             bestEven = even;
         }
     }

@@ -33,7 +33,8 @@ CsvTable read_csv(std::u32string_view text, char32_t separator);
 inline constexpr char32_t kCsvSeparators[] = {U';', U',', U'\t'};
 
 // The separator of kCsvSeparators that divides the first records into the same number of
-// cells, more than one, and the most cells; ';' when none divides them so.
-char32_t detect_csv_separator(std::u32string_view text);
+// cells: `cells` of them when given and one does, else more than one and the most; ';'
+// when none divides them so.
+char32_t detect_csv_separator(std::u32string_view text, int cells = 0);
 
 }  // namespace kest

@@ -166,8 +166,8 @@ std::string lookup_csv(Input input) {
     if ((style & 3) == 3) options.encoding = TextEncoding::Windows1252;
     std::vector<int> lines;
     const std::string csv = csv_of(table, csvSeparator, style, lines);
-    const LookupTable t = build_lookup_table({reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()}, layout,
-                                             options);
+    const LookupTable t =
+        build_lookup_table({reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()}, layout, options);
 
     const int n = layout.fieldCount;
     bool header = false;
@@ -177,7 +177,8 @@ std::string lookup_csv(Input input) {
     }
     if (t.header != header) return "the header row was not told as the rule says";
     std::vector<std::string> keys;
-    for (std::size_t r = header ? 1 : 0; r < table.size(); ++r) keys.push_back(read_as(table[r][layout.keyField], layout, layout.keyField, options.cut));
+    for (std::size_t r = header ? 1 : 0; r < table.size(); ++r)
+        keys.push_back(read_as(table[r][layout.keyField], layout, layout.keyField, options.cut));
 
     if (!t.ok()) {
         for (const LookupProblem& p : t.problems) {
@@ -194,7 +195,9 @@ std::string lookup_csv(Input input) {
             case LookupFault::TooLong:
             case LookupFault::HoldsSeparator:
             case LookupFault::LineBreak: real = f >= 0 && f < n && faulty(row[f], layout, f, options.cut); break;
-            case LookupFault::EmptyKey: real = blank(read_as(row[layout.keyField], layout, layout.keyField, options.cut)); break;
+            case LookupFault::EmptyKey:
+                real = blank(read_as(row[layout.keyField], layout, layout.keyField, options.cut));
+                break;
             case LookupFault::DuplicateKey:
                 real = options.unique &&
                        std::count(keys.begin(), keys.end(),
@@ -221,9 +224,9 @@ std::string lookup_csv(Input input) {
     if (options.sort) {
         // Byte order of the key as it stands in the line (std::string compares bytes unsigned).
         auto key = [&](const std::string& line) {
-            return layout.separator ? fields_of(line, layout)[layout.keyField]
-                                    : line.substr(layout.fieldStart[layout.keyField] - 1u,
-                                                  layout.fieldLength[layout.keyField]);
+            return layout.separator
+                       ? fields_of(line, layout)[layout.keyField]
+                       : line.substr(layout.fieldStart[layout.keyField] - 1u, layout.fieldLength[layout.keyField]);
         };
         for (std::size_t i = 1; i < t.lines.size(); ++i)
             if (key(t.lines[i]) < key(t.lines[i - 1])) return "the lines are not in key order";

@@ -259,25 +259,35 @@ void lookup_seeds() {
 // Tables for the lookup builder (see fuzz/lookup_csv_fuzz.cpp): 12 bytes of definition,
 // options and writing, then records ending in LF with cells ending in 0x1F.
 void lookup_csv_seeds() {
+    // Fields of 16 characters (four bytes of lengths 0xFF), gaps after every field.
     auto head = [](std::uint8_t fields, std::uint8_t mode, std::uint8_t flags, std::uint8_t style) {
         return std::string{
-            static_cast<char>(fields), static_cast<char>(mode), 0, 0, '\x5A', '\x3C', '\x7F', '\x22', '\x06', 1,
-            static_cast<char>(flags),  static_cast<char>(style)};
+            static_cast<char>(fields - 1), static_cast<char>(mode), 0, 0, '\xFF', '\xFF', '\xFF', '\xFF', '\xFE', 1,
+            static_cast<char>(flags),      static_cast<char>(style)};
     };
-    const std::string rows =
-        "4711\x1FSchraube M4\x1F"
-        "12\n4712\x1FM\xFCtter \"blank\"\x1F"
-        "3\n4713\x1F;,\t\x1F\n";
+    const std::string rows = "4711\x1FSchraube M4\n4712\x1FM\xFCtter \"blank\"\n0815\x1F\n";
+    const std::string wide = "4711\x1FSchraube M4 verzinkt, lang\n0042\x1F\xC4rger\n";
+    const std::string header =
+        "Artikelnummer lang\x1F"
+        "Bezeichnung lang!\n";
     const std::vector<std::pair<std::string, std::string>> tables = {
         {"fixed-utf8.bin", head(2, 0, 0, 0) + rows},
         {"divided-bom-quoted.bin", head(2, 1, 0, 1 | 4) + rows},
-        {"utf16-cut-sorted.bin", head(2, 1, 1 | 4, 2) + rows},
-        {"cp1252-header-unique.bin", head(2, 0, 2 | 8, 3 | 16) +
-                                         "Artikelnummer\x1F"
-                                         "Bezeichnung lang\n" +
-                                         rows +
-                                         "4711\x1F"
-                                         "doppelt\n"},
+        {"utf16-cut-sorted.bin", head(2, 1, 1 | 4, 2) + rows + wide},
+        {"fixed-cut-sorted-lf.bin", head(2, 0, 1 | 4, 8) + wide + rows},
+        {"cp1252-header.bin", head(2, 0, 8, 3 | 16) + header + rows},
+        {"header-duplicate-unique.bin", head(2, 0, 2 | 8, 32) + header + rows +
+                                            "4711\x1F"
+                                            "doppelt\n"},
+        {"eight-fields.bin", head(8, 1, 0, 4) + "1\x1F"
+                                                "2\x1F"
+                                                "3\x1F"
+                                                "4\x1F"
+                                                "5\x1F"
+                                                "6\x1F"
+                                                "7\x1F"
+                                                "8\n"},
+        {"separator-in-value.bin", head(2, 1, 0, 0) + "4713\x1F;,\t\n"},
         {"line-break-in-cell.bin", head(3, 1, 0, 8 | 32) + "1\x1F"
                                                            "a\r\nb\x1F"
                                                            "c\n2\x1F\x1F\n"},

@@ -80,7 +80,9 @@ std::vector<std::string> split_list(const std::string& list) {
 
 std::string shown_separator(char32_t c) { return c == U'\t' ? "TAB" : to_utf8(std::u32string(1, c)); }
 
-std::string counted(std::size_t n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
+std::string counted(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + (n == 1 ? one : many);
+}
 
 std::string layout_text(const LookupRecord& l) {
     if (l.separator == 0) return "fixed-length fields, record length " + std::to_string(l.recordLength);

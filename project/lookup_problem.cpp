@@ -100,14 +100,20 @@ std::string problem_text_de(const LookupProblem& p) {
     const std::string field = "Feld #" + n(p.field);
     switch (p.fault) {
     case LookupFault::NoFields: return "Die Lookupdatei hat keine Felder (Anzahl Felder 0)!";
-    case LookupFault::TooManyFields: return "Die Lookupdatei hat " + n(p.count) + " Felder, h\xF6" "chstens 8!";
+    case LookupFault::TooManyFields:
+        return "Die Lookupdatei hat " + n(p.count) +
+               " Felder, h\xF6"
+               "chstens 8!";
     case LookupFault::KeyNotAField:
         return "Das Schl\xFCsselfeld #" + n(p.field) + " ist keines der " + n(p.count) + " Felder!";
     case LookupFault::ZeroLength: return field + " hat die L\xE4nge 0!";
     case LookupFault::StartZero: return field + " beginnt an Position 0 (Positionen beginnen bei 1)!";
     case LookupFault::BeyondRecord:
         return field + " endet an Position " + n(p.count) + ", hinter der Feldl\xE4nge " + n(p.limit) + "!";
-    case LookupFault::Overlap: return "Die Felder #" + n(p.otherField) + " und #" + n(p.field) + " \xFC" "berlappen sich!";
+    case LookupFault::Overlap:
+        return "Die Felder #" + n(p.otherField) + " und #" + n(p.field) +
+               " \xFC"
+               "berlappen sich!";
     case LookupFault::BadSeparator:
         return "Das Trennzeichen (ASCII " + n(p.count) + ") kann keine Felder einer Zeile trennen!";
     case LookupFault::Utf16:
@@ -119,14 +125,16 @@ std::string problem_text_de(const LookupProblem& p) {
     case LookupFault::ProjectFile: return "Keine Lookupdatei: Die Datei ist eine Projektdatei!";
     case LookupFault::ObjectProgram: return "Keine Lookupdatei: Die Datei ist ein Objektprogramm (S-Records)!";
     case LookupFault::QuoteNotClosed: return place_de(p) + "Ein Anf\xFChrungszeichen wird nicht geschlossen!";
-    case LookupFault::TextAfterQuote: return place_de(p) + "Text nach dem schlie\xDF" "enden Anf\xFChrungszeichen!";
+    case LookupFault::TextAfterQuote:
+        return place_de(p) +
+               "Text nach dem schlie\xDF"
+               "enden Anf\xFChrungszeichen!";
     case LookupFault::NoRecords: return "Die Tabelle enth\xE4lt keine Datens\xE4tze!";
     case LookupFault::ColumnCount:
         return "Zeile " + n(p.line) + " hat " + n(p.count) + " Spalten, der erste Datensatz " + n(p.limit) + "!";
     case LookupFault::TooFewColumns:
         return "Die Tabelle hat " + n(p.count) + " Spalten f\xFCr " + n(p.limit) + " Felder!";
-    case LookupFault::ColumnsForFields:
-        return n(p.count) + " Spalten gew\xE4hlt f\xFCr " + n(p.limit) + " Felder!";
+    case LookupFault::ColumnsForFields: return n(p.count) + " Spalten gew\xE4hlt f\xFCr " + n(p.limit) + " Felder!";
     case LookupFault::UnknownColumn: return "Die Tabelle hat keine Spalte " + value_de(p) + "!";
     case LookupFault::Unmappable:
         return place_de(p) + "Das Zeichen " + character_de(p.character) + " gibt es in Windows-1252 nicht!";
@@ -137,8 +145,10 @@ std::string problem_text_de(const LookupProblem& p) {
     case LookupFault::LineBreak: return place_de(p) + "Der Wert enth\xE4lt " + character_de(p.character) + "!";
     case LookupFault::EmptyKey: return place_de(p) + "Der Schl\xFCssel (" + field + ") ist leer!";
     case LookupFault::LineTooLong:
-        return "Zeile " + n(p.line) + " der Lookupdatei ist zu lang (h\xF6" "chstens " + n(kMaxLookupLineLength) +
-               " Zeichen; Zeilenende CR LF, CR oder LF)!";
+        return "Zeile " + n(p.line) +
+               " der Lookupdatei ist zu lang (h\xF6"
+               "chstens " +
+               n(kMaxLookupLineLength) + " Zeichen; Zeilenende CR LF, CR oder LF)!";
     case LookupFault::DuplicateKey:
         return "Zeile " + n(p.line) + ": Schl\xFCssel " + value_de(p) + " schon in Zeile " + n(p.otherLine) + "!";
     case LookupFault::WrongLength:
@@ -146,8 +156,10 @@ std::string problem_text_de(const LookupProblem& p) {
     case LookupFault::WrongSeparators:
         return "Zeile " + n(p.line) + " hat " + n(p.count) + " Trennzeichen statt " + n(p.limit) + "!";
     case LookupFault::FieldTooLong:
-        return "Zeile " + n(p.line) + ": " + field + " hat " + n(p.count) + " Zeichen, h\xF6" "chstens " + n(p.limit) +
-               "!";
+        return "Zeile " + n(p.line) + ": " + field + " hat " + n(p.count) +
+               " Zeichen, h\xF6"
+               "chstens " +
+               n(p.limit) + "!";
     }
     return {};
 }

@@ -31,12 +31,12 @@ enum class LookupFault {
     TextAfterQuote,
     // A table's records (column: its cell; value: the cell's text).
     NoRecords,
-    ColumnCount,    // count cells, limit those of the first record
-    TooFewColumns,  // count columns, limit fields
+    ColumnCount,       // count cells, limit those of the first record
+    TooFewColumns,     // count columns, limit fields
     ColumnsForFields,  // count columns chosen, limit fields
-    UnknownColumn,  // value: the column asked for
-    Unmappable,     // character
-    TooLong,        // count characters, limit the field's length
+    UnknownColumn,     // value: the column asked for
+    Unmappable,        // character
+    TooLong,           // count characters, limit the field's length
     HoldsSeparator,
     LineBreak,  // character: CR, LF or NUL
     EmptyKey,

@@ -86,8 +86,9 @@ std::optional<std::vector<int>> choose_columns(const LookupBuildOptions& options
         return chosen;
     }
     if (static_cast<int>(options.columns.size()) != fields) {
-        problems.add(
-            {.fault = LookupFault::ColumnsForFields, .count = static_cast<int>(options.columns.size()), .limit = fields});
+        problems.add({.fault = LookupFault::ColumnsForFields,
+                      .count = static_cast<int>(options.columns.size()),
+                      .limit = fields});
         return std::nullopt;
     }
     for (const std::string& name : options.columns) {
@@ -165,7 +166,10 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
                       .value = encoding_name(text.encoding)});
         return table;
     }
-    table.separator = options.separator.value_or(detect_csv_separator(text.text));
+    // Without chosen columns the table has a column for each field: that tells a separator
+    // that divides the records evenly but otherwise.
+    const int cells = options.columns.empty() ? field_count(layout) : 0;
+    table.separator = options.separator.value_or(detect_csv_separator(text.text, cells));
     const CsvTable rows = read_csv(text.text, table.separator);
     if (rows.error) {
         problems.add({.fault = rows.error->kind == CsvError::Kind::QuoteNotClosed ? LookupFault::QuoteNotClosed
@@ -250,17 +254,18 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
             line.assign(layout.recordLength, kBlank);
             for (int f = 0; f < n; ++f) line.replace(layout.fieldStart[f] - 1u, values[f].size(), values[f]);
         } else {
-            for (int f = 0; f < n; ++f) line += (f ? std::string(1, static_cast<char>(layout.separator)) : "") + values[f];
+            for (int f = 0; f < n; ++f)
+                line += (f ? std::string(1, static_cast<char>(layout.separator)) : "") + values[f];
         }
         if (line.size() > static_cast<std::size_t>(kMaxLookupLineLength)) {
-            problems.add(
-                {.fault = LookupFault::LineTooLong, .line = row.line, .count = static_cast<int>(line.size())});
+            problems.add({.fault = LookupFault::LineTooLong, .line = row.line, .count = static_cast<int>(line.size())});
             continue;
         }
         const std::string key = fixed(layout) ? trim_blanks(values[layout.keyField]) : values[layout.keyField];
         const auto [at, fresh] = keys.emplace(key, row.line);
         if (!fresh) {
-            LookupProblem dup{.fault = LookupFault::DuplicateKey, .line = row.line, .otherLine = at->second, .value = key};
+            LookupProblem dup{
+                .fault = LookupFault::DuplicateKey, .line = row.line, .otherLine = at->second, .value = key};
             if (options.unique)
                 problems.add(std::move(dup));
             else

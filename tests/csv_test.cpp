@@ -85,6 +85,11 @@ TEST(Csv, TheSeparatorThatDividesTheRecordsEvenly) {
         {"ein Feld\nnoch eins\n", U';'},
     };
     for (const auto& [text, separator] : cases) EXPECT_EQ(detect_csv_separator(u32(text)), separator) << text;
+    // The cells a table must have decide between separators that both divide evenly.
+    EXPECT_EQ(detect_csv_separator(u32("a,b,c;d\ne,f,g;h\n")), U',');
+    EXPECT_EQ(detect_csv_separator(u32("a,b,c;d\ne,f,g;h\n"), 2), U';');
+    EXPECT_EQ(detect_csv_separator(u32("a,b,c;d\ne,f,g;h\n"), 3), U',');
+    EXPECT_EQ(detect_csv_separator(u32("Schraube, M4\nMutter, M4\n"), 1), U';');
 }
 
 // Any cells, written the way a careful exporter writes them (quoted when they need it, or
@@ -94,8 +99,7 @@ TEST(Csv, CellsReadBackWhateverTheQuoting) {
     const std::u32string alphabet = U"ab;,\t\"\r\n \u00FC\u20AC";
     for (int round = 0; round < 300; ++round) {
         const char32_t sep = kCsvSeparators[random() % 3];
-        std::vector<std::vector<std::u32string>> table(1 + random() % 5,
-                                                       std::vector<std::u32string>(1 + random() % 4));
+        std::vector<std::vector<std::u32string>> table(1 + random() % 5, std::vector<std::u32string>(1 + random() % 4));
         std::u32string text;
         for (auto& row : table) {
             for (std::size_t c = 0; c < row.size(); ++c) {

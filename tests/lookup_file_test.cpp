@@ -21,16 +21,29 @@ TEST(LookupFile, RefusedBeforeAnythingIsSent) {
     const std::pair<std::string, std::string> cases[] = {
         {"", "the file is empty"},
         {"\r\n\n", "the file is empty"},
-        {std::string("\xFF\xFE" "4\0" "7\0", 6), "the file is UTF-16 text"},
-        {std::string("\xFE\xFF\0" "4", 4), "the file is UTF-16 text"},
-        {std::string("4711;a\r\n47\0" "12", 11),
+        {std::string("\xFF\xFE"
+                     "4\0"
+                     "7\0",
+                     6),
+         "the file is UTF-16 text"},
+        {std::string("\xFE\xFF\0"
+                     "4",
+                     4),
+         "the file is UTF-16 text"},
+        {std::string("4711;a\r\n47\0"
+                     "12",
+                     11),
          "line 2, character 3: a NUL byte: the file is not text (UTF-16 without a BOM?)"},
-        {std::string(kProjectTag, sizeof kProjectTag) + std::string(100, '\0'), "not a lookup file: this is a project file"},
+        {std::string(kProjectTag, sizeof kProjectTag) + std::string(100, '\0'),
+         "not a lookup file: this is a project file"},
         {"Qvx-4.00 and more", "not a lookup file: this is a project file"},
         {"\r\n  " + srec, "not a lookup file: this is an object program (S-records)"},
-        {"\xEF\xBB\xBF" "ok\r\nM\xFCller", "line 2, character 2: the bytes are not UTF-8 text"},
-        {"ok\r\nx \xE2\x84\xA6", "line 2, character 3: '\xE2\x84\xA6' (U+2126) has no code in Windows-1252, the "
-                                 "terminal's code page"},
+        {"\xEF\xBB\xBF"
+         "ok\r\nM\xFCller",
+         "line 2, character 2: the bytes are not UTF-8 text"},
+        {"ok\r\nx \xE2\x84\xA6",
+         "line 2, character 3: '\xE2\x84\xA6' (U+2126) has no code in Windows-1252, the "
+         "terminal's code page"},
         {"a\n" + std::string(290, 'x'), "line 2 is 290 bytes long; a lookup line has at most 289"},
     };
     for (const auto& [bytes, problem] : cases) {
@@ -55,7 +68,12 @@ TEST(LookupFile, ConvertedOrSentAsItIs) {
         {"ASCII", "4711;a\r\n4712;b", {}, {"4711;a", "4712;b"}, {}},
         {"Windows-1252 byte for byte", "M\xFCller\x81\r\n", {}, {"M\xFCller\x81"}, {}},
         {"UTF-8", "M\xC3\xBCller \xE2\x82\xAC\n", {}, {"M\xFCller \x80"}, {N::FromUtf8}},
-        {"UTF-8 BOM, ASCII", "\xEF\xBB\xBF" "a\n", {}, {"a"}, {N::BomDropped}},
+        {"UTF-8 BOM, ASCII",
+         "\xEF\xBB\xBF"
+         "a\n",
+         {},
+         {"a"},
+         {N::BomDropped}},
         {"UTF-8 BOM and umlauts", "\xEF\xBB\xBF\xC3\x84\n", {}, {"\xC4"}, {N::BomDropped, N::FromUtf8}},
         {"--raw", "\xEF\xBB\xBF\xC3\x84\n", {.raw = true}, {"\xEF\xBB\xBF\xC3\x84"}, {}},
         {"--allow-empty", "", {.allowEmpty = true}, {}, {}},
@@ -90,7 +108,8 @@ TEST(LookupFile, LinesAgainstTheDefinitionNameTheFirstMismatches) {
               "line 2: field #2 has 3 characters, at most 2");
     EXPECT_FALSE(prepare("4711|ab\r\n|\r\n", {.layout = &divided}).refused());
     divided.fieldCount = 0;
-    EXPECT_EQ(first_problem(prepare("4711|ab\r\n", {.layout = &divided})), "the lookup has no fields (\"Anzahl Felder\" 0)");
+    EXPECT_EQ(first_problem(prepare("4711|ab\r\n", {.layout = &divided})),
+              "the lookup has no fields (\"Anzahl Felder\" 0)");
 }
 
 TEST(LookupFile, AgkestTellsInItsBoxes) {

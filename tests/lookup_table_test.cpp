@@ -39,8 +39,17 @@ TEST(LookupTable, BothLayoutsAsTheTerminalReadsThem) {
     const std::string csv = "4711;Schraube;12\r\n4712;\"Mutter, M4\";3\r\n47;;\r\n";
     const LookupTable fixed = build(csv, kFixed);
     ASSERT_TRUE(fixed.ok()) << texts(fixed.problems).front();
-    EXPECT_EQ(fixed.lines, (std::vector<std::string>{"4711 " " " "Schraube  " " " "12 ",
-                                                     "4712 " " " "Mutter, M4" " " "3  ", "47" + std::string(18, ' ')}));
+    EXPECT_EQ(fixed.lines, (std::vector<std::string>{"4711 "
+                                                     " "
+                                                     "Schraube  "
+                                                     " "
+                                                     "12 ",
+                                                     "4712 "
+                                                     " "
+                                                     "Mutter, M4"
+                                                     " "
+                                                     "3  ",
+                                                     "47" + std::string(18, ' ')}));
     const LookupTable divided = build(csv, kDivided);
     ASSERT_TRUE(divided.ok());
     EXPECT_EQ(divided.lines, (std::vector<std::string>{"4711;Schraube;12", "4712;Mutter, M4;3", "47;;"}));
@@ -93,17 +102,28 @@ TEST(LookupTable, OverlongValuesRefuseOrAreCut) {
     const std::string csv = "471100;Schraube M4 verzinkt;12\n4712;ok;1234\n";
     const LookupTable refused = build(csv, kFixed);
     EXPECT_TRUE(refused.lines.empty());
-    EXPECT_EQ(texts(refused.problems),
-              (std::vector<std::string>{"line 1, column 1: \"471100\" has 6 characters; field #1 takes 5",
-                                        "line 1, column 2: \"Schraube M4 verzinkt\" has 20 characters; field #2 takes 10",
-                                        "line 2, column 3: \"1234\" has 4 characters; field #3 takes 3"}));
+    EXPECT_EQ(
+        texts(refused.problems),
+        (std::vector<std::string>{"line 1, column 1: \"471100\" has 6 characters; field #1 takes 5",
+                                  "line 1, column 2: \"Schraube M4 verzinkt\" has 20 characters; field #2 takes 10",
+                                  "line 2, column 3: \"1234\" has 4 characters; field #3 takes 3"}));
     for (const LookupRecord& l : {kFixed, kDivided}) {
         const LookupTable cut = build(csv, l, {.cut = true});
         ASSERT_TRUE(cut.ok());
         EXPECT_EQ(cut.cutValues, 3);
-        const std::vector<std::string> lines =
-            l.separator ? std::vector<std::string>{"47110;Schraube M;12", "4712;ok;123"}
-                        : std::vector<std::string>{"47110" " " "Schraube M" " " "12 ", "4712 " " " "ok        " " " "123"};
+        const std::vector<std::string> lines = l.separator
+                                                   ? std::vector<std::string>{"47110;Schraube M;12", "4712;ok;123"}
+                                                   : std::vector<std::string>{
+                                                         "47110"
+                                                         " "
+                                                         "Schraube M"
+                                                         " "
+                                                         "12 ",
+                                                         "4712 "
+                                                         " "
+                                                         "ok        "
+                                                         " "
+                                                         "123"};
         EXPECT_EQ(cut.lines, lines);
     }
     // Blanks at the end of a fixed-length value are the padding: they do not count.
@@ -120,8 +140,10 @@ TEST(LookupTable, RefusalsNameTheirPlace) {
     const Case cases[] = {
         {"1;\"a;b\";2\n", {.separator = U';'}, "line 1, column 2: \"a;b\" holds the separator ';' (U+003B)"},
         {"1,\"a\nb\",2\n", {}, "line 1, column 2: the value holds LF"},
-        {"1;x\xE2\x84\xA6;2\n", {}, "line 1, column 2: '\xE2\x84\xA6' (U+2126) has no code in Windows-1252, the "
-                                    "terminal's code page"},
+        {"1;x\xE2\x84\xA6;2\n",
+         {},
+         "line 1, column 2: '\xE2\x84\xA6' (U+2126) has no code in Windows-1252, the "
+         "terminal's code page"},
         {"1;x;2\n;y;3\n", {}, "line 2, column 1: the key (field #1) is empty"},
         {"1;x;2\n\n4;y\n", {}, "line 3 has 2 columns, the first record 3"},
         {"1;x\n", {}, "the table has 2 columns for the lookup's 3 fields (--columns chooses them)"},
@@ -129,7 +151,9 @@ TEST(LookupTable, RefusalsNameTheirPlace) {
         {"1;x;2\n", {.columns = {"1", "2"}}, "2 columns chosen for the lookup's 3 fields"},
         {"1;\"x\"y;2\n", {}, "line 1, column 2: text after the closing quote"},
         {"a;b;c\n1;\"x;2\n", {}, "line 2, column 2: a quote is not closed"},
-        {std::string("1;x\0;2\n", 7), {}, "line 1, character 4: a NUL byte: the file is not text (UTF-16 without a BOM?)"},
+        {std::string("1;x\0;2\n", 7),
+         {},
+         "line 1, character 4: a NUL byte: the file is not text (UTF-16 without a BOM?)"},
         {"\n\n", {}, "the table holds no records"},
         {"1;x;2\n1;y;3\n", {.unique = true}, "line 2: the key \"1\" is also on line 1"},
     };
@@ -149,7 +173,9 @@ TEST(LookupTable, DuplicateKeysAreWarningsAndSortingFollowsTheBytes) {
     EXPECT_EQ(texts(t.warnings), std::vector<std::string>{"line 4: the key \"b\" is also on line 1"});
     std::vector<std::string> keys;
     for (const auto& line : t.lines) keys.push_back(line.substr(0, 1) + line.substr(6, 1));
-    EXPECT_EQ(keys, (std::vector<std::string>{"B5", "a3", "b1", "b4", "\xC4" "2"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"B5", "a3", "b1", "b4",
+                                              "\xC4"
+                                              "2"}));
 }
 
 TEST(LookupTable, DefinitionsThatCannotHoldAFile) {
@@ -160,9 +186,11 @@ TEST(LookupTable, DefinitionsThatCannotHoldAFile) {
     };
     const Case cases[] = {
         {"no fields", [](LookupRecord& l) { l.fieldCount = 0; }, "the lookup has no fields (\"Anzahl Felder\" 0)"},
-        {"key outside", [](LookupRecord& l) { l.keyField = 3; }, "the key field #4 is not one of the lookup's 3 fields"},
+        {"key outside", [](LookupRecord& l) { l.keyField = 3; },
+         "the key field #4 is not one of the lookup's 3 fields"},
         {"length 0", [](LookupRecord& l) { l.fieldLength[1] = 0; }, "field #2 has length 0"},
-        {"start 0", [](LookupRecord& l) { l.fieldStart[2] = 0; }, "field #3 starts at position 0 (positions start at 1)"},
+        {"start 0", [](LookupRecord& l) { l.fieldStart[2] = 0; },
+         "field #3 starts at position 0 (positions start at 1)"},
         {"past the record", [](LookupRecord& l) { l.recordLength = 19; },
          "field #3 ends at position 20, past the record length 19"},
         {"overlap", [](LookupRecord& l) { l.fieldStart[1] = 5; }, "fields #1 and #2 overlap"},
