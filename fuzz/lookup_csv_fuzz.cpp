@@ -169,6 +169,10 @@ std::string lookup_csv(Input input) {
     const LookupTable t =
         build_lookup_table({reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()}, layout, options);
 
+    // NUL bytes outside UTF-16 make the file no text at all: no record is read.
+    if (!t.ok() && t.problems.front().fault == LookupFault::NulBytes)
+        return csv.find('\0') != std::string::npos && (style & 3) != 2 ? "" : "refused for NUL bytes it does not have";
+
     const int n = layout.fieldCount;
     bool header = false;
     if (options.header == LookupBuildOptions::Header::Detect) {
@@ -182,7 +186,6 @@ std::string lookup_csv(Input input) {
 
     if (!t.ok()) {
         for (const LookupProblem& p : t.problems) {
-            if (p.fault == LookupFault::NulBytes && csv.find('\0') != std::string::npos && (style & 3) != 2) continue;
             const auto at = std::find(lines.begin(), lines.end(), p.line);
             if (at == lines.end()) {
                 if (p.fault == LookupFault::NoRecords && table.size() == (header ? 1u : 0u)) continue;

@@ -86,6 +86,9 @@ std::string problem_text(const LookupProblem& p) {
                n(kMaxLookupLineLength);
     case LookupFault::DuplicateKey:
         return "line " + n(p.line) + ": the key " + value_en(p) + " is also on line " + n(p.otherLine);
+    case LookupFault::CutHeader:
+        return "line " + n(p.line) + " was sent as a record with " + n(p.count) +
+               " values cut: if it is a header row, give --header";
     case LookupFault::WrongLength:
         return "line " + n(p.line) + " has " + n(p.count) + " characters; the record length is " + n(p.limit);
     case LookupFault::WrongSeparators:
@@ -151,6 +154,9 @@ std::string problem_text_de(const LookupProblem& p) {
                n(kMaxLookupLineLength) + " Zeichen; Zeilenende CR LF, CR oder LF)!";
     case LookupFault::DuplicateKey:
         return "Zeile " + n(p.line) + ": Schl\xFCssel " + value_de(p) + " schon in Zeile " + n(p.otherLine) + "!";
+    case LookupFault::CutHeader:
+        return "Zeile " + n(p.line) + " wird als Datensatz gesendet, " + n(p.count) +
+               " Werte gek\xFCrzt: Ist sie eine Kopfzeile?";
     case LookupFault::WrongLength:
         return "Zeile " + n(p.line) + " hat " + n(p.count) + " Zeichen, die Feldl\xE4nge ist " + n(p.limit) + "!";
     case LookupFault::WrongSeparators:

@@ -42,6 +42,7 @@ enum class LookupFault {
     EmptyKey,
     LineTooLong,   // count bytes
     DuplicateKey,  // value: the key; otherLine: where it came first
+    CutHeader,     // count values of the first record were cut: a header row taken as a record?
     // A lookup file's lines against the definition.
     WrongLength,      // count characters, limit the record length
     WrongSeparators,  // count separators, limit those the fields need

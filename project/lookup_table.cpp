@@ -214,6 +214,7 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
         const CsvRow& row = rows.rows[r];
         std::vector<std::string> values(n);
         bool usable = true;
+        const int cutBefore = table.cutValues;
         for (int f = 0; f < n; ++f) {
             const int c = (*columns)[f];
             Value v = value_of(row.cells[c], f, layout);
@@ -242,6 +243,11 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
             values[f] = std::move(v.text);
         }
         if (!usable) continue;
+        // Names of a header row that did not all overflow their fields become a record when
+        // cutting: say so, as the row is no data.
+        if (r == 0 && options.header == LookupBuildOptions::Header::Detect && table.cutValues > cutBefore)
+            table.warnings.push_back(
+                {.fault = LookupFault::CutHeader, .line = row.line, .count = table.cutValues - cutBefore});
         if (values[layout.keyField].find_first_not_of(kBlank) == std::string::npos) {
             problems.add({.fault = LookupFault::EmptyKey,
                           .line = row.line,

@@ -70,11 +70,13 @@ std::string csv_cell(const std::string& value, char separator) {
 std::string expected_line(const LookupRecord& l, const std::vector<std::string>& values) {
     if (l.separator) {
         std::string line;
-        for (int f = 0; f < l.fieldCount; ++f) line += (f ? std::string(1, static_cast<char>(l.separator)) : "") + values[f];
+        for (int f = 0; f < l.fieldCount; ++f)
+            line += (f ? std::string(1, static_cast<char>(l.separator)) : "") + values[f];
         return line;
     }
     std::string line(l.recordLength, ' ');
-    for (int f = 0; f < l.fieldCount; ++f) std::copy(values[f].begin(), values[f].end(), line.begin() + l.fieldStart[f] - 1);
+    for (int f = 0; f < l.fieldCount; ++f)
+        std::copy(values[f].begin(), values[f].end(), line.begin() + l.fieldStart[f] - 1);
     return line;
 }
 
@@ -118,18 +120,20 @@ TEST_F(LookupBuild, RandomTablesReachTheTerminalAsTheirRecords) {
             }
             csv += random() % 2 ? "\r\n" : "\n";
             const std::string line = expected_line(l, values);
-            const std::string key =
-                l.separator ? values[l.keyField] : line.substr(l.fieldStart[l.keyField] - 1u, l.fieldLength[l.keyField]);
+            const std::string key = l.separator ? values[l.keyField]
+                                                : line.substr(l.fieldStart[l.keyField] - 1u, l.fieldLength[l.keyField]);
             records.emplace_back(key, line);
         }
         if (sort)
-            std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::stable_sort(records.begin(), records.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
         std::string stored;
         for (const auto& [key, line] : records) stored += line + "\r\n";
 
         const std::string table = dir.file("artikel.csv"), lookup = dir.file("artikel.txt");
         write(table, csv);
-        std::vector<std::string> args = {"lookup-build", project, "--lookup", std::to_string(n), table, "-o", lookup, "--force"};
+        std::vector<std::string> args = {"lookup-build", project, "--lookup", std::to_string(n),
+                                         table,          "-o",    lookup,     "--force"};
         if (sort) args.push_back("--sort");
         ToolRun r = kest(args);
         ASSERT_EQ(r.status, 0) << r.err;
@@ -137,7 +141,8 @@ TEST_F(LookupBuild, RandomTablesReachTheTerminalAsTheirRecords) {
         EXPECT_EQ(text_of(TempDir::read(lookup)), stored);
         r = kest({"lookup", lookup, "--project", project, "--lookup", std::to_string(n), "-p", emu.link()});
         ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(text_of(TempDir::read((emu.state() / ("lookup-" + std::to_string(round) + ".txt")).string())), stored);
+        EXPECT_EQ(text_of(TempDir::read((emu.state() / ("lookup-" + std::to_string(round) + ".txt")).string())),
+                  stored);
     }
 }
 
@@ -205,11 +210,21 @@ TEST_F(LookupBuild, LookupRefusesWhatWouldHarmTheTerminalsLookup) {
         std::string says;
     };
     const Case cases[] = {
-        {std::string("\xFF\xFE" "4\0" "7\0", 6), {}, "the file is UTF-16 text"},
-        {std::string("4\0" "7\0", 4), {}, "kest lookup-build turns a table into a lookup file"},
+        {std::string("\xFF\xFE"
+                     "4\0"
+                     "7\0",
+                     6),
+         {},
+         "the file is UTF-16 text"},
+        {std::string("4\0"
+                     "7\0",
+                     4),
+         {},
+         "kest lookup-build turns a table into a lookup file"},
         {"", {}, "--allow-empty sends it all the same"},
         {"S9030000FC\r\n", {}, "not a lookup file: this is an object program (S-records)"},
-        {"4711abcd\r\n4712abc\r\n4713\r\n", {"--project", project, "--lookup", "3"},
+        {"4711abcd\r\n4712abc\r\n4713\r\n",
+         {"--project", project, "--lookup", "3"},
          "2 of 3 lines do not fit lookup 3 of " + project},
         {"x\xE2\x84\xA6\r\n", {}, "line 1, character 2: '\xE2\x84\xA6' (U+2126) has no code in Windows-1252"},
         {"1\r\n", {"--lookup", "3"}, "--lookup N needs --project PROJECT.AGX"},
@@ -231,7 +246,9 @@ TEST_F(LookupBuild, LookupConvertsUtf8AndSaysSo) {
     KestemuProcess emu({"--direct"});
     ASSERT_TRUE(emu.ok());
     const std::string file = dir.file("lookup.txt");
-    write(file, "\xEF\xBB\xBF" "4711;M\xC3\xBCller\r\n");
+    write(file,
+          "\xEF\xBB\xBF"
+          "4711;M\xC3\xBCller\r\n");
     ToolRun r = kest({"lookup", file, "-p", emu.link()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("note: UTF-8 text, sent in Windows-1252"), std::string::npos) << r.err;
@@ -239,7 +256,9 @@ TEST_F(LookupBuild, LookupConvertsUtf8AndSaysSo) {
     r = kest({"lookup", file, "-p", emu.link(), "--raw", "-q"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(text_of(TempDir::read((emu.state() / "lookup-2.txt").string())), "\xEF\xBB\xBF" "4711;M\xC3\xBCller\r\n");
+    EXPECT_EQ(text_of(TempDir::read((emu.state() / "lookup-2.txt").string())),
+              "\xEF\xBB\xBF"
+              "4711;M\xC3\xBCller\r\n");
     write(file, "");
     r = kest({"lookup", file, "-p", emu.link(), "--allow-empty"});
     ASSERT_EQ(r.status, 0) << r.err;
