@@ -19,7 +19,8 @@ std::string result_text(const LookupTable& t) {
         text = std::to_string(n) + (n == 1 ? " Datensatz" : " Datens\xE4tze");
     else
         text = "Die Tabelle kann nicht gesendet werden:";
-    for (int i = 0; i < all && i < kShownProblems; ++i) text += "\n" + problem_text_de(listed[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < all && i < kShownProblems; ++i)
+        text += "\n" + problem_text_de(listed[static_cast<std::size_t>(i)]);
     if (all > kShownProblems) text += "\n... und " + std::to_string(all - kShownProblems) + " weitere.";
     return text;
 }

@@ -43,7 +43,8 @@ TEST_F(LookupTableDialogTest, StartsWithTheFirstLoadableLookupAndTheTablesSepara
     LookupTableDialog logic(*project, bytes_of(csv));
     dialog.attach(logic);
     logic.init(dialog);
-    EXPECT_EQ(dialog.lists[IDC_TABLE_LOOKUP], (std::vector<std::string>{"1. Lookupdatei", "2. Lookupdatei", "3. Lookupdatei"}));
+    EXPECT_EQ(dialog.lists[IDC_TABLE_LOOKUP],
+              (std::vector<std::string>{"1. Lookupdatei", "2. Lookupdatei", "3. Lookupdatei"}));
     EXPECT_EQ(dialog.selection(IDC_TABLE_LOOKUP), 1);
     EXPECT_EQ(dialog.selection(IDC_TABLE_SEPARATOR), 1);  // ','
     EXPECT_TRUE(dialog.checked(IDC_TABLE_HEADER));
@@ -67,9 +68,9 @@ TEST_F(LookupTableDialogTest, EveryChangeConvertsAgainAndSendingWaitsForATableTh
         {"a lookup without fields", [&] { dialog.choose(IDC_TABLE_LOOKUP, 2); },
          "Die Tabelle kann nicht gesendet werden:\nDie Lookupdatei hat keine Felder (Anzahl Felder 0)!", false},
         {"back to the second", [&] { dialog.choose(IDC_TABLE_LOOKUP, 1); }, "2 Datens\xE4tze", true},
-        {"the header row as a record",
-         [&] { dialog.click_check(IDC_TABLE_HEADER, false); },
-         "Die Tabelle kann nicht gesendet werden:\nZeile 1, Spalte 1: \"Artikelnummer\" hat 13 Zeichen, Feld #1 nur 4!\n"
+        {"the header row as a record", [&] { dialog.click_check(IDC_TABLE_HEADER, false); },
+         "Die Tabelle kann nicht gesendet werden:\nZeile 1, Spalte 1: \"Artikelnummer\" hat 13 Zeichen, Feld #1 nur "
+         "4!\n"
          "Zeile 1, Spalte 2: \"Bezeichnung\" hat 11 Zeichen, Feld #2 nur 10!",
          false},
         {"header again", [&] { dialog.click_check(IDC_TABLE_HEADER, true); }, "2 Datens\xE4tze", true},

@@ -64,12 +64,8 @@ test_utf8_table_through_the_layout_dialog() {
     drv click "$TABLE_DIALOG" 1
     drv wait "Download" 60000 || { fail "no message at the end of the lookup download"; return; }
     expect_eq "$(drv text "Download" 65535)" "Downloaded komplett!" "download message"
-    drv click "Download" 1
-    if [ -f "$OUT/state/lookup-1.txt" ]; then
-        cmp "$OUT/state/lookup-1.txt" "$OUT/expected.txt" || fail "the terminal stored other records"
-    else
-        fail "the terminal received no lookup file"
-    fi
+    close_window "Download" 1
+    cmp "$OUT/state/lookup-1.txt" "$OUT/expected.txt" || fail "the terminal stored other records, or none"
     stop_agkest
     stop_emulator
 }
