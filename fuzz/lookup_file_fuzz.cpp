@@ -68,7 +68,8 @@ std::string lookup_file(Input input) {
         if (!port.events().empty()) return "a refused file reached the port";
         if (report.problems.empty()) return "a file was refused without a reason";
         const LookupProblem& why = report.problems.front();
-        const auto lines = lines_of(input);
+        // A UTF-8 byte-order mark is no text of the file.
+        const auto lines = lines_of(text.starts_with("\xEF\xBB\xBF") ? input.subspan(3) : input);
         bool shown = true;
         switch (why.fault) {
         case LookupFault::Utf16: shown = text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"); break;
