@@ -48,7 +48,10 @@ constexpr char kUsage[] =
     "  --cut            cut values longer than their field (counted in the summary)\n"
     "  --unique         refuse duplicate keys (otherwise they are warnings)\n"
     "  --sort           order the lines by key, byte by byte\n"
-    "  --json           the summary (or the refusal) as one JSON object\n"
+    "  --json           the summary (or the refusal) as one JSON object: ok, file,\n"
+    "                   output, lookup, records, cut, encoding, separator, header,\n"
+    "                   warnings; or ok, file, problemCount and problems (line, column,\n"
+    "                   text)\n"
     "\n"
     "The table is refused, and nothing is written, when a value is longer than its field\n"
     "(without --cut), holds the separator of the lookup, a line break or a character\n"
@@ -170,7 +173,7 @@ int run(const std::vector<std::string>& argv) {
         std::cerr << "kest lookup-build: nothing was written\n";
         if (args.flag("json")) {
             JsonWriter json;
-            json.begin_object().field("written", false).field("problemCount", table.problemCount);
+            json.begin_object().field("ok", false).field("file", tablePath).field("problemCount", table.problemCount);
             problems_json(json, "problems", table.problems);
             summary << json.end_object().str();
         }
@@ -191,7 +194,8 @@ int run(const std::vector<std::string>& argv) {
     if (args.flag("json")) {
         JsonWriter json;
         json.begin_object()
-            .field("written", true)
+            .field("ok", true)
+            .field("file", tablePath)
             .field("output", *output)
             .field("lookup", *number)
             .field("records", static_cast<int>(table.lines.size()))

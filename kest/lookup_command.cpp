@@ -4,6 +4,7 @@
 
 #include "kest/command.h"
 #include "kest/download_run.h"
+#include "kest/file_kind.h"
 #include "kest/lookup_report.h"
 #include "kest/project_io.h"
 #include "link/lookup_file.h"
@@ -77,6 +78,9 @@ int run(const std::vector<std::string>& argv) {
             std::cerr << "kest lookup: " << path << ": " << prepared.problemCount << " of " << prepared.lines.size()
                       << " lines do not fit " << layoutName << "\n";
         print_problems("lookup", layout_fault(first) ? layoutName : path, prepared.problems, prepared.problemCount);
+        if (first == LookupFault::ProjectFile || first == LookupFault::ObjectProgram)
+            if (const std::string kind = wrong_kind(path, FileKind::LookupFile); !kind.empty())
+                std::cerr << "kest lookup: " << path << ": " << kind << "\n";
         if (first == LookupFault::Utf16 || first == LookupFault::NulBytes)
             std::cerr << "kest lookup: kest lookup-build turns a table into a lookup file (kest help lookup-build)\n";
         if (first == LookupFault::Empty) std::cerr << "kest lookup: --allow-empty sends it all the same\n";
