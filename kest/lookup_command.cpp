@@ -74,13 +74,15 @@ int run(const std::vector<std::string>& argv) {
             for (const LookupNote note : prepared.notes) print_note("lookup", path, note);
         if (!prepared.refused()) return prepared;
         const LookupFault first = prepared.problems.front().fault;
+        if (first == LookupFault::ProjectFile || first == LookupFault::ObjectProgram)
+            if (const std::string kind = wrong_kind(path, FileKind::LookupFile); !kind.empty()) {
+                std::cerr << "kest lookup: " << path << ": " << kind << "; nothing was sent\n";
+                return prepared;
+            }
         if (mismatch_fault(first))
             std::cerr << "kest lookup: " << path << ": " << prepared.problemCount << " of " << prepared.lines.size()
                       << " lines do not fit " << layoutName << "\n";
         print_problems("lookup", layout_fault(first) ? layoutName : path, prepared.problems, prepared.problemCount);
-        if (first == LookupFault::ProjectFile || first == LookupFault::ObjectProgram)
-            if (const std::string kind = wrong_kind(path, FileKind::LookupFile); !kind.empty())
-                std::cerr << "kest lookup: " << path << ": " << kind << "\n";
         if (first == LookupFault::Utf16 || first == LookupFault::NulBytes)
             std::cerr << "kest lookup: kest lookup-build turns a table into a lookup file (kest help lookup-build)\n";
         if (first == LookupFault::Empty) std::cerr << "kest lookup: --allow-empty sends it all the same\n";

@@ -120,6 +120,55 @@ std::string key_of(const std::string& line, const LookupRecord& layout, const st
     return line.substr(layout.fieldStart[layout.keyField] - 1u, layout.fieldLength[layout.keyField]);
 }
 
+// Fixed-length fields at their start positions in a record of blanks, or the values joined
+// by the separator.
+std::string record_line(const std::vector<std::string>& values, const LookupRecord& layout) {
+    std::string line;
+    if (!fixed(layout)) {
+        for (std::size_t f = 0; f < values.size(); ++f)
+            line += (f ? std::string(1, static_cast<char>(layout.separator)) : "") + values[f];
+        return line;
+    }
+    line.assign(layout.recordLength, kBlank);
+    for (std::size_t f = 0; f < values.size(); ++f)
+        line.replace(layout.fieldStart[f] - 1u, values[f].size(), values[f]);
+    return line;
+}
+
+// The values of a record's fields, cut where allowed (counted in the table), or nothing
+// with every value's fault added to the problems.
+std::optional<std::vector<std::string>> record_values(const CsvRow& row, const std::vector<int>& columns,
+                                                      const LookupRecord& layout, bool cut, LookupTable& table,
+                                                      Problems& problems) {
+    std::vector<std::string> values(columns.size());
+    bool usable = true;
+    for (std::size_t f = 0; f < columns.size(); ++f) {
+        const int c = columns[f];
+        Value v = value_of(row.cells[c], static_cast<int>(f), layout);
+        if (!v.fault && v.tooLong && !cut)
+            v.fault = LookupProblem{.fault = LookupFault::TooLong,
+                                    .field = static_cast<int>(f) + 1,
+                                    .count = static_cast<int>(v.text.size()),
+                                    .limit = layout.fieldLength[f],
+                                    .value = v.text};
+        if (v.fault) {
+            v.fault->line = row.line;
+            v.fault->column = c + 1;
+            problems.add(std::move(*v.fault));
+            usable = false;
+            continue;
+        }
+        if (v.tooLong) {
+            v.text.resize(layout.fieldLength[f]);
+            if (fixed(layout)) v.text = trim_blanks(std::move(v.text));
+            ++table.cutValues;
+        }
+        values[f] = std::move(v.text);
+    }
+    if (!usable) return std::nullopt;
+    return values;
+}
+
 }  // namespace
 
 std::vector<LookupProblem> layout_problems(const LookupRecord& l) {
@@ -212,62 +261,28 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
     std::vector<std::pair<std::string, std::string>> keyed;  // key, line
     for (std::size_t r = table.header ? 1 : 0; r < rows.rows.size(); ++r) {
         const CsvRow& row = rows.rows[r];
-        std::vector<std::string> values(n);
-        bool usable = true;
         const int cutBefore = table.cutValues;
-        for (int f = 0; f < n; ++f) {
-            const int c = (*columns)[f];
-            Value v = value_of(row.cells[c], f, layout);
-            if (v.fault) {
-                v.fault->line = row.line;
-                v.fault->column = c + 1;
-                problems.add(std::move(*v.fault));
-                usable = false;
-                continue;
-            }
-            if (v.tooLong && options.cut) {
-                v.text.resize(layout.fieldLength[f]);
-                if (fixed(layout)) v.text = trim_blanks(std::move(v.text));
-                ++table.cutValues;
-            } else if (v.tooLong) {
-                problems.add({.fault = LookupFault::TooLong,
-                              .line = row.line,
-                              .column = c + 1,
-                              .field = f + 1,
-                              .count = static_cast<int>(v.text.size()),
-                              .limit = layout.fieldLength[f],
-                              .value = v.text});
-                usable = false;
-                continue;
-            }
-            values[f] = std::move(v.text);
-        }
-        if (!usable) continue;
+        const auto values = record_values(row, *columns, layout, options.cut, table, problems);
+        if (!values) continue;
         // Names of a header row that did not all overflow their fields become a record when
         // cutting: say so, as the row is no data.
         if (r == 0 && options.header == LookupBuildOptions::Header::Detect && table.cutValues > cutBefore)
             table.warnings.push_back(
                 {.fault = LookupFault::CutHeader, .line = row.line, .count = table.cutValues - cutBefore});
-        if (values[layout.keyField].find_first_not_of(kBlank) == std::string::npos) {
+        const std::string& value = (*values)[layout.keyField];
+        if (value.find_first_not_of(kBlank) == std::string::npos) {
             problems.add({.fault = LookupFault::EmptyKey,
                           .line = row.line,
                           .column = (*columns)[layout.keyField] + 1,
                           .field = layout.keyField + 1});
             continue;
         }
-        std::string line;
-        if (fixed(layout)) {
-            line.assign(layout.recordLength, kBlank);
-            for (int f = 0; f < n; ++f) line.replace(layout.fieldStart[f] - 1u, values[f].size(), values[f]);
-        } else {
-            for (int f = 0; f < n; ++f)
-                line += (f ? std::string(1, static_cast<char>(layout.separator)) : "") + values[f];
-        }
+        std::string line = record_line(*values, layout);
         if (line.size() > static_cast<std::size_t>(kMaxLookupLineLength)) {
             problems.add({.fault = LookupFault::LineTooLong, .line = row.line, .count = static_cast<int>(line.size())});
             continue;
         }
-        const std::string key = fixed(layout) ? trim_blanks(values[layout.keyField]) : values[layout.keyField];
+        const std::string key = fixed(layout) ? trim_blanks(value) : value;
         const auto [at, fresh] = keys.emplace(key, row.line);
         if (!fresh) {
             LookupProblem dup{
@@ -277,7 +292,7 @@ LookupTable build_lookup_table(std::span<const std::uint8_t> csv, const LookupRe
             else
                 table.warnings.push_back(std::move(dup));
         }
-        keyed.emplace_back(key_of(line, layout, values), std::move(line));
+        keyed.emplace_back(key_of(line, layout, *values), std::move(line));
     }
     if (!table.ok()) return table;
     if (keyed.empty()) {

@@ -222,7 +222,7 @@ TEST_F(LookupBuild, LookupRefusesWhatWouldHarmTheTerminalsLookup) {
          {},
          "kest lookup-build turns a table into a lookup file"},
         {"", {}, "--allow-empty sends it all the same"},
-        {"S9030000FC\r\n", {}, "not a lookup file: this is an object program (S-records)"},
+        {"S9030000FC\r\n", {}, "is an object program, not a lookup file (kest flash writes it"},
         {"4711abcd\r\n4712abc\r\n4713\r\n",
          {"--project", project, "--lookup", "3"},
          "2 of 3 lines do not fit lookup 3 of " + project},
