@@ -7,7 +7,6 @@
 namespace kest {
 namespace {
 
-constexpr std::uint8_t kLf = 0x0A;
 constexpr int kFirstBlockProgress = 5;
 
 // Up to kMaxReply bytes, the CR dropped; the rest of a longer reply is purged before
@@ -73,27 +72,5 @@ std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     packet.push_back(kCr);
     return packet;
 }
-
-bool LookupLines::feed(std::span<const std::uint8_t> bytes) {
-    for (const std::uint8_t byte : bytes) {
-        const bool pairedLf = byte == kLf && afterCr_;
-        afterCr_ = byte == kCr;
-        if (pairedLf) continue;
-        if (byte == kCr || byte == kLf) {
-            if (!onLine_(line_)) return false;
-            line_.clear();
-            ++number_;
-            continue;
-        }
-        if (line_.size() == kMaxLookupLine) {
-            tooLong_ = number_;
-            return false;
-        }
-        line_.push_back(static_cast<char>(byte));
-    }
-    return true;
-}
-
-bool LookupLines::finish() { return line_.empty() || onLine_(line_); }
 
 }  // namespace kest

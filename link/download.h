@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,8 +17,6 @@ namespace kest {
 inline constexpr int kImageBlocks = 200;
 inline constexpr std::size_t kBlockSize = 100;
 inline constexpr std::size_t kBlockPacketSize = kBlockSize + 3;  // data, sum high, sum low, block
-// Longest lookup line the terminal takes: its packet adds two checksum bytes and CR.
-inline constexpr std::size_t kMaxLookupLine = 289;
 inline constexpr std::uint32_t kReplyTimeoutMs = 3000;
 inline constexpr std::size_t kMaxReply = 10;
 inline constexpr int kHandshakeTries = 3;
@@ -62,28 +59,5 @@ ImageSent send_image(Link& link, std::span<const std::uint8_t> image, TransferPr
 std::vector<std::uint8_t> block_packet(std::span<const std::uint8_t> image, int block);
 // Packet of one lookup line: its bytes, the sum's high and low byte (0x0D sent as 0x0E), CR.
 std::vector<std::uint8_t> lookup_packet(const std::string& line);
-
-// Splits a lookup file into the terminal's lines: CR LF, CR or LF ends a line (whatever
-// editor wrote the file), a last line without an end counts. The bytes come in chunks as
-// they are read; each complete line goes to onLine.
-class LookupLines {
-public:
-    using OnLine = std::function<bool(const std::string&)>;
-    explicit LookupLines(OnLine onLine) : onLine_(std::move(onLine)) {}
-
-    // False when onLine refused a line or a line grew longer than kMaxLookupLine.
-    bool feed(std::span<const std::uint8_t> bytes);
-    // The last line, when the file does not end with a line end.
-    bool finish();
-    // The 1-based number of the over-long line, 0 when there is none.
-    int too_long() const { return tooLong_; }
-
-private:
-    OnLine onLine_;
-    std::string line_;
-    int number_ = 1;
-    bool afterCr_ = false;
-    int tooLong_ = 0;
-};
 
 }  // namespace kest

@@ -1,10 +1,9 @@
 #include "session/download_session.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <iterator>
 
 #include "link/cradle_setup.h"
 #include "link/exchange.h"
@@ -13,15 +12,12 @@
 namespace kest {
 namespace {
 
-constexpr std::size_t kLookupChunk = 128;
-
 // The messages of the download.
 namespace msg {
 constexpr MessageText kFileUnreadable{
     "Datei kann nicht ge\xF6"
     "ffnet werden!",
     "Fehler"};
-constexpr MessageText kLineTooLong{"", "Fehler"};  // long_line_text()
 constexpr MessageText kPortUnavailable{
     "COM port kann nicht ge\xF6"
     "ffnet werden!",
@@ -34,15 +30,6 @@ constexpr MessageText kFailed{"Fehler beim Download!", "Fehler"};
 constexpr MessageText kRetry{"Downloadfehler, wiederholen?", "Fehler", Icon::Question, Buttons::YesNo};
 constexpr MessageText kDone{"Downloaded komplett!", "Download"};
 }  // namespace msg
-
-std::string long_line_text(int line) {
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "Zeile %d der Lookupdatei ist zu lang (h\xF6"
-                  "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
-                  line, static_cast<int>(kMaxLookupLine));
-    return text;
-}
 
 // The progress window's bar, and the console's progress line.
 class UiProgress final : public TransferProgress {
@@ -89,62 +76,19 @@ struct Sent {
     int failed = -1;
 };
 
-// Feeds the file from its start to lines in chunks of kLookupChunk bytes; afterChunk gets the
-// bytes read so far. Stops at the first line the lines refuse.
-bool read_lines(std::istream& in, LookupLines& lines, const std::function<void(std::uintmax_t)>& afterChunk) {
-    in.clear();
-    in.seekg(0);
-    std::uintmax_t total = 0;
-    char chunk[kLookupChunk];
-    for (;;) {
-        in.read(chunk, sizeof chunk);
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
-        total += got;
-        if (!lines.feed({reinterpret_cast<const std::uint8_t*>(chunk), got})) return false;
-        afterChunk(total);
-    }
-    return lines.finish();
-}
-
-std::uintmax_t file_size(std::istream& in) {
-    in.clear();
-    in.seekg(0, std::ios::end);
-    const auto end = in.tellg();
-    in.seekg(0);
-    return end > 0 ? static_cast<std::uintmax_t>(end) : 0;
-}
-
-// Every attempt reads the file from its start; the bar follows the bytes read.
-Sent send_lookup(std::istream& file, Link& link, UserInterface& ui) {
+// Sends the lines, the bar following them, then "OVER".
+Sent send_lookup(const std::vector<std::string>& lines, Link& link, UserInterface& ui) {
     Sent sent;
-    const std::uintmax_t size = file_size(file);
-    if (size > 0) {
-        LookupLines lines([&](const std::string& line) {
-            sent.step = send_packet(link, lookup_packet(line));
-            if (sent.step != DownloadStep::Ok) {
-                sent.failed = sent.packets + 1;
-                return false;
-            }
-            ++sent.packets;
-            sent.bytes += line.size();
-            return true;
-        });
-        const bool whole = read_lines(file, lines, [&](std::uintmax_t done) {
-            ui.progress_set(static_cast<int>(done * 100 / size));
-            ui.progress_amount(done, size, "bytes");
-        });
-        if (!whole) {
-            // The file grew an over-long line since it was checked.
-            if (lines.too_long()) {
-                show(ui, msg::kLineTooLong, long_line_text(lines.too_long()));
-                sent.step = DownloadStep::Failed;
-                sent.failed = lines.too_long();
-                return sent;
-            }
-            reported(ui, sent.step);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        sent.step = reported(ui, send_packet(link, lookup_packet(lines[i])));
+        if (sent.step != DownloadStep::Ok) {
+            sent.failed = static_cast<int>(i) + 1;
             return sent;
         }
+        ++sent.packets;
+        sent.bytes += lines[i].size();
+        ui.progress_set(static_cast<int>((i + 1) * 100 / lines.size()));
+        ui.progress_amount(i + 1, lines.size(), "lines");
     }
     ui.progress_set(100);
     sent.step = reported(ui, send_packet(link, bytes_of(word::kOver)));
@@ -160,14 +104,26 @@ Sent send_application(Project& project, Link& link, UserInterface& ui) {
     return sent;
 }
 
-Sent attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
+Sent attempt(Project& project, Link& link, UserInterface& ui, const std::vector<std::string>* lookupLines) {
     const DownloadStep shake = reported(ui, handshake(link));
     if (shake != DownloadStep::Ok) return {shake};
     ui.progress_begin("Fortschritt", "Downloading...");
-    const Sent sent = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
+    const Sent sent = lookupLines ? send_lookup(*lookupLines, link, ui) : send_application(project, link, ui);
     ui.progress_end();
     if (sent.step == DownloadStep::Ok) show(ui, msg::kDone);
     return sent;
+}
+
+// The bytes of a file (no sharing asked, existing files only); nothing for a folder or a
+// file that cannot be read.
+std::optional<std::vector<std::uint8_t>> read_whole(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) return std::nullopt;
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) return std::nullopt;
+    return bytes;
 }
 
 // The command's steps up to the first attempt, then the attempts.
@@ -177,10 +133,11 @@ public:
         : project_(project), link_(link), ui_(ui), options_(options), start_(link.now()) {}
 
     DownloadReport run(std::string& lookupFileName) {
-        std::ifstream lookupFile;
+        PreparedLookup lookup;
         if (options_.lookup) {
             FileDialogRequest request;
-            request.filters = {{"Lookup data files {*.TXT}", "*.TXT"}, {"All files {*.*}", "*.*"}};
+            request.filters = {
+                {"Lookup data files {*.TXT}", "*.TXT"}, {"CSV-Dateien (*.csv)", "*.csv"}, {"All files {*.*}", "*.*"}};
             request.defaultExtension = "TXT";
             request.initialName = lookupFileName;
             request.mustExist = true;
@@ -188,15 +145,21 @@ public:
             if (!chosen) return ended(DownloadOutcome::Cancelled);
             lookupFileName = *chosen;
             report_.path = *chosen;
-            std::error_code ec;
-            if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
-            if (!lookupFile.is_open()) return failed(msg::kFileUnreadable, DownloadOutcome::FileUnreadable);
+            const auto bytes = read_whole(*chosen);
+            if (!bytes) return failed(msg::kFileUnreadable, DownloadOutcome::FileUnreadable);
             // Refuse a file the terminal cannot take before anything is sent.
-            LookupLines check([](const std::string&) { return true; });
-            if (!read_lines(lookupFile, check, [](std::uintmax_t) {})) {
-                show(ui_, msg::kLineTooLong, long_line_text(check.too_long()));
-                report_.badLine = check.too_long();
-                return ended(DownloadOutcome::LineTooLong);
+            if (options_.prepareLookup) {
+                lookup = options_.prepareLookup(*chosen, *bytes, ui_);
+            } else {
+                lookup = prepare_lookup_file(*bytes, {});
+                tell_de(lookup, ui_);
+            }
+            if (lookup.cancelled) return ended(DownloadOutcome::Cancelled);
+            if (lookup.refused()) {
+                const bool tooLong = lookup.problems.front().fault == LookupFault::LineTooLong;
+                if (tooLong) report_.badLine = lookup.problems.front().line;
+                report_.problems = std::move(lookup.problems);
+                return ended(tooLong ? DownloadOutcome::LineTooLong : DownloadOutcome::FileRefused);
             }
         }
 
@@ -213,7 +176,7 @@ public:
 
         for (;;) {
             ++report_.attempts;
-            const Sent sent = attempt(project_, link_, ui_, options_.lookup ? &lookupFile : nullptr);
+            const Sent sent = attempt(project_, link_, ui_, options_.lookup ? &lookup.lines : nullptr);
             report_.outcome = outcome_of(sent.step);
             report_.packets = sent.packets;
             report_.bytes = sent.bytes;
@@ -259,6 +222,7 @@ int result_value(const DownloadReport& report) {
     case DownloadOutcome::LineSettingsFailed: return 0;
     case DownloadOutcome::FileUnreadable:
     case DownloadOutcome::LineTooLong:
+    case DownloadOutcome::FileRefused:
     case DownloadOutcome::PortUnavailable:
     case DownloadOutcome::CradleFailed: return -1;
     case DownloadOutcome::Completed:
