@@ -1,53 +1,17 @@
 #include "link/download.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 
-#include "link/cradle_setup.h"
 #include "link/exchange.h"
 
 namespace kest {
 namespace {
 
-constexpr std::uint8_t kLf = 0x0A;
-constexpr std::size_t kLookupChunk = 128;
 constexpr int kFirstBlockProgress = 5;
 
 // Up to kMaxReply bytes, the CR dropped; the rest of a longer reply is purged before
 // the next packet.
 constexpr ReplyRules kReplyRules{kMaxReply};
-
-// The messages of the download.
-namespace msg {
-constexpr MessageText kFileUnreadable{
-    "Datei kann nicht ge\xF6"
-    "ffnet werden!",
-    "Fehler"};
-constexpr MessageText kLineTooLong{"", "Fehler"};  // long_line_text()
-constexpr MessageText kPortUnavailable{
-    "COM port kann nicht ge\xF6"
-    "ffnet werden!",
-    "Fehler"};
-constexpr MessageText kCradleFailed{"Failed to set IR device!", "Fehler"};
-constexpr MessageText kLineSettings{"Fehler beim Verbindungsaufbau!!", "Fehler"};
-constexpr MessageText kNotReady{"Terminal nicht bereit!", "Fehler"};
-constexpr MessageText kFull{"Speicher voll!", "Fehler"};
-constexpr MessageText kFailed{"Fehler beim Download!", "Fehler"};
-constexpr MessageText kRetry{"Downloadfehler, wiederholen?", "Fehler", Icon::Question, Buttons::YesNo};
-constexpr MessageText kDone{"Downloaded komplett!", "Download"};
-}  // namespace msg
-
-std::string long_line_text(int line) {
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "Zeile %d der Lookupdatei ist zu lang (h\xF6"
-                  "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
-                  line, static_cast<int>(kMaxLookupLine));
-    return text;
-}
 
 // One packet and its reply. Input left over from an earlier exchange is discarded first,
 // so that a late reply never answers the next packet.
@@ -56,156 +20,43 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
     return kest::exchange(link, bytes, kReplyTimeoutMs, kReplyRules);
 }
 
-enum class Step { Ok, NotReady, Full, Failed, Interrupted };
-
-DownloadOutcome outcome_of(Step step) {
-    switch (step) {
-    case Step::Ok: return DownloadOutcome::Completed;
-    case Step::NotReady: return DownloadOutcome::NotReady;
-    case Step::Full: return DownloadOutcome::MemoryFull;
-    case Step::Interrupted: return DownloadOutcome::Interrupted;
-    case Step::Failed: break;
-    }
-    return DownloadOutcome::TransferFailed;
-}
-
-Step handshake(Link& link, UserInterface& ui) {
-    for (int i = 0; i < kHandshakeTries; ++i) {
-        if (link.stop_requested()) return Step::Interrupted;
-        if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return Step::Ok;
-    }
-    show(ui, msg::kNotReady);
-    return Step::NotReady;
-}
-
-Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> packet) {
-    for (int i = 0; i < kPacketTransmissions; ++i) {
-        if (link.stop_requested()) return Step::Interrupted;
-        const Reply reply = exchange(link, packet);
-        if (reply == word::kFull) {
-            show(ui, msg::kFull);
-            return Step::Full;
-        }
-        if (reply == word::kAck) return Step::Ok;
-    }
-    show(ui, msg::kFailed);
-    return Step::Failed;
-}
-
-Step send_application(Project& project, Link& link, UserInterface& ui) {
-    const DownloadImage image = prepare_image(project);
-    ui.progress_set(kFirstBlockProgress);
-    for (int block = 0; block < kImageBlocks; ++block) {
-        const Step step = send_packet(link, ui, block_packet(image, block));
-        if (step != Step::Ok) return step;
-        if (block % 2 == 1) ui.progress_set(std::min(100, kFirstBlockProgress + (block + 1) / 2));
-        ui.progress_amount(static_cast<std::uint64_t>(block) + 1, kImageBlocks, "blocks");
-    }
-    ui.progress_set(100);
-    return Step::Ok;
-}
-
-// Splits a lookup file into the terminal's lines: CR LF, CR or LF ends a line (whatever
-// editor wrote the file), a last line without an end counts. Reads from the start in
-// chunks of 128 bytes; onChunk gets the bytes read so far. Stops at the first line onLine
-// refuses or at a line longer than kMaxLookupLine (whose 1-based number goes into tooLong).
-struct LineReader {
-    std::function<bool(const std::string&)> onLine;
-    std::function<void(std::uintmax_t)> onChunk = [](std::uintmax_t) {};
-    int tooLong = 0;
-
-    bool run(std::istream& in) {
-        in.clear();
-        in.seekg(0);
-        std::string line;
-        int number = 1;
-        bool afterCr = false;
-        std::uintmax_t total = 0;
-        char chunk[kLookupChunk];
-        for (;;) {
-            in.read(chunk, sizeof chunk);
-            const auto got = static_cast<std::size_t>(in.gcount());
-            if (got == 0) break;
-            total += got;
-            for (std::size_t i = 0; i < got; ++i) {
-                const auto byte = static_cast<std::uint8_t>(chunk[i]);
-                const bool pairedLf = byte == kLf && afterCr;
-                afterCr = byte == kCr;
-                if (pairedLf) continue;
-                if (byte == kCr || byte == kLf) {
-                    if (!onLine(line)) return false;
-                    line.clear();
-                    ++number;
-                    continue;
-                }
-                if (line.size() == kMaxLookupLine) {
-                    tooLong = number;
-                    return false;
-                }
-                line.push_back(static_cast<char>(byte));
-            }
-            onChunk(total);
-        }
-        return line.empty() || onLine(line);
-    }
-};
-
-std::uintmax_t file_size(std::istream& in) {
-    in.clear();
-    in.seekg(0, std::ios::end);
-    const auto end = in.tellg();
-    in.seekg(0);
-    return end > 0 ? static_cast<std::uintmax_t>(end) : 0;
-}
-
-Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
-    const std::uintmax_t size = file_size(file);
-    Step step = Step::Ok;
-    if (size > 0) {
-        LineReader reader;
-        reader.onLine = [&](const std::string& line) {
-            step = send_packet(link, ui, lookup_packet(line));
-            return step == Step::Ok;
-        };
-        reader.onChunk = [&](std::uintmax_t done) {
-            ui.progress_set(static_cast<int>(done * 100 / size));
-            ui.progress_amount(done, size, "bytes");
-        };
-        if (!reader.run(file)) {
-            // The file grew an over-long line since it was checked.
-            if (reader.tooLong) {
-                show(ui, msg::kLineTooLong, long_line_text(reader.tooLong));
-                return Step::Failed;
-            }
-            return step;
-        }
-    }
-    ui.progress_set(100);
-    return send_packet(link, ui, bytes_of(word::kOver));
-}
-
-Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
-    const Step shake = handshake(link, ui);
-    if (shake != Step::Ok) return shake;
-    ui.progress_begin("Fortschritt", "Downloading...");
-    const Step step = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
-    ui.progress_end();
-    if (step == Step::Ok) show(ui, msg::kDone);
-    return step;
-}
-
-DownloadReport ended(int result, DownloadOutcome outcome) {
-    DownloadReport r;
-    r.result = result;
-    r.outcome = outcome;
-    return r;
-}
-
 }  // namespace
 
-std::vector<std::uint8_t> block_packet(const DownloadImage& image, int block) {
-    const auto* data = image.data() + static_cast<std::size_t>(block) * kBlockSize;
-    std::vector<std::uint8_t> packet(data, data + kBlockSize);
+DownloadStep handshake(Link& link) {
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link.stop_requested()) return DownloadStep::Interrupted;
+        if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return DownloadStep::Ok;
+    }
+    return DownloadStep::NotReady;
+}
+
+DownloadStep send_packet(Link& link, std::span<const std::uint8_t> packet) {
+    for (int i = 0; i < kPacketTransmissions; ++i) {
+        if (link.stop_requested()) return DownloadStep::Interrupted;
+        const Reply reply = exchange(link, packet);
+        if (reply == word::kFull) return DownloadStep::Full;
+        if (reply == word::kAck) return DownloadStep::Ok;
+    }
+    return DownloadStep::Failed;
+}
+
+ImageSent send_image(Link& link, std::span<const std::uint8_t> image, TransferProgress& progress) {
+    ImageSent sent;
+    progress.percent(kFirstBlockProgress);
+    for (int block = 0; block < kImageBlocks; ++block) {
+        sent.step = send_packet(link, block_packet(image, block));
+        if (sent.step != DownloadStep::Ok) return sent;
+        sent.blocks = block + 1;
+        if (block % 2 == 1) progress.percent(std::min(100, kFirstBlockProgress + (block + 1) / 2));
+        progress.amount(static_cast<std::uint64_t>(block) + 1, kImageBlocks, "blocks");
+    }
+    progress.percent(100);
+    return sent;
+}
+
+std::vector<std::uint8_t> block_packet(std::span<const std::uint8_t> image, int block) {
+    const auto data = image.subspan(static_cast<std::size_t>(block) * kBlockSize, kBlockSize);
+    std::vector<std::uint8_t> packet(data.begin(), data.end());
     const unsigned sum = byte_sum(packet);
     packet.push_back(static_cast<std::uint8_t>(sum >> 8));
     packet.push_back(static_cast<std::uint8_t>(sum));
@@ -220,71 +71,6 @@ std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     packet.push_back(line_sum_byte(sum));
     packet.push_back(kCr);
     return packet;
-}
-
-DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
-                        std::string& lookupFileName) {
-    std::ifstream lookupFile;
-    if (options.lookup) {
-        FileDialogRequest request;
-        request.filters = {{"Lookup data files {*.TXT}", "*.TXT"}, {"All files {*.*}", "*.*"}};
-        request.defaultExtension = "TXT";
-        request.initialName = lookupFileName;
-        request.mustExist = true;
-        const auto chosen = ui.choose_open_file(request);
-        if (!chosen) return ended(0, DownloadOutcome::Cancelled);
-        lookupFileName = *chosen;
-        std::error_code ec;
-        if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
-        if (!lookupFile.is_open()) {
-            show(ui, msg::kFileUnreadable);
-            return ended(-1, DownloadOutcome::FileUnreadable);
-        }
-        // Refuse a file the terminal cannot take before anything is sent.
-        LineReader check;
-        check.onLine = [](const std::string&) { return true; };
-        if (!check.run(lookupFile)) {
-            show(ui, msg::kLineTooLong, long_line_text(check.tooLong));
-            DownloadReport r = ended(-1, DownloadOutcome::LineTooLong);
-            r.badLine = check.tooLong;
-            return r;
-        }
-    }
-
-    const std::string port = options.portName.value_or(port_name(project.com.portIndex));
-    if (!link.open(port, kInQueue, kDownloadOutQueue)) {
-        show(ui, msg::kPortUnavailable);
-        return ended(-1, DownloadOutcome::PortUnavailable);
-    }
-    const int rate = options.rateIndex.value_or(project.com.rateIndex);
-    if (rate < 0 || rate >= kRateCount) {
-        // A rate outside the list cannot be set on the line.
-        show(ui, msg::kLineSettings);
-        link.close(true);
-        return ended(0, DownloadOutcome::LineSettingsFailed);
-    }
-    link.set_line(rate);
-    if (options.cradle && !cradle_setup(link, rate, kGeneratorCradle, &ui)) {
-        show(ui, msg::kCradleFailed);
-        link.close(true);
-        return ended(-1, DownloadOutcome::CradleFailed);
-    }
-    if (!link.apply()) {
-        show(ui, msg::kLineSettings);
-        link.close(true);
-        return ended(0, DownloadOutcome::LineSettingsFailed);
-    }
-
-    DownloadReport report = ended(1, DownloadOutcome::Completed);
-    for (;;) {
-        ++report.attempts;
-        const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
-        report.outcome = outcome_of(step);
-        if (step == Step::Ok || step == Step::Interrupted) break;
-        if (show(ui, msg::kRetry) != Answer::Yes) break;
-    }
-    link.close(true);
-    return report;
 }
 
 }  // namespace kest
