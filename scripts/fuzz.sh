@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer) for a number of seconds.
 #   scripts/fuzz.sh                   lists the targets, one a line
 #   scripts/fuzz.sh TARGET SECONDS    builds fuzz_TARGET in build-fuzz (FUZZ_BUILD) and runs it
-# FUZZ_SEED fixes libFuzzer's random seed (CI), otherwise each run draws its own.
+# FUZZ_SEED fixes libFuzzer's random seed (CI), otherwise each run draws its own. The
+# build is the instrumented one the sanitizer tests use too (scripts/instrumented-build.sh).
 # The corpus grows in BUILD/fuzz-corpus/TARGET, starting from the seeds in
 # fuzz/corpus/TARGET. A crash, a hang (10 s per input) or a harness fault stops the run
 # with a non-zero status and leaves the input in BUILD/fuzz-findings/TARGET/; copy it
@@ -29,11 +30,9 @@ read -r -a options <<<"${line#"$target"}"
 build=${FUZZ_BUILD:-build-fuzz}
 mkdir -p "$build"
 log=$build/fuzz-$target.log
-if ! { CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_FUZZ=ON &&
-       cmake --build "$build" -j2 --target "fuzz_$target"; } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "fuzz.sh: building fuzz_$target failed" >&2
-  exit 1
+# FUZZ_NO_BUILD: the program is built already (scripts/test-all.sh builds them all at once).
+if [ -z "${FUZZ_NO_BUILD:-}" ]; then
+  scripts/instrumented-build.sh "$build" "fuzz_$target" || { echo "fuzz.sh: building fuzz_$target failed" >&2; exit 1; }
 fi
 corpus=$build/fuzz-corpus/$target findings=$build/fuzz-findings/$target
 mkdir -p "$corpus" "$findings"

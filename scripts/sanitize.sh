@@ -1,22 +1,16 @@
 #!/usr/bin/env bash
-# Builds the native programs and tests with AddressSanitizer and UndefinedBehaviorSanitizer
-# (KEST_SANITIZE) and runs the unit, integration and fuzz-replay tests and a short fault
-# soak. Any report fails the run, also one from a program a test started (kest, kestemu):
-# every report goes to a file in BUILD/sanitizer-reports, and the run fails when one is
-# there.
-# Usage: scripts/sanitize.sh [BUILD]   (default build-asan)
+# Builds the native programs and tests in the instrumented build (clang with
+# AddressSanitizer and UndefinedBehaviorSanitizer, scripts/instrumented-build.sh, shared
+# with the fuzz programs) and runs the unit, integration and fuzz-replay tests and a short
+# fault soak. Any report fails the run, also one from a program a test started (kest,
+# kestemu): every report goes to a file in BUILD/sanitizer-reports, and the run fails when
+# one is there.
+# Usage: scripts/sanitize.sh [BUILD]   (default build-fuzz, FUZZ_BUILD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-asan}
-mkdir -p "$build"
-log=$build/sanitize.log
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEST_SANITIZE=ON &&
-       cmake --build "$build" -j2 --target kest_tests kest_integration_tests kest kestemu kest_fuzz_replay kest_soak; } \
-     >"$log" 2>&1; then
-  tail -n 80 "$log" >&2
-  echo "sanitize.sh: the sanitizer build failed" >&2
-  exit 1
-fi
+build=${1:-${FUZZ_BUILD:-build-fuzz}}
+scripts/instrumented-build.sh "$build" kest_tests kest_integration_tests kest kestemu kest_fuzz_replay kest_soak ||
+  { echo "sanitize.sh: the sanitizer build failed" >&2; exit 1; }
 reports=$PWD/$build/sanitizer-reports
 rm -rf "$reports"
 mkdir -p "$reports"

@@ -1,7 +1,8 @@
 # Wine for the end-to-end tests of the Windows programs. Source it, then:
 #   wine_env_start BUILD_DIR     the build's private prefix BUILD_DIR/wineprefix (the one
 #                                scripts/wine-run.sh uses), Xvfb on a display it chooses, wineboot
-#                                on first use; logs and screenshots in BUILD_DIR/wine-env
+#                                on first use; logs and screenshots in BUILD_DIR/wine-env;
+#                                KEST_WINE_DIR, when set, takes the place of BUILD_DIR
 #   wine_com_link N PATH         COMn of the prefix -> PATH (a tty or pseudo-terminal)
 #   wine_run [--timeout S] PROGRAM.EXE ARGS...
 #                                runs a program, returns its exit status; one still running
@@ -19,6 +20,8 @@ WINESERVER_BIN=${WINESERVER_BIN:-$(command -v wineserver || echo /usr/lib/wine/w
 
 wine_env_start() {
     local build=${1:?build folder}
+    # scripts/wine-tests.sh runs several scripts at once, each in a folder of its own.
+    [ -n "${KEST_WINE_DIR:-}" ] && build=$KEST_WINE_DIR
     mkdir -p "$build/wine-env"
     WINE_ENV_DIR=$(cd "$build/wine-env" && pwd)
     export WINEPREFIX
