@@ -17,7 +17,7 @@ mkdir -p "$reports"
 export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
 status=0
-ctest --test-dir "$build" --output-on-failure -j1 || status=$?
+ctest --test-dir "$build" --output-on-failure -j3 || status=$?
 "$build/tests/kest_soak" --transfers 20 || status=$?
 if compgen -G "$reports/*" >/dev/null; then
   for report in "$reports"/*; do

@@ -34,7 +34,7 @@ scripts/format-check.sh
 stage "native build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${no_debug_info[@]}"
 cmake --build build -j2
-ctest --test-dir build --output-on-failure -j1
+ctest --test-dir build --output-on-failure -j3
 
 stage "the report in a real browser (headless Chromium: PDF and screenshot)"
 scripts/check-report-chromium.sh build

@@ -13,11 +13,15 @@ namespace kest::testing {
 class TempDir {
 public:
     TempDir() {
+        // Test programs run side by side: a name another process has taken is never shared,
+        // the next one is tried.
         static std::atomic<int> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() /
-                ("kest-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        const auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+            path_ = base / ("kest-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+            if (std::filesystem::create_directory(path_)) break;
+        }
     }
     ~TempDir() {
         std::error_code ec;
