@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "project/defaults.h"
+#include "platform/file_steps.h"
 #include "project/project_file.h"
 
 namespace {
@@ -58,7 +59,7 @@ BENCHMARK(BM_ConvertOlder);
 void BM_SafeSave(benchmark::State& state) {
     const auto p = defaults();
     const auto file = std::filesystem::temp_directory_path() / "kest-bench-save.agx";
-    for (auto _ : state) benchmark::DoNotOptimize(write_project_file(file.string(), *p));
+    for (auto _ : state) benchmark::DoNotOptimize(write_project_file(file.string(), *p, system_file_steps()));
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_SafeSave);

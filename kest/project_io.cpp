@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "kest/output_path.h"
+#include "platform/file_steps.h"
 #include "project/defaults.h"
 
 namespace kest::cli {
@@ -47,9 +48,9 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
+    const OutputRules rules = path == "-" ? output_rules(false, true) : output_rules(overwrite, false);
     const OutputProblem problem =
-        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true))
-                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false));
+        write_output_file(output_target(path), project_file_bytes(project), rules, system_file_steps());
     if (problem == OutputProblem::None) return true;
     report_output_problem(command, path, problem);
     return false;

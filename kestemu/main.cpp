@@ -8,15 +8,15 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
+#include "common/bounded_read.h"
 #include "common/exit_status.h"
 #include "common/version.h"
 #include "kestemu/line_loop.h"
 #include "kestemu/options.h"
+#include "platform/file_steps.h"
 
 namespace {
 
@@ -32,10 +32,18 @@ void on_signal(int) {
     [[maybe_unused]] auto n = ::write(gWakePipe[1], &byte, 1);
 }
 
-std::optional<Bytes> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The terminal collects no more records than its flash memory holds.
+constexpr std::size_t kRecordsLimit = 16 * 1024 * 1024;
+
+// The records file, or why it cannot be used.
+std::optional<Bytes> read_records(const std::string& path, std::string& problem) {
+    Bytes bytes;
+    switch (read_bounded(path, kRecordsLimit, bytes)) {
+    case BoundedRead::Ok: return bytes;
+    case BoundedRead::CannotRead: problem = "cannot read the records file " + path; break;
+    case BoundedRead::TooLarge: problem = "the records file " + path + " is larger than 16 MiB"; break;
+    }
+    return std::nullopt;
 }
 
 int usage_error(const std::string& message) {
@@ -81,14 +89,16 @@ int main(int argc, char** argv) {
         };
 
     if (run.recordsPath) {
-        if (!read_file(*run.recordsPath)) {
-            std::cerr << "kestemu: cannot read the records file " << *run.recordsPath << "\n";
+        std::string problem;
+        if (!read_records(*run.recordsPath, problem)) {
+            std::cerr << "kestemu: " << problem << "\n";
             return kExitBadInput;
         }
         run.emulator.terminal.records = [path = *run.recordsPath, log]() {
-            const auto text = read_file(path);
+            std::string problem;
+            const auto text = read_records(path, problem);
             if (!text) {
-                if (log) log("cannot read the records file " + path);
+                if (log) log(problem);
                 return std::vector<Bytes>{};
             }
             return split_records(*text);
@@ -103,7 +113,7 @@ int main(int argc, char** argv) {
             std::cerr << "kestemu: cannot use the state folder " << *run.stateFolder << "\n";
             return kExitBadInput;
         }
-        state = std::make_unique<FolderStateSink>(*run.stateFolder);
+        state = std::make_unique<FolderStateSink>(*run.stateFolder, system_file_steps());
     } else {
         state = std::make_unique<DiscardingStateSink>();
     }

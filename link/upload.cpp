@@ -273,13 +273,14 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options) {
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, FileSteps& files,
+                         const UploadOptions& options) {
     UploadReport report;
     auto path = options.path ? options.path : ui.choose_save_file(data_file_request());
     if (!path || path->empty()) return report;
     report.path = *path;
 
-    DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps());
+    DataFile file(files);
     if (!file.open(report.path, options.rules)) {
         show(ui, msg::kFileError);
         report.result = -2;

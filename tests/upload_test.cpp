@@ -74,6 +74,7 @@ protected:
     // One reply per write of the PC, in order; silence once they run out.
     std::deque<Bytes> replies;
     int acks = 0;
+    FileSteps* files = &system_file_steps();
 
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -95,7 +96,7 @@ protected:
     UploadReport run(std::deque<Bytes> script, UploadOptions options = {}) {
         replies = std::move(script);
         ui.saveFiles.push_back(path.string());
-        return upload_data(project, link, ui, options);
+        return upload_data(project, link, ui, *files, options);
     }
     // The PC's writes in short: R = "READ\r", A = "ACK\r", N = "NAK\r".
     std::string writes() const { return joined(port.writes()); }
@@ -293,7 +294,7 @@ TEST_F(Upload, RecordsOfTheTerminalArriveOnceEach) {
         UploadOptions options;
         options.path = path.string();
         options.offerViewer = false;
-        const UploadReport r = upload_data(project, l, ui, options);
+        const UploadReport r = upload_data(project, l, ui, *files, options);
         EXPECT_EQ(r.end, UploadEnd::Over);
         EXPECT_EQ(r.records, static_cast<int>(records.size()));
         EXPECT_EQ(read_file(path), expected);
@@ -544,7 +545,7 @@ TEST_F(Upload, LinkSetupBoxes) {
     UploadOptions options;
     options.cradle = true;
     options.path = path.string();
-    upload_data(project, cradleLink, cradleUi, options);
+    upload_data(project, cradleLink, cradleUi, *files, options);
     ASSERT_EQ(cradleUi.messages.size(), 1u);
     EXPECT_EQ(cradleUi.messages[0].caption, "Fehler");
     EXPECT_EQ(cradleUi.messages[0].icon, Icon::Warning);
@@ -570,7 +571,7 @@ TEST_F(Upload, SaveDialogRequest) {
 
 TEST_F(Upload, CancelledDialogTouchesNothing) {
     ui.saveFiles.push_back(std::nullopt);
-    const UploadReport r = upload_data(project, link, ui);
+    const UploadReport r = upload_data(project, link, ui, *files);
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(r.end, UploadEnd::Cancelled);
     EXPECT_TRUE(port.events().empty());
@@ -579,7 +580,7 @@ TEST_F(Upload, CancelledDialogTouchesNothing) {
 
 TEST_F(Upload, FileThatCannotBeCreated) {
     ui.saveFiles.push_back((path / "no" / "such.TXT").string());
-    const UploadReport r = upload_data(project, link, ui);
+    const UploadReport r = upload_data(project, link, ui, *files);
     EXPECT_EQ(r.result, -2);
     EXPECT_EQ(r.end, UploadEnd::FileError);
     EXPECT_TRUE(port.events().empty());
@@ -649,9 +650,8 @@ TEST_F(Upload, StopRequestEndsBetweenFrames) {
 TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
     std::ofstream(path, std::ios::binary) << "old\r\n";
     testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Rename);
-    UploadOptions options;
-    options.fileSteps = &steps;
-    const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver}, options);
+    files = &steps;
+    const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver});
     EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
     EXPECT_EQ(r.records, 1);
     EXPECT_EQ(read_file(path), "old\r\n");
@@ -703,7 +703,7 @@ TEST_F(Upload, RecordThatCannotBeWrittenIsNotAcknowledged) {
     options.rules = {.stream = true};
     options.path = "/dev/full";
     replies = {"ACK\r" + frame(0, "A"), kOver};
-    const UploadReport r = upload_data(project, link, ui, options);
+    const UploadReport r = upload_data(project, link, ui, *files, options);
     EXPECT_EQ(r.end, UploadEnd::WriteFailed);
     EXPECT_EQ(r.records, 0);
     EXPECT_EQ(writes(), "R");
