@@ -181,8 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SaveCase{"NewProject", {"new", "FOLDER/neu.agx"}, "neu.agx", false},
                       SaveCase{"NewProjectOverAnOldOne", {"new", "--force", "FOLDER/neu.agx"}, "neu.agx", true},
                       SaveCase{"Convert", {"convert", "--force", "FOLDER/in.agx", "FOLDER/out.agx"}, "out.agx", true},
-                      SaveCase{"Image", {"image", "FOLDER/in.agx", "-o", "FOLDER/image.bin", "--force"}, "image.bin",
-                               true}),
+                      SaveCase{
+                          "Image", {"image", "FOLDER/in.agx", "-o", "FOLDER/image.bin", "--force"}, "image.bin", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
