@@ -68,7 +68,11 @@ public:
     }
     OutputProblem problem() const { return file_.problem(); }
     bool existed() const { return file_.existed(); }
-    std::string temporary() const { return file_.temporary().string(); }
+    // Where the records are after a failed commit: beside the data file, or in its place
+    // already when only the disk's confirmation of the rename failed.
+    std::string kept_in(const std::string& path) const {
+        return file_.problem() == OutputProblem::NotOnDisk ? path : file_.temporary().string();
+    }
 
     bool write_record(std::span<const std::uint8_t> data) {
         static const std::uint8_t crlf[] = {0x0D, 0x0A};
@@ -77,7 +81,7 @@ public:
         return file_.write(data) && file_.write(crlf) && file_.flush();
     }
 
-    // Puts the records in place; when that fails they stay in temporary().
+    // Puts the records in place; when that fails they stay in kept_in().
     bool commit() {
         if (file_.commit()) return true;
         file_.keep();
@@ -330,7 +334,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
     // Records arrived (also when the terminal fell silent afterwards): they replace the old
     // file. Should that fail, they are kept beside it.
     if (!file.commit()) {
-        report.keptIn = file.temporary();
+        report.keptIn = file.kept_in(report.path);
         report.fileKept = file.existed();
         show(ui, msg::kWriteFailed,
              "Fehler beim Schreiben der Datei! " + std::to_string(report.records) +

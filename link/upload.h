@@ -50,7 +50,7 @@ struct UploadReport {
     std::string path;                                 // the data file, empty when none was chosen
     bool fileKept = false;                            // the data file is on disk afterwards
     OutputProblem fileProblem = OutputProblem::None;  // FileError: why
-    std::string keptIn;                               // ReplaceFailed: the file that holds the records
+    std::string keptIn;  // ReplaceFailed: the file that holds the records (beside the data file, or itself)
 };
 
 // The save dialog of the data file.

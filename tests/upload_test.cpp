@@ -646,20 +646,29 @@ TEST_F(Upload, StopRequestEndsBetweenFrames) {
     EXPECT_FALSE(port.is_open());
 }
 
-// Records that cannot take the old file's place are kept beside it and reported.
+// Records that cannot take the old file's place are kept beside it and reported; when the
+// disk does not confirm the rename, they are in the data file already, and that is named.
 TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
-    std::ofstream(path, std::ios::binary) << "old\r\n";
-    testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Rename);
-    files = &steps;
-    const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver});
-    EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
-    EXPECT_EQ(r.records, 1);
-    EXPECT_EQ(read_file(path), "old\r\n");
-    EXPECT_EQ(r.keptIn, path.string() + ".new~");
-    EXPECT_EQ(read_file(r.keptIn), "A\r\n");
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{
-                              "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
-    std::filesystem::remove(r.keptIn);
+    using Step = testing::FailingFileSteps::Step;
+    testing::FailingFileSteps counted;
+    files = &counted;
+    run({"ACK\r" + frame(0, "A"), kOver});
+    for (const Step step : {Step::Rename, Step::SyncFolder}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        std::ofstream(path, std::ios::binary) << "old\r\n";
+        testing::FailingFileSteps steps(step, counted.calls(step));  // the commit's own
+        files = &steps;
+        ui = ScriptedUi();
+        const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver});
+        EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
+        EXPECT_EQ(r.records, 1);
+        EXPECT_EQ(read_file(path), step == Step::Rename ? "old\r\n" : "A\r\n");
+        EXPECT_EQ(r.keptIn, step == Step::Rename ? path.string() + ".new~" : path.string());
+        EXPECT_EQ(read_file(r.keptIn), "A\r\n");
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{
+                                  "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
+        if (step == Step::Rename) std::filesystem::remove(r.keptIn);
+    }
 }
 
 struct AppendCase {
