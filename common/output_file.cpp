@@ -1,5 +1,6 @@
 #include "common/output_file.h"
 
+#include <cerrno>
 #include <optional>
 #include <system_error>
 
@@ -101,9 +102,16 @@ OutputFile::~OutputFile() {
     close_file();
 }
 
+// Called right after the failed step, while errno still tells why (the steps clear it first).
 bool OutputFile::fail(OutputProblem problem) {
+    systemError_ = problem_ == OutputProblem::None ? errno : systemError_;
     problem_ = problem;
     return false;
+}
+
+std::FILE* OutputFile::open_step(const fs::path& path, FileSteps::Open how) {
+    errno = 0;
+    return steps_.open(path, how);
 }
 
 void OutputFile::close_file() {
@@ -115,6 +123,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (!finished_) discard();
     close_file();
     problem_ = OutputProblem::None;
+    systemError_ = 0;
     existed_ = false;
     inPlace_ = false;
     stream_ = false;
@@ -123,7 +132,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
         inPlace_ = true;
         stream_ = true;
         existed_ = true;
-        file_ = steps_.open(where, FileSteps::Open::Straight);
+        file_ = open_step(where, FileSteps::Open::Straight);
         return file_ != nullptr || fail(OutputProblem::CannotWrite);
     };
     if (path.empty()) return fail(OutputProblem::CannotCreate);
@@ -148,7 +157,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (rules.append) {
         written_ = target_;
         inPlace_ = true;
-        file_ = steps_.open(written_, FileSteps::Open::Append);
+        file_ = open_step(written_, FileSteps::Open::Append);
         if (!file_) return fail(existed_ && read_only(status) ? OutputProblem::ReadOnly : OutputProblem::CannotCreate);
         entrySynced_ = existed_;
         finished_ = false;
@@ -157,7 +166,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (existed_ && !rules.replace) return fail(OutputProblem::Exists);
     if (existed_ && read_only(status) && !rules.replaceReadOnly) return fail(OutputProblem::ReadOnly);
     written_ = temporary_beside(target_);
-    file_ = steps_.open(written_, FileSteps::Open::Create);
+    file_ = open_step(written_, FileSteps::Open::Create);
     if (!file_) return fail(OutputProblem::CannotCreate);
     entrySynced_ = false;
     finished_ = false;
@@ -166,11 +175,13 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
 
 bool OutputFile::write(std::span<const std::uint8_t> bytes) {
     if (!file_) return false;
+    errno = 0;
     return steps_.write(file_, bytes) || fail(OutputProblem::CannotWrite);
 }
 
 bool OutputFile::flush() {
     if (!file_) return false;
+    errno = 0;
     return steps_.flush(file_) || fail(OutputProblem::CannotWrite);
 }
 
@@ -191,6 +202,7 @@ bool OutputFile::commit() {
     if (!file_) return problem_ == OutputProblem::None && !written_.empty();
     // The permissions go on before the data is put on the disk, so that the sync takes
     // them along.
+    errno = 0;
     const bool flushed = steps_.flush(file_);
     const bool permitted = inPlace_ || !existed_ || steps_.copy_permissions(target_, written_);
     const bool synced = flushed && permitted && (stream_ || steps_.sync(file_));
@@ -224,10 +236,11 @@ void OutputFile::keep() {
 }
 
 OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
-                                FileSteps& steps) {
+                                FileSteps& steps, int* systemError) {
     OutputFile file(steps);
     if (file.open(path, rules) && file.write(bytes) && file.commit()) return OutputProblem::None;
     const OutputProblem problem = file.problem();
+    if (systemError) *systemError = file.system_error();
     file.discard();
     return problem;
 }

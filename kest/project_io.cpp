@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "kest/file_kind.h"
 #include "kest/output_path.h"
 #include "platform/file_steps.h"
 #include "project/defaults.h"
@@ -22,7 +23,9 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
     LoadedProject loaded{default_project(), false};
     const ProjectReadResult r = read_project_file(path, *loaded.project);
     if (!r.ok()) {
-        std::cerr << "kest " << command << ": " << path << ": " << r.error << "\n";
+        const std::string kind =
+            r.status == ProjectReadResult::Status::FormatError ? wrong_kind(path, FileKind::Project) : "";
+        std::cerr << "kest " << command << ": " << path << ": " << (kind.empty() ? r.error : kind) << "\n";
         return std::nullopt;
     }
     loaded.olderLayout = r.olderLayout;
@@ -48,11 +51,12 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
+    int error = 0;
     const OutputRules rules = path == "-" ? output_rules(false, true) : output_rules(overwrite, false);
     const OutputProblem problem =
-        write_output_file(output_target(path), project_file_bytes(project), rules, system_file_steps());
+        write_output_file(output_target(path), project_file_bytes(project), rules, system_file_steps(), &error);
     if (problem == OutputProblem::None) return true;
-    report_output_problem(command, path, problem);
+    report_output_problem(command, path, problem, error);
     return false;
 }
 

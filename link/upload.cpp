@@ -67,6 +67,7 @@ public:
         return file_.open(path, rules);
     }
     OutputProblem problem() const { return file_.problem(); }
+    int system_error() const { return file_.system_error(); }
     bool existed() const { return file_.existed(); }
     // Where the records are after a failed commit: beside the data file, or in its place
     // already when only the disk's confirmation of the rename failed.
@@ -290,6 +291,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
         report.result = -2;
         report.end = UploadEnd::FileError;
         report.fileProblem = file.problem();
+        report.fileError = file.system_error();
         report.fileKept = file.existed();
         return report;
     }
