@@ -105,6 +105,7 @@ Recorded record_kest(const fs::path& folder, const std::vector<std::string>& arg
 
 // The model has followed the program when it shows what the folder holds afterwards.
 void expect_model_follows(const Recorded& r, const std::string& folder) {
+    ASSERT_FALSE(r.calls.empty()) << "no call was logged: FS_LOG_SHIM names the shim";
     CrashModel model(folder, r.before);
     for (const FsCall& call : r.calls) model.apply(call);
     EXPECT_EQ(model.problem(), "");
