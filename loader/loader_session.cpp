@@ -20,6 +20,7 @@ constexpr MessageText kSettingsTooLarge{
     "tamplo.ini is larger than 4096 bytes and was not read: the file dialog starts in the program folder.", kCaption};
 constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
 constexpr MessageText kPortFailed{"Can't open the COM port!", kCaption};
+constexpr MessageText kCradleFailed{"Can't set IR device !!!", kCaption};
 constexpr MessageText kLineFailed{"Failed to set communication state", kCaption};
 constexpr MessageText kRetry{"Download failed, would you like to retry?", kCaption, Icon::Question, Buttons::YesNo};
 constexpr MessageText kAnother{"Do you want to download another program?", kCaption, Icon::Question, Buttons::YesNo};
@@ -105,8 +106,10 @@ int result_value(const SessionResult& r) {
     }
 }
 
-SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
-                            const std::string& objectPath, UserInterface& ui) {
+namespace {
+
+SessionResult run_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
+                          const std::string& objectPath, UserInterface& ui) {
     auto object = open_object(objectPath);
     if (!object) {
         show(ui, msg::kFileUnreadable);
@@ -123,7 +126,8 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         show(ui, msg::kPortFailed);
         return {SessionEnd::PortFailed};
     }
-    if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle, &ui)) {
+    if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle)) {
+        show(ui, msg::kCradleFailed);
         link.close(false);
         return {SessionEnd::CradleFailed};
     }
@@ -135,6 +139,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
     }
     SessionResult result{SessionEnd::AttemptFailed};
     for (;;) {
+        ++result.attempts;
         result.record = {};
         result.last = flash_attempt(link, *object, ui, &result.record);
         if (result.last == FlashOutcome::Done) {
@@ -152,6 +157,16 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         }
     }
     link.close(true);
+    return result;
+}
+
+}  // namespace
+
+SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
+                            const std::string& objectPath, UserInterface& ui) {
+    const std::uint32_t start = link.now();
+    SessionResult result = run_session(link, portName, rateIndex, cradle, objectPath, ui);
+    result.elapsedMs = link.now() - start;
     return result;
 }
 
