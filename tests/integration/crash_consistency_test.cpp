@@ -55,6 +55,31 @@ Rule whole_old_or_new(const std::string& name, const std::optional<std::string>&
     };
 }
 
+std::string lines(const std::vector<std::string>& records, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count && i < records.size(); ++i) text += records[i] + "\r\n";
+    return text;
+}
+
+std::size_t count_of(const std::string& text, const std::string& word) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + word.size())) ++n;
+    return n;
+}
+
+// Every record acknowledged on the port is on the disk: in the data file after `prefix`, or
+// (while the records wait to replace the file) in some file of the folder.
+Rule acknowledged_records_kept(const std::string& port, const std::string& name, const std::string& prefix,
+                               const std::vector<std::string>& records, bool onlyInTheFile) {
+    return [=](const CrashModel& model, const DiskState& state, bool) -> std::string {
+        const std::size_t acked = count_of(model.written_to(port), "ACK\r");
+        const std::string expected = prefix + lines(records, acked);
+        for (const auto& [file, contents] : state)
+            if ((!onlyInTheFile || file == name) && contents.rfind(expected, 0) == 0) return {};
+        return std::to_string(acked) + " records acknowledged, but no file on the disk holds them";
+    };
+}
+
 // Replays the calls and checks the rules in every crash state before the first call and
 // after each; the first fault found, or "".
 std::string check_crashes(const std::vector<FsCall>& calls, const std::string& folder, const DiskState& before,
@@ -185,6 +210,38 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveCase{
                           "Image", {"image", "FOLDER/in.agx", "-o", "FOLDER/image.bin", "--force"}, "image.bin", true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class UploadCrash : public ::testing::TestWithParam<bool> {};
+
+TEST_P(UploadCrash, KeepsEveryAcknowledgedRecord) {
+    const bool append = GetParam();
+    TempDir dir;
+    const std::string folder = fs::canonical(dir.path()).string();
+    const std::vector<std::string> records = {"4711;12", "", "0815;3;Regal 7", "9;1"};
+    TempDir outside;
+    const std::string recordsFile = outside.file("records.txt");
+    const std::string text = lines(records, records.size());
+    TempDir::write(recordsFile, {text.begin(), text.end()});
+    KestemuProcess emulator({"--direct", "--records", recordsFile});
+    ASSERT_TRUE(emulator.ok());
+    const std::string old = "old;1\r\n";
+    TempDir::write(folder + "/DATA.TXT", {old.begin(), old.end()});
+
+    const Recorded r = record_kest(folder, {"upload", "-q", "-o", folder + "/DATA.TXT", "--port", emulator.link(),
+                                            append ? "--append" : "--force"});
+    ASSERT_EQ(r.run.status, 0) << r.run.err;
+    const std::string after = (append ? old : "") + text;
+    ASSERT_EQ(r.after.at("DATA.TXT"), after);
+    expect_model_follows(r, folder);
+    // Appended records go straight into the file, after the old ones; replacing ones wait
+    // beside it, and the file is the whole old or the whole new one.
+    std::vector<Rule> rules{acknowledged_records_kept(emulator.link(), "DATA.TXT", append ? old : "", records, append)};
+    if (!append) rules.push_back(whole_old_or_new("DATA.TXT", old, after));
+    EXPECT_EQ(check_crashes(r.calls, folder, r.before, rules), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kest, UploadCrash, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "Append" : "Replace"); });
 
 }  // namespace
 }  // namespace kest::testing
