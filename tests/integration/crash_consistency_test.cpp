@@ -204,11 +204,12 @@ TEST_P(Saves, LeaveTheWholeOldOrTheWholeNewFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kest, Saves,
-    ::testing::Values(SaveCase{"NewProject", {"new", "FOLDER/neu.agx"}, "neu.agx", false},
-                      SaveCase{"NewProjectOverAnOldOne", {"new", "--force", "FOLDER/neu.agx"}, "neu.agx", true},
-                      SaveCase{"Convert", {"convert", "--force", "FOLDER/in.agx", "FOLDER/out.agx"}, "out.agx", true},
-                      SaveCase{
-                          "Image", {"image", "FOLDER/in.agx", "-o", "FOLDER/image.bin", "--force"}, "image.bin", true}),
+    ::testing::Values(
+        SaveCase{"NewProject", {"new", "FOLDER/neu.agx"}, "neu.agx", false},
+        SaveCase{"NewProjectOverAnOldOne", {"new", "--force", "FOLDER/neu.agx"}, "neu.agx", true},
+        SaveCase{"Convert", {"convert", "--force", "FOLDER/in.agx", "FOLDER/out.agx"}, "out.agx", true},
+        SaveCase{"Image", {"image", "FOLDER/in.agx", "-o", "FOLDER/image.bin", "--force"}, "image.bin", true},
+        SaveCase{"Report", {"report", "FOLDER/in.agx", "-o", "FOLDER/report.html", "--force"}, "report.html", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class UploadCrash : public ::testing::TestWithParam<bool> {};
