@@ -32,10 +32,10 @@ bool ends_inside_a_line(const std::string& path) {
 }
 
 // The data file, written record by record: each line is on the disk before the record is
-// acknowledged, as the terminal may delete what it sent once the upload is over. The records go into a file beside the
-// chosen one, which they replace only when the upload is over: an upload that brings no record leaves the old file as
-// it was. Appended records go straight to the end of the file. The counter box follows
-// the records.
+// acknowledged, as the terminal may delete what it sent once the upload is over. The
+// records go into a file beside the chosen one, which they replace only when the upload
+// is over: an upload that brings no record leaves the old file as it was. Appended
+// records go straight to the end of the file. The counter box follows the records.
 class DataFile final : public RecordSink {
 public:
     DataFile(FileSteps& steps, UserInterface& ui) : file_(steps), ui_(ui) {}

@@ -52,8 +52,8 @@ struct UploadReport {
     bool fileKept = false;                            // the data file is on disk afterwards
     OutputProblem fileProblem = OutputProblem::None;  // FileError: why
     int fileError = 0;                                // FileError: the system's error number
-    std::string keptIn;           // ReplaceFailed: the file that holds the records (beside the data file, or itself)
-    std::uint32_t elapsedMs = 0;  // from the start of the command to the closed port
+    std::string keptIn;                               // ReplaceFailed: the file that holds the records
+    std::uint32_t elapsedMs = 0;                      // from the start of the command to the closed port
 };
 
 // As the main window sees it: records stored (>= 1), 0 (nothing stored or cancelled), -1
