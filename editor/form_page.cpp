@@ -9,6 +9,7 @@
 #include "project/defaults.h"
 #include "project/names.h"
 #include "project/rules.h"
+#include "simulator/form_preparation.h"
 
 namespace kest::editor {
 namespace {
@@ -55,10 +56,11 @@ void FormPage::load(const Project& project) {
 void FormPage::commit(Project& project, EditorState& state) {
     std::copy(copy_.forms.begin(), copy_.forms.end(), std::begin(project.forms));
     state.modified = true;
-    normalise_forms(project);
+    project = normalised_forms(project);
 }
 
-void FormPage::follow_up(Project&, EditorState&, SheetHost& host) {
+void FormPage::follow_up(Project& project, EditorState&, SheetHost& host) {
+    project = sim::prepared_forms(project);
     host.prepare_forms();
     host.restart_simulation();
 }

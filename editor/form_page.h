@@ -35,7 +35,8 @@ public:
     // All ten forms back into the project, the project marked modified, the forms
     // normalised.
     void commit(Project& project, EditorState& state) override;
-    // Prepare forms for simulation and the restart, once every page has committed.
+    // Once every page has committed: the forms prepared for the simulation go into the
+    // project, then the simulation is told and restarted.
     void follow_up(Project& project, EditorState& state, SheetHost& host) override;
 
     // Fills the lists and shows form 1.

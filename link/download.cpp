@@ -92,7 +92,7 @@ Step send_packet(Link& link, UserInterface& ui, std::span<const std::uint8_t> pa
     return Step::Failed;
 }
 
-Step send_application(Project& project, Link& link, UserInterface& ui) {
+Step send_application(const Project& project, Link& link, UserInterface& ui) {
     const DownloadImage image = prepare_image(project);
     ui.progress_set(kFirstBlockProgress);
     for (int block = 0; block < kImageBlocks; ++block) {
@@ -184,9 +184,10 @@ Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
     return send_packet(link, ui, bytes_of(word::kOver));
 }
 
-Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
+Step attempt(const Project& project, Link& link, UserInterface& ui, std::istream* lookupFile, bool& imageBuilt) {
     const Step shake = handshake(link, ui);
     if (shake != Step::Ok) return shake;
+    imageBuilt = imageBuilt || !lookupFile;
     ui.progress_begin("Fortschritt", "Downloading...");
     const Step step = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
     ui.progress_end();
@@ -222,7 +223,7 @@ std::vector<std::uint8_t> lookup_packet(const std::string& line) {
     return packet;
 }
 
-DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
+DownloadReport download(const Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName) {
     std::ifstream lookupFile;
     if (options.lookup) {
@@ -278,7 +279,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
     DownloadReport report = ended(1, DownloadOutcome::Completed);
     for (;;) {
         ++report.attempts;
-        const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
+        const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr, report.imageBuilt);
         report.outcome = outcome_of(step);
         if (step == Step::Ok || step == Step::Interrupted) break;
         if (show(ui, msg::kRetry) != Answer::Yes) break;

@@ -56,12 +56,15 @@ struct DownloadReport {
     DownloadOutcome outcome = DownloadOutcome::Cancelled;
     int attempts = 0;
     int badLine = 0;  // LineTooLong: the 1-based line number
+    // The image was built (prepare_image) for at least one attempt: agkest's project takes
+    // the normalised menus and forms the terminal was sent.
+    bool imageBuilt = false;
 };
 
 // Runs one download command. lookupFileName is the file-name buffer of the lookup file
 // choice, kept by the caller between commands: the dialog opens with it and it receives
 // the chosen name. The port is closed on every path.
-DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
+DownloadReport download(const Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName);
 
 // Packet of image block b: 100 image bytes, the sum's high and low byte, b.

@@ -1,6 +1,7 @@
 #include "project/download_image.h"
 
 #include <cstring>
+#include <memory>
 
 #include "project/rules.h"
 
@@ -76,10 +77,10 @@ void build_image(const Project& project, DownloadImage& image) {
     emit_options(project.options, image.data() + kOptionsAt);
 }
 
-DownloadImage prepare_image(Project& project) {
-    normalise_menus_and_forms(project);
+DownloadImage prepare_image(const Project& project) {
+    const auto normalised = std::make_unique<Project>(normalised_menus_and_forms(project));
     DownloadImage image{};
-    build_image(project, image);
+    build_image(*normalised, image);
     return image;
 }
 

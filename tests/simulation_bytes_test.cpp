@@ -24,6 +24,7 @@
 #include "link/download.h"
 #include "project/defaults.h"
 #include "project/project_file.h"
+#include "project/rules.h"
 #include "simulator/engine.h"
 #include "support/emulated_port.h"
 #include "support/fake_clock.h"
@@ -81,10 +82,9 @@ void random_menu(Random& random, MenuRecord& m) {
 }
 
 void random_form(Random& random, FormRecord& f) {
-    static const u8 kTypes[] = {kFieldEmpty,    kFieldText,      kFieldText,         kFieldInteger, kFieldReal,
-                                kFieldLetter,   kFieldAutoSign,  kFieldBoolean,      kFieldLookup,  kFieldFixedData,
-                                kFieldHeading,  kFieldCounter,   kFieldPassDown,     kFieldContinuation,
-                                kFieldContinuation};
+    static const u8 kTypes[] = {kFieldEmpty,   kFieldText,     kFieldText,     kFieldInteger,      kFieldReal,
+                                kFieldLetter,  kFieldAutoSign, kFieldBoolean,  kFieldLookup,       kFieldFixedData,
+                                kFieldHeading, kFieldCounter,  kFieldPassDown, kFieldContinuation, kFieldContinuation};
     f.font = static_cast<u8>(chance(random, 25) ? 1 : 0);
     f.escTarget = static_cast<u8>(pick(random, 21));
     f.nextTarget = static_cast<u8>(pick(random, 21));
@@ -203,7 +203,8 @@ struct Program final : editor::CommandHost, editor::SheetHost {
         details.random = &random;
         editor::FormPage formPage{details};
         editor::MenuPage menuPage;
-        editor::SheetSession session(*project, state, *this, {&formPage, &menuPage, nullptr, nullptr, nullptr, nullptr});
+        editor::SheetSession session(*project, state, *this,
+                                     {&formPage, &menuPage, nullptr, nullptr, nullptr, nullptr});
         testing::MapDialog formFace, menuFace;
         if (chance(random, 80)) {
             session.page_shown(editor::page::kForm);
@@ -221,7 +222,7 @@ struct Program final : editor::CommandHost, editor::SheetHost {
     }
 
     // SheetHost
-    void prepare_forms() override { engine->prepare_forms(); }
+    void prepare_forms() override { engine->forms_prepared(); }
     void restart_simulation() override { engine->key(sim::kKeyRestart); }
 
     void form_edit(testing::MapDialog& face) {
@@ -274,12 +275,16 @@ struct Program final : editor::CommandHost, editor::SheetHost {
         }
         Link link(terminal, clock);
         const DownloadReport report = kest::download(*project, link, ui, DownloadOptions{}, lookupName);
+        if (report.imageBuilt) *project = normalised_menus_and_forms(*project);
         ui.answers.clear();
         hash.add(static_cast<int>(report.outcome));
         hash.add(terminal.stored("image.bin"));
     }
 
+    // Like the generator's main window, every command starts with the engine's bytes in
+    // the project.
     void command() {
+        engine->hand_over(*project);
         switch (pick(random, 7)) {
         case 0: commands.save(); break;
         case 1: commands.save_as(); break;
@@ -321,8 +326,7 @@ struct Program final : editor::CommandHost, editor::SheetHost {
         for (const auto& line : d.lines) hash.add(std::string(line));
         hash.add(std::string(d.clockLine));
         for (int value : {d.state, d.highlight, d.cursorColumn, d.cursorRow, int{d.largeFont}, int{d.alpha},
-                          int{d.pendingLetter}, engine->current_object(), engine->record_count(),
-                          int{state.modified}})
+                          int{d.pendingLetter}, engine->current_object(), engine->record_count(), int{state.modified}})
             hash.add(value);
         const sim::Repaint r = engine->take_repaint();
         for (int value : {int{r.whole}, int{r.upperArea}, static_cast<int>(r.lineMask), int{r.clock}, int{r.indicator}})
@@ -340,6 +344,7 @@ std::uint64_t run_hash(unsigned seed) {
         program.step();
         program.add_display();
     }
+    program.engine->hand_over(*program.project);
     program.commands.save();
     return hash.value();
 }

@@ -78,12 +78,12 @@ TEST_F(EngineTest, UtilitiesLengthFollowsTheFirstLookupFile) {
     project->lookups[0].recordLength = 20;
     project->lookups[0].fieldCount = 2;
     start();
-    engine->prepare_forms();
+    prepare_forms();
     keys({kKeyRestart, 3, kKeyUp});
     EXPECT_EQ(engine->display().highlight, 8);
     EXPECT_NE(line(7), "");
     project->lookups[0].fieldCount = 0;
-    engine->prepare_forms();
+    prepare_forms();
     keys({kKeyRestart, 3, kKeyUp});
     EXPECT_EQ(engine->display().highlight, 7);
 }
@@ -326,7 +326,7 @@ TEST_F(EngineTest, AnyNonzeroFontByteIsTheLargeFont) {
         set_line(1, 1, kFieldContinuation, "", 0);
         form(1).font = font;
         start();
-        engine->prepare_forms();
+        prepare_forms();
         engine->key(1);
         EXPECT_EQ(menu().itemCount, large ? 1 : 2);
         EXPECT_EQ(form(1).maxLength[1], large ? 25 : 20);
@@ -358,7 +358,7 @@ TEST_F(EngineTest, ContinuationLengthsWrapInTheirByte) {
     set_line(2, 0, kFieldEmpty, "", 7);
     form(2).fillChar[0] = '*';
     start();
-    engine->prepare_forms();
+    prepare_forms();
     EXPECT_EQ(form().maxLength[1], 32);
     EXPECT_EQ(form().maxLength[2], 12);
     EXPECT_EQ(form().fillChar[2], '_');

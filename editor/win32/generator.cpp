@@ -69,7 +69,10 @@ void Generator::restart_simulation() {
     if (terminal_) restart_terminal(terminal_);
 }
 
+// Every command starts from the project as the simulated terminal left it: the pages, Save
+// and the download see (and a save writes) the bytes the terminal keeps in its records.
 void Generator::command(int id) {
+    engine_->hand_over(*project_);
     switch (id) {
     case IDM_NEW: commands_->new_project(); break;
     case IDM_OPEN: commands_->open_project(); break;
@@ -98,7 +101,7 @@ void Generator::run_sheet() {
     run_property_sheet(main_, instance_, session, faces);
 }
 
-void Generator::prepare_forms() { engine_->prepare_forms(); }
+void Generator::prepare_forms() { engine_->forms_prepared(); }
 
 bool Generator::open_file() {
     bool read = open_project(*project_, state_, *ui_) == 1;
@@ -130,12 +133,14 @@ void Generator::com_settings() {
     ComSettingFace dialog(project_->com);
     dialog.run(main_, "ComSettingDlg");
 }
-// The transfers run on this thread until they end; their results are not used.
+// The transfers run on this thread until they end.
 void Generator::download(bool cradle, bool lookup) {
     DownloadOptions options;
     options.cradle = cradle;
     options.lookup = lookup;
-    kest::download(*project_, *link_, *ui_, options, lookupFileName_);
+    const DownloadReport report = kest::download(*project_, *link_, *ui_, options, lookupFileName_);
+    // The project keeps the menus and forms as the terminal got them, padded texts and all.
+    if (report.imageBuilt) *project_ = normalised_menus_and_forms(*project_);
 }
 
 void Generator::upload(bool cradle) {
