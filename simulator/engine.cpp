@@ -1,7 +1,6 @@
 #include "simulator/engine.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
 #include "project/defaults.h"
@@ -20,54 +19,44 @@ constexpr char kStars[] = "********************";
 // Digits typed in numeric mode, by key 1-12.
 constexpr char kDigit[13] = {0, '1', '2', '3', '4', '5', '6', '7', '8', '9', '-', '0', '.'};
 
-constexpr const char* kMonths[12] = {"JAN ", "FEB ", "MAR ", "APR ", "MAY ", "JUN ",
-                                     "JUL ", "AUG ", "SEP ", "OCT ", "NOV ", "DEC "};
-
 }  // namespace
 
 Engine::Engine(const Project& project, EditorState& editor, Clock& clock)
-    : project_(project), editor_(editor), clock_(clock), run_(project), input_(screen_, project, run_) {}
+    : project_(project),
+      editor_(editor),
+      clock_(clock),
+      run_(project),
+      input_(screen_, project, run_),
+      system_(screen_, project, editor, clock) {}
 
-void Engine::forms_prepared() { utilitiesLength_ = utilities_length(project_); }
+void Engine::forms_prepared() { system_.set_utilities_length(utilities_length(project_)); }
 
 void Engine::hand_over(Project& project) {
     run_.put_into(project);
     run_.forget();
 }
 
-// ---------------------------------------------------------------- key dispatch
-
 Outcome Engine::key(int code) {
     if (input_.letter_pending() && code != lastKey_) commit_pending();
     lastKey_ = code;
-    DisplayState& d = screen_.display();
     if (code == kKeyRestart) {
-        d.highlight = 1;
-        show_start(false);
+        show_start_screen();
         return Outcome::kDone;
     }
     if (code < 1 || code > kKeyBackspace) return Outcome::kDone;
-    switch (d.state) {
-    case kStateStart: return start_key(code);
+    switch (screen_.display().state) {
     case kStateMenu: menu_key(code); break;
     case kStateForm: form_key(code); break;
-    case kStateUtilities: utilities_key(code); break;
-    case kStateSettings: settings_key(code); break;
-    case kStateSend:
-        if (code == kKeyEsc) {
-            d.highlight = 2;
-            show_start(false);
-        }
-        break;
     case kStateMessage: render_form(); break;
-    default: break;
+    default:
+        if (system_.key(code) == SystemScreens::Request::kStartProgram) return start_program();
+        break;
     }
     return Outcome::kDone;
 }
 
 void Engine::tick() {
-    tick_ = (tick_ + 1) % 10;
-    if (screen_.display().state == kStateStart) build_clock_line();
+    system_.tick();
     if (input_.tick()) commit_pending();
 }
 
@@ -76,126 +65,11 @@ void Engine::commit_pending() {
     if (screen_.display().state == kStateForm) commit(letter);
 }
 
-// ---------------------------------------------------------------- screens from text tables
-
-void Engine::show_text_screen(int table, int rows, State state, bool large) {
-    DisplayState& d = screen_.display();
-    const TextTableInfo& info = text_table_info(table);
-    rows = std::min(rows, info.rows);
-    for (int line = 0; line < kDisplayLines; ++line) {
-        d.lines[line][0] = '\0';
-        if (line < rows) copy_text(d.lines[line], kDisplayColumns + 1, text_cell(project_, table, line), info.cellSize);
-    }
-    d.state = state;
-    d.largeFont = large;
-    d.pendingLetter = 0;
+void Engine::show_start_screen() {
     input_.alpha_off();
     object_ = 0;
-    if (state != kStateStart) d.clockLine[0] = '\0';
+    system_.show_start(1);
 }
-
-void Engine::show_start_screen() {
-    screen_.display().highlight = 1;
-    show_start(false);
-}
-
-void Engine::show_start(bool partial) {
-    show_text_screen(0, 4, kStateStart, true);
-    build_clock_line();
-    if (partial)
-        screen_.repaint().upperArea = true;
-    else
-        screen_.repaint_whole();
-}
-
-void Engine::build_clock_line() {
-    const LocalTime now = clock_.local_time();
-    const int month = now.month >= 1 && now.month <= 12 ? now.month - 1 : 0;
-    char text[64];
-    std::snprintf(text, sizeof text, tick_ < 5 ? "%s%02d, %02d:%02d  " : "%s%02d, %02d %02d  ", kMonths[month],
-                  now.day % 100, now.hour % 100, now.minute % 100);
-    if (!project_.options.separateFilePerForm)
-        std::snprintf(text + 15, sizeof text - 15, "%05d", editor_.recordCount % 100000);
-    copy_text(screen_.display().clockLine, kDisplayColumns + 1, text);
-    screen_.repaint().clock = true;
-}
-
-void Engine::show_utilities() {
-    show_text_screen(1, utilitiesLength_, kStateUtilities, false);
-    screen_.repaint_whole();
-}
-
-void Engine::show_settings() {
-    show_text_screen(6, 8, kStateSettings, false);
-    screen_.repaint_whole();
-}
-
-Outcome Engine::start_key(int code) {
-    int& highlight = screen_.display().highlight;
-    if (code == kKeyEnterLeft || code == kKeyEnterRight) code = highlight;
-    switch (code) {
-    case 1: return start_program();
-    case 2:
-        highlight = 0;
-        show_text_screen(21, 4, kStateSend, true);
-        screen_.repaint_whole();
-        break;
-    case 3:
-        highlight = 1;
-        show_utilities();
-        break;
-    case kKeyUp:
-        highlight = highlight <= 1 ? 3 : highlight - 1;
-        screen_.repaint().upperArea = true;
-        break;
-    case kKeyDown:
-        highlight = highlight >= 3 ? 1 : highlight + 1;
-        screen_.repaint().upperArea = true;
-        break;
-    default: break;
-    }
-    return Outcome::kDone;
-}
-
-void Engine::utilities_key(int code) {
-    int& highlight = screen_.display().highlight;
-    if (code == kKeyEnterLeft || code == kKeyEnterRight) code = highlight == 1 ? 1 : 0;
-    switch (code) {
-    case 1:
-        highlight = 2;
-        show_settings();
-        break;
-    case kKeyUp:
-        highlight = highlight <= 1 ? utilitiesLength_ : highlight - 1;
-        screen_.repaint_whole();
-        break;
-    case kKeyDown:
-        highlight = highlight >= utilitiesLength_ ? 1 : highlight + 1;
-        screen_.repaint_whole();
-        break;
-    case kKeyEsc:
-        highlight = 3;
-        show_start(false);
-        break;
-    default: break;
-    }
-}
-
-void Engine::settings_key(int code) {
-    int& highlight = screen_.display().highlight;
-    if ((code >= 1 && code <= 7) || code == kKeyEnterLeft || code == kKeyEnterRight || code == kKeyEsc) {
-        highlight = 1;
-        show_utilities();
-    } else if (code == kKeyUp) {
-        highlight = highlight <= 2 ? 8 : highlight - 1;
-        screen_.repaint_whole();
-    } else if (code == kKeyDown) {
-        highlight = highlight >= 8 ? 2 : highlight + 1;
-        screen_.repaint_whole();
-    }
-}
-
-// ---------------------------------------------------------------- starting the program
 
 Outcome Engine::start_program() {
     run_.recount();
@@ -221,12 +95,9 @@ void Engine::go_to(int target, bool fromEsc) {
             enter_menu(target - jump::kFirstMenu);
     } else {
         // The start screen, also for a target that a damaged file may hold.
-        screen_.display().highlight = 1;
-        show_start(false);
+        show_start_screen();
     }
 }
-
-// ---------------------------------------------------------------- menus
 
 void Engine::enter_menu(int index) {
     run_.enter_menu(index);
@@ -285,8 +156,6 @@ void Engine::menu_key(int code) {
         go_to(project_.menus[index].escTarget, true);
     }
 }
-
-// ---------------------------------------------------------------- forms
 
 int Engine::entry_lines() const { return std::min(run_.entry_line_count(form_index()), kFormLines); }
 

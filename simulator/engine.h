@@ -2,9 +2,10 @@
 // runs the downloaded application. It is driven only by key codes and 100 ms ticks, reads
 // the project without changing it and draws on the display state, and says what to
 // repaint. The terminal window of agkest and the headless "kest simulate" drive the same
-// engine. Its parts: the screen it draws on (screen.h), the bytes the terminal keeps in
-// the menu and form records (run_state.h), the fields of the form being entered
-// (field_input.h) and the record a completed form passes down (record_assembly.h).
+// engine. Its parts: the screen it draws on (screen.h), the terminal's own screens
+// (system_screens.h), the bytes the terminal keeps in the menu and form records
+// (run_state.h), the fields of the form being entered (field_input.h) and the record a
+// completed form passes down (record_assembly.h).
 //
 // Use from a window:
 //   Engine engine(project, editorState, clock);
@@ -28,6 +29,7 @@
 #include "simulator/record_assembly.h"
 #include "simulator/run_state.h"
 #include "simulator/screen.h"
+#include "simulator/system_screens.h"
 
 namespace kest::sim {
 
@@ -77,11 +79,6 @@ private:
     int menu_index() const { return object_ - jump::kFirstMenu; }
 
     // Screens and navigation.
-    void show_text_screen(int table, int rows, State state, bool large);
-    void show_start(bool partial);
-    void build_clock_line();
-    void show_utilities();
-    void show_settings();
     Outcome start_program();
     void go_to(int target, bool fromEsc);
     void enter_menu(int index);
@@ -103,12 +100,9 @@ private:
     void follow(FieldInput::Step step, int line);
     void commit_pending();
 
-    // Key handlers by state.
-    Outcome start_key(int code);
+    // Key handlers of the user's menus and forms.
     void menu_key(int code);
     void form_key(int code);
-    void utilities_key(int code);
-    void settings_key(int code);
 
     const Project& project_;
     EditorState& editor_;
@@ -117,10 +111,9 @@ private:
     RunState run_;
     FieldInput input_;
     RecordAssembly record_;
+    SystemScreens system_;
 
     int object_ = 0;
-    int utilitiesLength_ = 7;
-    int tick_ = 0;
     int lastKey_ = 0;
 };
 

@@ -125,8 +125,7 @@ void RecordAssembly::stamp(const FormRecord& form, const ApplicationOptions& opt
                            std::size_t separatorSize) {
         bool earlier = false;
         for (int i = 0; i < 3 && list[i] != nullptr; ++i) {
-            if (earlier && separatorOn)
-                add(separatorKind, -1, separator, bounded_length(separator, separatorSize));
+            if (earlier && separatorOn) add(separatorKind, -1, separator, bounded_length(separator, separatorSize));
             if (list[i]->on) add_number(list[i]->kind, list[i]->format, list[i]->value);
             earlier = earlier || list[i]->on;
         }

@@ -20,14 +20,14 @@ namespace kest::sim {
 inline constexpr std::size_t kPassDownSize = 408;  // the last record built: 407 characters and a terminator
 
 enum class PieceKind : u8 {
-    kDelimiter,      // delimiter 1 or 2 of the options, one character
-    kPrefix,         // the prefix codes of the line
-    kPadding,        // fixed length: the fill on one side of the value
-    kValue,          // the input of an input line with its extension lines
-    kLookupValue,    // the input of a "Lookup" line that keeps its data
-    kFixedData,      // the display text of a "fixe Daten" line
-    kSuffix,         // the suffix codes of the line
-    kYear,           // stamp parts, each with its digits
+    kDelimiter,    // delimiter 1 or 2 of the options, one character
+    kPrefix,       // the prefix codes of the line
+    kPadding,      // fixed length: the fill on one side of the value
+    kValue,        // the input of an input line with its extension lines
+    kLookupValue,  // the input of a "Lookup" line that keeps its data
+    kFixedData,    // the display text of a "fixe Daten" line
+    kSuffix,       // the suffix codes of the line
+    kYear,         // stamp parts, each with its digits
     kMonth,
     kDay,
     kDateSeparator,  // the form's date separator text

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "simulator_fixture.h"
 
 namespace kest::sim::testing {
@@ -163,6 +165,27 @@ TEST_F(MenuTest, EnteringAfreshResetsTheSelection) {
     keys({kKeyDown, kKeyDown, kKeyEsc, 1});
     EXPECT_EQ(menu().currentItem, 0);
     EXPECT_EQ(engine->display().highlight, 2);
+}
+
+// The engine never writes the project: what it keeps (here the selection) shadows the
+// project's byte until it is handed over; after that a change to the project (the menu
+// page's "Grundeinstellungen") is what the engine reads.
+TEST_F(MenuTest, SelectionIsHandedOverAndThenReadFromTheProject) {
+    keys({kKeyDown, kKeyDown});
+    EXPECT_EQ(project->menus[0].currentItem, 0);
+    EXPECT_EQ(engine->run_state().current_item(0), 2);
+    const auto copy = std::make_unique<Project>(*project);
+    engine->run_state().put_into(*copy);
+    EXPECT_EQ(copy->menus[0].currentItem, 2);
+    EXPECT_EQ(project->menus[0].currentItem, 0) << "put into a copy, the engine keeps its byte";
+    EXPECT_EQ(engine->run_state().current_item(0), 2);
+
+    engine->hand_over(*project);
+    EXPECT_EQ(project->menus[0].currentItem, 2);
+    EXPECT_EQ(project->menus[0].itemCount, 9);
+    project->menus[0].currentItem = 0;
+    engine->key(kKeyDown);
+    EXPECT_EQ(engine->display().highlight, 3);  // title, then the second item
 }
 
 TEST_F(EngineTest, UntitledMenuShowsEightItems) {
