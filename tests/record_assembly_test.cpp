@@ -56,9 +56,9 @@ TEST(RecordAssembly, PiecesNameEveryPartOfTheRecord) {
     record.assemble(form, options, inputs, LocalTime{2026, 1, 2, 9, 7, 0});
     EXPECT_STREQ(record.text(), "00012,ABCD#,FIX,09:07:");  // a separator before the second, which is off
     const std::vector<Piece> expected = {
-        {K::kPadding, 0, "000"}, {K::kValue, 0, "12"},     {K::kDelimiter, -1, ","}, {K::kValue, 1, "ABCD"},
-        {K::kSuffix, 1, "#"},    {K::kDelimiter, -1, ","}, {K::kFixedData, 3, "FIX"}, {K::kDelimiter, -1, ","},
-        {K::kHour, -1, "09"},    {K::kTimeSeparator, -1, ":"}, {K::kMinute, -1, "07"}, {K::kTimeSeparator, -1, ":"},
+        {K::kPadding, 0, "000"}, {K::kValue, 0, "12"},         {K::kDelimiter, -1, ","},  {K::kValue, 1, "ABCD"},
+        {K::kSuffix, 1, "#"},    {K::kDelimiter, -1, ","},     {K::kFixedData, 3, "FIX"}, {K::kDelimiter, -1, ","},
+        {K::kHour, -1, "09"},    {K::kTimeSeparator, -1, ":"}, {K::kMinute, -1, "07"},    {K::kTimeSeparator, -1, ":"},
     };
     EXPECT_EQ(pieces(record), expected);
     EXPECT_EQ(record.pieces()[0].fill, '0');
@@ -98,9 +98,9 @@ protected:
     int pick(int count) { return static_cast<int>(random() % static_cast<unsigned>(count)); }
 
     void random_form() {
-        static const u8 kTypes[] = {kFieldText,   kFieldInteger, kFieldReal,     kFieldLetter,
-                                    kFieldAutoSign, kFieldBoolean, kFieldLookup,  kFieldFixedData,
-                                    kFieldHeading,  kFieldCounter, kFieldEmpty,   kFieldContinuation};
+        static const u8 kTypes[] = {kFieldText,     kFieldInteger, kFieldReal,   kFieldLetter,
+                                    kFieldAutoSign, kFieldBoolean, kFieldLookup, kFieldFixedData,
+                                    kFieldHeading,  kFieldCounter, kFieldEmpty,  kFieldContinuation};
         reset_to_defaults(*project);
         project->options.delimiter1 = static_cast<u8>(pick(2) ? ';' : 0);
         project->options.delimiter2 = static_cast<u8>(pick(3) ? 0 : '|');
@@ -140,9 +140,7 @@ protected:
         for (const RecordPiece& piece : record.pieces()) {
             const std::string text(record.text_of(piece));
             switch (piece.kind) {
-            case PieceKind::kDelimiter:
-                EXPECT_TRUE(text.empty() || text == ";" || text == "|") << text;
-                break;
+            case PieceKind::kDelimiter: EXPECT_TRUE(text.empty() || text == ";" || text == "|") << text; break;
             case PieceKind::kPrefix: EXPECT_EQ(text.find_first_not_of('<'), std::string::npos) << text; break;
             case PieceKind::kSuffix: EXPECT_EQ(text.find_first_not_of('>'), std::string::npos) << text; break;
             case PieceKind::kPadding:
