@@ -8,6 +8,8 @@
 #include "common/file_problem.h"
 #include "common/options.h"
 #include "kest/command.h"
+#include "kest/file_kind.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"
@@ -35,24 +37,6 @@ constexpr char kUsage[] =
 // A project's JSON text is about 200 kB; anything far larger is not one.
 constexpr std::size_t kMaxJsonSize = 16u << 20;
 
-std::optional<std::string> read_text(const std::string& path) {
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) return std::nullopt;
-        in = &file;
-    }
-    std::string text;
-    char chunk[65536];
-    while (*in && text.size() <= kMaxJsonSize) {
-        in->read(chunk, sizeof chunk);
-        text.append(chunk, static_cast<std::size_t>(in->gcount()));
-    }
-    if (in->bad()) return std::nullopt;
-    return text;
-}
-
 int run(const std::vector<std::string>& argv) {
     const ParsedArgs args = parse_command(argv, {"o"}, {"force"});
     if (!args.error.empty()) return usage_error("build", args.error);
@@ -61,8 +45,9 @@ int run(const std::vector<std::string>& argv) {
     if (!output || output->empty()) return usage_error("build", "-o PROJECT.AGX is required");
     const std::string& input = args.positional[0];
     const std::string shown = input == "-" ? "(standard input)" : input;
+    if (output_is_input("build", *output, input)) return kExitBadInput;
 
-    const auto text = read_text(input);
+    const auto text = read_input(input, kMaxJsonSize);
     if (!text) {
         std::cerr << "kest build: " << shown << ": "
                   << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text")) << "\n";
@@ -75,7 +60,8 @@ int run(const std::vector<std::string>& argv) {
     const auto project = default_project();
     const std::string error = project_from_json(*text, *project);
     if (!error.empty()) {
-        std::cerr << "kest build: " << shown << ": " << error << "\n";
+        const std::string kind = input == "-" ? "" : wrong_kind(input, FileKind::JsonText);
+        std::cerr << "kest build: " << shown << ": " << (kind.empty() ? error : kind) << "\n";
         return kExitBadInput;
     }
     if (!store_project("build", *output, *project, args.flag("force"))) return kExitBadInput;

@@ -5,10 +5,29 @@
 #include <iostream>
 #include <optional>
 
+#include "kest/file_kind.h"
 #include "kest/output_path.h"
 #include "project/defaults.h"
 
 namespace kest::cli {
+
+std::optional<std::string> read_input(const std::string& path, std::size_t limit) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) return std::nullopt;
+        in = &file;
+    }
+    std::string text;
+    char chunk[65536];
+    while (*in && text.size() <= limit) {
+        in->read(chunk, sizeof chunk);
+        text.append(chunk, static_cast<std::size_t>(in->gcount()));
+    }
+    if (in->bad()) return std::nullopt;
+    return text;
+}
 
 std::unique_ptr<Project> default_project() {
     auto p = std::make_unique<Project>();
@@ -21,7 +40,9 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
     LoadedProject loaded{default_project(), false};
     const ProjectReadResult r = read_project_file(path, *loaded.project);
     if (!r.ok()) {
-        std::cerr << "kest " << command << ": " << path << ": " << r.error << "\n";
+        const std::string kind =
+            r.status == ProjectReadResult::Status::FormatError ? wrong_kind(path, FileKind::Project) : "";
+        std::cerr << "kest " << command << ": " << path << ": " << (kind.empty() ? r.error : kind) << "\n";
         return std::nullopt;
     }
     loaded.olderLayout = r.olderLayout;
@@ -47,11 +68,14 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
+    int error = 0;
     const OutputProblem problem =
-        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true))
-                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false));
+        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true),
+                                        standard_file_steps(), &error)
+                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false),
+                                        standard_file_steps(), &error);
     if (problem == OutputProblem::None) return true;
-    report_output_problem(command, path, problem);
+    report_output_problem(command, path, problem, error);
     return false;
 }
 

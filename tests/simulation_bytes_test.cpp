@@ -163,6 +163,24 @@ struct RandomDetails final : editor::FormDetailDialogs {
     }
 };
 
+// A code per outcome that stays when outcomes are added to the list.
+int outcome_code(DownloadOutcome outcome) {
+    switch (outcome) {
+    case DownloadOutcome::Completed: return 0;
+    case DownloadOutcome::Cancelled: return 1;
+    case DownloadOutcome::FileUnreadable: return 2;
+    case DownloadOutcome::LineTooLong: return 3;
+    case DownloadOutcome::PortUnavailable: return 4;
+    case DownloadOutcome::CradleFailed: return 5;
+    case DownloadOutcome::LineSettingsFailed: return 6;
+    case DownloadOutcome::NotReady: return 7;
+    case DownloadOutcome::MemoryFull: return 8;
+    case DownloadOutcome::TransferFailed: return 9;
+    case DownloadOutcome::Interrupted: return 10;
+    default: return 100;
+    }
+}
+
 // agkest on the portable logic: the project, the simulated terminal, the main window's
 // commands and the sheet's follow-ups, with the emulated terminal behind the serial port.
 struct Program final : editor::CommandHost, editor::SheetHost {
@@ -277,7 +295,7 @@ struct Program final : editor::CommandHost, editor::SheetHost {
         const DownloadReport report = kest::download(*project, link, ui, DownloadOptions{}, lookupName);
         if (report.imageBuilt) *project = normalised_menus_and_forms(*project);
         ui.answers.clear();
-        hash.add(static_cast<int>(report.outcome));
+        hash.add(outcome_code(report.outcome));
         hash.add(terminal.stored("image.bin"));
     }
 

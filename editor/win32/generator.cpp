@@ -6,6 +6,7 @@
 
 #include "editor/com_setting_dialog.h"
 #include "editor/help.h"
+#include "editor/lookup_table_dialog.h"
 #include "editor/win32/resource_ids.h"
 #include "editor/win32/sheet_pages.h"
 #include "link/download.h"
@@ -34,6 +35,18 @@ private:
     void on_command(int id) override { follow(logic_.command(*this, id)); }
 
     editor::ComSettingDialog logic_;
+};
+
+// "LookupCsvDlg": the lookup definition and separator of a table to be sent.
+class LookupTableFace final : public Dialog {
+public:
+    explicit LookupTableFace(editor::LookupTableDialog& logic) : logic_(logic) {}
+
+private:
+    void on_init() override { logic_.init(*this); }
+    void on_command(int id) override { follow(logic_.command(*this, id)); }
+
+    editor::LookupTableDialog& logic_;
 };
 
 }  // namespace
@@ -138,6 +151,12 @@ void Generator::download(bool cradle, bool lookup) {
     DownloadOptions options;
     options.cradle = cradle;
     options.lookup = lookup;
+    options.prepareLookup = [this](const std::string& path, std::span<const std::uint8_t> bytes, UserInterface& ui) {
+        return editor::prepare_lookup_load(*project_, path, bytes, ui, [this](editor::LookupTableDialog& logic) {
+            LookupTableFace face(logic);
+            return face.run(main_, "LookupCsvDlg") == IDOK;
+        });
+    };
     const DownloadReport report = kest::download(*project_, *link_, *ui_, options, lookupFileName_);
     // The project keeps the menus and forms as the terminal got them, padded texts and all.
     if (report.imageBuilt) *project_ = normalised_menus_and_forms(*project_);
