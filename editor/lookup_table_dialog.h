@@ -14,7 +14,7 @@
 
 #include "editor/dialog_access.h"
 #include "editor/lookup_table_ids.h"
-#include "link/lookup_file.h"
+#include "session/lookup_file.h"
 #include "platform/user_interface.h"
 #include "project/lookup_table.h"
 #include "project/project.h"

@@ -21,7 +21,7 @@
 #include "editor/main_commands.h"
 #include "editor/menu_page.h"
 #include "editor/property_sheet.h"
-#include "link/download.h"
+#include "session/download_session.h"
 #include "project/defaults.h"
 #include "project/project_file.h"
 #include "project/rules.h"
