@@ -8,9 +8,9 @@
 #include <array>
 
 #include "editor/barcode_settings_ids.h"
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/symbology_dialog.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "editor/com_setting_ids.h"
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

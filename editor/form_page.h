@@ -5,10 +5,10 @@
 // "Zeitzusatz" open the field detail dialogs on the working copy.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "editor/form_page_ids.h"
 #include "editor/form_working_copy.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
 
 namespace kest::editor {
 

@@ -5,7 +5,7 @@
 
 #include "editor/code_grid.h"
 #include "editor/grid_ids.h"
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
 
 namespace kest::editor {

@@ -4,8 +4,8 @@
 // is later closed with OK or Cancel. Cancel changes nothing.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "editor/keyboard_wedge_ids.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "editor/dialog_access.h"
 #include "editor/lookup_page_ids.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

@@ -8,9 +8,9 @@
 #include <array>
 #include <cstddef>
 
-#include "editor/dialog_access.h"
 #include "editor/menu_page_ids.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

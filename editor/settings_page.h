@@ -10,9 +10,9 @@
 
 #include <cstddef>
 
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/settings_page_ids.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/startup_page_ids.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <span>
 
-#include "editor/dialog_access.h"
 #include "editor/symbology_ids.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

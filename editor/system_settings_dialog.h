@@ -3,8 +3,8 @@
 // page's working copy at once; Cancel puts back the copy as it was when the dialog opened.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "editor/system_settings_ids.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

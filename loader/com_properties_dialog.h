@@ -2,9 +2,9 @@
 // the current choice. OK stores both; Cancel changes nothing.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "loader/com_properties_ids.h"
 #include "loader/loader_session.h"
+#include "platform/dialog_access.h"
 
 namespace kest::loader {
 
@@ -12,8 +12,8 @@ class ComPropertiesDialog {
 public:
     explicit ComPropertiesDialog(LoaderSettings& settings) : settings_(settings) {}
 
-    void init(editor::DialogAccess& dialog);
-    editor::DialogResult command(editor::DialogAccess& dialog, int id);
+    void init(DialogAccess& dialog);
+    DialogResult command(DialogAccess& dialog, int id);
 
 private:
     LoaderSettings& settings_;
