@@ -16,11 +16,6 @@
 namespace kest::editor {
 
 namespace barcode_page {
-inline constexpr int kScanMode = IDC_BARCODE_SCAN_MODE;
-inline constexpr int kSecurity = IDC_BARCODE_SECURITY;
-inline constexpr int kTimeout = IDC_BARCODE_TIMEOUT;
-inline constexpr int kInverted = IDC_BARCODE_INVERTED;
-inline constexpr int kDefaults = IDC_BARCODE_DEFAULTS;
 inline constexpr unsigned kTimeoutLimit = 255;
 }  // namespace barcode_page
 

@@ -9,9 +9,6 @@
 
 namespace kest::editor {
 
-inline constexpr int kComPortList = IDC_COM_PORT;
-inline constexpr int kComRateList = IDC_BAUDRATE;
-
 class ComSettingDialog {
 public:
     explicit ComSettingDialog(ComSelection& selection) : selection_(selection) {}

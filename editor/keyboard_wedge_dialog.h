@@ -10,15 +10,6 @@
 
 namespace kest::editor {
 
-inline constexpr int kWedgeKeypad = IDC_WEDGE_KEYPAD;
-inline constexpr int kWedgeCrLf = IDC_WEDGE_CRLF;
-inline constexpr int kWedgeFormatFirst = IDC_WEDGE_FORMAT;
-inline constexpr int kWedgeLockFirst = IDC_WEDGE_LOCK;
-inline constexpr int kWedgeCapsFirst = IDC_WEDGE_CAPS;
-inline constexpr int kWedgePause = IDC_WEDGE_PAUSE;
-inline constexpr int kWedgeTimeout = IDC_WEDGE_TIMEOUT;
-inline constexpr int kWedgeTypeList = IDC_WEDGE_TYPE;
-
 // Copies the five bytes the generator edits (type, flags, pause, time-out, CR/LF); the
 // rest of the table is carried through as it is.
 void copy_wedge_settings(const KeyboardWedgeSettings& from, KeyboardWedgeSettings& to);

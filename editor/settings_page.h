@@ -18,16 +18,7 @@
 
 namespace kest::editor {
 
-inline constexpr int kSettingsFirstArea = IDC_SETTINGS_AREA;
-inline constexpr int kSettingsAreaCount = 12;  // check boxes from kSettingsFirstArea
-inline constexpr int kSettingsWedge = IDC_SETTINGS_WEDGE;
-inline constexpr int kSettingsSystem = IDC_SETTINGS_SYSTEM;
-inline constexpr int kSettingsDefaults = IDC_SETTINGS_DEFAULTS;
-inline constexpr int kSettingsSelectAll = IDC_SETTINGS_ALL;
-inline constexpr int kSettingsClearAll = IDC_SETTINGS_NONE;
-inline constexpr int kSettingsPassword = IDC_SETTINGS_PASSWORD;
-inline constexpr int kSettingsKeyList = IDC_SETTINGS_KEY;
-inline constexpr int kSettingsFunctionList = IDC_SETTINGS_FUNCTION;
+inline constexpr int kSettingsAreaCount = 12;  // check boxes from IDC_SETTINGS_AREA
 
 inline constexpr std::size_t kPasswordLimit = 10;
 inline constexpr int kFunctionKeyCount = 10;

@@ -17,16 +17,6 @@
 namespace kest::editor {
 
 namespace startup_page {
-inline constexpr int kStartList = IDC_STARTUP_START;
-inline constexpr int kDelimiterCountList = IDC_STARTUP_COUNT;
-inline constexpr int kFirstCodeEdit = IDC_STARTUP_CODE;
-inline constexpr int kFirstCharEdit = IDC_STARTUP_CHAR;
-inline constexpr int kLargeTitlesCheck = IDC_STARTUP_LARGE_TITLES;
-inline constexpr int kImportButton = IDC_STARTUP_IMPORT;
-inline constexpr int kDefaultsButton = IDC_STARTUP_DEFAULTS;
-inline constexpr int kTableList = IDC_STARTUP_TABLE;
-inline constexpr int kFirstGuide = IDC_STARTUP_GUIDE;
-inline constexpr int kFirstRowEdit = IDC_STARTUP_ROW;
 inline constexpr int kRows = 8;
 }  // namespace startup_page
 
