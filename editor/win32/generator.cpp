@@ -114,16 +114,7 @@ bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_)
 void Generator::open_from_command_line(const char* commandLine) {
     std::string path = editor::project_argument(commandLine ? commandLine : "");
     if (path.empty()) return;
-    ProjectReadResult result = read_project_file(path, *project_);
-    if (!result.ok()) {
-        ui_->message(result.status == ProjectReadResult::Status::FormatError ? kFormatErrorText
-                                                                             : "Datei kann nicht ge\xF6"
-                                                                               "ffnet werden!",
-                     kErrorCaption, Icon::Warning, Buttons::Ok);
-        return;
-    }
-    state_.fileName = result.olderLayout ? std::string() : path;
-    restart_simulation();
+    if (open_project_file(path, *project_, state_, *ui_, CannotOpen::Report) == 1) restart_simulation();
 }
 
 void Generator::com_settings() {
