@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "editor/edit_rules.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -11,10 +12,9 @@ namespace kest::editor {
 namespace {
 
 // The byte fields of these dialogs hold 0-255; a larger number is refused like any number
-// above a field's limit. Only 0-50 mean something to the terminal; the substring values are
-// corrected on OK.
+// above a field's limit. Only 0-kMaxFieldLength mean something to the terminal; the
+// substring values are corrected on OK.
 constexpr unsigned kByteLimit = 255;
-constexpr int kSubstringMax = 50;
 constexpr const char* kAutoEnter[] = {"Nein", "Scan+ENTER"};
 
 // A plain check box of a line flag and the controls it enables.
@@ -45,7 +45,7 @@ void show_list(DialogAccess& dialog, int id, const char* const (&list)[N], u8 va
 
 void fix_substring(FormRecord& f, int n) {
     if (f.substringStart[n] == 0) f.substringStart[n] = 1;
-    if (f.substringCount[n] == 0 || f.substringCount[n] > kSubstringMax) f.substringCount[n] = kSubstringMax;
+    if (f.substringCount[n] == 0 || f.substringCount[n] > kMaxFieldLength) f.substringCount[n] = kMaxFieldLength;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using namespace lookup_page;
 constexpr unsigned kByteCeiling = 255;
 
 // The rows a damaged field count above 8 can address are the eight of the page.
-int field_rows(const LookupRecord& lookup) { return std::min<int>(lookup.fieldCount, kFields); }
+int field_rows(const LookupRecord& lookup) { return std::min<int>(lookup.fieldCount, kLookupFields); }
 
 }  // namespace
 
@@ -50,7 +50,7 @@ void LookupPage::commit(Project& project, EditorState&) {
 void LookupPage::init(DialogAccess& dialog) {
     dialog.set_list(IDC_LOOKUP_FILE, {names::kLookupFiles + 1, std::end(names::kLookupFiles)});
     std::vector<std::string> counts;
-    for (int n = 0; n <= kFields; ++n) counts.push_back(" " + std::to_string(n));
+    for (int n = 0; n <= kLookupFields; ++n) counts.push_back(" " + std::to_string(n));
     dialog.set_list(IDC_LOOKUP_FIELD_COUNT, counts);
     dialog.set_list(IDC_LOOKUP_NOT_FOUND, {std::begin(names::kNotFoundActions), std::end(names::kNotFoundActions)});
     current_ = 0;
@@ -66,15 +66,15 @@ void LookupPage::show(DialogAccess& dialog) {
     show_mode(dialog);
     dialog.set_text(IDC_LOOKUP_SEPARATOR, std::to_string(l.separator));
     dialog.set_text(IDC_LOOKUP_RECORD_LENGTH, std::to_string(l.recordLength));
-    show_selection(dialog, IDC_LOOKUP_FIELD_COUNT, l.fieldCount, kFields + 1);
+    show_selection(dialog, IDC_LOOKUP_FIELD_COUNT, l.fieldCount, kLookupFields + 1);
     dialog.set_checked(IDC_LOOKUP_LOADABLE, l.loadable != 0);
     show_selection(dialog, IDC_LOOKUP_NOT_FOUND, l.notFoundAction, std::size(names::kNotFoundActions));
-    for (int k = 0; k < kFields; ++k) {
+    for (int k = 0; k < kLookupFields; ++k) {
         dialog.set_text(IDC_LOOKUP_START + k, std::to_string(l.fieldStart[k]));
         dialog.set_text(IDC_LOOKUP_LENGTH + k, std::to_string(l.fieldLength[k]));
     }
     // A damaged key field above 7 checks no radio (and no control of another group).
-    check_radio(dialog, IDC_LOOKUP_KEY, kFields, l.keyField);
+    check_radio(dialog, IDC_LOOKUP_KEY, kLookupFields, l.keyField);
     enable_rows(dialog);
 }
 
@@ -89,7 +89,7 @@ void LookupPage::show_mode(DialogAccess& dialog) {
 // fixed-length fields: separated ones are laid out on OK), the others disabled.
 void LookupPage::enable_rows(DialogAccess& dialog) {
     const int n = field_rows(current());
-    for (int k = 0; k < kFields; ++k) {
+    for (int k = 0; k < kLookupFields; ++k) {
         dialog.enable(IDC_LOOKUP_LENGTH + k, k < n);
         dialog.enable(IDC_LOOKUP_KEY + k, k < n);
         dialog.enable(IDC_LOOKUP_START + k, k < n && !separatorMode_);
@@ -131,13 +131,13 @@ void LookupPage::number_changed(DialogAccess& dialog, int id, u8& byte) {
 
 DialogResult LookupPage::command(DialogAccess& dialog, int id) {
     LookupRecord& l = current();
-    if (id >= IDC_LOOKUP_START && id < IDC_LOOKUP_START + kFields) {
+    if (id >= IDC_LOOKUP_START && id < IDC_LOOKUP_START + kLookupFields) {
         number_changed(dialog, id, l.fieldStart[id - IDC_LOOKUP_START]);
-    } else if (id >= IDC_LOOKUP_LENGTH && id < IDC_LOOKUP_LENGTH + kFields) {
+    } else if (id >= IDC_LOOKUP_LENGTH && id < IDC_LOOKUP_LENGTH + kLookupFields) {
         number_changed(dialog, id, l.fieldLength[id - IDC_LOOKUP_LENGTH]);
-    } else if (id >= IDC_LOOKUP_KEY && id < IDC_LOOKUP_KEY + kFields) {
+    } else if (id >= IDC_LOOKUP_KEY && id < IDC_LOOKUP_KEY + kLookupFields) {
         l.keyField = static_cast<u8>(id - IDC_LOOKUP_KEY);
-        check_radio(dialog, IDC_LOOKUP_KEY, kFields, l.keyField);
+        check_radio(dialog, IDC_LOOKUP_KEY, kLookupFields, l.keyField);
     }
     switch (id) {
     case IDC_LOOKUP_FILE: {

@@ -13,7 +13,6 @@
 namespace kest::editor {
 
 namespace lookup_page {
-inline constexpr int kFields = 8;
 inline constexpr unsigned kNumberLimit = 250;
 inline constexpr char kFixedLengthLabel[] = "   L\xE4nge";
 inline constexpr char kMaxLengthLabel[] = "Max L\xE4nge";

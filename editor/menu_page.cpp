@@ -14,12 +14,9 @@ namespace {
 
 using namespace menu_page;
 
-constexpr int kItems = 10;
-
 std::vector<std::string> target_entries() {
     std::vector<std::string> entries;
-    for (unsigned target = 0; target < jump::kFirstMenu + kMenuCount; ++target)
-        entries.push_back(names::jump_target(target));
+    for (unsigned target = 0; target < jump::kCount; ++target) entries.push_back(names::jump_target(target));
     return entries;
 }
 
@@ -45,7 +42,7 @@ void MenuPage::init(DialogAccess& dialog) {
     dialog.set_list(IDC_MENU_FONT, {"klein", "gro\xDF"});
     const std::vector<std::string> targets = target_entries();
     dialog.set_list(IDC_MENU_ESC, targets);
-    for (int i = 0; i < kItems; ++i) dialog.set_list(IDC_MENU_TARGET + i, targets);
+    for (int i = 0; i < kMenuItems; ++i) dialog.set_list(IDC_MENU_TARGET + i, targets);
     current_ = 0;
     show(dialog);
 }
@@ -62,7 +59,7 @@ void MenuPage::show(DialogAccess& dialog) {
     dialog.set_checked(IDC_MENU_TITLE_ON, m.titleEnabled != 0);
     dialog.enable(IDC_MENU_TITLE, m.titleEnabled != 0);
     dialog.set_text(IDC_MENU_TITLE, cell_text(m.title));
-    for (int i = 0; i < kItems; ++i) {
+    for (int i = 0; i < kMenuItems; ++i) {
         dialog.set_text(IDC_MENU_ITEM + i, cell_text(m.items[i]));
         dialog.select(IDC_MENU_TARGET + i, m.itemTarget[i]);
     }
@@ -95,11 +92,11 @@ void MenuPage::reset(DialogAccess& dialog) {
 
 DialogResult MenuPage::command(DialogAccess& dialog, int id) {
     MenuRecord& m = menu();
-    if (id >= IDC_MENU_ITEM && id < IDC_MENU_ITEM + kItems) {
+    if (id >= IDC_MENU_ITEM && id < IDC_MENU_ITEM + kMenuItems) {
         if (auto text = text_edit(dialog, id, itemLimit_)) set_cell(m.items[id - IDC_MENU_ITEM], *text);
         return DialogResult::Stay;
     }
-    if (id >= IDC_MENU_TARGET && id < IDC_MENU_TARGET + kItems) {
+    if (id >= IDC_MENU_TARGET && id < IDC_MENU_TARGET + kMenuItems) {
         store_selection(dialog, id, m.itemTarget[id - IDC_MENU_TARGET]);
         return DialogResult::Stay;
     }

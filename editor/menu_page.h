@@ -11,12 +11,13 @@
 #include "editor/menu_page_ids.h"
 #include "editor/property_sheet.h"
 #include "platform/dialog_access.h"
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace menu_page {
-inline constexpr std::size_t kTitleLimit = 20;
+inline constexpr std::size_t kTitleLimit = kSmallFontWidth;  // for both fonts
 }  // namespace menu_page
 
 struct MenuWorkingCopy {
@@ -46,7 +47,7 @@ private:
 
     MenuWorkingCopy copy_;
     int current_ = 0;
-    std::size_t itemLimit_ = 20;
+    std::size_t itemLimit_ = kSmallFontWidth;
 };
 
 }  // namespace kest::editor

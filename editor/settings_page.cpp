@@ -8,6 +8,7 @@
 #include "editor/edit_rules.h"
 #include "editor/keyboard_wedge_dialog.h"
 #include "editor/system_settings_dialog.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -130,9 +131,9 @@ DialogResult SettingsPage::command(DialogAccess& dialog, int id) {
 // put back into the edit, whose own change notification stores it.
 void SettingsPage::check_password(DialogAccess& dialog) {
     const std::string text = dialog.text(IDC_SETTINGS_PASSWORD);
-    if (text.size() > kPasswordLimit) {
+    if (text.size() > kPasswordLength) {
         ui_.message(kPasswordTooLong, kWarningCaption, Icon::Warning, Buttons::Ok);
-        text_edit(dialog, IDC_SETTINGS_PASSWORD, kPasswordLimit);
+        text_edit(dialog, IDC_SETTINGS_PASSWORD, kPasswordLength);
         return;
     }
     std::string clean;

@@ -18,10 +18,9 @@
 
 namespace kest::editor {
 
-inline constexpr int kSettingsAreaCount = 12;  // check boxes from IDC_SETTINGS_AREA
-
-inline constexpr std::size_t kPasswordLimit = 10;
-inline constexpr int kFunctionKeyCount = 10;
+// Check boxes from IDC_SETTINGS_AREA, one per protected area; function keys FN+0 to FN+9.
+inline constexpr int kSettingsAreaCount = sizeof(ApplicationOptions::protectedArea);
+inline constexpr int kFunctionKeyCount = sizeof(ApplicationOptions::functionKey);
 
 inline constexpr char kPasswordTooLong[] = "Passwort zu lang!!!";
 inline constexpr char kPasswordInvalid[] = "ungueltiges Zeichen!!!";

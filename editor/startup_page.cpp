@@ -4,6 +4,7 @@
 
 #include "editor/edit_rules.h"
 #include "project/defaults.h"
+#include "project/limits.h"
 #include "project/project_file.h"
 
 namespace kest::editor {
@@ -113,7 +114,7 @@ void StartupPage::enable_delimiters(DialogAccess& dialog) {
 void StartupPage::show_table(DialogAccess& dialog) {
     const TextTableInfo& info = text_table_info(selected_);
     const bool large = w_->largeTitles != 0;
-    lineWidth_ = wide(selected_) && !large ? 20 : 15;
+    lineWidth_ = wide(selected_) && !large ? kSmallFontWidth : kLargeFontWidth;
     rowsShown_ = large ? info.shownLarge : info.shownSmall;
     const std::string blank(lineWidth_, ' ');
     showing_ = true;

@@ -12,6 +12,7 @@
 #include "editor/startup_page_ids.h"
 #include "platform/dialog_access.h"
 #include "platform/user_interface.h"
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest::editor {
@@ -74,7 +75,7 @@ private:
     UserInterface& ui_;
     std::unique_ptr<Working> w_ = std::make_unique<Working>();
     int selected_ = 0;
-    std::size_t lineWidth_ = 15;
+    std::size_t lineWidth_ = kLargeFontWidth;
     int rowsShown_ = 0;
     bool syncGuard_ = false;
     // Set while the page itself fills its edits: their echo stores nothing, so looking at

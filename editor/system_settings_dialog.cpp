@@ -1,9 +1,10 @@
 #include "editor/system_settings_dialog.h"
 
-#include <iterator>
 #include <string>
+#include <vector>
 
 #include "editor/edit_rules.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -12,28 +13,25 @@ namespace {
 constexpr u8 kPhoneSendPort = 4;  // a send port with a telephone number; not in the list
 constexpr u8 kBacklightOn = 1;
 constexpr u8 kNoAckDisplay = 0;
-constexpr unsigned kBacklightTimeLimit = 9;
-constexpr unsigned kAckTimeLimit = 99;
 
 struct ListByte {
     int id;
     u8 ApplicationOptions::*field;
-    const char* const* names;
-    std::size_t count;
+    std::vector<std::string> (*entries)();
 };
 
-template <std::size_t N>
-constexpr ListByte list_byte(int id, u8 ApplicationOptions::*field, const char* const (&list)[N]) {
-    return {id, field, list, N};
+template <const auto& List>
+std::vector<std::string> entries_of() {
+    return names::entries(List);
 }
 
 const ListByte kLists[] = {
-    list_byte(IDC_SYSTEM_SEND_PORT, &ApplicationOptions::sendPort, names::kSendPorts),
-    list_byte(IDC_SYSTEM_RECEIVE_PORT, &ApplicationOptions::receivePort, names::kReceivePorts),
-    list_byte(IDC_SYSTEM_BAUD_RATE, &ApplicationOptions::terminalBaud, names::kTerminalRates),
-    list_byte(IDC_SYSTEM_BACKLIGHT, &ApplicationOptions::backlight, names::kBacklight),
-    list_byte(IDC_SYSTEM_DELETE, &ApplicationOptions::deleteAfterSend, names::kDeleteAfterSend),
-    list_byte(IDC_SYSTEM_ACK_DISPLAY, &ApplicationOptions::ackDisplay, names::kAckDisplays),
+    {IDC_SYSTEM_SEND_PORT, &ApplicationOptions::sendPort, &entries_of<names::kSendPorts>},
+    {IDC_SYSTEM_RECEIVE_PORT, &ApplicationOptions::receivePort, &entries_of<names::kReceivePorts>},
+    {IDC_SYSTEM_BAUD_RATE, &ApplicationOptions::terminalBaud, &names::terminal_rates},
+    {IDC_SYSTEM_BACKLIGHT, &ApplicationOptions::backlight, &entries_of<names::kBacklight>},
+    {IDC_SYSTEM_DELETE, &ApplicationOptions::deleteAfterSend, &entries_of<names::kDeleteAfterSend>},
+    {IDC_SYSTEM_ACK_DISPLAY, &ApplicationOptions::ackDisplay, &entries_of<names::kAckDisplays>},
 };
 
 }  // namespace
@@ -41,8 +39,9 @@ const ListByte kLists[] = {
 void SystemSettingsDialog::init(DialogAccess& dialog) {
     backup_ = copy_;
     for (const ListByte& list : kLists) {
-        dialog.set_list(list.id, std::vector<std::string>(list.names, list.names + list.count));
-        show_selection(dialog, list.id, copy_.*list.field, list.count);
+        const std::vector<std::string> entries = list.entries();
+        dialog.set_list(list.id, entries);
+        show_selection(dialog, list.id, copy_.*list.field, entries.size());
     }
     dialog.set_text(IDC_SYSTEM_PHONE, cell_text(copy_.phoneNumber));
     check_radio(dialog, IDC_SYSTEM_TIME_CHOICE, 2, copy_.ackTime == 0 ? 1 : 0);
@@ -63,7 +62,7 @@ DialogResult SystemSettingsDialog::command(DialogAccess& dialog, int id) {
         }
         return DialogResult::Stay;
     case IDC_SYSTEM_BACKLIGHT_TIME:
-        number(dialog, id, kBacklightTimeLimit, copy_.backlightOff);
+        number(dialog, id, kBacklightOffLimit, copy_.backlightOff);
         return DialogResult::Stay;
     case IDC_SYSTEM_ACK_TIME: number(dialog, id, kAckTimeLimit, copy_.ackTime); return DialogResult::Stay;
     case IDC_SYSTEM_TIME_CHOICE:

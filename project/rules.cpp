@@ -52,7 +52,7 @@ void normalise_forms(Project& project) {
     for (auto& form : project.forms) {
         for (int line = line_count(form.font); line < kFormLines; ++line) form.lineType[line] = kFieldEmpty;
         for (int line = 0; line < kFormLines; ++line) {
-            if (form.maxLength[line] > 50) form.maxLength[line] = 50;
+            if (form.maxLength[line] > kMaxFieldLength) form.maxLength[line] = kMaxFieldLength;
             if (form.minLength[line] > form.maxLength[line]) form.minLength[line] = form.maxLength[line];
             clear_line_by_type(form, line);
         }

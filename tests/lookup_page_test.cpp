@@ -141,7 +141,7 @@ TEST(LookupPage, FieldCountEnablesItsRows) {
         if (separated) p.face.click_check(IDC_LOOKUP_SEPARATED, true);
         p.face.choose(IDC_LOOKUP_FIELD_COUNT, 2);
         EXPECT_EQ(p.shown().fieldCount, 2);
-        for (int k = 0; k < kFields; ++k) {
+        for (int k = 0; k < kLookupFields; ++k) {
             EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_LENGTH + k), k < 2) << k;
             EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_KEY + k), k < 2) << k;
             EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_START + k), k < 2 && !separated) << k;
@@ -233,7 +233,7 @@ TEST(LookupPage, DamagedCountAndKeyField) {
     l.fieldLength[0] = 4;
     p.open();
     EXPECT_EQ(p.face.selection(IDC_LOOKUP_FIELD_COUNT), -1);
-    for (int k = 0; k < kFields; ++k) {
+    for (int k = 0; k < kLookupFields; ++k) {
         EXPECT_TRUE(p.face.is_enabled(IDC_LOOKUP_LENGTH + k)) << k;
         EXPECT_FALSE(p.face.checked(IDC_LOOKUP_KEY + k)) << k;
     }

@@ -24,18 +24,6 @@ class AboutBox final : public Dialog {
     void on_init() override { set_text(IDC_ABOUT_VERSION, editor::about_version_line()); }
 };
 
-// "ComSettingDlg": the port and rate of the transfers.
-class ComSettingFace final : public Dialog {
-public:
-    explicit ComSettingFace(ComSelection& selection) : logic_(selection) {}
-
-private:
-    void on_init() override { logic_.init(*this); }
-    void on_command(int id) override { follow(logic_.command(*this, id)); }
-
-    editor::ComSettingDialog logic_;
-};
-
 }  // namespace
 
 Generator::Generator(HINSTANCE instance)
@@ -118,8 +106,8 @@ void Generator::open_from_command_line(const char* commandLine) {
 }
 
 void Generator::com_settings() {
-    ComSettingFace dialog(project_->com);
-    dialog.run(main_, "ComSettingDlg");
+    editor::ComSettingDialog logic(project_->com);
+    LogicDialog(logic).run(main_, "ComSettingDlg");
 }
 // The transfers run on this thread until they end; their results are not used.
 void Generator::download(bool cradle, bool lookup) {

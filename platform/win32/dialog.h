@@ -77,6 +77,19 @@ private:
     bool ended_ = false;
 };
 
+// A modal dialog whose logic needs nothing from Windows: the logic fills the controls at
+// WM_INITDIALOG, hears every forwarded notification and says when the dialog closes.
+template <class Logic>
+class LogicDialog final : public Dialog {
+public:
+    explicit LogicDialog(Logic& logic) : logic_(logic) {}
+
+private:
+    void on_init() override { logic_.init(*this); }
+    void on_command(int id) override { follow(logic_.command(*this, id)); }
+    Logic& logic_;
+};
+
 // A page of a property sheet on the same layer: WM_INITDIALOG is the page's creation
 // (on its first showing), PSN_SETACTIVE each showing, PSN_APPLY the sheet's OK and
 // PSN_QUERYCANCEL its Cancel. A page never ends a dialog itself.
