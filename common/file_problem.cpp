@@ -1,7 +1,9 @@
 #include "common/file_problem.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <cctype>
 #include <system_error>
 
 namespace kest {
@@ -25,14 +27,32 @@ std::string read_problem(const std::string& path, const std::string& what) {
     }
 }
 
-std::string create_problem(const std::string& path) {
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty()) return "";
+std::string system_problem(int systemError, const std::string& folder) {
+    const std::string where = folder.empty() ? "the current folder" : folder;
+    switch (systemError) {
+    case 0: return "";
+    case EACCES:
+    case EPERM: return "permission denied in " + where;
+    case EROFS: return where + " is on a read-only file system";
+    case ENOSPC: return "no space left on the device";
+    case ENAMETOOLONG: return "the name is too long";
+    default: break;
+    }
+    std::string text = std::generic_category().message(systemError);
+    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+std::string create_problem(const std::string& path, int systemError) {
+    const fs::path folder = fs::path(path).parent_path();
     std::error_code ec;
-    const fs::file_type type = fs::status(folder, ec).type();
-    if (type == fs::file_type::not_found) return "no folder " + folder.string();
-    if (type != fs::file_type::directory && type != fs::file_type::none) return folder.string() + " is not a folder";
-    return "";
+    if (!folder.empty()) {
+        const fs::file_type type = fs::status(folder, ec).type();
+        if (type == fs::file_type::not_found) return "no folder " + folder.string();
+        if (type != fs::file_type::directory && type != fs::file_type::none)
+            return folder.string() + " is not a folder";
+    }
+    return system_problem(systemError, folder.string());
 }
 
 }  // namespace kest

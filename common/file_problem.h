@@ -11,8 +11,13 @@ namespace kest {
 // "permission denied", or "cannot be read" when the system gives no reason.
 std::string read_problem(const std::string& path, const std::string& what);
 
-// Why no file can be created at `path`, as far as its folder tells: "no folder DIR",
-// "DIR is not a folder"; "" when the folder is there.
-std::string create_problem(const std::string& path);
+// Why no file can be created (or written) at `path`: what its folder tells ("no folder
+// DIR", "DIR is not a folder"), else what the system said (`systemError`, an errno value:
+// "permission denied in DIR", "no space left on the device", ...); "" when neither knows.
+std::string create_problem(const std::string& path, int systemError = 0);
+
+// What the system's error number says, in the same words; `folder` is where a file was to
+// be made ("permission denied in DIR"). "" for 0.
+std::string system_problem(int systemError, const std::string& folder);
 
 }  // namespace kest

@@ -92,6 +92,12 @@ JsonWriter& JsonWriter::value(long number) {
     return *this;
 }
 
+JsonWriter& JsonWriter::value(std::uint64_t number) {
+    before_value();
+    out_ += std::to_string(number);
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(bool flag) {
     before_value();
     out_ += flag ? "true" : "false";

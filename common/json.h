@@ -3,6 +3,7 @@
 // UTF-8; texts of the project are converted from and to Windows-1252 by the caller.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@ public:
     JsonWriter& value(long number);
     JsonWriter& value(int number) { return value(static_cast<long>(number)); }
     JsonWriter& value(unsigned char number) { return value(static_cast<long>(number)); }
+    JsonWriter& value(std::uint64_t number);  // sizes and addresses
     JsonWriter& value(bool flag);
     JsonWriter& null();
     // Short lists of numbers or flags, written on one line.

@@ -1,5 +1,7 @@
 #include "common/options.h"
 
+#include <algorithm>
+
 namespace kest {
 
 std::optional<std::string> ParsedArgs::value(const std::string& name) const {
@@ -43,10 +45,54 @@ ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::
             out.flags.insert(name);
         } else {
             out.error = "unknown option " + a;
+            if (a[1] == '-' || name.size() > 1) {
+                std::vector<std::string> names(valued.begin(), valued.end());
+                names.insert(names.end(), switches.begin(), switches.end());
+                // "o" and the like are only ever written -o.
+                std::erase_if(names, [](const std::string& n) { return n.size() < 2; });
+                const std::string guess = closest_name(name, names);
+                if (!guess.empty()) out.error += " (did you mean --" + guess + "?)";
+            }
             return out;
         }
     }
     return out;
+}
+
+namespace {
+
+// Edits from a to b: insertions, deletions, substitutions and swaps of neighbours.
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+}  // namespace
+
+std::string closest_name(const std::string& word, const std::vector<std::string>& names) {
+    std::string best;
+    std::size_t bestDistance = 0;
+    for (const std::string& name : names) {
+        const std::size_t distance = edit_distance(word, name);
+        std::size_t common = 0;
+        while (common < word.size() && common < name.size() && word[common] == name[common]) ++common;
+        const bool close = distance <= (word.size() <= 4 ? 1u : 2u) ||
+                           (common >= 4 && common + 1 >= std::min(word.size(), name.size()));
+        if (distance == 0 || !close) continue;
+        if (best.empty() || distance < bestDistance || (distance == bestDistance && name < best)) {
+            best = name;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 std::optional<long> parse_number(const std::string& text) {

@@ -26,6 +26,12 @@ struct ParsedArgs {
 ParsedArgs parse_args(const std::vector<std::string>& args, const std::set<std::string>& valued,
                       const std::set<std::string>& switches, const std::map<char, std::string>& shortNames = {});
 
+// The name among `names` that `word` most likely misspells ("dowload" -> "download",
+// "retry" -> "retries"): the closest by edits (a swap of two neighbours is one), within
+// two edits (one for words of up to four letters), or a name that differs only in its
+// ending after four letters in common. Empty when none is that close.
+std::string closest_name(const std::string& word, const std::vector<std::string>& names);
+
 // A whole non-negative decimal number, or nothing.
 std::optional<long> parse_number(const std::string& text);
 

@@ -1,5 +1,6 @@
 #include "common/output_file.h"
 
+#include <cerrno>
 #include <optional>
 #include <system_error>
 
@@ -123,9 +124,16 @@ OutputFile::~OutputFile() {
     close_file();
 }
 
+// Called right after the failed step, while errno still tells why (the steps clear it first).
 bool OutputFile::fail(OutputProblem problem) {
+    systemError_ = problem_ == OutputProblem::None ? errno : systemError_;
     problem_ = problem;
     return false;
+}
+
+std::FILE* OutputFile::open_step(const fs::path& path, FileSteps::Open how) {
+    errno = 0;
+    return steps_.open(path, how);
 }
 
 void OutputFile::close_file() {
@@ -137,13 +145,14 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (!finished_) discard();
     close_file();
     problem_ = OutputProblem::None;
+    systemError_ = 0;
     existed_ = false;
     inPlace_ = false;
     auto straight = [&](const fs::path& where) {
         target_ = written_ = where;
         inPlace_ = true;
         existed_ = true;
-        file_ = steps_.open(where, FileSteps::Open::Straight);
+        file_ = open_step(where, FileSteps::Open::Straight);
         return file_ != nullptr || fail(OutputProblem::CannotWrite);
     };
     if (path.empty()) return fail(OutputProblem::CannotCreate);
@@ -168,7 +177,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (rules.append) {
         written_ = target_;
         inPlace_ = true;
-        file_ = steps_.open(written_, FileSteps::Open::Append);
+        file_ = open_step(written_, FileSteps::Open::Append);
         if (!file_) return fail(existed_ && read_only(status) ? OutputProblem::ReadOnly : OutputProblem::CannotCreate);
         finished_ = false;
         return true;
@@ -176,7 +185,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     if (existed_ && !rules.replace) return fail(OutputProblem::Exists);
     if (existed_ && read_only(status) && !rules.replaceReadOnly) return fail(OutputProblem::ReadOnly);
     written_ = temporary_beside(target_);
-    file_ = steps_.open(written_, FileSteps::Open::Create);
+    file_ = open_step(written_, FileSteps::Open::Create);
     if (!file_) return fail(OutputProblem::CannotCreate);
     finished_ = false;
     return true;
@@ -184,16 +193,19 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
 
 bool OutputFile::write(std::span<const std::uint8_t> bytes) {
     if (!file_) return false;
+    errno = 0;
     return steps_.write(file_, bytes) || fail(OutputProblem::CannotWrite);
 }
 
 bool OutputFile::flush() {
     if (!file_) return false;
+    errno = 0;
     return steps_.flush(file_) || fail(OutputProblem::CannotWrite);
 }
 
 bool OutputFile::commit() {
     if (!file_) return problem_ == OutputProblem::None && !written_.empty();
+    errno = 0;
     const bool flushed = steps_.flush(file_);
     std::FILE* file = file_;
     file_ = nullptr;
@@ -222,10 +234,11 @@ void OutputFile::keep() {
 }
 
 OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
-                                FileSteps& steps) {
+                                FileSteps& steps, int* systemError) {
     OutputFile file(steps);
     if (file.open(path, rules) && file.write(bytes) && file.commit()) return OutputProblem::None;
     const OutputProblem problem = file.problem();
+    if (systemError) *systemError = file.system_error();
     file.discard();
     return problem;
 }

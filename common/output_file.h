@@ -88,12 +88,15 @@ public:
     void keep();
 
     OutputProblem problem() const { return problem_; }
+    // The system's error number (errno) of the step that failed, 0 when it gave none.
+    int system_error() const { return systemError_; }
     bool existed() const { return existed_; }  // the target was there before
     // Where the bytes go until the commit (the target itself when appending or streaming).
     const std::filesystem::path& temporary() const { return written_; }
 
 private:
     bool fail(OutputProblem problem);
+    std::FILE* open_step(const std::filesystem::path& path, FileSteps::Open how);
     void close_file();
 
     FileSteps& steps_;
@@ -104,10 +107,12 @@ private:
     bool existed_ = false;
     bool finished_ = true;  // nothing is left to throw away
     OutputProblem problem_ = OutputProblem::None;
+    int systemError_ = 0;
 };
 
 // Writes a whole file by the rules: OutputProblem::None when it is in place.
+// systemError, where given, receives the error number of the step that failed.
 OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
-                                FileSteps& steps = standard_file_steps());
+                                FileSteps& steps = standard_file_steps(), int* systemError = nullptr);
 
 }  // namespace kest

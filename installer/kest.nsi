@@ -1,6 +1,8 @@
 ; The Windows installer of the KEST tool set: agkest.exe, tamplo.exe with its settings file,
 ; kest.exe and the manual in Program Files, Start-menu entries, the .AGX project type, and
-; an uninstaller in "Programs and Features" that leaves the user's projects and tamplo.ini.
+; an uninstaller in "Programs and Features" that leaves the user's projects and tamplo.ini;
+; on request (checked by default) the program folder in the PATH, so that kest.exe runs from
+; any console, taken out again on uninstall.
 ;
 ; Built by the Windows build's target "installer":
 ;   makensis -DVERSION=1.0.0 -DSTAGE=DIR -DOUTFILE=SETUP.EXE -DICON=agkest.ico kest.nsi
@@ -15,12 +17,14 @@ RequestExecutionLevel admin
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 
 !define PRODUCT "KEST"
 !define PUBLISHER "Velmor"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KEST"
 !define PROGID "KEST.Projekt"
 !define SHCNE_ASSOCCHANGED 0x08000000
+!define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
 
 Name "${PRODUCT} ${VERSION}"
 Caption "${PRODUCT} ${VERSION} Setup"
@@ -43,6 +47,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Handbuch\index.html"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Handbuch anzeigen"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -58,7 +63,8 @@ Function un.onInit
     SetShellVarContext all
 FunctionEnd
 
-Section "KEST"
+Section "KEST" SecPrograms
+    SectionIn RO
     SetOutPath "$INSTDIR"
     File "${STAGE}/agkest.exe"
     File "${STAGE}/tamplo.exe"
@@ -105,6 +111,29 @@ Section "KEST"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; The program folder at the end of the system's PATH, so that kest.exe runs from any console.
+; A PATH longer than the installer's strings would be read cut short and is never written
+; back; the entry is then left to the user.
+Section "kest.exe im Suchpfad (PATH)" SecPath
+    ReadRegStr $0 HKLM "${ENVIRONMENT_KEY}" "Path"
+    StrLen $1 "$0;$INSTDIR"
+    ${If} $1 >= ${NSIS_MAX_STRLEN}
+        DetailPrint "PATH ist zu lang: $INSTDIR bitte selbst eintragen"
+        Return
+    ${EndIf}
+    ${WordReplace} ";$0;" ";$INSTDIR;" ";" "+" $2
+    ${If} $2 == ";$0;"
+        ${If} $0 == ""
+            StrCpy $0 "$INSTDIR"
+        ${Else}
+            StrCpy $0 "$0;$INSTDIR"
+        ${EndIf}
+        WriteRegExpandStr HKLM "${ENVIRONMENT_KEY}" "Path" "$0"
+        WriteRegDWORD HKLM "${UNINSTALL_KEY}" "PathAdded" 1
+        SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+    ${EndIf}
+SectionEnd
+
 Section "Uninstall"
     Delete "$INSTDIR\agkest.exe"
     Delete "$INSTDIR\tamplo.exe"
@@ -127,6 +156,19 @@ Section "Uninstall"
     ${EndIf}
     DeleteRegKey HKLM "Software\Classes\${PROGID}"
     System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
+
+    ; The PATH entry goes if this setup added it (and the PATH was read whole).
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "PathAdded"
+    ReadRegStr $1 HKLM "${ENVIRONMENT_KEY}" "Path"
+    StrLen $2 "$1;"
+    ${If} $0 == 1
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+        ${un.WordReplace} ";$1;" ";$INSTDIR;" ";" "+" $3
+        StrCpy $3 $3 "" 1
+        StrCpy $3 $3 -1
+        WriteRegExpandStr HKLM "${ENVIRONMENT_KEY}" "Path" "$3"
+        SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+    ${EndIf}
 
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

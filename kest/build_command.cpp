@@ -8,6 +8,8 @@
 #include "common/file_problem.h"
 #include "common/options.h"
 #include "kest/command.h"
+#include "kest/file_kind.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "project/project_check.h"
 #include "project/project_json.h"
@@ -61,6 +63,7 @@ int run(const std::vector<std::string>& argv) {
     if (!output || output->empty()) return usage_error("build", "-o PROJECT.AGX is required");
     const std::string& input = args.positional[0];
     const std::string shown = input == "-" ? "(standard input)" : input;
+    if (output_is_input("build", *output, input)) return kExitBadInput;
 
     const auto text = read_text(input);
     if (!text) {
@@ -75,7 +78,8 @@ int run(const std::vector<std::string>& argv) {
     const auto project = default_project();
     const std::string error = project_from_json(*text, *project);
     if (!error.empty()) {
-        std::cerr << "kest build: " << shown << ": " << error << "\n";
+        const std::string kind = input == "-" ? "" : wrong_kind(input, FileKind::JsonText);
+        std::cerr << "kest build: " << shown << ": " << (kind.empty() ? error : kind) << "\n";
         return kExitBadInput;
     }
     if (!store_project("build", *output, *project, args.flag("force"))) return kExitBadInput;

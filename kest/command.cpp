@@ -21,7 +21,9 @@ int usage_error(const char* command, const std::string& message) {
 
 ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
                          std::set<std::string> switches) {
+    // -q and -v stand before any command; a command without exchanges has nothing more to say.
     switches.insert("quiet");
+    switches.insert("verbose");
     return parse_args(args, valued, switches, {{'p', "port"}, {'b', "baud"}, {'q', "quiet"}, {'v', "verbose"}});
 }
 

@@ -28,9 +28,10 @@ struct Registration {
 // Prints "kest NAME: message" on stderr and returns kExitBadInput.
 int usage_error(const char* command, const std::string& message);
 
-// A command's arguments: its own options and -q/--quiet, which every command takes (no
-// progress line and no notes: results and errors only); -p, -b and -v stand for --port,
-// --baud and --verbose where the command takes those; "--" ends the options.
+// A command's arguments: its own options and -q/--quiet and -v/--verbose, which every
+// command takes (-q: no progress line and no notes, results and errors only; -v: the
+// exchanges of a transfer); -p and -b stand for --port and --baud where the command takes
+// those; "--" ends the options.
 ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
                          std::set<std::string> switches);
 

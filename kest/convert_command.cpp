@@ -3,6 +3,7 @@
 
 #include "kest/command.h"
 #include "common/options.h"
+#include "kest/output_path.h"
 #include "kest/project_io.h"
 
 namespace kest::cli {
@@ -25,6 +26,7 @@ int run(const std::vector<std::string>& argv) {
     const ParsedArgs args = parse_command(argv, {}, {"force"});
     if (!args.error.empty()) return usage_error("convert", args.error);
     if (args.positional.size() != 2) return usage_error("convert", "expects IN and OUT (kest convert --help)");
+    if (output_is_input("convert", args.positional[1], args.positional[0])) return kExitBadInput;
     const auto loaded = load_project("convert", args.positional[0]);
     if (!loaded) return kExitBadInput;
     if (!store_project("convert", args.positional[1], *loaded->project, args.flag("force"))) return kExitBadInput;

@@ -4,6 +4,7 @@
 
 #include "common/file_problem.h"
 #include "kest/command.h"
+#include "kest/file_kind.h"
 #include "link/download.h"
 
 namespace kest::cli {
@@ -30,6 +31,10 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
         std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n";
         break;
     case DownloadOutcome::LineTooLong:
+        if (const std::string kind = wrong_kind(name, FileKind::LookupFile); !kind.empty()) {
+            std::cerr << name << ": " << kind << "; nothing was sent\n";
+            break;
+        }
         std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
                   << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
         break;

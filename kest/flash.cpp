@@ -42,7 +42,7 @@ std::string failure(const TransferSetup& setup, int rate, const loader::SessionR
     switch (r.last) {
     case loader::FlashOutcome::NotReady:
         return "the terminal's flash loader did not answer (\"Terminal is not ready!\"); " +
-               no_answer_hint(setup, rate);
+               no_answer_hint(setup, rate, true);
     case loader::FlashOutcome::EraseRefused:
         return "the terminal did not erase its flash (\"Can't erase flash memory!\"): switch it off and on and "
                "try again";
@@ -82,7 +82,8 @@ int run(const std::vector<std::string>& args) {
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
     else if (result.last == loader::FlashOutcome::Stopped)
-        std::cerr << "kest flash: interrupted: the flash is incomplete: run the flash again\n";
+        std::cerr << "kest flash: interrupted: the flash is incomplete and the terminal waits in its loader, "
+                     "answering no other transfer: run kest flash again\n";
     else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
         std::cerr << "kest flash: interrupted before the flash was erased: the terminal's program is unchanged\n";
     else

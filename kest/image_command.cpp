@@ -29,14 +29,16 @@ int run(const std::vector<std::string>& argv) {
     if (args.positional.size() != 1) return usage_error("image", "expects one PROJECT file (kest image --help)");
     const auto output = args.value("o");
     if (!output || output->empty()) return usage_error("image", "-o IMAGE.BIN is required");
+    if (output_is_input("image", *output, args.positional[0])) return kExitBadInput;
     const auto loaded = load_project("image", args.positional[0]);
     if (!loaded) return kExitBadInput;
 
     const DownloadImage image = prepare_image(*loaded->project);
-    const OutputProblem problem =
-        write_output_file(output_target(*output), image, output_rules(args.flag("force"), true));
+    int error = 0;
+    const OutputProblem problem = write_output_file(
+        output_target(*output), image, output_rules(args.flag("force"), true), standard_file_steps(), &error);
     if (problem == OutputProblem::None) return kExitOk;
-    report_output_problem("image", *output, problem);
+    report_output_problem("image", *output, problem, error);
     return kExitBadInput;
 }
 

@@ -49,7 +49,11 @@ void print_usage(const Command& c) {
 }
 
 int unknown_command(const std::string& name) {
-    std::cerr << "kest: unknown command '" << name << "' (kest --help lists the commands)\n";
+    std::vector<std::string> names{"help", "--help", "--version"};
+    for (const auto& c : commands()) names.push_back(c.name);
+    const std::string guess = closest_name(name, names);
+    std::cerr << "kest: unknown command '" << name << "' (" << (guess.empty() ? "" : "did you mean '" + guess + "'? ")
+              << "kest --help lists the commands)\n";
     return kExitBadInput;
 }
 }  // namespace

@@ -5,10 +5,12 @@
 #include <iostream>
 
 #include "common/file_problem.h"
+#include "kest/file_kind.h"
 
 namespace kest::cli {
 
-std::optional<loader::SrecReport> check_object_file(const char* command, const std::string& path) {
+std::optional<loader::SrecReport> check_object_file(const char* command, const std::string& path,
+                                                    std::optional<loader::SrecError>* damage) {
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
@@ -18,7 +20,12 @@ std::optional<loader::SrecReport> check_object_file(const char* command, const s
     }
     loader::SrecReport report = loader::check_srec(in);
     if (report.error) {
+        if (damage) *damage = report.error;
         std::cerr << "kest " << command << ": " << path << ": ";
+        if (const std::string kind = wrong_kind(path, FileKind::ObjectProgram); !kind.empty()) {
+            std::cerr << kind << "\n";
+            return std::nullopt;
+        }
         if (report.error->line) std::cerr << "line " << report.error->line << ": ";
         std::cerr << report.error->text;
         // What srec_cat writes from a binary has no end record unless it is given a start address.

@@ -1,6 +1,7 @@
 #include "kest/output_path.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "common/file_problem.h"
@@ -25,10 +26,24 @@ std::string output_target(const std::string& option) {
     return "/dev/stdout";
 }
 
-void report_output_problem(const char* command, const std::string& path, OutputProblem problem) {
+bool output_is_input(const char* command, const std::string& output, const std::string& input) {
+    if (output == "-" || input == "-") return false;
+    std::error_code ec;
+    if (!std::filesystem::equivalent(output, input, ec) || ec) return false;
+    std::cerr << "kest " << command << ": " << output << ": is "
+              << (output == input ? "the input file itself" : "the input file " + input + " under another name")
+              << "; nothing was written: name another output file\n";
+    return true;
+}
+
+void report_output_problem(const char* command, const std::string& path, OutputProblem problem, int systemError,
+                           bool appendable) {
     std::cerr << "kest " << command << ": " << path << ": " << problem_text(problem);
-    if (problem == OutputProblem::Exists || problem == OutputProblem::ReadOnly) std::cerr << " (--force replaces it)";
-    const std::string why = problem == OutputProblem::CannotCreate ? create_problem(path) : "";
+    if (problem == OutputProblem::Exists || problem == OutputProblem::ReadOnly)
+        std::cerr << (appendable ? " (--append adds to it, --force replaces it)" : " (--force replaces it)");
+    const bool systemFailure = problem == OutputProblem::CannotCreate || problem == OutputProblem::CannotWrite ||
+                               problem == OutputProblem::CannotReplace;
+    const std::string why = systemFailure ? create_problem(path, systemError) : "";
     if (!why.empty()) std::cerr << ": " << why;
     std::cerr << "\n";
 }

@@ -16,7 +16,15 @@ OutputRules output_rules(bool force, bool stream, bool append = false);
 // every byte passes unchanged (a Windows console would turn LF into CR LF).
 std::string output_target(const std::string& option);
 
-// "kest COMMAND: PATH: what is wrong" on stderr, with a hint where --force would help.
-void report_output_problem(const char* command, const std::string& path, OutputProblem problem);
+// True, after saying so on stderr, when `output` is the file `input` itself (the same name,
+// a link to it or another name of it): no command writes over what it reads, --force
+// or not. "-" is neither.
+bool output_is_input(const char* command, const std::string& output, const std::string& input);
+
+// "kest COMMAND: PATH: what is wrong" on stderr, with a hint where --force (or, where the
+// command can add to a file, --append) would help, and the system's reason (an errno value)
+// where a file could not be created or written.
+void report_output_problem(const char* command, const std::string& path, OutputProblem problem, int systemError = 0,
+                           bool appendable = false);
 
 }  // namespace kest::cli

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "kest/file_kind.h"
 #include "kest/output_path.h"
 #include "project/defaults.h"
 
@@ -21,7 +22,9 @@ std::optional<LoadedProject> load_project(const char* command, const std::string
     LoadedProject loaded{default_project(), false};
     const ProjectReadResult r = read_project_file(path, *loaded.project);
     if (!r.ok()) {
-        std::cerr << "kest " << command << ": " << path << ": " << r.error << "\n";
+        const std::string kind =
+            r.status == ProjectReadResult::Status::FormatError ? wrong_kind(path, FileKind::Project) : "";
+        std::cerr << "kest " << command << ": " << path << ": " << (kind.empty() ? r.error : kind) << "\n";
         return std::nullopt;
     }
     loaded.olderLayout = r.olderLayout;
@@ -47,11 +50,14 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 }
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
+    int error = 0;
     const OutputProblem problem =
-        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true))
-                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false));
+        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true),
+                                        standard_file_steps(), &error)
+                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false),
+                                        standard_file_steps(), &error);
     if (problem == OutputProblem::None) return true;
-    report_output_problem(command, path, problem);
+    report_output_problem(command, path, problem, error);
     return false;
 }
 

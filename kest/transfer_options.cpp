@@ -35,14 +35,19 @@ std::string cradle_failure(const TransferSetup& s) {
            "powered? With a direct cable, leave out --cradle";
 }
 
-std::string no_answer_hint(const TransferSetup& s, int rateIndex) {
+std::string no_answer_hint(const TransferSetup& s, int rateIndex, bool flashing) {
     const std::string rate = std::to_string(kRates[rateIndex]);
+    // A terminal whose flash broke off stays in its loader, which answers nothing else.
+    const std::string loader =
+        flashing ? ""
+                 : "; after a flash that did not end, the terminal may still wait for a flash: run kest flash again";
     if (s.cradle)
         return "the cradle was switched to " + rate +
-               " bit/s, but the terminal did not answer: is it in the cradle, switched on and running its program?";
+               " bit/s, but the terminal did not answer: is it in the cradle, switched on and running its program?" +
+               loader;
     return "no answer at " + rate + " bit/s on " + s.port +
            ": is the terminal in a cradle? try --cradle; on a direct cable check that it runs its program at " + rate +
-           " bit/s";
+           " bit/s" + loader;
 }
 
 ConsoleUi TransferSetup::console() const {

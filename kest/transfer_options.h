@@ -61,7 +61,8 @@ std::string port_failure(const TransferSetup& setup);
 std::string line_failure(const TransferSetup& setup, int rateIndex);
 // "no cradle answered on COM3 at any rate (...): is the cradle connected to this port and powered? ..."
 std::string cradle_failure(const TransferSetup& setup);
-// What to try when the terminal did not answer at rateIndex: the cradle, its program, the rate.
-std::string no_answer_hint(const TransferSetup& setup, int rateIndex);
+// What to try when the terminal did not answer at rateIndex: the cradle, its program, the
+// rate, and (unless flashing) a flash that broke off.
+std::string no_answer_hint(const TransferSetup& setup, int rateIndex, bool flashing = false);
 
 }  // namespace kest::cli

@@ -77,7 +77,7 @@ int run(const std::vector<std::string>& args) {
             summary << r.records << (r.records == 1 ? " record" : " records") << " received into " << r.path << "\n";
         break;
     case UploadEnd::Cancelled:
-    case UploadEnd::FileError: report_output_problem(kName, r.path, r.fileProblem); break;
+    case UploadEnd::FileError: report_output_problem(kName, r.path, r.fileProblem, r.fileError, true); break;
     case UploadEnd::PortFailed: failure = port_failure(*setup); break;
     case UploadEnd::CradleFailed: failure = cradle_failure(*setup); break;
     case UploadEnd::LineFailed: failure = line_failure(*setup, *options.rateIndex); break;
@@ -93,7 +93,9 @@ int run(const std::vector<std::string>& args) {
                   (r.records == 0 ? kept(r)
                                   : std::to_string(r.records) + (r.records == 1 ? " record" : " records") +
                                         " received into " + r.path) +
-                  "; the terminal keeps the records it did not send: run the upload again";
+                  "; the terminal keeps the records it did not send: " +
+                  (r.records == 0 ? std::string("run the upload again")
+                                  : "kest upload --append -o " + r.path + " adds them to the file");
         break;
     case UploadEnd::ReplaceFailed:
         failure = r.path + ": cannot be replaced; the " + std::to_string(r.records) +

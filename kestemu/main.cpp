@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "common/exit_status.h"
+#include "common/file_problem.h"
+#include "common/output_file.h"
 #include "common/version.h"
 #include "kestemu/line_loop.h"
 #include "kestemu/options.h"
@@ -81,8 +83,24 @@ int main(int argc, char** argv) {
         };
 
     if (run.recordsPath) {
-        if (!read_file(*run.recordsPath)) {
-            std::cerr << "kestemu: cannot read the records file " << *run.recordsPath << "\n";
+        const std::string& path = *run.recordsPath;
+        std::error_code ec;
+        if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found) {
+            // A terminal without collected records: the file is there for records to be added.
+            int error = 0;
+            const OutputProblem problem = write_output_file(path, {}, OutputRules{}, standard_file_steps(), &error);
+            if (problem != OutputProblem::None) {
+                const std::string why = create_problem(path, error);
+                std::cerr << "kestemu: the records file " << path << " " << problem_text(problem)
+                          << (why.empty() ? "" : ": " + why) << "\n";
+                return kExitBadInput;
+            }
+            std::cerr << "kestemu: " << path
+                      << " did not exist: created it empty (the terminal uploads its lines, one record each)\n";
+        }
+        if (!read_file(path)) {
+            std::cerr << "kestemu: cannot read the records file " << path << ": "
+                      << read_problem(path, "a records file") << "\n";
             return kExitBadInput;
         }
         run.emulator.terminal.records = [path = *run.recordsPath, log]() {
@@ -100,7 +118,9 @@ int main(int argc, char** argv) {
         std::error_code ec;
         std::filesystem::create_directories(*run.stateFolder, ec);
         if (ec || !std::filesystem::is_directory(*run.stateFolder)) {
-            std::cerr << "kestemu: cannot use the state folder " << *run.stateFolder << "\n";
+            const std::string folder = std::filesystem::path(*run.stateFolder).parent_path().string();
+            std::cerr << "kestemu: cannot use the state folder " << *run.stateFolder << ": "
+                      << (ec ? system_problem(ec.value(), folder) : "it is not a folder") << "\n";
             return kExitBadInput;
         }
         state = std::make_unique<FolderStateSink>(*run.stateFolder);

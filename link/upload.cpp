@@ -67,6 +67,7 @@ public:
         return file_.open(path, rules);
     }
     OutputProblem problem() const { return file_.problem(); }
+    int system_error() const { return file_.system_error(); }
     bool existed() const { return file_.existed(); }
     std::string temporary() const { return file_.temporary().string(); }
 
@@ -285,6 +286,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
         report.result = -2;
         report.end = UploadEnd::FileError;
         report.fileProblem = file.problem();
+        report.fileError = file.system_error();
         report.fileKept = file.existed();
         return report;
     }

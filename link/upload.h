@@ -51,6 +51,7 @@ struct UploadReport {
     std::string path;                                 // the data file, empty when none was chosen
     bool fileKept = false;                            // the data file is on disk afterwards
     OutputProblem fileProblem = OutputProblem::None;  // FileError: why
+    int fileError = 0;                                // FileError: the system's error number
     std::string keptIn;                               // ReplaceFailed: the file that holds the records
 };
 

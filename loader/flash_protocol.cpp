@@ -23,6 +23,8 @@ constexpr int kCycles = 3;
 constexpr int kTransmissions = 3;
 constexpr int kRepliesPerTransmission = 3;
 constexpr int kStateQuestions = 4;  // lone CRs after an unanswered end record
+// The count byte of a send record covers its 4 address bytes and the checksum besides the data.
+constexpr int kSendRecordOverhead = 5;
 
 // A reply up to its CR (dropped), at most kReplyKept bytes kept.
 constexpr ReplyRules kReplyRules{kReplyKept, ReplyRules::Overflow::SkipToCr};
@@ -158,10 +160,17 @@ bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t
     return false;
 }
 
-FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, UserInterface& ui, RecordTrouble* trouble) {
+// The bar follows the file as it is read; the amount counts the program's bytes the
+// terminal accepted, the unit of the summary at the end.
+FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, std::uint64_t programBytes,
+                      UserInterface& ui, RecordTrouble* trouble) {
+    std::uint64_t accepted = 0;
     SrecConverter converter([&](std::span<const std::uint8_t> record) {
-        return record[1] == kEndRecord[1] ? send_end_record(link, ui, record, trouble)
-                                          : send_record(link, ui, record, trouble);
+        if (record[1] == kEndRecord[1]) return send_end_record(link, ui, record, trouble);
+        if (!send_record(link, ui, record, trouble)) return false;
+        accepted += record[2] - kSendRecordOverhead;
+        ui.progress_amount(accepted, programBytes, "bytes");
+        return true;
     });
     char chunk[kChunkSize];
     std::uint64_t done = 0;
@@ -172,7 +181,6 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, User
         done += static_cast<std::uint64_t>(got);
         if (!converter.feed(std::string_view(chunk, static_cast<std::size_t>(got)))) break;
         ui.progress_set(static_cast<int>(done * 100 / (size ? size : 1)));
-        ui.progress_amount(done, size, "bytes");
     }
     if (!converter.ended() && !converter.failed() && !converter.error()) converter.finish();
     if (converter.ended() && !converter.failed()) return FlashOutcome::Done;
@@ -209,7 +217,7 @@ FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, 
 
     ui.progress_begin("Progress (Ver 2.1 IR)", "Downloading...");
     ui.progress_set(0);
-    const FlashOutcome result = transfer(link, object, report.fileSize, ui, trouble);
+    const FlashOutcome result = transfer(link, object, report.fileSize, report.dataBytes, ui, trouble);
     ui.progress_end();
     return result;
 }

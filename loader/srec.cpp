@@ -3,16 +3,53 @@
 #include <algorithm>
 #include <istream>
 #include <map>
+#include <memory>
 
 namespace kest::loader {
 
 namespace {
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+// A hex digit's value shifted into the high or the low half of a byte; any other
+// character gives kNotHex, which no byte value reaches.
+constexpr unsigned kNotHex = 0x100;
+
+constexpr std::array<std::uint16_t, 256> hex_table(unsigned shift) {
+    std::array<std::uint16_t, 256> table{};
+    for (auto& v : table) v = kNotHex;
+    for (unsigned c = 0; c < 10; ++c) table['0' + c] = static_cast<std::uint16_t>(c << shift);
+    for (unsigned c = 0; c < 6; ++c) {
+        table['A' + c] = static_cast<std::uint16_t>((10 + c) << shift);
+        table['a' + c] = static_cast<std::uint16_t>((10 + c) << shift);
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> kHigh = hex_table(4), kLow = hex_table(0);
+
+unsigned high_digit(char c) { return kHigh[static_cast<unsigned char>(c)]; }
+unsigned low_digit(char c) { return kLow[static_cast<unsigned char>(c)]; }
+bool is_hex(char c) { return low_digit(c) != kNotHex; }
+
+bool is_line_end(char c) { return c == '\x0D' || c == '\x0A'; }
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Decodes n pairs of hex digits into out and adds the bytes to sum; false when any of
+// the characters is not a hex digit.
+bool decode(const char* at, std::size_t n, std::uint8_t* out, unsigned& sum) {
+    unsigned s = 0, seen = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned byte = high_digit(at[2 * i]) | low_digit(at[2 * i + 1]);
+        seen |= byte;
+        out[i] = static_cast<std::uint8_t>(byte);
+        s += byte;
+    }
+    sum = s;
+    return seen < kNotHex;
+}
+
+const char* find_line_end(const char* at, const char* end) {
+    while (at != end && !is_line_end(*at)) ++at;
+    return at;
 }
 
 std::string shown_char(char c) {
@@ -48,23 +85,84 @@ SrecKind kind_of(char type) {
 }  // namespace
 
 bool SrecReader::feed(std::string_view chunk) {
-    for (char c : chunk) {
-        if (stopped_) return false;
-        if (c == '\x0A' && afterCr_) {
-            afterCr_ = false;  // the LF of a CR LF pair
+    if (stopped_) return false;
+    const char* at = chunk.data();
+    const char* const end = at + chunk.size();
+    if (at == end) return true;
+    if (afterCr_) {
+        afterCr_ = false;
+        if (*at == '\x0A') ++at;  // the LF of a CR LF pair
+    }
+    if (lineLength_ > 0) {
+        // The line the last chunk ended in.
+        const char* lineEnd = find_line_end(at, end);
+        if (!keep(at, lineEnd)) return false;
+        if (lineEnd == end) return true;
+        ++lineNo_;
+        const bool ok = parse_line(line_.data(), line_.data() + lineLength_);
+        lineLength_ = 0;
+        if (!ok) return false;
+        at = past_line_end(lineEnd, end);
+    }
+    while (at != end) {
+        const char c = *at;
+        if (is_line_end(c)) {
+            ++lineNo_;
+            at = past_line_end(at, end);
             continue;
         }
-        afterCr_ = c == '\x0D';
-        if (c == '\x0D' || c == '\x0A') {
-            if (!end_line()) return false;
-        } else if (line_.size() < kMaxSrecLine) {
-            line_ += c;
-        } else if (c != ' ' && c != '\t') {
-            ++lineNo_;
-            return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
+        // The common line: "S", a type, the pairs of hex digits its byte count asks for and
+        // the line end right after them. It is decoded where it lies.
+        if ((c == 'S' || c == 's') && end - at > 4 && at[1] >= '0' && at[1] <= '9' && at[1] != '4') {
+            const unsigned count = high_digit(at[2]) | low_digit(at[3]);
+            const std::size_t n = count + 1;
+            unsigned sum = 0;
+            if (count < kNotHex && end - at > static_cast<std::ptrdiff_t>(2 + 2 * n) && is_line_end(at[2 + 2 * n]) &&
+                decode(at + 2, n, bytes_.data(), sum)) {
+                ++lineNo_;
+                if (!record(at[1], n, sum)) return false;
+                at = past_line_end(at + 2 + 2 * n, end);
+                continue;
+            }
         }
+        // Any other line is found whole first.
+        const char* lineEnd = find_line_end(at, end);
+        if (lineEnd == end) return keep(at, end);
+        if (lineEnd - at > static_cast<std::ptrdiff_t>(kMaxSrecLine) &&
+            !std::all_of(at + kMaxSrecLine, lineEnd, is_blank))
+            return too_long();
+        ++lineNo_;
+        if (!parse_line(at, std::min(lineEnd, at + kMaxSrecLine))) return false;
+        at = past_line_end(lineEnd, end);
     }
-    return !stopped_;
+    return true;
+}
+
+// Steps over the CR, LF or CR LF at `at`; a CR at the end of the chunk may be followed by
+// the LF of the next one.
+const char* SrecReader::past_line_end(const char* at, const char* end) {
+    if (*at++ == '\x0D') {
+        if (at == end)
+            afterCr_ = true;
+        else if (*at == '\x0A')
+            ++at;
+    }
+    return at;
+}
+
+// Keeps the part of a line that the next chunk continues; blanks past the longest record
+// are not kept, anything else there refuses the line.
+bool SrecReader::keep(const char* begin, const char* end) {
+    const auto take = std::min<std::size_t>(line_.size() - lineLength_, static_cast<std::size_t>(end - begin));
+    std::copy_n(begin, take, line_.data() + lineLength_);
+    lineLength_ += take;
+    if (!std::all_of(begin + take, end, is_blank)) return too_long();
+    return true;
+}
+
+bool SrecReader::too_long() {
+    ++lineNo_;
+    return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
 }
 
 bool SrecReader::fail(std::string text) {
@@ -75,45 +173,40 @@ bool SrecReader::fail(std::string text) {
 
 bool SrecReader::finish() {
     if (stopped_) return false;
-    if (!line_.empty()) return end_line();
-    return true;
-}
-
-bool SrecReader::end_line() {
+    if (lineLength_ == 0) return true;
     ++lineNo_;
-    const bool ok = parse_line();
-    line_.clear();
-    if (!ok) stopped_ = true;
+    const bool ok = parse_line(line_.data(), line_.data() + lineLength_);
+    lineLength_ = 0;
     return ok;
 }
 
-bool SrecReader::parse_line() {
-    while (!line_.empty() && (line_.back() == ' ' || line_.back() == '\t')) line_.pop_back();
-    if (line_.empty()) return true;
-    if (line_[0] != 'S' && line_[0] != 's') return fail("the line does not start with 'S'");
-    if (line_.size() < 2) return fail("the line is too short");
-    const char type = line_[1];
+// One line without its line end, at most kMaxSrecLine characters.
+bool SrecReader::parse_line(const char* begin, const char* end) {
+    while (end != begin && is_blank(end[-1])) --end;
+    if (begin == end) return true;
+    if (*begin != 'S' && *begin != 's') return fail("the line does not start with 'S'");
+    if (end - begin < 2) return fail("the line is too short");
+    const char type = begin[1];
     if (type < '0' || type > '9') return fail("unknown record type " + shown_char(type));
     if (type == '4') return fail("S4 records are not supported");
-    for (std::size_t i = 2; i < line_.size(); ++i)
-        if (hex_value(line_[i]) < 0)
-            return fail(shown_char(line_[i]) + " in column " + std::to_string(i + 1) + " is not a hexadecimal digit");
-    const std::size_t digits = line_.size() - 2;
+    const auto digits = static_cast<std::size_t>(end - begin - 2);
+    unsigned sum = 0;
+    if (digits >= 2 && digits % 2 == 0 && decode(begin + 2, digits / 2, bytes_.data(), sum))
+        return record(type, digits / 2, sum);
+    for (const char* c = begin + 2; c != end; ++c)
+        if (!is_hex(*c))
+            return fail(shown_char(*c) + " in column " + std::to_string(c - begin + 1) + " is not a hexadecimal digit");
     if (digits < 2) return fail("the line is too short");
-    if (digits % 2 != 0) return fail("the line has an odd number of hexadecimal digits");
-    const std::size_t n = digits / 2;
-    // Nothing is decoded that the byte array cannot hold.
-    if (n > bytes_.size())
-        return fail("the line is longer than " + std::to_string(kMaxSrecLine) + " characters (the longest record)");
-    for (std::size_t i = 0; i < n; ++i)
-        bytes_[i] = static_cast<std::uint8_t>(hex_value(line_[2 + 2 * i]) * 16 + hex_value(line_[3 + 2 * i]));
+    return fail("the line has an odd number of hexadecimal digits");
+}
+
+// The n bytes decoded into bytes_ (count, address, data, checksum) with their sum.
+bool SrecReader::record(char type, std::size_t n, unsigned sum) {
     const std::size_t count = bytes_[0];
     if (n - 1 < count) return fail("the line is shorter than its byte count says");
     if (n - 1 > count) return fail("the line is longer than its byte count says");
     const int addrLen = address_bytes(type);
     if (count < static_cast<std::size_t>(addrLen) + 1) return fail("the byte count is too small for the address");
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < n; ++i) sum += bytes_[i];
     if ((sum & 0xFF) != 0xFF) return fail("the checksum does not match");
 
     SrecRecord record;
@@ -161,6 +254,15 @@ public:
         const std::uint64_t begin = r.address;
         const std::uint64_t end = begin + r.data.size();
         if (end > 0x100000000ull) return fail("the data run past the highest address");
+        // Most records continue the range the record before them ended.
+        if (last_ != ranges_.end() && last_->second == begin) {
+            const auto after = std::next(last_);
+            if (after == ranges_.end() || after->first > end) {
+                last_->second = end;
+                report_.dataBytes += r.data.size();
+                return true;
+            }
+        }
         // The first range that ends after begin is the only one that can overlap.
         auto next = ranges_.upper_bound(begin);
         if (next != ranges_.begin()) {
@@ -179,10 +281,11 @@ public:
             auto prev = std::prev(next);
             if (prev->second == begin) {
                 prev->second = e;
+                last_ = prev;
                 return true;
             }
         }
-        ranges_.emplace(b, e);
+        last_ = ranges_.emplace(b, e).first;
         return true;
     }
 
@@ -207,22 +310,27 @@ public:
 
 private:
     SrecReport& report_;
-    std::map<std::uint64_t, std::uint64_t> ranges_;  // begin -> end
+    std::map<std::uint64_t, std::uint64_t> ranges_;                          // begin -> end
+    std::map<std::uint64_t, std::uint64_t>::iterator last_ = ranges_.end();  // the last record's range
 };
 
 }  // namespace
 
-SrecReport check_srec(std::istream& in) {
+SrecReport check_srec(std::istream& in, std::size_t blockSize) {
     SrecReport report;
     SrecChecker checker(report);
     SrecReader reader([&](const SrecRecord& r) { return checker.on_record(r); });
-    char chunk[4096];
+    blockSize = std::max<std::size_t>(blockSize, 1);
+    // Only the part of the block that is read into takes memory.
+    const auto block = std::make_unique_for_overwrite<char[]>(blockSize);
+    std::size_t size = std::min<std::size_t>(blockSize, 4096);
     while (in) {
-        in.read(chunk, sizeof chunk);
+        in.read(block.get(), static_cast<std::streamsize>(size));
         const auto got = in.gcount();
         if (got <= 0) break;
         report.fileSize += static_cast<std::uint64_t>(got);
-        if (!reader.feed(std::string_view(chunk, static_cast<std::size_t>(got)))) break;
+        if (!reader.feed(std::string_view(block.get(), static_cast<std::size_t>(got)))) break;
+        size = std::min(blockSize, size * 2);
     }
     if (in.bad()) {
         report.error = SrecError{0, "the file cannot be read"};

@@ -43,6 +43,8 @@ inline constexpr std::size_t kMaxSrecLine = 2 + 2 * 256;
 // lines are skipped. Upper- and lower-case hex digits are accepted; every record's
 // byte count and checksum are checked. A line is refused as soon as it grows past
 // kMaxSrecLine, so that no amount of text without a line end is ever held.
+// Lines that lie whole in a chunk are read where they are, each character once; only a
+// line that runs over the end of a chunk is kept until its end arrives.
 class SrecReader {
 public:
     // Return false to stop reading.
@@ -59,17 +61,21 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    bool end_line();
-    bool parse_line();
+    const char* past_line_end(const char* at, const char* end);
+    bool keep(const char* begin, const char* end);
+    bool parse_line(const char* begin, const char* end);
+    bool record(char type, std::size_t n, unsigned sum);
+    bool too_long();
     bool fail(std::string text);
 
     Handler handler_;
-    std::string line_;
+    std::array<char, kMaxSrecLine> line_{};  // the part of a line read so far
+    std::size_t lineLength_ = 0;
     std::size_t lineNo_ = 0;
     bool afterCr_ = false;
     bool stopped_ = false;
     std::optional<SrecError> error_;
-    std::array<std::uint8_t, 256> bytes_{};
+    std::array<std::uint8_t, (kMaxSrecLine - 2) / 2> bytes_{};  // the longest line decoded
 };
 
 struct AddressRange {
@@ -94,7 +100,10 @@ struct SrecReport {
 // Validates a whole object file: record syntax, byte counts, checksums, an end record,
 // S5/S6 counts that agree, no address given twice, no S4 records, nothing after the end,
 // and at least one data byte.
-SrecReport check_srec(std::istream& in);
+// The file is read in blocks that grow from 4 KiB to blockSize: a file that is no object
+// program is given up after its first few KiB.
+inline constexpr std::size_t kSrecBlockSize = std::size_t{256} << 10;
+SrecReport check_srec(std::istream& in, std::size_t blockSize = kSrecBlockSize);
 SrecReport check_srec_text(std::string_view text);
 
 // Send records of the flash loader: "S3", count, 4-byte address (most significant byte

@@ -72,6 +72,10 @@ struct PortEntry {
     std::string name;         // what a transfer opens: "/dev/ttyUSB0", "COM3"
     std::string driver;       // "ftdi_sio", "serial"; may be empty
     std::string description;  // "FT232R USB UART (FTDI) 0403:6001", "\\Device\\Serial0"; may be empty
+    std::string stableName;   // a name that stays when the adapter is plugged in elsewhere
+                              // ("/dev/serial/by-id/usb-FTDI_..."); may be empty
+    std::string usbId;        // "0403:6001" of a USB adapter; may be empty
+    std::string usbSerial;    // its USB serial number, where it has one
 };
 
 // The serial ports of the machine, found without opening any: on Linux the tty devices of

@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
       g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick socat srecord procps nsis
-      clang clang-format libclang-rt-14-dev python3-jsonschema ccache)
+      clang clang-format libclang-rt-14-dev python3-jsonschema ccache
+      scdoc lintian jq man-db dpkg-dev file)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

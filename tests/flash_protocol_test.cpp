@@ -148,6 +148,10 @@ TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
     EXPECT_EQ(ui.progress.front(), 0);
     EXPECT_EQ(ui.progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(ui.progress.begin(), ui.progress.end()));
+    // The amount counts program bytes, as the summary at the end does, record by record.
+    ASSERT_EQ(ui.amounts.size(), 4u);
+    EXPECT_EQ(ui.amounts.front(), std::make_pair(std::uint64_t{96}, std::uint64_t{300}));
+    EXPECT_EQ(ui.amounts.back(), std::make_pair(std::uint64_t{300}, std::uint64_t{300}));
 }
 
 // A stop request ends the attempt before its next packet, and the outcome tells whether

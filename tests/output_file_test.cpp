@@ -7,10 +7,12 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/file_problem.h"
 #include "tests/support/failing_file_steps.h"
 #include "tests/support/temp_dir.h"
 
@@ -79,6 +81,38 @@ TEST(OutputFile, EveryFailingStepKeepsTheOldFile) {
         EXPECT_EQ(TempDir::read(file), kOld);
         EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"projekt.agx"});
     }
+}
+
+// The system's reason for a failed step reaches the message, in the command line's words.
+TEST(OutputFile, TheSystemsReasonIsKeptAndNamed) {
+    using Step = FailingFileSteps::Step;
+    TempDir dir;
+    const std::string file = dir.file("projekt.agx");
+    const std::string folder = dir.path().string();
+    const struct {
+        Step step;
+        int error;
+        OutputProblem problem;
+        std::string why;
+    } cases[] = {
+        {Step::Open, EACCES, OutputProblem::CannotCreate, "permission denied in " + folder},
+        {Step::Open, EROFS, OutputProblem::CannotCreate, folder + " is on a read-only file system"},
+        {Step::Write, ENOSPC, OutputProblem::CannotWrite, "no space left on the device"},
+        {Step::Flush, EIO, OutputProblem::CannotWrite, "input/output error"},
+        {Step::Open, 0, OutputProblem::CannotCreate, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        FailingFileSteps steps(c.step);
+        steps.with_error(c.error);
+        int error = -1;
+        EXPECT_EQ(write_output_file(file, kNew, {}, steps, &error), c.problem);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(create_problem(file, error), c.why);
+        EXPECT_FALSE(fs::exists(file));
+    }
+    EXPECT_EQ(create_problem("projekt.agx", EACCES), "permission denied in the current folder");
+    EXPECT_EQ(create_problem(dir.file("fehlt/projekt.agx"), EACCES), "no folder " + dir.file("fehlt"));
 }
 
 TEST(OutputFile, AppendKeepsWhatWasThereAndDiscardRemovesOnlyWhatItCreated) {

@@ -235,6 +235,55 @@ TEST(SrecCheck, EndlessLineStopsTheReadingEarly) {
     EXPECT_EQ(r.error->line, 1u);
 }
 
+std::string facts(const SrecReport& r) {
+    std::string s = r.error ? std::to_string(r.error->line) + " " + r.error->text : "ok " + std::to_string(r.fileSize);
+    s += " " + std::to_string(r.dataRecords) + " " + std::to_string(r.dataBytes) + " " + std::string(1, r.endType);
+    for (const auto& range : r.ranges) s += " " + std::to_string(range.begin) + "-" + std::to_string(range.end);
+    return s;
+}
+
+// Every block size up to past twice the longest line puts each line end, each CR LF pair
+// and each longest line across the edge of a block somewhere.
+TEST(SrecCheck, LinesAcrossBlockEdgesReadAsInTheWholeText) {
+    const std::string longest = srec_line('3', 0x100, Bytes(250, 0xA5));
+    std::string lower = srec_lines('2', 0x300, pattern(90, 4), 30);
+    for (auto& c : lower) c = static_cast<char>(c >= 'A' && c <= 'F' ? c + 32 : c);
+    std::string blankTail = srec_line('3', 0x1000, Bytes(250, 0x5A));
+    blankTail.replace(514, 2, std::string(30, ' ') + "\t\r");
+    std::string s1 = srec_lines('1', 0x2000, pattern(40, 9), 16);
+    std::replace(s1.begin(), s1.end(), '\n', '\r');
+    const std::string good = srec_line('0', 0, {'h'}) + "\r\n\n\r" + longest + lower + blankTail + s1 +
+                             srec_line('5', 8, {}) + srec_line('7', 0x100, {}).substr(0, 14);
+    std::string badSum = good, nonBlank = good;
+    char& digit = badSum[good.rfind("S1") + 9];
+    digit = digit == '0' ? '1' : '0';
+    nonBlank[good.find("\t\r") - 1] = 'x';
+    const SrecReport read = check_srec_text(good);
+    ASSERT_TRUE(read.ok()) << facts(read);
+    EXPECT_EQ(read.dataRecords, 8u);
+    EXPECT_EQ(read.dataBytes, 630u);
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {good, "ok"}, {badSum, "the checksum does not match"}, {nonBlank, "the line is longer than 514"}};
+    for (const auto& [text, expected] : texts) {
+        const SrecReport whole = check_srec_text(text);
+        ASSERT_NE(facts(whole).find(expected), std::string::npos) << facts(whole);
+        const auto records = convert_srec_text(text);
+        for (std::size_t block = 1; block <= 2 * kMaxSrecLine + 64; ++block) {
+            std::istringstream in(text);
+            ASSERT_EQ(facts(check_srec(in, block)), facts(whole)) << expected << ", blocks of " << block;
+            std::vector<Bytes> got;
+            SrecConverter c([&](std::span<const std::uint8_t> r) {
+                got.emplace_back(r.begin(), r.end());
+                return true;
+            });
+            for (std::size_t i = 0; i < text.size() && c.feed(std::string_view(text).substr(i, block)); i += block) {
+            }
+            c.finish();
+            ASSERT_EQ(got, records) << expected << ", pieces of " << block;
+        }
+    }
+}
+
 TEST(SrecCheck, StreamAndTextAgree) {
     const std::string text = srec_lines('2', 0x10000, pattern(5000, 3), 32) + srec_line('8', 0, {});
     std::istringstream in(text);

@@ -33,20 +33,22 @@ std::string driver_of(fs::path device) {
     return link_name(device / "driver");
 }
 
-// "FT232R USB UART (FTDI) 0403:6001", from the USB device the port belongs to.
-std::string usb_description(fs::path device) {
+// "FT232R USB UART (FTDI) 0403:6001", the USB ids and serial number, from the USB device
+// the port belongs to.
+void describe_usb(fs::path device, PortEntry& port) {
     std::error_code ec;
     for (int level = 0; level < 4 && !device.empty(); ++level, device = device.parent_path()) {
         if (!fs::exists(device / "idVendor", ec)) continue;
+        port.usbId = attribute(device / "idVendor") + ":" + attribute(device / "idProduct");
+        port.usbSerial = attribute(device / "serial");
         std::string out = attribute(device / "product");
         const std::string maker = attribute(device / "manufacturer");
         if (!maker.empty()) out += (out.empty() ? "" : " ") + ("(" + maker + ")");
-        out += (out.empty() ? "" : " ") + attribute(device / "idVendor") + ":" + attribute(device / "idProduct");
-        const std::string serial = attribute(device / "serial");
-        if (!serial.empty()) out += " serial " + serial;
-        return out;
+        out += (out.empty() ? "" : " ") + port.usbId;
+        if (!port.usbSerial.empty()) out += " serial " + port.usbSerial;
+        port.description = out;
+        return;
     }
-    return {};
 }
 
 // "I/O 0x3F8, IRQ 4" of an on-board UART.
@@ -74,18 +76,37 @@ std::vector<PortEntry> sysfs_serial_ports(const fs::path& sysfs) {
         }
         const std::string driver = driver_of(device);
         if (driver.empty()) continue;
-        std::string description = usb_description(device);
+        PortEntry port;
+        port.name = "/dev/" + name;
+        port.driver = driver;
+        describe_usb(device, port);
         if (name.rfind("ttyS", 0) == 0) {
             if (attribute(tty / "type") == "0") continue;  // a place for a UART, but none answers
-            if (description.empty()) description = uart_description(tty);
+            if (port.description.empty()) port.description = uart_description(tty);
         }
-        ports.push_back({"/dev/" + name, driver, description});
+        ports.push_back(port);
     }
     std::sort(ports.begin(), ports.end(),
               [](const PortEntry& a, const PortEntry& b) { return port_name_less(a.name, b.name); });
     return ports;
 }
 
-std::vector<PortEntry> system_serial_ports() { return sysfs_serial_ports("/sys"); }
+void add_stable_names(std::vector<PortEntry>& ports, const fs::path& byId) {
+    std::error_code ec;
+    std::vector<fs::path> links;
+    for (fs::directory_iterator it(byId, ec), end; !ec && it != end; it.increment(ec)) links.push_back(it->path());
+    std::sort(links.begin(), links.end());
+    for (const fs::path& link : links) {
+        const std::string device = "/dev/" + link_name(link);
+        for (PortEntry& port : ports)
+            if (port.name == device && port.stableName.empty()) port.stableName = link.string();
+    }
+}
+
+std::vector<PortEntry> system_serial_ports() {
+    std::vector<PortEntry> ports = sysfs_serial_ports("/sys");
+    add_stable_names(ports, "/dev/serial/by-id");
+    return ports;
+}
 
 }  // namespace kest

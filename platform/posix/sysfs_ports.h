@@ -15,4 +15,9 @@ namespace kest {
 // ttyS10; devices are named under /dev.
 std::vector<PortEntry> sysfs_serial_ports(const std::filesystem::path& sysfs);
 
+// Gives each port the name a link of `byId` (/dev/serial/by-id, where udev names the USB
+// adapters by maker, product and serial number) gives it: such a link leads to the device
+// ("../../ttyUSB0"), so the port with that device name gets the link's path.
+void add_stable_names(std::vector<PortEntry>& ports, const std::filesystem::path& byId);
+
 }  // namespace kest

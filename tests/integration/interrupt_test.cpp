@@ -97,7 +97,7 @@ TEST(KestInterrupt, TransfersStopBetweenPacketsAndSayWhatTheTerminalHolds) {
         {"flash",
          {"flash", dir.file("big.shx"), "--no-cradle"},
          SIGINT,
-         "kest flash: interrupted: the flash is incomplete: run the flash again"},
+         "kest flash: interrupted: the flash is incomplete and the terminal waits in its loader"},
         {"download",
          {"download", dir.file("p.agx")},
          SIGTERM,
@@ -105,7 +105,9 @@ TEST(KestInterrupt, TransfersStopBetweenPacketsAndSayWhatTheTerminalHolds) {
         {"upload",
          {"upload", "-o", dir.file("data.txt")},
          SIGINT,
-         "received into " + dir.file("data.txt") + "; the terminal keeps the records it did not send"},
+         "received into " + dir.file("data.txt") +
+             "; the terminal keeps the records it did not send: kest upload --append -o " + dir.file("data.txt") +
+             " adds them to the file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -146,7 +146,12 @@ TEST_F(UploadIntegration, ExistingDataFileIsKeptUnlessRecordsArrive) {
         std::string after;
         const char* error;
     } cases[] = {
-        {"without --force", records, {"--port", talking.link()}, 2, "old\r\n", "exists already (--force replaces it)"},
+        {"without --force",
+         records,
+         {"--port", talking.link()},
+         2,
+         "old\r\n",
+         "exists already (--append adds to it, --force replaces it)"},
         {"missing port", records, {"--port", missing, "--force"}, 3, "old\r\n", "no-such-port"},
         {"no records", {}, {"--port", talking.link(), "--force"}, 0, "old\r\n", ""},
         {"records", records, {"--port", talking.link(), "--force"}, 0, lines(records), ""},

@@ -2,6 +2,7 @@
 // does what the standard steps do. For "interrupted save" tests of every output file.
 #pragma once
 
+#include <cerrno>
 #include <map>
 #include <optional>
 
@@ -15,6 +16,11 @@ public:
 
     FailingFileSteps() = default;
     FailingFileSteps(Step step, int call = 1) : failing_(step), call_(call) {}
+    // The error number (errno) the failing step leaves, as the system's calls do.
+    FailingFileSteps& with_error(int error) {
+        error_ = error;
+        return *this;
+    }
 
     std::FILE* open(const std::filesystem::path& path, Open how) override {
         return strikes(Step::Open) ? nullptr : FileSteps::open(path, how);
@@ -44,10 +50,15 @@ public:
     }
 
 private:
-    bool strikes(Step step) { return ++calls_[step] == call_ && failing_ == step; }
+    bool strikes(Step step) {
+        const bool strike = ++calls_[step] == call_ && failing_ == step;
+        if (strike) errno = error_;
+        return strike;
+    }
 
     std::optional<Step> failing_;
     int call_ = 1;
+    int error_ = 0;
     std::map<Step, int> calls_;
 };
 

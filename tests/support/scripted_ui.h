@@ -2,6 +2,7 @@
 // from queues, and keeps the progress values and counter-box calls for inspection.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -25,8 +26,9 @@ public:
     std::deque<std::optional<std::string>> saveFiles;
     std::vector<Message> messages;
     std::vector<FileDialogRequest> dialogs;
-    std::vector<int> progress;  // every value set
-    int progressWindows = 0;    // begin calls
+    std::vector<int> progress;                                     // every value set
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> amounts;  // (done, total) of every amount
+    int progressWindows = 0;                                       // begin calls
     bool progressOpen = false;
     std::vector<std::pair<int, int>> counterCalls;  // (mode, count)
     std::vector<std::string> viewed;
@@ -38,6 +40,9 @@ public:
     void progress_begin(const std::string& caption, const std::string& text) override;
     void progress_set(int percent) override;
     void progress_end() override;
+    void progress_amount(std::uint64_t done, std::uint64_t total, const char*) override {
+        amounts.emplace_back(done, total);
+    }
     void counter_box(int mode, int count) override;
     bool open_viewer(const std::string& path) override;
 

@@ -44,6 +44,9 @@ reg_value() {  # KEY [VALUE]: the data of a value (the default value without VAL
         sed -E 's/^.*REG_(SZ|DWORD)[[:space:]]+//'
 }
 reg_exists() { "$WINE_BIN" reg query "$1" >/dev/null 2>&1; }
+ENV_KEY='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+system_path() { "$WINE_BIN" reg query "$ENV_KEY" /v Path 2>/dev/null | tr -d '\r' | grep -E 'REG_(EXPAND_)?SZ' |
+    sed -E 's/^.*REG_(EXPAND_)?SZ[[:space:]]+//'; }
 # A picture of a window once it has finished painting: two pictures in a row alike.
 shot_window() {  # CAPTION FILE
     local i l t r b
@@ -93,6 +96,7 @@ CLASSES='HKLM\Software\Classes'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KEST'
 
 echo "== silent install"
+PATH_BEFORE=$(system_path)
 status=0
 wine_run --timeout 180 "$SETUP" /S || status=$?
 expect_eq "$status" 0 "exit status of the setup program"
@@ -110,6 +114,7 @@ expect_eq "$(reg_value "$CLASSES\\KEST.Projekt\\DefaultIcon")" "\"$WIN_INSTDIR\\
 expect_eq "$(reg_value "$UNINSTALL_KEY" DisplayName)" "KEST $VERSION" "name in Programs and Features"
 expect_eq "$(reg_value "$UNINSTALL_KEY" DisplayVersion)" "$VERSION" "version in Programs and Features"
 expect_eq "$(reg_value "$UNINSTALL_KEY" QuietUninstallString)" "\"$WIN_INSTDIR\\uninstall.exe\" /S" "silent uninstall"
+expect_eq "$(system_path)" "$PATH_BEFORE;$WIN_INSTDIR" "the system's PATH (kest.exe from any console)"
 
 echo "== version information and manifests"
 expect_eq "$("$WINE_BIN" "$INSTDIR/kest.exe" --version | tr -d '\r')" "kest $VERSION" "kest --version"
@@ -219,6 +224,7 @@ expect_eq "$(cat "$INSTDIR/tamplo.ini" 2>/dev/null)" 'D:\Flash' "the loader's se
 reg_exists "$CLASSES\\.AGX" && fail ".AGX is still registered"
 reg_exists "$CLASSES\\KEST.Projekt" && fail "the project type is still registered"
 reg_exists "$UNINSTALL_KEY" && fail "the uninstall entry is still there"
+expect_eq "$(system_path)" "$PATH_BEFORE" "the system's PATH after uninstalling"
 
 if [ "$FAILURES" -eq 0 ]; then
     echo "installer e2e: all passed"

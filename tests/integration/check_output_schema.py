@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""kest-output.schema.json beside the README describes what `kest ports`, `kest check` and
+`kest srec-check` write with --json, and the documents say what the text output says: a
+stand-in sysfs tree with a USB adapter and its /dev/serial/by-id link, projects with and
+without values out of range, good and damaged object programs.
+
+usage: check_output_schema.py KEST SCHEMA"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+try:
+    import jsonschema
+except ImportError:
+    print("python3-jsonschema is not installed (scripts/install-deps.sh installs it)")
+    sys.exit(77)
+
+kest, schema_path = sys.argv[1], sys.argv[2]
+schema = json.load(open(schema_path, encoding="utf-8"))
+
+
+def validator(part):
+    return jsonschema.Draft202012Validator({**schema, "oneOf": [{"$ref": f"#/$defs/{part}"}]})
+
+
+def run(*args, status=0):
+    r = subprocess.run([kest, *args], capture_output=True, text=True)
+    if r.returncode != status:
+        sys.exit(f"kest {' '.join(args)}: status {r.returncode}, expected {status}: {r.stderr}")
+    return r.stdout
+
+
+def checked(part, *args, status=0):
+    doc = json.loads(run(*args, "--json", status=status))
+    errors = list(validator(part).iter_errors(doc))
+    if errors:
+        sys.exit(f"kest {' '.join(args)} --json: {errors[0].json_path}: {errors[0].message}")
+    return doc
+
+
+def expect(condition, what):
+    if not condition:
+        sys.exit(what)
+
+
+with tempfile.TemporaryDirectory() as tmp:
+    # A USB adapter in sysfs, and udev's stable link to it.
+    usb = f"{tmp}/sys/devices/usb1/1-1"
+    port = f"{usb}/1-1:1.0/ttyUSB0"
+    os.makedirs(f"{port}/tty/ttyUSB0")
+    os.makedirs(f"{tmp}/sys/class/tty")
+    os.makedirs(f"{tmp}/sys/bus/usb-serial/drivers/ftdi_sio")
+    for name, value in {"idVendor": "0403", "idProduct": "6001", "product": "FT232R USB UART",
+                        "manufacturer": "FTDI", "serial": "A700eYzC"}.items():
+        open(f"{usb}/{name}", "w").write(value + "\n")
+    os.symlink(f"{tmp}/sys/bus/usb-serial/drivers/ftdi_sio", f"{port}/driver")
+    os.symlink(port, f"{port}/tty/ttyUSB0/device")
+    os.symlink(f"{port}/tty/ttyUSB0", f"{tmp}/sys/class/tty/ttyUSB0")
+    os.makedirs(f"{tmp}/by-id")
+    stable = f"{tmp}/by-id/usb-FTDI_FT232R_USB_UART_A700eYzC-if00-port0"
+    os.symlink("../../ttyUSB0", stable)
+
+    ports = checked("ports", "ports", "--sysfs", f"{tmp}/sys", "--by-id", f"{tmp}/by-id")["ports"]
+    expect(ports == [{"name": "/dev/ttyUSB0", "stableName": stable, "driver": "ftdi_sio",
+                      "description": "FT232R USB UART (FTDI) 0403:6001 serial A700eYzC",
+                      "usbId": "0403:6001", "usbSerial": "A700eYzC"}], f"ports: {ports}")
+    text = run("ports", "--sysfs", f"{tmp}/sys", "--by-id", f"{tmp}/by-id")
+    expect(text.split()[0] == "/dev/ttyUSB0" and text.split()[-1] == stable, f"ports as text: {text}")
+    expect(checked("ports", "ports", "--sysfs", f"{tmp}/sys")["ports"][0]["stableName"] is None,
+           "a port without a by-id link has no stable name")
+
+    # A new project is clean; one with a field type of 40 is not.
+    run("new", f"{tmp}/p.agx")
+    doc = checked("check", "check", f"{tmp}/p.agx")
+    expect(doc["outOfRange"] == [] and doc["olderLayout"] is False, f"check: {doc}")
+    project = json.loads(run("show", "--json", f"{tmp}/p.agx"))
+    project["forms"][2]["lines"][4]["type"] = 40
+    project["forms"][2]["lines"][4].pop("typeName", None)
+    open(f"{tmp}/bad.json", "w").write(json.dumps(project))
+    run("build", f"{tmp}/bad.json", "-o", f"{tmp}/bad.agx")
+    doc = checked("check", "check", f"{tmp}/bad.agx", status=1)
+    lines = run("check", f"{tmp}/bad.agx", status=1).splitlines()
+    expect([f"{tmp}/bad.agx: offset {f['offset']}: {f['path']} {f['what']}" for f in doc["outOfRange"]] == lines,
+           f"check --json and its text differ: {doc} / {lines}")
+
+    # Object programs: two ranges and an S8 end; a damaged checksum.
+    open(f"{tmp}/prog.shx", "w").write("S30900020000DEADBEEFBC\r\nS30900030000DEADBEEFBB\r\nS804020000F9\r\n")
+    doc = checked("srecCheck", "srec-check", f"{tmp}/prog.shx")
+    expect(doc["dataBytes"] == 8 and doc["endRecord"] == "S8" and doc["startAddress"] == 0x20000
+           and doc["ranges"] == [{"first": 0x20000, "last": 0x20003, "bytes": 4},
+                                 {"first": 0x30000, "last": 0x30003, "bytes": 4}], f"srec-check: {doc}")
+    open(f"{tmp}/bad.shx", "w").write("S30900020000DEADBEEFBD\r\nS70500020000F8\r\n")
+    doc = checked("srecCheck", "srec-check", f"{tmp}/bad.shx", status=2)
+    expect(doc["ok"] is False and doc["error"]["line"] == 1, f"srec-check of a damaged file: {doc}")
+print("ports, check and srec-check write JSON that matches the schema")
