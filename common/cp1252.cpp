@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/text_encoding.h"
+
 namespace kest {
 namespace {
 
@@ -16,19 +18,6 @@ char32_t decode(unsigned char c) {
     return c;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The byte that decodes to cp, or -1.
 int encode(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
@@ -38,6 +27,9 @@ int encode(char32_t cp) {
 }
 
 }  // namespace
+
+char32_t cp1252_char(unsigned char byte) { return decode(byte); }
+int cp1252_byte(char32_t character) { return encode(character); }
 
 std::string cp1252_to_utf8(const std::string& text) {
     std::string out;

@@ -6,6 +6,11 @@
 
 namespace kest {
 
+// The character of a byte (the five bytes without a character of their own stand for
+// U+0081, U+008D, U+008F, U+0090, U+009D), and the byte of a character, -1 when it has none.
+char32_t cp1252_char(unsigned char byte);
+int cp1252_byte(char32_t character);
+
 std::string cp1252_to_utf8(const std::string& text);
 // Characters without a Windows-1252 code become '?'.
 std::string utf8_to_cp1252(const std::string& text);

@@ -14,7 +14,8 @@ ExitStatus exit_status(DownloadOutcome outcome) {
     case DownloadOutcome::Completed: return kExitOk;
     case DownloadOutcome::Cancelled:
     case DownloadOutcome::FileUnreadable:
-    case DownloadOutcome::LineTooLong: return kExitBadInput;
+    case DownloadOutcome::LineTooLong:
+    case DownloadOutcome::FileRefused: return kExitBadInput;
     case DownloadOutcome::PortUnavailable:
     case DownloadOutcome::CradleFailed:
     case DownloadOutcome::LineSettingsFailed: return kExitLinkSetup;

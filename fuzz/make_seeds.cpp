@@ -237,8 +237,63 @@ void lookup_seeds() {
         {"longest-line.txt", std::string(kMaxLookupLine, 'L') + "\r\n"},
         {"line-too-long.txt", "ok\r\n" + std::string(kMaxLookupLine + 1, 'L') + "\r\n"},
         {"empty.txt", ""},
+        {"utf8-bom.txt",
+         "\xEF\xBB\xBF"
+         "4711;M\xC3\xBCller\r\n4712;Stra\xC3\x9F"
+         "e\r\n"},
+        {"utf8-unmappable.txt", "4711;\xE2\x84\xA6hm\r\n"},
+        {"windows-1252.txt", "4711;M\xFCller\x80\r\n"},
+        {"utf16le.txt", std::string("\xFF\xFE"
+                                    "4\0"
+                                    "7\0\r\0\n\0",
+                                    10)},
+        {"nul-bytes.txt", std::string("47\0"
+                                      "11\r\n",
+                                      7)},
+        {"object-program.shx", "S00F000068656C6C6F202020202000003C\r\nS9030000FC\r\n"},
+        {"project-tag.agx", std::string(kProjectTag, sizeof kProjectTag) + std::string(20, '\0')},
     };
     for (const auto& [name, text] : files) seed("lookup_file", name, text);
+}
+
+// Tables for the lookup builder (see fuzz/lookup_csv_fuzz.cpp): 12 bytes of definition,
+// options and writing, then records ending in LF with cells ending in 0x1F.
+void lookup_csv_seeds() {
+    // Fields of 16 characters (four bytes of lengths 0xFF), gaps after every field.
+    auto head = [](std::uint8_t fields, std::uint8_t mode, std::uint8_t flags, std::uint8_t style) {
+        return std::string{
+            static_cast<char>(fields - 1), static_cast<char>(mode), 0, 0, '\xFF', '\xFF', '\xFF', '\xFF', '\xFE', 1,
+            static_cast<char>(flags),      static_cast<char>(style)};
+    };
+    const std::string rows = "4711\x1FSchraube M4\n4712\x1FM\xFCtter \"blank\"\n0815\x1F\n";
+    const std::string wide = "4711\x1FSchraube M4 verzinkt, lang\n0042\x1F\xC4rger\n";
+    const std::string header =
+        "Artikelnummer lang\x1F"
+        "Bezeichnung lang!\n";
+    const std::vector<std::pair<std::string, std::string>> tables = {
+        {"fixed-utf8.bin", head(2, 0, 0, 0) + rows},
+        {"divided-bom-quoted.bin", head(2, 1, 0, 1 | 4) + rows},
+        {"utf16-cut-sorted.bin", head(2, 1, 1 | 4, 2) + rows + wide},
+        {"fixed-cut-sorted-lf.bin", head(2, 0, 1 | 4, 8) + wide + rows},
+        {"cp1252-header.bin", head(2, 0, 8, 3 | 16) + header + rows},
+        {"header-duplicate-unique.bin", head(2, 0, 2 | 8, 32) + header + rows +
+                                            "4711\x1F"
+                                            "doppelt\n"},
+        {"eight-fields.bin", head(8, 1, 0, 4) + "1\x1F"
+                                                "2\x1F"
+                                                "3\x1F"
+                                                "4\x1F"
+                                                "5\x1F"
+                                                "6\x1F"
+                                                "7\x1F"
+                                                "8\n"},
+        {"separator-in-value.bin", head(2, 1, 0, 0) + "4713\x1F;,\t\n"},
+        {"line-break-in-cell.bin", head(3, 1, 0, 8 | 32) + "1\x1F"
+                                                           "a\r\nb\x1F"
+                                                           "c\n2\x1F\x1F\n"},
+        {"empty-key.bin", head(1, 0, 0, 0) + "\n\n"},
+    };
+    for (const auto& [name, bytes] : tables) seed("lookup_csv", name, bytes);
 }
 
 }  // namespace
@@ -291,6 +346,7 @@ int main(int argc, char** argv) {
     project_seeds();
     srec_seeds();
     lookup_seeds();
+    lookup_csv_seeds();
     upload_seeds();
     return 0;
 }

@@ -37,24 +37,6 @@ constexpr char kUsage[] =
 // A project's JSON text is about 200 kB; anything far larger is not one.
 constexpr std::size_t kMaxJsonSize = 16u << 20;
 
-std::optional<std::string> read_text(const std::string& path) {
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) return std::nullopt;
-        in = &file;
-    }
-    std::string text;
-    char chunk[65536];
-    while (*in && text.size() <= kMaxJsonSize) {
-        in->read(chunk, sizeof chunk);
-        text.append(chunk, static_cast<std::size_t>(in->gcount()));
-    }
-    if (in->bad()) return std::nullopt;
-    return text;
-}
-
 int run(const std::vector<std::string>& argv) {
     const ParsedArgs args = parse_command(argv, {"o"}, {"force"});
     if (!args.error.empty()) return usage_error("build", args.error);
@@ -65,7 +47,7 @@ int run(const std::vector<std::string>& argv) {
     const std::string shown = input == "-" ? "(standard input)" : input;
     if (output_is_input("build", *output, input)) return kExitBadInput;
 
-    const auto text = read_text(input);
+    const auto text = read_input(input, kMaxJsonSize);
     if (!text) {
         std::cerr << "kest build: " << shown << ": "
                   << (input == "-" ? "cannot be read" : read_problem(input, "a JSON text")) << "\n";

@@ -29,6 +29,14 @@ std::string console_text(const std::string& text) {
 }
 }  // namespace
 
+std::string console_utf8(const std::string& text) {
+#ifdef _WIN32
+    return utf8_to_cp1252(text);
+#else
+    return text;
+#endif
+}
+
 ConsoleUi::ConsoleUi(std::optional<int> yesBudget) : yesBudget_(yesBudget), tty_(stderr_is_terminal()) {}
 
 // With --quiet the program's boxes stay unseen (the command's own line says what failed)

@@ -58,6 +58,9 @@ private:
     std::size_t drawnLength_ = 0;
 };
 
+// UTF-8 text as the console shows it (the ANSI code page on Windows).
+std::string console_utf8(const std::string& text);
+
 bool stderr_is_terminal();
 bool stdin_is_terminal();
 

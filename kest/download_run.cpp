@@ -4,13 +4,12 @@
 
 #include "common/file_problem.h"
 #include "kest/command.h"
-#include "kest/file_kind.h"
 #include "link/download.h"
 
 namespace kest::cli {
 
 int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
-                 const std::optional<std::string>& lookupFile) {
+                 const std::optional<std::string>& lookupFile, decltype(DownloadOptions::prepareLookup) prepareLookup) {
     ConsoleUi ui = setup.console();
     ui.set_file_choice(lookupFile);
     DownloadOptions options;
@@ -18,11 +17,14 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
     options.lookup = lookupFile.has_value();
     options.portName = setup.port;
     options.rateIndex = rateIndex;
+    options.prepareLookup = std::move(prepareLookup);
     std::string name;
     const DownloadReport report = download(project, *setup.link, ui, options, name);
     const ExitStatus status = exit_status(report.outcome);
     if (status == kExitOk) return kExitOk;
     const std::string attempts = std::to_string(report.attempts) + (report.attempts == 1 ? " attempt" : " attempts");
+    // The preparation of the lookup file has said why it was refused.
+    if (report.outcome == DownloadOutcome::LineTooLong || report.outcome == DownloadOutcome::FileRefused) return status;
     std::cerr << "kest " << command << ": ";
     switch (report.outcome) {
     case DownloadOutcome::Completed:
@@ -31,13 +33,7 @@ int run_download(const char* command, Project& project, TransferSetup& setup, in
         std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n";
         break;
     case DownloadOutcome::LineTooLong:
-        if (const std::string kind = wrong_kind(name, FileKind::LookupFile); !kind.empty()) {
-            std::cerr << name << ": " << kind << "; nothing was sent\n";
-            break;
-        }
-        std::cerr << name << ": line " << report.badLine << " is longer than " << kMaxLookupLine
-                  << " bytes (lines end in CR LF, CR or LF); nothing was sent\n";
-        break;
+    case DownloadOutcome::FileRefused: break;
     case DownloadOutcome::PortUnavailable: std::cerr << port_failure(setup) << "\n"; break;
     case DownloadOutcome::CradleFailed: std::cerr << cradle_failure(setup) << "\n"; break;
     case DownloadOutcome::LineSettingsFailed: std::cerr << line_failure(setup, rateIndex) << "\n"; break;

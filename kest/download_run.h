@@ -6,13 +6,15 @@
 #include <string>
 
 #include "kest/transfer_options.h"
+#include "link/download.h"
 #include "project/project.h"
 
 namespace kest::cli {
 
-// Runs the download (lookupFile set: a lookup download of that file) on the port named
-// by --port at rateIndex. Returns the exit status.
+// Runs the download (lookupFile set: a lookup download of that file, prepared and told
+// about by prepareLookup) on the port named by --port at rateIndex. Returns the exit status.
 int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
-                 const std::optional<std::string>& lookupFile);
+                 const std::optional<std::string>& lookupFile,
+                 decltype(DownloadOptions::prepareLookup) prepareLookup = {});
 
 }  // namespace kest::cli

@@ -11,6 +11,24 @@
 
 namespace kest::cli {
 
+std::optional<std::string> read_input(const std::string& path, std::size_t limit) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        file.open(path, std::ios::binary);
+        if (!file) return std::nullopt;
+        in = &file;
+    }
+    std::string text;
+    char chunk[65536];
+    while (*in && text.size() <= limit) {
+        in->read(chunk, sizeof chunk);
+        text.append(chunk, static_cast<std::size_t>(in->gcount()));
+    }
+    if (in->bad()) return std::nullopt;
+    return text;
+}
+
 std::unique_ptr<Project> default_project() {
     auto p = std::make_unique<Project>();
     std::memset(p.get(), 0, sizeof(Project));

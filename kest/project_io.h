@@ -18,6 +18,10 @@ struct LoadedProject {
     bool olderLayout = false;
 };
 
+// The bytes of a file named on the command line ("-": standard input), at most limit + 1 of
+// them so that a caller can tell a file that is too large. Nothing when it cannot be read.
+std::optional<std::string> read_input(const std::string& path, std::size_t limit);
+
 // A new project with every default set.
 std::unique_ptr<Project> default_project();
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <iterator>
 
 #include "link/cradle_setup.h"
 #include "link/exchange.h"
@@ -12,8 +12,6 @@
 namespace kest {
 namespace {
 
-constexpr std::uint8_t kLf = 0x0A;
-constexpr std::size_t kLookupChunk = 128;
 constexpr int kFirstBlockProgress = 5;
 
 // Up to kMaxReply bytes, the CR dropped; the rest of a longer reply is purged before
@@ -26,7 +24,6 @@ constexpr MessageText kFileUnreadable{
     "Datei kann nicht ge\xF6"
     "ffnet werden!",
     "Fehler"};
-constexpr MessageText kLineTooLong{"", "Fehler"};  // long_line_text()
 constexpr MessageText kPortUnavailable{
     "COM port kann nicht ge\xF6"
     "ffnet werden!",
@@ -39,15 +36,6 @@ constexpr MessageText kFailed{"Fehler beim Download!", "Fehler"};
 constexpr MessageText kRetry{"Downloadfehler, wiederholen?", "Fehler", Icon::Question, Buttons::YesNo};
 constexpr MessageText kDone{"Downloaded komplett!", "Download"};
 }  // namespace msg
-
-std::string long_line_text(int line) {
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "Zeile %d der Lookupdatei ist zu lang (h\xF6"
-                  "chstens %d Zeichen; Zeilenende CR LF, CR oder LF)!",
-                  line, static_cast<int>(kMaxLookupLine));
-    return text;
-}
 
 // One packet and its reply. Input left over from an earlier exchange is discarded first,
 // so that a late reply never answers the next packet.
@@ -105,93 +93,37 @@ Step send_application(Project& project, Link& link, UserInterface& ui) {
     return Step::Ok;
 }
 
-// Splits a lookup file into the terminal's lines: CR LF, CR or LF ends a line (whatever
-// editor wrote the file), a last line without an end counts. Reads from the start in
-// chunks of 128 bytes; onChunk gets the bytes read so far. Stops at the first line onLine
-// refuses or at a line longer than kMaxLookupLine (whose 1-based number goes into tooLong).
-struct LineReader {
-    std::function<bool(const std::string&)> onLine;
-    std::function<void(std::uintmax_t)> onChunk = [](std::uintmax_t) {};
-    int tooLong = 0;
-
-    bool run(std::istream& in) {
-        in.clear();
-        in.seekg(0);
-        std::string line;
-        int number = 1;
-        bool afterCr = false;
-        std::uintmax_t total = 0;
-        char chunk[kLookupChunk];
-        for (;;) {
-            in.read(chunk, sizeof chunk);
-            const auto got = static_cast<std::size_t>(in.gcount());
-            if (got == 0) break;
-            total += got;
-            for (std::size_t i = 0; i < got; ++i) {
-                const auto byte = static_cast<std::uint8_t>(chunk[i]);
-                const bool pairedLf = byte == kLf && afterCr;
-                afterCr = byte == kCr;
-                if (pairedLf) continue;
-                if (byte == kCr || byte == kLf) {
-                    if (!onLine(line)) return false;
-                    line.clear();
-                    ++number;
-                    continue;
-                }
-                if (line.size() == kMaxLookupLine) {
-                    tooLong = number;
-                    return false;
-                }
-                line.push_back(static_cast<char>(byte));
-            }
-            onChunk(total);
-        }
-        return line.empty() || onLine(line);
-    }
-};
-
-std::uintmax_t file_size(std::istream& in) {
-    in.clear();
-    in.seekg(0, std::ios::end);
-    const auto end = in.tellg();
-    in.seekg(0);
-    return end > 0 ? static_cast<std::uintmax_t>(end) : 0;
-}
-
-Step send_lookup(std::istream& file, Link& link, UserInterface& ui) {
-    const std::uintmax_t size = file_size(file);
-    Step step = Step::Ok;
-    if (size > 0) {
-        LineReader reader;
-        reader.onLine = [&](const std::string& line) {
-            step = send_packet(link, ui, lookup_packet(line));
-            return step == Step::Ok;
-        };
-        reader.onChunk = [&](std::uintmax_t done) {
-            ui.progress_set(static_cast<int>(done * 100 / size));
-            ui.progress_amount(done, size, "bytes");
-        };
-        if (!reader.run(file)) {
-            // The file grew an over-long line since it was checked.
-            if (reader.tooLong) {
-                show(ui, msg::kLineTooLong, long_line_text(reader.tooLong));
-                return Step::Failed;
-            }
-            return step;
-        }
+Step send_lookup(const std::vector<std::string>& lines, Link& link, UserInterface& ui) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Step step = send_packet(link, ui, lookup_packet(lines[i]));
+        if (step != Step::Ok) return step;
+        ui.progress_set(static_cast<int>((i + 1) * 100 / lines.size()));
+        ui.progress_amount(i + 1, lines.size(), "lines");
     }
     ui.progress_set(100);
     return send_packet(link, ui, bytes_of(word::kOver));
 }
 
-Step attempt(Project& project, Link& link, UserInterface& ui, std::istream* lookupFile) {
+Step attempt(Project& project, Link& link, UserInterface& ui, const std::vector<std::string>* lookupLines) {
     const Step shake = handshake(link, ui);
     if (shake != Step::Ok) return shake;
     ui.progress_begin("Fortschritt", "Downloading...");
-    const Step step = lookupFile ? send_lookup(*lookupFile, link, ui) : send_application(project, link, ui);
+    const Step step = lookupLines ? send_lookup(*lookupLines, link, ui) : send_application(project, link, ui);
     ui.progress_end();
     if (step == Step::Ok) show(ui, msg::kDone);
     return step;
+}
+
+// The bytes of a file (no sharing asked, existing files only); nothing for a folder or a
+// file that cannot be read.
+std::optional<std::vector<std::uint8_t>> read_whole(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) return std::nullopt;
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) return std::nullopt;
+    return bytes;
 }
 
 DownloadReport ended(int result, DownloadOutcome outcome) {
@@ -224,29 +156,35 @@ std::vector<std::uint8_t> lookup_packet(const std::string& line) {
 
 DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName) {
-    std::ifstream lookupFile;
+    PreparedLookup lookup;
     if (options.lookup) {
         FileDialogRequest request;
-        request.filters = {{"Lookup data files {*.TXT}", "*.TXT"}, {"All files {*.*}", "*.*"}};
+        request.filters = {
+            {"Lookup data files {*.TXT}", "*.TXT"}, {"CSV-Dateien (*.csv)", "*.csv"}, {"All files {*.*}", "*.*"}};
         request.defaultExtension = "TXT";
         request.initialName = lookupFileName;
         request.mustExist = true;
         const auto chosen = ui.choose_open_file(request);
         if (!chosen) return ended(0, DownloadOutcome::Cancelled);
         lookupFileName = *chosen;
-        std::error_code ec;
-        if (!std::filesystem::is_directory(*chosen, ec)) lookupFile.open(*chosen, std::ios::binary);
-        if (!lookupFile.is_open()) {
+        const auto bytes = read_whole(*chosen);
+        if (!bytes) {
             show(ui, msg::kFileUnreadable);
             return ended(-1, DownloadOutcome::FileUnreadable);
         }
         // Refuse a file the terminal cannot take before anything is sent.
-        LineReader check;
-        check.onLine = [](const std::string&) { return true; };
-        if (!check.run(lookupFile)) {
-            show(ui, msg::kLineTooLong, long_line_text(check.tooLong));
-            DownloadReport r = ended(-1, DownloadOutcome::LineTooLong);
-            r.badLine = check.tooLong;
+        if (options.prepareLookup) {
+            lookup = options.prepareLookup(*chosen, *bytes, ui);
+        } else {
+            lookup = prepare_lookup_file(*bytes, {});
+            tell_de(lookup, ui);
+        }
+        if (lookup.cancelled) return ended(0, DownloadOutcome::Cancelled);
+        if (lookup.refused()) {
+            const bool tooLong = lookup.problems.front().fault == LookupFault::LineTooLong;
+            DownloadReport r = ended(-1, tooLong ? DownloadOutcome::LineTooLong : DownloadOutcome::FileRefused);
+            if (tooLong) r.badLine = lookup.problems.front().line;
+            r.problems = std::move(lookup.problems);
             return r;
         }
     }
@@ -278,7 +216,7 @@ DownloadReport download(Project& project, Link& link, UserInterface& ui, const D
     DownloadReport report = ended(1, DownloadOutcome::Completed);
     for (;;) {
         ++report.attempts;
-        const Step step = attempt(project, link, ui, options.lookup ? &lookupFile : nullptr);
+        const Step step = attempt(project, link, ui, options.lookup ? &lookup.lines : nullptr);
         report.outcome = outcome_of(step);
         if (step == Step::Ok || step == Step::Interrupted) break;
         if (show(ui, msg::kRetry) != Answer::Yes) break;

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "project/download_image.h"
 #include "link/link.h"
+#include "link/lookup_file.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 
@@ -18,8 +20,7 @@ namespace kest {
 inline constexpr int kImageBlocks = 200;
 inline constexpr std::size_t kBlockSize = 100;
 inline constexpr std::size_t kBlockPacketSize = kBlockSize + 3;  // data, sum high, sum low, block
-// Longest lookup line the terminal takes: its packet adds two checksum bytes and CR.
-inline constexpr std::size_t kMaxLookupLine = 289;
+inline constexpr std::size_t kMaxLookupLine = kMaxLookupLineLength;
 inline constexpr std::uint32_t kReplyTimeoutMs = 3000;
 inline constexpr std::size_t kMaxReply = 10;
 inline constexpr int kHandshakeTries = 3;
@@ -31,6 +32,10 @@ struct DownloadOptions {
     // Instead of the project's port ("COM1" to "COM6") and rate, when set (kest --port/--baud).
     std::optional<std::string> portName;
     std::optional<int> rateIndex;
+    // Turns the chosen lookup file into what is sent, and tells the user what it found.
+    // Unset: the file's text checked by the rules of a lookup file, told in agkest's boxes.
+    std::function<PreparedLookup(const std::string& path, std::span<const std::uint8_t> bytes, UserInterface& ui)>
+        prepareLookup;
 };
 
 // How the command ended, finer than its result.
@@ -39,6 +44,7 @@ enum class DownloadOutcome {
     Cancelled,           // the lookup file choice was cancelled
     FileUnreadable,      // the lookup file cannot be opened
     LineTooLong,         // a lookup line exceeds kMaxLookupLine; nothing was sent
+    FileRefused,         // the lookup file is no text the terminal can take; nothing was sent
     PortUnavailable,     // the port cannot be opened
     CradleFailed,        // no cradle rate answered
     LineSettingsFailed,  // the final line settings cannot be applied
@@ -55,7 +61,8 @@ struct DownloadReport {
     int result = 0;
     DownloadOutcome outcome = DownloadOutcome::Cancelled;
     int attempts = 0;
-    int badLine = 0;  // LineTooLong: the 1-based line number
+    int badLine = 0;                      // LineTooLong: the 1-based line number
+    std::vector<LookupProblem> problems;  // LineTooLong, FileRefused: why
 };
 
 // Runs one download command. lookupFileName is the file-name buffer of the lookup file

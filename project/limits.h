@@ -17,6 +17,9 @@ inline constexpr int kMaxFieldLength = 50;
 // The password of the protected areas, which the terminal compares in upper case.
 inline constexpr int kPasswordLength = 10;
 
+// The longest lookup line the terminal takes: its packet adds two checksum bytes and CR.
+inline constexpr int kMaxLookupLineLength = 289;
+
 // System settings: backlight off after n x 10 s; acknowledgement shown for n x 100 ms.
 inline constexpr int kBacklightOffLimit = 9;
 inline constexpr int kAckTimeLimit = 99;

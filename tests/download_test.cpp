@@ -372,8 +372,6 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         {"no final line end", "4711;Schraube\r\n4712;Mutter", {"4711;Schraube", "4712;Mutter"}},
         {"LF alone", "4711;Schraube\n4712;Mutter\n", {"4711;Schraube", "4712;Mutter"}},
         {"mixed", "A\nB\r\nC\rD", {"A", "B", "C", "D"}},
-        {"only LF bytes", "\n\n\n", {"", "", ""}},
-        {"empty file", "", {}},
         {"empty line in between", "A\r\n\r\nB\r\n", {"A", "", "B"}},
         {"CR LF split by a chunk", std::string(127, 'x') + "\r\nB\r\n", {std::string(127, 'x'), "B"}},
         {"LF lines longer together than one line", many_lines, many},
@@ -424,13 +422,95 @@ TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
     }
 }
 
-TEST_F(DownloadTest, LookupProgressFollowsTheChunksRead) {
+TEST_F(DownloadTest, LookupProgressFollowsTheLinesSent) {
     std::string content;
-    for (int i = 0; i < 30; ++i) content += "Zeile " + std::to_string(100 + i) + "\r\n";  // 11 bytes each
+    std::vector<int> expected;
+    for (int i = 0; i < 30; ++i) {
+        content += "Zeile " + std::to_string(100 + i) + "\r\n";
+        expected.push_back((i + 1) * 100 / 30);
+    }
+    expected.push_back(100);
     run_lookup(content);
-    EXPECT_EQ(content.size(), 330u);
-    EXPECT_EQ(ui.progress, (std::vector<int>{128 * 100 / 330, 256 * 100 / 330, 100, 100}));
+    EXPECT_EQ(ui.progress, expected);
     EXPECT_EQ(packets().size(), 31u);
+}
+
+// What the terminal would store wrongly, or lose, is refused in a box before the port is
+// opened; what only needs converting is said in a box and sent converted.
+TEST_F(DownloadTest, LookupFileIsCheckedBeforeThePortOpens) {
+    struct Case {
+        const char* name;
+        std::string content;
+        DownloadOutcome outcome;
+        std::vector<std::string> boxes;  // before the transfer's own
+        std::vector<std::string> lines;  // stored by the terminal
+    };
+    const std::string empty = "Die Datei ist leer! Sie w\xFCrde die Lookupdatei im Terminal l\xF6schen.";
+    const std::string bom = "Die UTF-8-Kennung (BOM) am Anfang der Datei wird nicht gesendet.";
+    const std::string utf8 =
+        "Die Datei ist UTF-8-Text und wird in Windows-1252, dem Zeichensatz des Terminals, gesendet.";
+    const Case cases[] = {
+        {"empty file", "", DownloadOutcome::FileRefused, {empty}, {}},
+        {"only line ends", "\n\r\n", DownloadOutcome::FileRefused, {empty}, {}},
+        {"UTF-16",
+         "\xFF\xFE"
+         "4\0;\0",
+         DownloadOutcome::FileRefused,
+         {"Die Datei ist UTF-16-Text und kann nicht geladen werden! Als CSV-Datei (*.csv) laden oder mit "
+          "\"kest lookup-build\" umwandeln."},
+         {}},
+        {"UTF-8 with BOM",
+         "\xEF\xBB\xBF"
+         "4711;M\xC3\xBCller\r\n",
+         DownloadOutcome::Completed,
+         {bom, utf8},
+         {"4711;M\xFCller"}},
+        {"Windows-1252 byte for byte", "4711;M\xFCller\r\n", DownloadOutcome::Completed, {}, {"4711;M\xFCller"}},
+        {"project file",
+         std::string(kProjectTag, sizeof kProjectTag) + "rest",
+         DownloadOutcome::FileRefused,
+         {"Keine Lookupdatei: Die Datei ist eine Projektdatei!"},
+         {}},
+    };
+    int files = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.messages.clear();
+        const std::size_t opened = terminal->opened().size();
+        const auto report = run_lookup(c.content);
+        EXPECT_EQ(report.outcome, c.outcome);
+        auto boxes = c.boxes;
+        if (c.outcome == DownloadOutcome::Completed) boxes.push_back("Downloaded komplett!");
+        EXPECT_EQ(ui.texts(), boxes);
+        if (c.outcome != DownloadOutcome::Completed) {
+            EXPECT_EQ(report.result, -1);
+            EXPECT_EQ(terminal->opened().size(), opened);
+            continue;
+        }
+        std::string stored;
+        for (const auto& line : c.lines) stored += line + "\r\n";
+        EXPECT_EQ(terminal->stored("lookup-" + std::to_string(++files) + ".txt"), stored);
+    }
+}
+
+TEST_F(DownloadTest, ThePreparationOfTheCallerDecides) {
+    DownloadOptions options;
+    std::string seen;
+    options.prepareLookup = [&](const std::string&, std::span<const std::uint8_t> bytes, UserInterface&) {
+        seen.assign(bytes.begin(), bytes.end());
+        PreparedLookup p;
+        p.cancelled = seen == "stop";
+        p.lines = {"aus " + seen};
+        return p;
+    };
+    auto report = run_lookup("stop", options);
+    EXPECT_EQ(seen, "stop");
+    EXPECT_EQ(report.result, 0);
+    EXPECT_EQ(report.outcome, DownloadOutcome::Cancelled);
+    EXPECT_TRUE(terminal->opened().empty());
+    report = run_lookup("Tabelle", options);
+    EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+    EXPECT_EQ(terminal->stored("lookup-1.txt"), "aus Tabelle\r\n");
 }
 
 TEST_F(DownloadTest, FullOnOverStopsAtOnce) {
@@ -488,11 +568,13 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     ASSERT_EQ(ui.dialogs.size(), 1u);
     const auto& request = ui.dialogs[0];
     EXPECT_EQ(request.initialName, "C:\\DATEN\\ARTIKEL.TXT");
-    ASSERT_EQ(request.filters.size(), 2u);
+    ASSERT_EQ(request.filters.size(), 3u);
     EXPECT_EQ(request.filters[0].description, "Lookup data files {*.TXT}");
     EXPECT_EQ(request.filters[0].pattern, "*.TXT");
-    EXPECT_EQ(request.filters[1].description, "All files {*.*}");
-    EXPECT_EQ(request.filters[1].pattern, "*.*");
+    EXPECT_EQ(request.filters[1].description, "CSV-Dateien (*.csv)");
+    EXPECT_EQ(request.filters[1].pattern, "*.csv");
+    EXPECT_EQ(request.filters[2].description, "All files {*.*}");
+    EXPECT_EQ(request.filters[2].pattern, "*.*");
     EXPECT_EQ(request.defaultExtension, "TXT");
     EXPECT_TRUE(request.mustExist);
 

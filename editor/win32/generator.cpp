@@ -6,6 +6,7 @@
 
 #include "editor/com_setting_dialog.h"
 #include "editor/help.h"
+#include "editor/lookup_table_dialog.h"
 #include "editor/win32/resource_ids.h"
 #include "editor/win32/sheet_pages.h"
 #include "link/download.h"
@@ -114,6 +115,11 @@ void Generator::download(bool cradle, bool lookup) {
     DownloadOptions options;
     options.cradle = cradle;
     options.lookup = lookup;
+    options.prepareLookup = [this](const std::string& path, std::span<const std::uint8_t> bytes, UserInterface& ui) {
+        return editor::prepare_lookup_load(*project_, path, bytes, ui, [this](editor::LookupTableDialog& logic) {
+            return LogicDialog(logic).run(main_, "LookupCsvDlg") == IDOK;
+        });
+    };
     kest::download(*project_, *link_, *ui_, options, lookupFileName_);
 }
 

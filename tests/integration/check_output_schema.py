@@ -94,4 +94,19 @@ with tempfile.TemporaryDirectory() as tmp:
     open(f"{tmp}/bad.shx", "w").write("S30900020000DEADBEEFBD\r\nS70500020000F8\r\n")
     doc = checked("srecCheck", "srec-check", f"{tmp}/bad.shx", status=2)
     expect(doc["ok"] is False and doc["error"]["line"] == 1, f"srec-check of a damaged file: {doc}")
-print("ports, check and srec-check write JSON that matches the schema")
+
+    # A table for a lookup of two divided fields: written, then refused for an over-long value.
+    project = json.loads(run("show", "--json", f"{tmp}/p.agx"))
+    project["lookups"][0].update(fieldCount=2, separator=59)
+    project["lookups"][0]["fields"][0]["length"] = 4
+    project["lookups"][0]["fields"][1]["length"] = 6
+    open(f"{tmp}/lookup.json", "w").write(json.dumps(project))
+    run("build", f"{tmp}/lookup.json", "-o", f"{tmp}/lookup.agx")
+    open(f"{tmp}/t.csv", "w", encoding="utf-8").write("4711,Mutter\n4711,Scheibe\n")
+    doc = checked("lookupBuild", "lookup-build", f"{tmp}/lookup.agx", "--lookup", "1", f"{tmp}/t.csv",
+                  "-o", f"{tmp}/t.txt", "--cut")
+    expect(doc["records"] == 2 and doc["cut"] == 1 and doc["warnings"][0]["otherLine"] == 1, f"lookup-build: {doc}")
+    doc = checked("lookupBuild", "lookup-build", f"{tmp}/lookup.agx", "--lookup", "1", f"{tmp}/t.csv",
+                  "-o", f"{tmp}/u.txt", status=2)
+    expect(doc["problems"][0]["column"] == 2 and not os.path.exists(f"{tmp}/u.txt"), f"lookup-build refused: {doc}")
+print("ports, check, srec-check and lookup-build write JSON that matches the schema")
