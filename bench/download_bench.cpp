@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "link/download.h"
+#include "session/download_session.h"
 #include "project/defaults.h"
 #include "tests/integration/kestemu_process.h"
 

@@ -51,8 +51,8 @@ int main() {
     link.apply();
 
     bool ok = measure("reply deadline of 3 s, silent peer", [&] { (void)link.read_byte(link.now() + 3000); });
-    ok &= measure("cradle set-up, no cradle (2.1 s)",
-                  [&] { (void)kest::cradle_setup(link, 0, kest::kGeneratorCradle, nullptr); });
+    ok &=
+        measure("cradle set-up, no cradle (2.1 s)", [&] { (void)kest::cradle_setup(link, 0, kest::kGeneratorCradle); });
     close(master);
     ok &= measure("reply deadline of 3 s, peer hung up", [&] { (void)link.read_byte(link.now() + 3000); });
     link.close(true);

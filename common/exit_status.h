@@ -1,15 +1,8 @@
-// The exit status of the command-line tool and of the loader's unattended run, and the one
-// table that turns the outcome of each transfer into it. Scripts rely on the numbers.
+// The exit status of the command-line tools and of the loader's unattended run. Scripts
+// rely on the numbers; the table from each transfer's outcome to them is session/exit_status.h.
 #pragma once
 
 namespace kest {
-
-enum class DownloadOutcome;
-enum class UploadEnd;
-enum class CradleCheck;
-namespace loader {
-struct SessionResult;
-}
 
 enum ExitStatus : int {
     kExitOk = 0,
@@ -19,10 +12,5 @@ enum ExitStatus : int {
     kExitNoAnswer = 4,        // the terminal did not answer
     kExitInterrupted = 130,   // stopped by Ctrl+C or SIGTERM between two packets
 };
-
-ExitStatus exit_status(DownloadOutcome outcome);              // kest download, kest lookup
-ExitStatus exit_status(UploadEnd end);                        // kest upload
-ExitStatus exit_status(CradleCheck end);                      // kest cradle
-ExitStatus exit_status(const loader::SessionResult& result);  // kest flash, tamplo FILE,P R
 
 }  // namespace kest

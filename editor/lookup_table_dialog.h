@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "editor/lookup_table_ids.h"
-#include "link/lookup_file.h"
 #include "platform/dialog_access.h"
+#include "session/lookup_file.h"
 #include "platform/user_interface.h"
 #include "project/lookup_table.h"
 #include "project/project.h"

@@ -9,7 +9,7 @@
 #include "common/cp1252.h"
 #include "fuzz/harness.h"
 #include "fuzz/scratch.h"
-#include "link/download.h"
+#include "session/download_session.h"
 #include "project/defaults.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "link/download.h"
+#include "session/download_session.h"
 #include "project/defaults.h"
 #include "project/older_layout.h"
 #include "project/project_file.h"

@@ -7,7 +7,7 @@
 
 #include "fuzz/harness.h"
 #include "fuzz/scratch.h"
-#include "link/upload.h"
+#include "session/upload_session.h"
 #include "project/defaults.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"

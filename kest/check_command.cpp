@@ -30,9 +30,9 @@ constexpr char kUsage[] =
 constexpr int kExitFound = 1;
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, {}, {"json"});
-    if (!args.error.empty()) return usage_error("check", args.error);
-    if (args.positional.size() != 1) return usage_error("check", "expects one PROJECT file (kest check --help)");
+    const auto parsed = file_arguments("check", argv, 1, "expects one PROJECT file (kest check --help)", {}, {"json"});
+    if (!parsed) return kExitBadInput;
+    const ParsedArgs& args = *parsed;
     const std::string& path = args.positional[0];
     const auto loaded = load_project("check", path);
     if (!loaded) return kExitBadInput;

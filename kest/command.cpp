@@ -27,4 +27,19 @@ ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::str
     return parse_args(args, valued, switches, {{'p', "port"}, {'b', "baud"}, {'q', "quiet"}, {'v', "verbose"}});
 }
 
+std::optional<ParsedArgs> file_arguments(const char* command, const std::vector<std::string>& args, std::size_t files,
+                                         const char* expects, std::set<std::string> valued,
+                                         std::set<std::string> switches) {
+    ParsedArgs parsed = parse_command(args, std::move(valued), std::move(switches));
+    if (!parsed.error.empty()) {
+        usage_error(command, parsed.error);
+        return std::nullopt;
+    }
+    if (parsed.positional.size() != files) {
+        usage_error(command, expects);
+        return std::nullopt;
+    }
+    return parsed;
+}
+
 }  // namespace kest::cli

@@ -1,10 +1,11 @@
 // Commands of the kest tool. Each command lives in its own file and registers itself.
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
-
-#include <set>
 
 #include "common/exit_status.h"
 #include "common/options.h"
@@ -34,5 +35,11 @@ int usage_error(const char* command, const std::string& message);
 // those; "--" ends the options.
 ParsedArgs parse_command(const std::vector<std::string>& args, std::set<std::string> valued,
                          std::set<std::string> switches);
+
+// The arguments of a command that names `files` files and takes the given options: nothing,
+// after "kest NAME: expects" or the parsing error on stderr, when they do not fit.
+std::optional<ParsedArgs> file_arguments(const char* command, const std::vector<std::string>& args, std::size_t files,
+                                         const char* expects, std::set<std::string> valued = {},
+                                         std::set<std::string> switches = {});
 
 }  // namespace kest::cli

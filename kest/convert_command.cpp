@@ -23,9 +23,9 @@ constexpr char kUsage[] =
     "(without --force) or cannot be written; OUT is then left as it was.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, {}, {"force"});
-    if (!args.error.empty()) return usage_error("convert", args.error);
-    if (args.positional.size() != 2) return usage_error("convert", "expects IN and OUT (kest convert --help)");
+    const auto parsed = file_arguments("convert", argv, 2, "expects IN and OUT (kest convert --help)", {}, {"force"});
+    if (!parsed) return kExitBadInput;
+    const ParsedArgs& args = *parsed;
     if (output_is_input("convert", args.positional[1], args.positional[0])) return kExitBadInput;
     const auto loaded = load_project("convert", args.positional[0]);
     if (!loaded) return kExitBadInput;

@@ -2,7 +2,7 @@
 // listens and switch it to the chosen one.
 #include <iostream>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "kest/command.h"
 #include "kest/interrupt.h"
 #include "kest/console_ui.h"

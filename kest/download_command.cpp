@@ -20,15 +20,13 @@ constexpr char kUsage[] =
     "line settings could not be set up; 4 when the terminal did not answer.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, kTransferValued, kTransferSwitches);
-    if (!args.error.empty()) return usage_error("download", args.error);
-    if (args.positional.size() != 1) return usage_error("download", "expects one PROJECT file (kest download --help)");
-    auto setup = transfer_setup("download", args);
-    if (!setup) return kExitBadInput;
-    const auto loaded = load_project("download", args.positional[0]);
+    auto command = transfer_command("download", argv, "expects one PROJECT file (kest download --help)");
+    if (!command) return kExitBadInput;
+    const auto loaded = load_project("download", command->file());
     if (!loaded) return kExitBadInput;
     Project& project = *loaded->project;
-    return run_download("download", project, *setup, setup->rateIndex.value_or(project.com.rateIndex), std::nullopt);
+    TransferSetup& setup = command->setup;
+    return run_download("download", project, setup, setup.rateIndex.value_or(project.com.rateIndex), std::nullopt);
 }
 
 const Registration registration({"download", "send a project to the terminal", kUsage, run});

@@ -4,7 +4,8 @@
 
 #include "common/file_problem.h"
 #include "kest/command.h"
-#include "link/download.h"
+#include "session/download_session.h"
+#include "session/exit_status.h"
 
 namespace kest::cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kest/transfer_options.h"
-#include "link/download.h"
+#include "session/download_session.h"
 #include "project/project.h"
 
 namespace kest::cli {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "kest/command.h"
 #include "kest/object_file.h"
 #include "kest/transfer_options.h"
@@ -64,20 +64,17 @@ std::string failure(const TransferSetup& setup, int rate, const loader::SessionR
 }
 
 int run(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_command(args, kTransferValued, kTransferSwitches);
-    if (!parsed.error.empty()) return usage_error("flash", parsed.error);
-    if (parsed.positional.size() != 1) return usage_error("flash", "expects one object file (kest flash --help)");
-    const std::string& path = parsed.positional[0];
-    auto setup = transfer_setup("flash", parsed);
-    if (!setup) return kExitBadInput;
+    auto command = transfer_command("flash", args, "expects one object file (kest flash --help)");
+    if (!command) return kExitBadInput;
+    const std::string& path = command->file();
+    TransferSetup& setup = command->setup;
     // A damaged file is refused before the port is touched.
     const auto report = check_object_file("flash", path);
     if (!report) return kExitBadInput;
 
-    ConsoleUi ui = setup->console();
-    const int rate = setup->rateIndex.value_or(0);
-    const loader::SessionResult result =
-        loader::flash_session(*setup->link, setup->port, rate, setup->cradle, path, ui);
+    ConsoleUi ui = setup.console();
+    const int rate = setup.rateIndex.value_or(0);
+    const loader::SessionResult result = loader::flash_session(*setup.link, setup.port, rate, setup.cradle, path, ui);
     const ExitStatus status = exit_status(result);
     if (status == kExitOk)
         std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
@@ -87,7 +84,7 @@ int run(const std::vector<std::string>& args) {
     else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
         std::cerr << "kest flash: interrupted before the flash was erased: the terminal's program is unchanged\n";
     else
-        std::cerr << "kest flash: " << path << ": " << failure(*setup, rate, result) << "\n";
+        std::cerr << "kest flash: " << path << ": " << failure(setup, rate, result) << "\n";
     return status;
 }
 

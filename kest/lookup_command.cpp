@@ -7,7 +7,7 @@
 #include "kest/file_kind.h"
 #include "kest/lookup_report.h"
 #include "kest/project_io.h"
-#include "link/lookup_file.h"
+#include "session/lookup_file.h"
 
 namespace kest::cli {
 namespace {
@@ -47,9 +47,10 @@ int run(const std::vector<std::string>& argv) {
     std::set<std::string> valued = kTransferValued, switches = kTransferSwitches;
     valued.insert({"project", "lookup"});
     switches.insert({"raw", "allow-empty"});
-    const ParsedArgs args = parse_command(argv, valued, switches);
-    if (!args.error.empty()) return usage_error("lookup", args.error);
-    if (args.positional.size() != 1) return usage_error("lookup", "expects one lookup FILE (kest lookup --help)");
+    const auto parsed =
+        file_arguments("lookup", argv, 1, "expects one lookup FILE (kest lookup --help)", valued, switches);
+    if (!parsed) return kExitBadInput;
+    const ParsedArgs& args = *parsed;
     LookupFileRules rules;
     rules.raw = args.flag("raw");
     rules.allowEmpty = args.flag("allow-empty");

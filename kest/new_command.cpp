@@ -18,11 +18,10 @@ constexpr char kUsage[] =
     "Exit status 2 when FILE exists (without --force) or cannot be written.\n";
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, {}, {"force"});
-    if (!args.error.empty()) return usage_error("new", args.error);
-    if (args.positional.size() != 1) return usage_error("new", "expects one FILE (kest new --help)");
+    const auto args = file_arguments("new", argv, 1, "expects one FILE (kest new --help)", {}, {"force"});
+    if (!args) return kExitBadInput;
     const auto project = default_project();
-    return store_project("new", args.positional[0], *project, args.flag("force")) ? kExitOk : kExitBadInput;
+    return store_project("new", args->positional[0], *project, args->flag("force")) ? kExitOk : kExitBadInput;
 }
 
 const Registration registration({"new", "write a new default project file", kUsage, run});

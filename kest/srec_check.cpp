@@ -52,18 +52,17 @@ std::string damage_json(const std::string& path, const loader::SrecError& error)
 }
 
 int run(const std::vector<std::string>& args) {
-    const ParsedArgs parsed = parse_command(args, {}, {"json"});
-    if (!parsed.error.empty()) return usage_error("srec-check", parsed.error);
-    if (parsed.positional.size() != 1) return usage_error("srec-check", "give one object file");
-    const std::string& path = parsed.positional[0];
+    const auto parsed = file_arguments("srec-check", args, 1, "give one object file", {}, {"json"});
+    if (!parsed) return kExitBadInput;
+    const std::string& path = parsed->positional[0];
     std::optional<loader::SrecError> damage;
     const auto report = check_object_file("srec-check", path, &damage);
-    if (parsed.flag("json")) {
+    if (parsed->flag("json")) {
         if (report) std::cout << report_json(path, *report);
         if (damage) std::cout << damage_json(path, *damage);
     }
     if (!report) return kExitBadInput;
-    if (parsed.flag("json")) return kExitOk;
+    if (parsed->flag("json")) return kExitOk;
     std::printf("%s: %zu data records, %" PRIu64 " bytes, end record S%c, start address 0x%08" PRIX32 "\n",
                 path.c_str(), report->dataRecords, report->dataBytes, report->endType, report->startAddress);
     for (const auto& r : report->ranges)

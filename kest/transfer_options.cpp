@@ -104,4 +104,13 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
     return s;
 }
 
+std::optional<TransferCommand> transfer_command(const char* command, const std::vector<std::string>& argv,
+                                                const char* expects) {
+    auto args = file_arguments(command, argv, 1, expects, kTransferValued, kTransferSwitches);
+    if (!args) return std::nullopt;
+    auto setup = transfer_setup(command, *args);
+    if (!setup) return std::nullopt;
+    return TransferCommand{std::move(*args), std::move(*setup)};
+}
+
 }  // namespace kest::cli

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/options.h"
 #include "kest/console_ui.h"
@@ -53,6 +54,16 @@ struct TransferSetup {
 
 // Reads the shared options; on a usage error prints it and returns nothing.
 std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArgs& args);
+
+// A transfer command that sends one file (kest download, lookup, flash): its arguments and
+// its link; nothing after a usage error ("kest NAME: expects" when the file is missing).
+struct TransferCommand {
+    ParsedArgs args;
+    TransferSetup setup;
+    const std::string& file() const { return args.positional[0]; }
+};
+std::optional<TransferCommand> transfer_command(const char* command, const std::vector<std::string>& argv,
+                                                const char* expects);
 
 // The failures every transfer can meet, each saying what failed, why, and what to try:
 // "cannot open /dev/ttyUSB3: not found (kest ports lists the serial ports of this machine)"

@@ -4,7 +4,8 @@
 #include "kest/command.h"
 #include "kest/output_path.h"
 #include "kest/transfer_options.h"
-#include "link/upload.h"
+#include "session/exit_status.h"
+#include "session/upload_session.h"
 
 namespace kest::cli {
 

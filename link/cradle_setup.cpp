@@ -8,8 +8,6 @@ constexpr std::uint8_t kProbeByte = 0x0F;
 constexpr std::uint8_t kSwitchByte = 0x07;
 constexpr std::uint8_t kCommitByte = 'Q';
 constexpr std::uint32_t kProbeWindowMs = 100;
-// The set-up's one message, shown only by the loader's profile.
-constexpr MessageText kNoCradle{"Can't set IR device !!!", "Program Download"};
 
 // Each control byte goes out in a write of its own.
 void write_byte(Link& link, std::uint8_t byte) { link.write(std::span<const std::uint8_t>(&byte, 1)); }
@@ -35,10 +33,10 @@ bool probe(Link& link, int rateIndex) {
 
 }  // namespace
 
-const CradleProfile kGeneratorCradle{{4, 0, 2, 1, 3}, false};
-const CradleProfile kLoaderCradle{{4, 2, 0, 1, 3}, true};
+const CradleProfile kGeneratorCradle{{4, 0, 2, 1, 3}};
+const CradleProfile kLoaderCradle{{4, 2, 0, 1, 3}};
 
-bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui, int* foundRateIndex) {
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, int* foundRateIndex) {
     LineSettings& s = link.settings();
     s.baud = 38400;
     s.dataBits = 8;
@@ -56,10 +54,7 @@ bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserI
             break;
         }
     }
-    if (found < 0) {
-        if (profile.reportFailure && ui) show(*ui, kNoCradle);
-        return false;
-    }
+    if (found < 0) return false;
     if (foundRateIndex) *foundRateIndex = found;
 
     set_rts(link, false);
@@ -88,7 +83,7 @@ CradleCheckResult check_cradle(Link& link, const std::string& portName, int rate
     link.set_line(rateIndex);
     if (!link.apply())
         r.end = CradleCheck::LineFailed;
-    else if (!cradle_setup(link, rateIndex, kGeneratorCradle, nullptr, &r.foundRateIndex))
+    else if (!cradle_setup(link, rateIndex, kGeneratorCradle, &r.foundRateIndex))
         r.end = CradleCheck::NoCradle;
     else  // the set-up leaves its last changes to the next line-settings step
         r.end = link.apply() ? CradleCheck::Switched : CradleCheck::LineFailed;

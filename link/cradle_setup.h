@@ -1,31 +1,28 @@
 // The infrared cradle set-up: find the rate at which the cradle listens and switch it to
-// the chosen rate. The two programs differ only in the probe order and in who reports a
-// cradle that does not answer.
+// the chosen rate. The two programs differ only in the probe order.
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "link/link.h"
-#include "platform/user_interface.h"
 
 namespace kest {
 
 struct CradleProfile {
     std::array<int, kRateCount> probeOrder;  // rate indices, tried in this order
-    bool reportFailure;                      // the set-up itself shows kCradleFailureText
 };
 
-// agkest: 9600, 115200, 38400, 57600, 19200; the caller reports a failure.
+// agkest: 9600, 115200, 38400, 57600, 19200.
 extern const CradleProfile kGeneratorCradle;
-// tamplo: 9600, 38400, 115200, 57600, 19200; the set-up reports "Can't set IR device !!!".
+// tamplo: 9600, 38400, 115200, 57600, 19200.
 extern const CradleProfile kLoaderCradle;
 
 // Requires an open link. Returns true when a probe answered and the cradle was switched
-// to kRates[rateIndex]; the record then holds that rate (applied with RTS on).
-// ui may be null when the profile does not report failures. foundRateIndex, when given,
-// receives the index of the rate at which the cradle answered.
-bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, UserInterface* ui,
-                  int* foundRateIndex = nullptr);
+// to kRates[rateIndex]; the record then holds that rate (applied with RTS on). A cradle that
+// does not answer is the caller's to report. foundRateIndex, when given, receives the index
+// of the rate at which the cradle answered.
+bool cradle_setup(Link& link, int rateIndex, const CradleProfile& profile, int* foundRateIndex = nullptr);
 
 // The cradle set-up on its own, as the generator runs it before a cradle transfer: open
 // the port, set the rate, find and switch the cradle, apply the final settings, close.

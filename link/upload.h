@@ -1,63 +1,61 @@
-// The data upload: connect with "READ\r", receive the numbered, checksummed records the
-// terminal collected, acknowledge each one and write it as one line of a text file, until
-// the terminal sends "OVER\r".
+// The upload protocol of the application runtime: connect with "READ\r", then receive the
+// numbered, checksummed record frames the terminal collected, each answered "ACK\r" once it
+// is stored or "NAK\r", until the terminal sends "OVER\r". The records go to a sink; the
+// session above owns the data file and talks to the user.
 #pragma once
 
-#include <optional>
-#include <string>
+#include <cstdint>
+#include <span>
 
-#include "common/output_file.h"
 #include "link/link.h"
-#include "platform/user_interface.h"
-#include "project/project.h"
 
 namespace kest {
 
-struct UploadOptions {
-    bool cradle = false;                  // switch the infrared cradle first
-    std::optional<std::string> portName;  // instead of the project's port (a device path)
-    std::optional<int> rateIndex;         // instead of the project's rate
-    std::optional<std::string> path;      // data file; nothing = ask with the save dialog
-    // How the data file is written: by default an existing file (the save dialog asked
-    // before) is replaced once records arrived; append adds them to its end instead.
-    OutputRules rules{.replace = true};
-    FileSteps* fileSteps = nullptr;  // the steps of writing it (tests); standard ones
-    bool offerViewer = true;         // ask to open the file when records arrived
+enum class Connect {
+    Connected,    // the terminal answered "ACK\r"
+    NoAnswer,     // no answer to the fourth "READ\r"
+    Refused,      // six answers other than "ACK\r"
+    Interrupted,  // a stop was requested (Link::stop_requested)
 };
 
-enum class UploadEnd {
-    Cancelled,      // no data file chosen
-    FileError,      // the data file could not be created
-    PortFailed,     // the port could not be opened
-    CradleFailed,   // no cradle rate answered
-    LineFailed,     // the line settings could not be applied
-    NoAnswer,       // the terminal never answered "READ\r"
-    Refused,        // the terminal answered "READ\r" with something else six times
-    Over,           // the terminal ended with "OVER\r"
-    TimedOut,       // the terminal fell silent after the connection
-    WriteFailed,    // a record could not be written; it was not acknowledged
-    ReplaceFailed,  // the records arrived but could not replace the old file (see keptIn)
-    Interrupted,    // a stop was requested (Link::stop_requested); the records acknowledged
-                    // so far are in the file, the terminal keeps the others
+struct Connection {
+    Connect end = Connect::NoAnswer;
+    int reads = 0;  // "READ\r" sent
 };
 
-struct UploadReport {
-    // As the main window sees it: records stored (>= 1), 0 (nothing stored or cancelled),
-    // -1 (time-out after the connection, or the file could not be written), -2 (data file
-    // cannot be created), -3 (link cannot be set up).
-    int result = 0;
-    UploadEnd end = UploadEnd::Cancelled;
-    int records = 0;                                  // records stored by this upload
-    std::string path;                                 // the data file, empty when none was chosen
-    bool fileKept = false;                            // the data file is on disk afterwards
-    OutputProblem fileProblem = OutputProblem::None;  // FileError: why
-    int fileError = 0;                                // FileError: the system's error number
-    std::string keptIn;                               // ReplaceFailed: the file that holds the records
+// Sends "READ\r" until the terminal answers "ACK\r": a silent terminal gets it four times,
+// one that answers something else six times.
+Connection connect(Link& link);
+
+// Where the records go, and who follows their count.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    // Keeps one record's data bytes. The record's "ACK\r" is written only after this returned
+    // true; false ends the upload with the record unacknowledged, so the terminal keeps it.
+    virtual bool store(std::span<const std::uint8_t> data) = 0;
+    // The records begin to come; a record was stored (the count so far); the records end,
+    // whatever the reason.
+    virtual void begin() {}
+    virtual void stored(int count) { (void)count; }
+    virtual void end(int count) { (void)count; }
 };
 
-// The save dialog of the data file.
-FileDialogRequest data_file_request();
+enum class ReceiveEnd {
+    Over,         // the terminal ended with "OVER\r"
+    TimedOut,     // the terminal fell silent, or sent no usable frame for too long
+    StoreFailed,  // the sink could not keep a record; it was not acknowledged
+    Interrupted,  // a stop was requested; every record stored so far is acknowledged
+};
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options = {});
+struct Received {
+    ReceiveEnd end = ReceiveEnd::Over;
+    int records = 0;          // records stored
+    std::uint64_t bytes = 0;  // their data bytes
+};
+
+// The records after the connection, until "OVER\r", a time-out, a record the sink could not
+// keep or a stop request.
+Received receive_records(Link& link, RecordSink& sink);
 
 }  // namespace kest

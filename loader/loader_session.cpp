@@ -18,6 +18,7 @@ namespace msg {
 constexpr MessageText kFileUnreadable{"Can't open the file!", kCaption};
 constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
 constexpr MessageText kPortFailed{"Can't open the COM port!", kCaption};
+constexpr MessageText kCradleFailed{"Can't set IR device !!!", kCaption};
 constexpr MessageText kLineFailed{"Failed to set communication state", kCaption};
 constexpr MessageText kRetry{"Download failed, would you like to retry?", kCaption, Icon::Question, Buttons::YesNo};
 constexpr MessageText kAnother{"Do you want to download another program?", kCaption, Icon::Question, Buttons::YesNo};
@@ -98,8 +99,10 @@ int result_value(const SessionResult& r) {
     }
 }
 
-SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
-                            const std::string& objectPath, UserInterface& ui) {
+namespace {
+
+SessionResult run_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
+                          const std::string& objectPath, UserInterface& ui) {
     auto object = open_object(objectPath);
     if (!object) {
         show(ui, msg::kFileUnreadable);
@@ -116,7 +119,8 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         show(ui, msg::kPortFailed);
         return {SessionEnd::PortFailed};
     }
-    if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle, &ui)) {
+    if (cradle && !cradle_setup(link, rateIndex, kLoaderCradle)) {
+        show(ui, msg::kCradleFailed);
         link.close(false);
         return {SessionEnd::CradleFailed};
     }
@@ -128,6 +132,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
     }
     SessionResult result{SessionEnd::AttemptFailed};
     for (;;) {
+        ++result.attempts;
         result.record = {};
         result.last = flash_attempt(link, *object, ui, &result.record);
         if (result.last == FlashOutcome::Done) {
@@ -145,6 +150,16 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
         }
     }
     link.close(true);
+    return result;
+}
+
+}  // namespace
+
+SessionResult flash_session(Link& link, const std::string& portName, int rateIndex, bool cradle,
+                            const std::string& objectPath, UserInterface& ui) {
+    const std::uint32_t start = link.now();
+    SessionResult result = run_session(link, portName, rateIndex, cradle, objectPath, ui);
+    result.elapsedMs = link.now() - start;
     return result;
 }
 

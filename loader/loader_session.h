@@ -3,6 +3,7 @@
 // port dialog; everything else goes through the link and the user interface.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -51,6 +52,8 @@ struct SessionResult {
     SessionEnd end = SessionEnd::Cancelled;
     FlashOutcome last = FlashOutcome::Done;  // of the last attempt
     RecordTrouble record{};                  // where the last attempt stopped (RecordFailed)
+    int attempts = 0;                        // flash attempts, the retries included
+    std::uint32_t elapsedMs = 0;             // of the flash session, up to the closed port
 };
 
 // 1 success, 0 failure or cancel, -1 file or port could not be opened.

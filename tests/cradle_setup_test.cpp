@@ -5,11 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "tests/support/emulated_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/scripted_ui.h"
 
 namespace kest {
 namespace {
@@ -18,7 +17,6 @@ using testing::Bytes;
 using testing::EmulatedPort;
 using testing::FakeClock;
 using testing::ScriptedPort;
-using testing::ScriptedUi;
 
 constexpr int k115200 = 0, k57600 = 1, k38400 = 2, k19200 = 3, k9600 = 4;
 
@@ -35,7 +33,6 @@ struct Fixture {
     FakeClock clock;
     ScriptedPort port{clock};
     Link link{port, clock};
-    ScriptedUi ui;
     std::uint32_t start = 0;
     int found = -1;
 
@@ -46,9 +43,7 @@ struct Fixture {
         link.open("COM1", kInQueue, kDownloadOutQueue);
         start = clock.ticks();
     }
-    bool run(int rateIndex, const CradleProfile& profile) {
-        return cradle_setup(link, rateIndex, profile, &ui, &found);
-    }
+    bool run(int rateIndex, const CradleProfile& profile) { return cradle_setup(link, rateIndex, profile, &found); }
     // Rates applied with RTS off before a probe byte: the probe order.
     std::vector<std::uint32_t> probed_rates() const {
         std::vector<std::uint32_t> rates;
@@ -81,9 +76,7 @@ struct EmulatedFixture {
     explicit EmulatedFixture(std::uint32_t cradleRate) : port(clock, cradle_at(cradleRate)) {
         link.open("COM1", kInQueue, kDownloadOutQueue);
     }
-    bool run(int rateIndex, const CradleProfile& profile) {
-        return cradle_setup(link, rateIndex, profile, nullptr, &found);
-    }
+    bool run(int rateIndex, const CradleProfile& profile) { return cradle_setup(link, rateIndex, profile, &found); }
     std::uint32_t cradle_rate() const { return port.emulator().cradle().rate(); }
 };
 
@@ -130,7 +123,6 @@ TEST(CradleSetup, FirstProbeAnswersExactSequenceAndTiming) {
     }
     EXPECT_EQ(f.clock.ticks() - f.start, 900u);  // ends with a pause
     EXPECT_EQ(f.found, k9600);
-    EXPECT_TRUE(f.ui.messages.empty());
 }
 
 TEST(CradleSetup, EveryControlByteIsAWriteOfItsOwnWithRtsOff) {
@@ -221,23 +213,6 @@ TEST(CradleSetup, ChoosingTheRateTheCradleAlreadyUsesStillSwitches) {
     EXPECT_EQ(f.cradle_rate(), 9600u);
 }
 
-TEST(CradleSetup, OnlyTheLoaderReportsACradleThatDoesNotAnswer) {
-    Fixture loader(std::nullopt);
-    EXPECT_FALSE(loader.run(k9600, kLoaderCradle));
-    ASSERT_EQ(loader.ui.messages.size(), 1u);
-    EXPECT_EQ(loader.ui.messages[0].text, "Can't set IR device !!!");
-    EXPECT_EQ(loader.ui.messages[0].caption, "Program Download");
-    EXPECT_EQ(loader.ui.messages[0].icon, Icon::Warning);
-    EXPECT_EQ(loader.ui.messages[0].buttons, Buttons::Ok);
-
-    Fixture generator(std::nullopt);
-    EXPECT_FALSE(generator.run(k9600, kGeneratorCradle));
-    EXPECT_TRUE(generator.ui.messages.empty());
-
-    Fixture noUi(std::nullopt);  // the loader profile without a user interface
-    EXPECT_FALSE(cradle_setup(noUi.link, k9600, kLoaderCradle, nullptr));
-}
-
 TEST(CradleSetup, ModemControlStaysOnForALaterDirectTransfer) {
     Fixture f(38400);
     ASSERT_TRUE(f.run(k19200, kGeneratorCradle));
@@ -273,7 +248,7 @@ TEST(CradleSetup, ModemControlIsOffBeforeTheFirstSetUp) {
 
 TEST(CradleSetup, FoundRateIsOptional) {
     EmulatedFixture f(57600);
-    EXPECT_TRUE(cradle_setup(f.link, k38400, kLoaderCradle, nullptr));
+    EXPECT_TRUE(cradle_setup(f.link, k38400, kLoaderCradle));
     EXPECT_EQ(f.cradle_rate(), 38400u);
 }
 

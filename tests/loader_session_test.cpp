@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/emulated_port.h"
 #include "tests/support/scripted_port.h"
@@ -130,6 +130,17 @@ TEST_F(LoaderRun, FileNameAloneUsesCom1At115200) {
     EXPECT_EQ(run(object).end, SessionEnd::Done);
     EXPECT_EQ(opened(), std::vector<std::string>{"COM1"});
     EXPECT_EQ(terminal->current_settings().baud, 115200u);
+}
+
+TEST_F(LoaderRun, OnlyTheLoaderReportsACradleThatDoesNotAnswer) {
+    fresh("", true);  // a direct cable: no cradle answers the probes
+    EXPECT_EQ(run(object).end, SessionEnd::CradleFailed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Can't set IR device !!!");
+    EXPECT_EQ(ui.messages[0].caption, "Program Download");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Warning);
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::Ok);
+    EXPECT_FALSE(terminal->is_open());
 }
 
 TEST_F(LoaderRun, FirstStartOpensInTheProgramFolderAndRemembersTheChoice) {

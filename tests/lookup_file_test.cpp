@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "link/lookup_file.h"
+#include "session/lookup_file.h"
 #include "tests/support/scripted_ui.h"
 
 namespace kest {

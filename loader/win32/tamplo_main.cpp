@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 #include "link/link.h"
 #include "loader/loader_session.h"
 #include "loader/win32/com_properties_dlg.h"

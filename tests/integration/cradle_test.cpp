@@ -44,7 +44,7 @@ TEST_P(CradleOverPty, FoundAndSwitchedThenDataPasses) {
     link.set_line(c.chosen);
     ASSERT_TRUE(link.apply());
     int found = -1;
-    ASSERT_TRUE(cradle_setup(link, c.chosen, *c.profile, nullptr, &found));
+    ASSERT_TRUE(cradle_setup(link, c.chosen, *c.profile, &found));
     EXPECT_EQ(kRates[found], c.cradleRate);
     ASSERT_TRUE(link.apply());
 

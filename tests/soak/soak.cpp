@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "link/download.h"
+#include "session/download_session.h"
 #include "link/exchange.h"
 #include "link/tracing_port.h"
-#include "link/upload.h"
+#include "session/upload_session.h"
 #include "loader/loader_session.h"
 #include "loader/srec.h"
 #include "project/defaults.h"

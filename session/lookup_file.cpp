@@ -1,4 +1,4 @@
-#include "link/lookup_file.h"
+#include "session/lookup_file.h"
 
 #include <algorithm>
 

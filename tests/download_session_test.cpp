@@ -7,7 +7,8 @@
 #include <functional>
 #include <map>
 
-#include "link/download.h"
+#include "project/download_image.h"
+#include "session/download_session.h"
 #include "tests/support/emulated_port.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
@@ -140,7 +141,7 @@ protected:
 
 TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
     EXPECT_EQ(report.attempts, 1);
     EXPECT_EQ(terminal->opened(), std::vector<std::string>{"COM3"});
@@ -254,7 +255,7 @@ TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
     script([](const std::string&, int) { return ""; });
     const std::uint32_t start = clock.ticks();
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::NotReady);
     std::vector<std::uint32_t> times;
     for (const auto& e : port.events())
@@ -320,7 +321,7 @@ TEST_F(DownloadTest, FourFailedTransmissionsEndTheAttempt) {
 TEST_F(DownloadTest, FullStopsAtOnce) {
     use_terminal(direct(), "full-at=120");
     const auto report = run();
-    EXPECT_EQ(report.result, 1);
+    EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::MemoryFull);
     EXPECT_EQ(packets().size(), 121u);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Speicher voll!", "Downloadfehler, wiederholen?"}));
@@ -382,7 +383,7 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         const std::size_t before = packets().size();
         ui.messages.clear();
         const auto report = run_lookup(c.content);
-        EXPECT_EQ(report.result, 1);
+        EXPECT_EQ(result_value(report), 1);
         EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
         std::vector<std::string> expected;
         std::string stored;
@@ -398,28 +399,6 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Downloaded komplett!"});
     }
     EXPECT_EQ(text_of(terminal->writes().front()), kVelmor);
-}
-
-TEST(LookupPacket, ChecksumBytesNeverLookLikeCr) {
-    struct Case {
-        std::string line;
-        Bytes tail;  // checksum high, low, CR
-    };
-    const Case cases[] = {
-        {"", {0x00, 0x00, 0x0D}},
-        {"A", {0x00, 0x41, 0x0D}},
-        {std::string(13, '\xFF') + "\x1A", {0x0E, 0x0E, 0x0D}},     // sum 0x0D0D
-        {"\x0D", {0x00, 0x0E, 0x0D}},                               // cannot occur in a line, but the rule holds
-        {std::string(1, '\xFF') + "\x0E", {0x01, 0x0D + 1, 0x0D}},  // sum 0x010D
-        {std::string(14, '\xFF') + "\x1E", {0x0E, 0x10, 0x0D}},     // sum 0x0E10: a real 0x0E stays
-        {std::string(289, '\xFF'), {0x1F, 0xDF, 0x0D}},             // sum 73695: the high byte is cut to one byte
-    };
-    for (const Case& c : cases) {
-        const auto packet = lookup_packet(c.line);
-        ASSERT_EQ(packet.size(), c.line.size() + 3);
-        EXPECT_EQ(Bytes(packet.begin(), packet.begin() + static_cast<long>(c.line.size())), bytes_of(c.line));
-        EXPECT_EQ(Bytes(packet.end() - 3, packet.end()), c.tail) << c.line.size();
-    }
 }
 
 TEST_F(DownloadTest, LookupProgressFollowsTheLinesSent) {
@@ -483,7 +462,7 @@ TEST_F(DownloadTest, LookupFileIsCheckedBeforeThePortOpens) {
         if (c.outcome == DownloadOutcome::Completed) boxes.push_back("Downloaded komplett!");
         EXPECT_EQ(ui.texts(), boxes);
         if (c.outcome != DownloadOutcome::Completed) {
-            EXPECT_EQ(report.result, -1);
+            EXPECT_EQ(result_value(report), -1);
             EXPECT_EQ(terminal->opened().size(), opened);
             continue;
         }
@@ -505,7 +484,7 @@ TEST_F(DownloadTest, ThePreparationOfTheCallerDecides) {
     };
     auto report = run_lookup("stop", options);
     EXPECT_EQ(seen, "stop");
-    EXPECT_EQ(report.result, 0);
+    EXPECT_EQ(result_value(report), 0);
     EXPECT_EQ(report.outcome, DownloadOutcome::Cancelled);
     EXPECT_TRUE(terminal->opened().empty());
     report = run_lookup("Tabelle", options);
@@ -537,7 +516,7 @@ TEST_F(DownloadTest, LookupRetryRereadsTheFileFromItsStart) {
 TEST_F(DownloadTest, OverlongLookupLineIsRefusedBeforeAnythingIsSent) {
     const std::string ok(289, 'x');
     const auto report = run_lookup("kurz\r\n" + ok + "\r\n" + ok + "y\r\nrest\r\n");
-    EXPECT_EQ(report.result, -1);
+    EXPECT_EQ(result_value(report), -1);
     EXPECT_EQ(report.outcome, DownloadOutcome::LineTooLong);
     EXPECT_EQ(report.badLine, 3);
     EXPECT_TRUE(terminal->opened().empty());
@@ -562,7 +541,7 @@ TEST_F(DownloadTest, LookupChoiceKeepsTheNameBetweenCommands) {
     lookupName = "C:\\DATEN\\ARTIKEL.TXT";
     ui.openFiles.push_back(std::nullopt);
     const auto cancelled = run(via(false, true));
-    EXPECT_EQ(cancelled.result, 0);
+    EXPECT_EQ(result_value(cancelled), 0);
     EXPECT_EQ(cancelled.outcome, DownloadOutcome::Cancelled);
     EXPECT_TRUE(terminal->opened().empty());
     ASSERT_EQ(ui.dialogs.size(), 1u);
@@ -593,7 +572,7 @@ TEST_F(DownloadTest, UnreadableLookupFile) {
         ui.messages.clear();
         ui.openFiles.push_back(path);
         const auto report = run(via(false, true));
-        EXPECT_EQ(report.result, -1);
+        EXPECT_EQ(result_value(report), -1);
         EXPECT_EQ(report.outcome, DownloadOutcome::FileUnreadable);
         EXPECT_EQ(ui.texts(), std::vector<std::string>{"Datei kann nicht ge\xF6"
                                                        "ffnet werden!"});
@@ -629,7 +608,7 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         r.port.fail_apply(c.failApply);
         r.project.com.rateIndex = static_cast<u8>(c.rate);
         const auto report = r.run(via(c.cradle, false));
-        EXPECT_EQ(report.result, c.result);
+        EXPECT_EQ(result_value(report), c.result);
         EXPECT_EQ(report.outcome, c.outcome);
         EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(r.ui.messages[0].caption, "Fehler");
@@ -639,6 +618,57 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         if (!c.failOpen) {
             EXPECT_EQ(r.port.events().back().kind, Event::Close);
         }
+    }
+}
+
+// What the report tells of the last attempt: the packets acknowledged with their data bytes,
+// where it stopped, the time the command took.
+TEST_F(DownloadTest, ReportCountsWhatWasAcknowledgedAndWhereItStopped) {
+    const std::string lookup = "ab\r\n\r\ncde";
+    auto ack = [](const Bytes&, int) { return std::string("ACK\r"); };
+    struct Case {
+        const char* name;
+        bool lookup;
+        std::function<std::string(const Bytes&, int)> answer;
+        DownloadOutcome outcome;
+        int packets;
+        std::uint64_t bytes;
+        int failedBlock, failedLine;
+    };
+    const Case cases[] = {
+        {"application", false, ack, DownloadOutcome::Completed, 200, kImageBlocks * kBlockSize, -1, 0},
+        {"block 7 unacknowledged", false,
+         [](const Bytes& p, int) {
+             return std::string(p.size() == kBlockPacketSize && p[102] == 7 ? "NAK\r" : "ACK\r");
+         },
+         DownloadOutcome::TransferFailed, 7, 700, 7, 0},
+        {"lookup", true, ack, DownloadOutcome::Completed, 3, 5, -1, 0},
+        {"full at line 2", true,
+         [](const Bytes& p, int) { return std::string(p == lookup_packet("") ? "FULL\r" : "ACK\r"); },
+         DownloadOutcome::MemoryFull, 1, 2, -1, 2},
+        {"OVER unacknowledged", true,
+         [](const Bytes& p, int) { return std::string(text_of(p) == "OVER\r" ? "NAK\r" : "ACK\r"); },
+         DownloadOutcome::TransferFailed, 3, 5, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.script_packets(c.answer);
+        const auto path = std::filesystem::path(::testing::TempDir()) / "kest-report-lookup.txt";
+        std::ofstream(path, std::ios::binary) << lookup;
+        r.ui.openFiles.push_back(path.string());
+        const std::uint32_t start = r.clock.ticks();
+        const DownloadReport report = r.run(via(false, c.lookup));
+        std::filesystem::remove(path);
+        EXPECT_EQ(report.outcome, c.outcome);
+        EXPECT_EQ(report.attempts, 1);
+        EXPECT_EQ(report.path, c.lookup ? path.string() : "");
+        EXPECT_EQ(report.packets, c.packets);
+        EXPECT_EQ(report.bytes, c.bytes);
+        EXPECT_EQ(report.failedBlock, c.failedBlock);
+        EXPECT_EQ(report.failedLine, c.failedLine);
+        EXPECT_EQ(report.elapsedMs, r.clock.ticks() - start);
+        EXPECT_GT(report.elapsedMs, 0u);
     }
 }
 

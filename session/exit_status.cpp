@@ -1,9 +1,8 @@
-#include "common/exit_status.h"
+#include "session/exit_status.h"
 
 #include "link/cradle_setup.h"
-#include "link/download.h"
-#include "link/upload.h"
-#include "loader/loader_session.h"
+#include "session/download_session.h"
+#include "session/upload_session.h"
 
 namespace kest {
 
@@ -53,31 +52,6 @@ ExitStatus exit_status(CradleCheck end) {
     case CradleCheck::NoCradle: return kExitLinkSetup;
     }
     return kExitLinkSetup;
-}
-
-ExitStatus exit_status(const loader::SessionResult& result) {
-    using loader::FlashOutcome;
-    using loader::SessionEnd;
-    switch (result.end) {
-    case SessionEnd::Done:
-    case SessionEnd::Cancelled: return kExitOk;
-    case SessionEnd::FileUnreadable: return kExitBadInput;
-    case SessionEnd::PortFailed:
-    case SessionEnd::CradleFailed:
-    case SessionEnd::LineFailed: return kExitLinkSetup;
-    case SessionEnd::AttemptFailed: break;
-    }
-    switch (result.last) {
-    case FlashOutcome::BadFile: return kExitBadInput;
-    case FlashOutcome::NotReady: return kExitNoAnswer;
-    case FlashOutcome::Stopped:
-    case FlashOutcome::StoppedBeforeErase: return kExitInterrupted;
-    case FlashOutcome::Done:
-    case FlashOutcome::EraseRefused:
-    case FlashOutcome::EraseFailed:
-    case FlashOutcome::RecordFailed: break;
-    }
-    return kExitTransferFailed;
 }
 
 }  // namespace kest

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/upload.h"
+#include "session/upload_session.h"
 #include "tests/support/emulated_port.h"
 #include "tests/support/failing_file_steps.h"
 #include "tests/support/scripted_port.h"
@@ -121,7 +121,7 @@ TEST_P(RecordPhase, StoresExactlyTheGoodRecordsInOrder) {
     EXPECT_EQ(r.end, UploadEnd::Over);
     const int lines = static_cast<int>(std::count(c.file.begin(), c.file.end(), '\n'));
     EXPECT_EQ(r.records, lines);
-    EXPECT_EQ(r.result, lines);
+    EXPECT_EQ(result_value(r), lines);
 }
 
 // "ABCG" sums to 0x010D: its low checksum byte travels as 0x0E. 26 'z' and 0x9C sum to
@@ -262,7 +262,7 @@ TEST_F(Upload, ViewerDeclined) {
 TEST_F(Upload, OverBeforeAnyRecordDeletesTheEmptyFile) {
     const UploadReport r = run({"ACK\r" + kOver});
     EXPECT_EQ(r.end, UploadEnd::Over);
-    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(result_value(r), 0);
     EXPECT_FALSE(r.fileKept);
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -318,7 +318,7 @@ TEST_F(Upload, EleventhSilentPeriodEndsTheUploadKeepingTheRecords) {
     const UploadReport r = run(script);
     EXPECT_EQ(writes(), "RAA" + std::string(10, 'N'));
     EXPECT_EQ(r.end, UploadEnd::TimedOut);
-    EXPECT_EQ(r.result, -1);
+    EXPECT_EQ(result_value(r), -1);
     EXPECT_EQ(r.records, 2);
     EXPECT_TRUE(r.fileKept);
     EXPECT_EQ(read_file(path), "A\r\nB\r\n");
@@ -341,7 +341,7 @@ TEST_F(Upload, EleventhSilentPeriodEndsTheUploadKeepingTheRecords) {
 TEST_F(Upload, SilenceBeforeTheFirstRecordDeletesTheFile) {
     const UploadReport r = run({bytes_of("ACK\r")});
     EXPECT_EQ(r.end, UploadEnd::TimedOut);
-    EXPECT_EQ(r.result, -1);
+    EXPECT_EQ(result_value(r), -1);
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(ui.texts(), std::vector<std::string>{"Time out!"});
     EXPECT_EQ(ui.messages[0].caption, "Fehler");
@@ -515,7 +515,7 @@ TEST_P(LinkSetup, FailureWritesNoFileAndClosesThePort) {
     UploadOptions options;
     options.cradle = c.cradle;
     const UploadReport r = run({}, options);
-    EXPECT_EQ(r.result, -3);
+    EXPECT_EQ(result_value(r), -3);
     EXPECT_EQ(r.end, c.end);
     EXPECT_EQ(ui.texts(), c.texts);
     EXPECT_FALSE(port.is_open());
@@ -571,7 +571,7 @@ TEST_F(Upload, SaveDialogRequest) {
 TEST_F(Upload, CancelledDialogTouchesNothing) {
     ui.saveFiles.push_back(std::nullopt);
     const UploadReport r = upload_data(project, link, ui);
-    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(result_value(r), 0);
     EXPECT_EQ(r.end, UploadEnd::Cancelled);
     EXPECT_TRUE(port.events().empty());
     EXPECT_TRUE(ui.messages.empty());
@@ -580,7 +580,7 @@ TEST_F(Upload, CancelledDialogTouchesNothing) {
 TEST_F(Upload, FileThatCannotBeCreated) {
     ui.saveFiles.push_back((path / "no" / "such.TXT").string());
     const UploadReport r = upload_data(project, link, ui);
-    EXPECT_EQ(r.result, -2);
+    EXPECT_EQ(result_value(r), -2);
     EXPECT_EQ(r.end, UploadEnd::FileError);
     EXPECT_TRUE(port.events().empty());
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -660,6 +660,29 @@ TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
     EXPECT_EQ(ui.texts(), std::vector<std::string>{
                               "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
     std::filesystem::remove(r.keptIn);
+}
+
+// What the report tells beyond the end: the "READ"s sent, the records and data bytes stored,
+// the record that could not be written, the time the command took.
+TEST_F(Upload, ReportCountsReadsRecordsBytesAndTime) {
+    const std::uint32_t start = clock.ticks();
+    const UploadReport r = run({kSilence, kSilence, "ACK\r" + frame(0, "AB"), frame(1, "CDE"), kOver});
+    EXPECT_EQ(r.end, UploadEnd::Over);
+    EXPECT_EQ(r.reads, 3);
+    EXPECT_EQ(r.records, 2);
+    EXPECT_EQ(r.bytes, 5u);
+    EXPECT_EQ(r.failedRecord, 0);
+    EXPECT_EQ(r.elapsedMs, clock.ticks() - start);
+    EXPECT_GE(r.elapsedMs, 6000u);  // two silent "READ"s
+
+    testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Write, 3);  // record 2's data
+    UploadOptions options;
+    options.fileSteps = &steps;
+    const UploadReport failed = run({"ACK\r" + frame(0, "A"), frame(1, "B"), kOver}, options);
+    EXPECT_EQ(failed.end, UploadEnd::WriteFailed);
+    EXPECT_EQ(failed.records, 1);
+    EXPECT_EQ(failed.failedRecord, 2);
+    EXPECT_EQ(result_value(failed), -1);
 }
 
 struct AppendCase {
