@@ -22,9 +22,11 @@ std::string rate(unsigned index) {
     return index < kRates.size() ? std::to_string(kRates[index]) : "(" + std::to_string(index) + ")";
 }
 
+std::string terminal_rate(unsigned index) { return index < kRates.size() ? rate(index) + " bps" : rate(index); }
+
 std::vector<std::string> terminal_rates() {
     std::vector<std::string> list;
-    for (unsigned i = 0; i < kRates.size(); ++i) list.push_back(rate(i) + " bps");
+    for (unsigned i = 0; i < kRates.size(); ++i) list.push_back(terminal_rate(i));
     return list;
 }
 

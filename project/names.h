@@ -155,7 +155,9 @@ std::string jump_target(unsigned target);
 std::string lookup_key(unsigned key);
 // A rate of kRates by its index: "115200" ... "9600".
 std::string rate(unsigned index);
-// The terminal's rate list of the system settings: "115200 bps" ... "9600 bps".
+// The terminal's own rate (terminalBaud) as the system settings list it: "115200 bps" ...
+// "9600 bps".
+std::string terminal_rate(unsigned index);
 std::vector<std::string> terminal_rates();
 
 }  // namespace kest::names
