@@ -8,6 +8,7 @@
 #include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "kest/time_option.h"
+#include "platform/file_steps.h"
 #include "report/report.h"
 
 namespace kest::cli {
@@ -74,7 +75,7 @@ int run(const std::vector<std::string>& argv) {
     int error = 0;
     const OutputProblem problem =
         write_output_file(output_target(*output), std::span(bytes, html.size()), output_rules(args.flag("force"), true),
-                          standard_file_steps(), &error);
+                          system_file_steps(), &error);
     if (problem == OutputProblem::None) return kExitOk;
     report_output_problem("report", *output, problem, error);
     return kExitBadInput;

@@ -4,6 +4,7 @@
 #include "kest/command.h"
 #include "kest/output_path.h"
 #include "kest/transfer_options.h"
+#include "platform/file_steps.h"
 #include "session/exit_status.h"
 #include "session/upload_session.h"
 
@@ -64,7 +65,7 @@ int run(const std::vector<std::string>& args) {
     options.rules = output_rules(parsed.flag("force"), true, parsed.flag("append"));
     options.offerViewer = false;
     const Project project{};
-    const UploadReport r = upload_data(project, *setup->link, ui, options);
+    const UploadReport r = upload_data(project, *setup->link, ui, system_file_steps(), options);
 
     // Records written to standard output are not mixed with the summary.
     std::ostream& summary = r.path == "/dev/stdout" ? std::cerr : std::cout;
