@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

@@ -19,7 +19,6 @@ static_assert(kOptionsAt + sizeof(ApplicationOptions) == kImageWritten);
 
 // Password bytes the terminal compares in upper case.
 constexpr std::size_t kPasswordFirst = offsetof(ApplicationOptions, password);
-constexpr std::size_t kPasswordLength = 10;
 
 // Cell text, spaces up to size - 1 characters, and the terminating zero.
 u8* emit_cell(u8* out, const char* cell, std::size_t size) {

@@ -53,7 +53,7 @@ Project normalised_forms(const Project& project) {
     for (auto& form : normalised.forms) {
         for (int line = line_count(form.font); line < kFormLines; ++line) form.lineType[line] = kFieldEmpty;
         for (int line = 0; line < kFormLines; ++line) {
-            if (form.maxLength[line] > 50) form.maxLength[line] = 50;
+            if (form.maxLength[line] > kMaxFieldLength) form.maxLength[line] = kMaxFieldLength;
             if (form.minLength[line] > form.maxLength[line]) form.minLength[line] = form.maxLength[line];
             clear_line_by_type(form, line);
         }

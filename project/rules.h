@@ -4,13 +4,10 @@
 // the normalisations give normalised copies and never change the project they read.
 #pragma once
 
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest {
-
-inline constexpr int kSmallFontWidth = 20;  // 8 lines of 20 characters
-inline constexpr int kLargeFontWidth = 15;  // 4 lines of 15 characters
-inline constexpr int kLargeFontLines = 4;
 
 // The font byte of a menu or form: any nonzero value is the large font.
 constexpr bool is_large_font(u8 font) { return font != 0; }
@@ -30,7 +27,8 @@ int count_entry_lines(const FormRecord& form);
 // every line from "fixe Daten" on lose their lookup key.
 void clear_line_by_type(FormRecord& form, int line);
 
-// Form normalisation: large-font forms have no lines 5-8, lengths are clamped to 50 (and
+// Form normalisation: large-font forms have no lines 5-8, lengths are clamped to
+// kMaxFieldLength (and
 // the minimum to the maximum), prompts and lookup keys are cleared by line type. Applied
 // to all ten forms of a copy of the project.
 [[nodiscard]] Project normalised_forms(const Project& project);
