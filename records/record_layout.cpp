@@ -105,8 +105,7 @@ void add_text(std::vector<Element>& elements, const std::string& text) {
     if (text.empty()) return;
     if (!elements.empty() && elements.back().kind == ElementKind::kText)
         elements.back().text += text;
-    else
-    {
+    else {
         Element element;
         element.text = text;
         elements.push_back(std::move(element));
@@ -124,7 +123,8 @@ void name_columns(std::vector<Column>& columns, const FormRecord& form) {
     std::map<std::string, int> uses;
     for (Column& c : columns) {
         if (c.line < 0) continue;
-        c.name = cp1252_to_utf8(trimmed(std::string(form.prompt[c.line], sim::bounded_length(form.prompt[c.line], kCell20))));
+        c.name = cp1252_to_utf8(
+            trimmed(std::string(form.prompt[c.line], sim::bounded_length(form.prompt[c.line], kCell20))));
         ++uses[c.name];
     }
     for (Column& c : columns) {
@@ -150,17 +150,17 @@ FormLayout form_layout(const Project& prepared, int form) {
     for (int line = 0; line < kFormLines; ++line) {
         lines[line] = line_pieces(f, layout.options, line);
         if (!lines[line]) continue;
-        layout.columns.push_back({"", line, lines[line]->kind});
+        layout.columns.push_back({"", line, lines[line]->kind, lines[line]->fixedText});
         if (is_input(lines[line]->kind)) inputs.push_back(line);
     }
     const StampPieces stamp = stamp_pieces(f, layout.options);
     for (const auto& [kind, text] : stamp.texts) {
         layout.hasDate = layout.hasDate || is_date(kind);
-        layout.hasTime = layout.hasTime || kind == PieceKind::kHour || kind == PieceKind::kMinute ||
-                         kind == PieceKind::kSecond;
+        layout.hasTime =
+            layout.hasTime || kind == PieceKind::kHour || kind == PieceKind::kMinute || kind == PieceKind::kSecond;
     }
-    if (layout.hasDate) layout.columns.push_back({"Datum", -1, PieceKind::kYear});
-    if (layout.hasTime) layout.columns.push_back({"Zeit", -1, PieceKind::kHour});
+    if (layout.hasDate) layout.columns.push_back({"Datum", -1, PieceKind::kYear, ""});
+    if (layout.hasTime) layout.columns.push_back({"Zeit", -1, PieceKind::kHour, ""});
     name_columns(layout.columns, f);
 
     // Probe records: the first `empty` inputs left empty, the others one character long.
@@ -233,12 +233,12 @@ FormLayout form_layout(const Project& prepared, int form) {
     return layout;
 }
 
-ProjectLayouts project_layouts(const Project& project) {
+ProjectLayouts project_layouts(const Project& project, int also) {
     const Project prepared = sim::prepared_forms(normalised_forms(project));
     ProjectLayouts out;
     for (int form = 0; form < kFormCount; ++form) {
         const u8 action = prepared.forms[form].recordAction;
-        if (action != kRecordStore && action != kRecordStoreAndUpdate) continue;
+        if (action != kRecordStore && action != kRecordStoreAndUpdate && form != also) continue;
         FormLayout layout = form_layout(prepared, form);
         const bool empty = layout.variants.size() == 1 && layout.variants[0].empty();
         if (!empty) out.forms.push_back(std::move(layout));
@@ -262,8 +262,8 @@ std::string assemble_again(const FormLayout& layout, const std::array<std::strin
     sim::LineInputs typed;
     for (int line = 0; line < kFormLines; ++line) typed[line] = inputs[line].c_str();
     const auto part = [](int value, int otherwise) { return value >= 0 ? value : otherwise; };
-    const LocalTime now{part(stamp.year, 2000),  part(stamp.month, 1),  part(stamp.day, 1),
-                        part(stamp.hour, 0),     part(stamp.minute, 0), part(stamp.second, 0)};
+    const LocalTime now{part(stamp.year, 2000), part(stamp.month, 1),  part(stamp.day, 1),
+                        part(stamp.hour, 0),    part(stamp.minute, 0), part(stamp.second, 0)};
     RecordAssembly record;
     record.assemble(layout.record, layout.options, typed, now);
     return {record.text(), record.length()};

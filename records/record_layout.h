@@ -26,13 +26,13 @@ enum class ElementKind : u8 {
 
 struct Element {
     ElementKind kind = ElementKind::kText;
-    std::string text;                            // kText
-    int line = -1;                               // kInput: the form line
+    std::string text;                             // kText
+    int line = -1;                                // kInput: the form line
     sim::PieceKind part = sim::PieceKind::kYear;  // kStamp: which part
     int size = -1;
     int most = 0;
-    char fill = ' ';    // kInput at a fixed length
-    bool left = false;  // the fill stands before the input
+    char fill = ' ';        // kInput at a fixed length
+    bool left = false;      // the fill stands before the input
     u8 takes = kFieldText;  // kInput: the line type whose characters it takes
     std::string preset;     // kInput: the default value, which the type need not take
     bool operator==(const Element&) const = default;
@@ -40,9 +40,10 @@ struct Element {
 
 // One column of a form's records: a taken line, or the stamp's date or time.
 struct Column {
-    std::string name;  // UTF-8, unique within the form
-    int line = -1;     // -1 for the stamp's columns
+    std::string name;                              // UTF-8, unique within the form
+    int line = -1;                                 // -1 for the stamp's columns
     sim::PieceKind kind = sim::PieceKind::kValue;  // kValue, kLookupValue, kFixedData, kYear (date), kHour (time)
+    std::string fixed;                             // kFixedData: what the line always writes (Windows-1252)
 };
 
 // The stamp as read from a record: -1 for a part the form leaves out.
@@ -65,8 +66,8 @@ struct FormLayout {
 
 // A text the terminal saves as a record of its own: a menu's title or one of its items.
 struct MenuText {
-    int menu = 0;  // 0-9
-    int item = -1;  // -1 for the title
+    int menu = 0;      // 0-9
+    int item = -1;     // -1 for the title
     std::string text;  // Windows-1252, trailing blanks removed
 };
 
@@ -75,8 +76,9 @@ struct ProjectLayouts {
     std::vector<MenuText> menus;
 };
 
-// The layouts of a project as the terminal runs it (forms normalised and prepared).
-ProjectLayouts project_layouts(const Project& project);
+// The layouts of a project as the terminal runs it (forms normalised and prepared); `also`
+// (0-9) adds a form that does not store its records.
+ProjectLayouts project_layouts(const Project& project, int also = -1);
 
 // The layout of one form, whatever it does with its record.
 FormLayout form_layout(const Project& prepared, int form);

@@ -157,9 +157,10 @@ private:
                 if (!typed_into(e, value)) return true;
                 split.inputs[static_cast<std::size_t>(e.line)] = value;
             } else if (e.kind == ElementKind::kStamp) {
-                const int value = piece.size() == static_cast<std::size_t>(e.size) ? number(piece)
-                                                                                     : completed(e.part, piece, e.size);
-                const bool date = e.part == PieceKind::kYear || e.part == PieceKind::kMonth || e.part == PieceKind::kDay;
+                const int value =
+                    piece.size() == static_cast<std::size_t>(e.size) ? number(piece) : completed(e.part, piece, e.size);
+                const bool date =
+                    e.part == PieceKind::kYear || e.part == PieceKind::kMonth || e.part == PieceKind::kDay;
                 (date ? dateFrom : timeFrom) = std::min(date ? dateFrom : timeFrom, from);
                 (date ? dateTo : timeTo) = std::max(date ? dateTo : timeTo, to);
                 switch (e.part) {

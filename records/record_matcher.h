@@ -23,8 +23,8 @@ private:
     bool same_stamp(const Split& o) const {
         const Stamp& a = stamp;
         const Stamp& b = o.stamp;
-        return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-               a.minute == b.minute && a.second == b.second;
+        return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+               a.second == b.second;
     }
 };
 
@@ -35,7 +35,7 @@ enum class MatchKind { kForm, kMenu, kAmbiguous, kUnmatched };
 
 struct RecordMatch {
     MatchKind kind = MatchKind::kUnmatched;
-    Split split;                    // kForm
+    Split split;                         // kForm
     const FormLayout* layout = nullptr;  // kForm
     const MenuText* menu = nullptr;      // kMenu
     std::vector<int> forms;              // kAmbiguous: the forms (0-9) that fit

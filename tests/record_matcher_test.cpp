@@ -51,27 +51,43 @@ TEST(RecordMatcher, Edges) {
     const std::string longest(160, 'X');  // the most a line takes
     const std::vector<Case> cases = {
         {"plain", [](Project& p) { two_fields(p); }, "4006381333931;12", MatchKind::kForm, {"4006381333931", "12"}},
-        {"a value holding the delimiter reads two ways", [](Project& p) { two_fields(p).lineType[1] = kFieldText; },
-         "a;b;c", MatchKind::kAmbiguous, {}},
-        {"the line's type tells where the delimiter belongs", [](Project& p) { two_fields(p); }, "a;b;12",
-         MatchKind::kForm, {"a;b", "12"}},
+        {"a value holding the delimiter reads two ways",
+         [](Project& p) { two_fields(p).lineType[1] = kFieldText; },
+         "a;b;c",
+         MatchKind::kAmbiguous,
+         {}},
+        {"the line's type tells where the delimiter belongs",
+         [](Project& p) { two_fields(p); },
+         "a;b;12",
+         MatchKind::kForm,
+         {"a;b", "12"}},
         {"a fixed length tells where the delimiter belongs",
          [](Project& p) {
              FormRecord& f = two_fields(p);
              f.lineType[1] = kFieldText;
              f.fixedLengthOn[1] = 1, f.fixedLength[1] = 3, f.justify[1] = 3;
          },
-         "a;b;0;c", MatchKind::kForm, {"a;b", ";c"}},
+         "a;b;0;c",
+         MatchKind::kForm,
+         {"a;b", ";c"}},
         {"a default value the line's type does not take",
          [](Project& p) {
              FormRecord& f = two_fields(p);
              f.defaultOn[1] = 1;
              std::memcpy(f.defaultValue[1], "n/a", 4);
          },
-         "abc;n/a", MatchKind::kForm, {"abc", "n/a"}},
-        {"an empty first field leaves out its delimiter", [](Project& p) { two_fields(p); }, "12", MatchKind::kForm,
+         "abc;n/a",
+         MatchKind::kForm,
+         {"abc", "n/a"}},
+        {"an empty first field leaves out its delimiter",
+         [](Project& p) { two_fields(p); },
+         "12",
+         MatchKind::kForm,
          {"", "12"}},
-        {"an empty last field keeps its delimiter", [](Project& p) { two_fields(p); }, "abc;", MatchKind::kForm,
+        {"an empty last field keeps its delimiter",
+         [](Project& p) { two_fields(p); },
+         "abc;",
+         MatchKind::kForm,
          {"abc", ""}},
         {"no field typed is an empty record", [](Project& p) { two_fields(p); }, "", MatchKind::kForm, {"", ""}},
         {"prefix and suffix codes are not the value",
@@ -80,21 +96,27 @@ TEST(RecordMatcher, Edges) {
              f.prefixOn[0] = 1, std::memcpy(f.prefix[0], "<<", 2);
              f.suffixOn[1] = 1, std::memcpy(f.suffix[1], ">", 1);
          },
-         "<<abc;5>", MatchKind::kForm, {"abc", "5"}},
+         "<<abc;5>",
+         MatchKind::kForm,
+         {"abc", "5"}},
         {"missing codes fit no form",
          [](Project& p) {
              FormRecord& f = two_fields(p);
              f.prefixOn[0] = 1, std::memcpy(f.prefix[0], "<<", 2);
          },
-         "abc;5", MatchKind::kUnmatched, {}},
+         "abc;5",
+         MatchKind::kUnmatched,
+         {}},
         {"a record at the pass-down buffer's capacity",
          [](Project& p) {
              FormRecord& f = two_fields(p);
              f.lineType[1] = kFieldText;
              for (int line : {0, 1}) f.fixedLengthOn[line] = 1, f.fixedLength[line] = 255, f.justify[line] = 0;
          },
-         longest + std::string(95, ' ') + ";" + std::string(151, 'Y'), MatchKind::kForm,
-         {longest, std::string(151, 'Y')}, true},
+         longest + std::string(95, ' ') + ";" + std::string(151, 'Y'),
+         MatchKind::kForm,
+         {longest, std::string(151, 'Y')},
+         true},
         {"a stamp with every part off leaves only its delimiter",
          [](Project& p) {
              FormRecord& f = two_fields(p);
@@ -102,13 +124,17 @@ TEST(RecordMatcher, Edges) {
              f.yearOn = f.monthOn = f.dayOn = f.hourOn = f.minuteOn = f.secondOn = 0;
              f.stampSplit = 1;
          },
-         "abc;5;;", MatchKind::kForm, {"abc", "5"}},
+         "abc;5;;",
+         MatchKind::kForm,
+         {"abc", "5"}},
         {"two forms alike",
          [](Project& p) {
              two_fields(p);
              p.forms[1] = p.forms[0];
          },
-         "abc;5", MatchKind::kAmbiguous, {}},
+         "abc;5",
+         MatchKind::kAmbiguous,
+         {}},
         {"a menu title saved as a record",
          [](Project& p) {
              two_fields(p).fixedLengthOn[0] = 1;
@@ -117,7 +143,9 @@ TEST(RecordMatcher, Edges) {
              m.titleEnabled = 1, m.saveTitle = 1;
              set_cell(m.title, "LAGER");
          },
-         "LAGER", MatchKind::kMenu, {}},
+         "LAGER",
+         MatchKind::kMenu,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,8 +167,8 @@ TEST(RecordMatcher, JustificationsGiveTheInputBack) {
         u8 code;
         std::string record;
     };
-    for (const Justify& j : {Justify{0, "A B;7  "}, Justify{1, "A B;  7"}, Justify{2, "A B;700"},
-                             Justify{3, "A B;007"}}) {
+    for (const Justify& j :
+         {Justify{0, "A B;7  "}, Justify{1, "A B;  7"}, Justify{2, "A B;700"}, Justify{3, "A B;007"}}) {
         SCOPED_TRACE(j.code);
         auto project = quiet_project();
         FormRecord& f = two_fields(*project);
