@@ -11,7 +11,7 @@ using sim::PieceKind;
 
 constexpr std::size_t kLongestRecord = sim::kPassDownSize - 1;
 // Readings that fit the layout but not the assembly are tried at most this often per form.
-constexpr int kMostTries = 64;
+constexpr int kMostTries = 4096;
 
 bool is_digits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -142,20 +142,27 @@ private:
         Stamp& s = split.stamp;
         s.twoDigitYear = layout_.record.yearDigits == 1;
         std::size_t dateFrom = text_.size(), dateTo = 0, timeFrom = text_.size(), timeTo = 0;
+        std::array<std::string, kFormLines> again;
         for (std::size_t i = 0; i < reachedElements; ++i) {
             const Element& e = elements_[i];
             const auto [from, to] = spans_[i];
             const std::string_view piece = text_.substr(from, to - from);
             if (e.kind == ElementKind::kInput) {
                 std::string value(piece);
-                const bool whole = e.size < 0 || piece.size() == static_cast<std::size_t>(e.size);
+                const std::size_t line = static_cast<std::size_t>(e.line);
                 if (e.size >= 0 && e.left) {
-                    value.erase(0, std::min(value.find_first_not_of(e.fill), value.size()));
-                } else if (e.size >= 0 && whole) {
+                    const std::size_t fill = std::min(value.find_first_not_of(e.fill), value.size());
+                    value.erase(0, fill);
+                    // Cut short by the capacity, the input went on beyond the record's end:
+                    // assembled again, it needs its whole length to stand where it stood.
+                    const std::size_t length = static_cast<std::size_t>(e.size) - fill;
+                    if (piece.size() < static_cast<std::size_t>(e.size) && length > value.size())
+                        again[line] = value + std::string(length - value.size(), '?');
+                } else if (e.size >= 0) {
                     value.erase(value.find_last_not_of(e.fill) + 1);
                 }
                 if (!typed_into(e, value)) return true;
-                split.inputs[static_cast<std::size_t>(e.line)] = value;
+                split.inputs[line] = value;
             } else if (e.kind == ElementKind::kStamp) {
                 const int value =
                     piece.size() == static_cast<std::size_t>(e.size) ? number(piece) : completed(e.part, piece, e.size);
@@ -176,7 +183,9 @@ private:
         if (dateFrom < dateTo) s.dateText = text_.substr(dateFrom, dateTo - dateFrom);
         if (timeFrom < timeTo) s.timeText = text_.substr(timeFrom, timeTo - timeFrom);
         // The reading stands only when the terminal's own assembly gives the record back.
-        if (assemble_again(layout_, split.inputs, s) != text_) return true;
+        for (std::size_t line = 0; line < again.size(); ++line)
+            if (again[line].empty()) again[line] = split.inputs[line];
+        if (assemble_again(layout_, again, s) != text_) return true;
         if (std::find(found_.begin(), found_.end(), split) == found_.end()) found_.push_back(std::move(split));
         return true;
     }
