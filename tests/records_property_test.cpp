@@ -43,7 +43,8 @@ std::string typeable(u8 type) {
 
 std::string random_text(Random& random, const std::string& from, int most) {
     std::string out;
-    for (int n = pick(random, 0, most); n > 0; --n) out += from[static_cast<std::size_t>(pick(random, 0, static_cast<int>(from.size()) - 1))];
+    for (int n = pick(random, 0, most); n > 0; --n)
+        out += from[static_cast<std::size_t>(pick(random, 0, static_cast<int>(from.size()) - 1))];
     return out;
 }
 
@@ -57,8 +58,8 @@ void random_form(Random& random, FormRecord& f) {
     f.recordAction = kRecordStore;
     f.font = chance(random, 15) ? 1 : 0;
     for (int line = 0; line < kFormLines; ++line) {
-        const bool afterInput = line > 0 && (is_input_line(f.lineType[line - 1]) ||
-                                             f.lineType[line - 1] == kFieldContinuation);
+        const bool afterInput =
+            line > 0 && (is_input_line(f.lineType[line - 1]) || f.lineType[line - 1] == kFieldContinuation);
         u8 type = one_of<u8>(random, {kFieldText, kFieldInteger, kFieldReal, kFieldLetter, kFieldAutoSign,
                                       kFieldBoolean, kFieldLookup, kFieldFixedData, kFieldEmpty, kFieldHeading});
         if (afterInput && chance(random, 20)) type = kFieldContinuation;
@@ -96,8 +97,8 @@ void random_form(Random& random, FormRecord& f) {
 // signs by multi-tap in alpha mode, each letter committed by the timer.
 void type_text(sim::Engine& engine, const std::string& text) {
     static constexpr char kDigits[] = "123456789-0.";
-    static constexpr char kLetters[][5] = {" ", "ABC", "DEF", "GHI", "JKL", "MNO", "PQRS", "TUV", "WXYZ",
-                                           "+$",  "/*",  "%#"};
+    static constexpr char kLetters[][5] = {" ",    "ABC", "DEF",  "GHI", "JKL", "MNO",
+                                           "PQRS", "TUV", "WXYZ", "+$",  "/*",  "%#"};
     for (char c : text) {
         const char* digit = std::strchr(kDigits, c);
         const bool alpha = digit == nullptr;
@@ -162,7 +163,8 @@ Built build_record(Random& random, const Project& project, int form) {
     for (int line = 0; line < lines; ++line)
         if (is_input_line(f.lineType[line])) last = line;
     for (int line = 0; line < lines; ++line) {
-        std::string value = f.defaultOn[line] ? std::string(f.defaultValue[line], sim::bounded_length(f.defaultValue[line], 10)) : "";
+        std::string value =
+            f.defaultOn[line] ? std::string(f.defaultValue[line], sim::bounded_length(f.defaultValue[line], 10)) : "";
         if (is_input_line(f.lineType[line]) && line <= last) {
             const std::string typed = random_text(random, typeable(f.lineType[line]), 6);
             type_text(engine, typed);
