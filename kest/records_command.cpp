@@ -71,8 +71,8 @@ int run(const std::vector<std::string>& argv) {
     for (const std::string& input : {data, *project})
         if (output_is_input(kName, output.path, input)) return kExitBadInput;
 
-    const auto loaded = load_project(kName, *project);
-    if (!loaded) return kExitBadInput;
+    const auto layouts = project_layouts_of(kName, *project, chosen);
+    if (!layouts) return kExitBadInput;
     const auto text = read_input(data, kMostDataFile);
     if (!text) {
         std::cerr << "kest records: " << data << ": "
@@ -84,10 +84,9 @@ int run(const std::vector<std::string>& argv) {
                   << " MiB, no data file of a terminal\n";
         return kExitBadInput;
     }
-    const records::ProjectLayouts layouts = records::project_layouts(*loaded->project, chosen);
-    const std::vector<records::ReadRecord> read = records::read_records(layouts, *text, chosen);
+    const std::vector<records::ReadRecord> read = records::read_records(*layouts, *text, chosen);
     std::vector<std::string> written;
-    if (!write_records(kName, layouts, read, output, written)) return kExitBadInput;
+    if (!write_records(kName, *layouts, read, output, written)) return kExitBadInput;
     const records::RecordCounts counts = records::count_records(read);
     if (summaryJson)
         std::cout << summary_json(data, counts, written);

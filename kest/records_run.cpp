@@ -133,16 +133,19 @@ std::string summary_json(const std::string& data, const records::RecordCounts& c
     return json.str();
 }
 
-bool upload_records(const char* command, const std::string& data, const std::string& project,
-                    const RecordsOutput& output) {
+std::optional<records::ProjectLayouts> project_layouts_of(const char* command, const std::string& project, int also) {
     const auto loaded = load_project(command, project);
-    if (!loaded) return false;
+    if (!loaded) return std::nullopt;
+    return records::project_layouts(*loaded->project, also);
+}
+
+bool upload_records(const char* command, const std::string& data, const records::ProjectLayouts& layouts,
+                    const RecordsOutput& output) {
     const auto text = read_input(data, kMostDataFile);
     if (!text || text->size() > kMostDataFile) {
         std::cerr << "kest " << command << ": " << data << ": " << read_problem(data, "a data file") << "\n";
         return false;
     }
-    const records::ProjectLayouts layouts = records::project_layouts(*loaded->project);
     const std::vector<ReadRecord> read = records::read_records(layouts, *text);
     std::vector<std::string> written;
     if (!write_records(command, layouts, read, output, written)) return false;

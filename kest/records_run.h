@@ -37,9 +37,15 @@ void print_summary(std::ostream& out, const std::string& data, const records::Re
 std::string summary_json(const std::string& data, const records::RecordCounts& counts,
                          const std::vector<std::string>& written);
 
-// The data file of an upload as named records; false (reported) when it cannot be read or
-// an output not written. Lines that fit no form are only counted in the summary.
-bool upload_records(const char* command, const std::string& data, const std::string& project,
+// The layouts of a project file named on the command line; nothing (reported) when it
+// cannot be read.
+std::optional<records::ProjectLayouts> project_layouts_of(const char* command, const std::string& project,
+                                                          int also = -1);
+
+// The data file of an upload as named records, with the summary on stderr; false
+// (reported) when it cannot be read or an output not written. Lines that fit no form are
+// only counted in the summary.
+bool upload_records(const char* command, const std::string& data, const records::ProjectLayouts& layouts,
                     const RecordsOutput& output);
 
 }  // namespace kest::cli

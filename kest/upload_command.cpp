@@ -3,6 +3,7 @@
 
 #include "kest/command.h"
 #include "kest/output_path.h"
+#include "kest/records_run.h"
 #include "kest/transfer_options.h"
 #include "platform/file_steps.h"
 #include "session/exit_status.h"
@@ -16,6 +17,7 @@ constexpr char kName[] = "upload";
 
 const char kUsage[] =
     "usage: kest upload -o DATA.TXT [-p DEVICE] [-b RATE] [--cradle] [--force | --append]\n"
+    "                   [--project PROJECT.AGX (--csv OUT.csv | --jsonl OUT.jsonl) [--excel]]\n"
     "                   [-q | -v] [--trace]\n"
     "\n"
     "Receives the records collected on the terminal, one line each ending in CR LF.\n"
@@ -25,6 +27,13 @@ const char kUsage[] =
     "                 terminal, a pipe or /dev/stdout is written into directly.\n"
     "  --force        replace FILE if it exists (once records arrived)\n"
     "  --append       add the records to the end of FILE instead\n"
+    "  --project FILE --csv OUT.csv\n"
+    "  --project FILE --jsonl OUT.jsonl\n"
+    "                 after the records arrived, also the whole data file as named\n"
+    "                 records by the project's forms, as kest records writes them (OUT\n"
+    "                 ending in / or a folder: one file per form); replaced with --force\n"
+    "                 or --append. DATA.TXT stays the record of what arrived.\n"
+    "  --excel        the CSV for spreadsheet programs set to German: ';', CR LF, a BOM\n"
     "  -b, --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Prints the number of records received. Records that arrived are kept even when the\n"
@@ -40,12 +49,46 @@ std::string kept(const UploadReport& r) {
            " from this upload";
 }
 
+// --project with --csv or --jsonl: the named records written after the upload.
+struct NamedRecords {
+    RecordsOutput output;
+    records::ProjectLayouts layouts;
+};
+
+// Nothing to do (an empty optional inside), or the request; nothing after a usage error.
+std::optional<std::optional<NamedRecords>> named_records(const ParsedArgs& parsed) {
+    const auto project = parsed.value("project");
+    const auto csv = parsed.value("csv");
+    const auto jsonl = parsed.value("jsonl");
+    if (!project && !csv && !jsonl && !parsed.flag("excel")) return std::optional<NamedRecords>{};
+    if (!project || (!csv && !jsonl) || (csv && jsonl)) {
+        usage_error(kName, "--project PROJECT.AGX goes with one of --csv OUT.csv and --jsonl OUT.jsonl");
+        return std::nullopt;
+    }
+    NamedRecords named;
+    named.output.path = csv ? *csv : *jsonl;
+    named.output.json = jsonl.has_value();
+    named.output.excel = parsed.flag("excel");
+    named.output.force = parsed.flag("force") || parsed.flag("append");
+    if (named.output.path.empty() || named.output.path == "-") {
+        usage_error(kName, "--csv and --jsonl name a file or a folder");
+        return std::nullopt;
+    }
+    if (named.output.excel && named.output.json) {
+        usage_error(kName, "--excel is for --csv");
+        return std::nullopt;
+    }
+    auto layouts = project_layouts_of(kName, *project);
+    if (!layouts) return std::nullopt;
+    named.layouts = std::move(*layouts);
+    return std::optional<NamedRecords>(std::move(named));
+}
+
 int run(const std::vector<std::string>& args) {
     auto valued = kTransferValued;
-    valued.insert("o");
+    valued.insert({"o", "project", "csv", "jsonl"});
     auto switches = kTransferSwitches;
-    switches.insert("append");
-    switches.insert("force");
+    switches.insert({"append", "force", "excel"});
     const ParsedArgs parsed = parse_command(args, valued, switches);
     if (!parsed.error.empty()) return usage_error(kName, parsed.error);
     if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
@@ -53,6 +96,8 @@ int run(const std::vector<std::string>& args) {
     if (!output || output->empty()) return usage_error(kName, "-o DATA.TXT is required");
     if (parsed.flag("append") && parsed.flag("force"))
         return usage_error(kName, "--append and --force exclude each other");
+    const auto named = named_records(parsed);
+    if (!named) return kExitBadInput;
     auto setup = transfer_setup(kName, parsed);
     if (!setup) return kExitBadInput;
 
@@ -105,6 +150,9 @@ int run(const std::vector<std::string>& args) {
         break;
     }
     if (!failure.empty()) std::cerr << "kest upload: " << failure << "\n";
+    if (*named && r.end == UploadEnd::Over && r.records > 0 && r.path != "/dev/stdout" &&
+        !upload_records(kName, r.path, (*named)->layouts, (*named)->output))
+        return kExitBadInput;
     return exit_status(r.end);
 }
 
