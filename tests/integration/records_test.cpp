@@ -64,8 +64,8 @@ std::string passdown(const ToolRun& run) {
 TEST_F(RecordsCommand, SimulatedRecordComesBackNamed) {
     const std::string preview = save("preview.agx", kRecordPassDown);
     const std::string stored = save("stored.agx", kRecordStore);
-    const ToolRun sim = run_kest({"simulate", preview, "--keys", "1,4,0,enter,7,enter", "--time",
-                                  "2026-12-08T14:03:11", "--json"});
+    const ToolRun sim =
+        run_kest({"simulate", preview, "--keys", "1,4,0,enter,7,enter", "--time", "2026-12-08T14:03:11", "--json"});
     ASSERT_EQ(sim.status, 0) << sim.err;
     ASSERT_EQ(passdown(sim), "40;0007;2026.12.08;14:03:11");
     const std::string data = dir.file("DATA.TXT");
@@ -92,7 +92,8 @@ TEST_F(RecordsCommand, SimulatedRecordComesBackNamed) {
     EXPECT_EQ(slurp(folder + "Maske-1.csv"),
               "\xEF\xBB\xBFMaske;Zeile;Artikel;Menge;Datum;Datum ISO;Zeit;Zeit ISO;Hinweis;Datensatz\r\n"
               "1;1;40;7;2026.12.08;2026-12-08;14:03:11;14:03:11;;\"40;0007;2026.12.08;14:03:11\"\r\n");
-    EXPECT_NE(slurp(folder + "unmatched.csv").find("Maske;Zeile;Hinweis;Datensatz\r\nunmatched;2;;kein Satz\r\n"), std::string::npos);
+    EXPECT_NE(slurp(folder + "unmatched.csv").find("Maske;Zeile;Hinweis;Datensatz\r\nunmatched;2;;kein Satz\r\n"),
+              std::string::npos);
     EXPECT_NE(files.out.find("\"unmatched\": [2]"), std::string::npos) << files.out;
     EXPECT_EQ(run_kest({"records", data, "--project", stored, "-o", folder}).status, 2) << "exists without --force";
 }
@@ -127,12 +128,10 @@ TEST_F(RecordsCommand, UploadWritesTheNamedRecordsToo) {
     testing::KestemuProcess emulator({"--records", sent, "--direct"});
     ASSERT_TRUE(emulator.ok());
     const std::string data = dir.file("DATA.TXT"), csv = dir.file("DATA.csv");
-    const ToolRun run =
-        run_kest({"upload", "-o", data, "--port", emulator.link(), "--project", stored, "--csv", csv});
+    const ToolRun run = run_kest({"upload", "-o", data, "--port", emulator.link(), "--project", stored, "--csv", csv});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(slurp(data), slurp(sent)) << "the data file stays as received";
-    EXPECT_NE(slurp(csv).find("1,2,ABC,12,2026.12.08,2026-12-08,14:04:00,14:04:00,,"), std::string::npos)
-        << slurp(csv);
+    EXPECT_NE(slurp(csv).find("1,2,ABC,12,2026.12.08,2026-12-08,14:04:00,14:04:00,,"), std::string::npos) << slurp(csv);
     EXPECT_EQ(run_kest({"upload", "-o", data, "--project", stored}).status, 2) << "--project needs --csv or --jsonl";
 }
 
