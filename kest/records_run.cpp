@@ -118,7 +118,7 @@ void print_summary(std::ostream& out, const std::string& data, const records::Re
     }
     if (!counts.unmatched.empty())
         out << "  unmatched: " << counts.unmatched.size() << " (" << lines_text(counts.unmatched)
-            << "; they fit no form of the project)\n";
+            << "; no form of the project fits)\n";
 }
 
 std::string summary_json(const std::string& data, const records::RecordCounts& counts,
