@@ -261,16 +261,15 @@ struct Program final : editor::CommandHost, editor::SheetHost {
         }
     }
     void menu_edit(testing::MapDialog& face) {
-        namespace mp = editor::menu_page;
         const int item = pick(random, 10);
         switch (pick(random, 6)) {
-        case 0: face.choose(mp::kMenuList, pick(random, kMenuCount)); break;
-        case 1: face.type(mp::kFirstItemEdit + item, random_text(random, 20)); break;
-        case 2: face.choose(mp::kFirstTargetList + item, pick(random, 21)); break;
-        case 3: face.choose(mp::kFontList, pick(random, 2)); break;
-        case 4: face.click_check(mp::kTitleCheck, chance(random, 50)); break;
+        case 0: face.choose(IDC_MENU_NAME, pick(random, kMenuCount)); break;
+        case 1: face.type(IDC_MENU_ITEM + item, random_text(random, 20)); break;
+        case 2: face.choose(IDC_MENU_TARGET + item, pick(random, 21)); break;
+        case 3: face.choose(IDC_MENU_FONT, pick(random, 2)); break;
+        case 4: face.click_check(IDC_MENU_TITLE_ON, chance(random, 50)); break;
         default:
-            if (chance(random, 30)) face.click(mp::kDefaultsButton);
+            if (chance(random, 30)) face.click(IDC_MENU_DEFAULTS);
             break;
         }
     }
