@@ -227,8 +227,18 @@ FormLayout form_layout(const Project& prepared, int form) {
                 if (text != stamp.texts.end()) add_text(elements, text->second);
             }
         }
-        if (std::find(layout.variants.begin(), layout.variants.end(), elements) == layout.variants.end())
+        // A variant that differs from another only in inputs held empty reads nothing that
+        // one does not read: the other takes them at their length.
+        const auto alike = [&](const std::vector<Element>& other) {
+            return std::equal(other.begin(), other.end(), elements.begin(), elements.end(),
+                              [](Element a, Element b) { return (a.most = b.most, a == b); });
+        };
+        const auto same = std::find_if(layout.variants.begin(), layout.variants.end(), alike);
+        if (same == layout.variants.end()) {
             layout.variants.push_back(std::move(elements));
+            continue;
+        }
+        for (std::size_t i = 0; i < elements.size(); ++i) (*same)[i].most = std::max((*same)[i].most, elements[i].most);
     }
     return layout;
 }

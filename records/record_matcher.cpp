@@ -61,7 +61,19 @@ public:
           found_(found),
           spans_(elements.size(), {0, 0}),
           dead_((elements.size() + 1) * (text.size() + 1), false),
-          cutAllowed_(text.size() == kLongestRecord) {}
+          shortest_(elements.size() + 1, 0),
+          longest_(elements.size() + 1, 0),
+          cutAllowed_(text.size() == kLongestRecord) {
+        // What the elements from each one on take at least and at most.
+        for (std::size_t i = elements.size(); i-- > 0;) {
+            const Element& e = elements[i];
+            const std::size_t fixed = e.kind == ElementKind::kText ? e.text.size()
+                                      : e.size >= 0                ? static_cast<std::size_t>(e.size)
+                                                                   : 0;
+            shortest_[i] = shortest_[i + 1] + fixed;
+            longest_[i] = longest_[i + 1] + (e.kind == ElementKind::kInput && e.size < 0 ? e.most : fixed);
+        }
+    }
 
     void run() { walk(0, 0); }
     int tries = kMostTries;
@@ -75,6 +87,8 @@ private:
         const std::size_t n = text_.size();
         char& dead = dead_[i * (n + 1) + at];
         if (dead) return false;
+        const std::size_t rest = n - at;
+        if (rest > longest_[i] || (rest < shortest_[i] && !cutAllowed_)) return false;
         bool reached = false;
         if (i == elements_.size()) {
             reached = at == n && finish(i);
@@ -197,6 +211,7 @@ private:
     std::vector<Split>& found_;
     std::vector<std::pair<std::size_t, std::size_t>> spans_;
     std::vector<char> dead_;
+    std::vector<std::size_t> shortest_, longest_;
     bool cutAllowed_;
 };
 
