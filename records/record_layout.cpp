@@ -118,7 +118,12 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Column names: the prompts; an empty or repeated one takes its line's number.
+// The names of the stamp's columns and of those every table has.
+constexpr std::string_view kReserved[] = {"Datum", "Zeit",  "Datum ISO", "Zeit ISO",
+                                          "Maske", "Zeile", "Hinweis",   "Datensatz"};
+
+// Column names: the prompts; an empty or repeated one, or one of the names above, takes
+// its line's number.
 void name_columns(std::vector<Column>& columns, const FormRecord& form) {
     std::map<std::string, int> uses;
     for (Column& c : columns) {
@@ -131,7 +136,8 @@ void name_columns(std::vector<Column>& columns, const FormRecord& form) {
         if (c.line < 0) continue;
         if (c.name.empty())
             c.name = "Zeile " + std::to_string(c.line + 1);
-        else if (uses[c.name] > 1 || c.name == "Datum" || c.name == "Zeit")
+        else if (uses[c.name] > 1 ||
+                 std::find(std::begin(kReserved), std::end(kReserved), c.name) != std::end(kReserved))
             c.name += " " + std::to_string(c.line + 1);
     }
 }

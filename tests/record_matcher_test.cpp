@@ -222,11 +222,12 @@ TEST(RecordLayout, ColumnNamesAreUnique) {
     set_line(f, 2, kFieldText, "");
     set_line(f, 3, kFieldContinuation, "");
     set_line(f, 4, kFieldFixedData, "LAGER1");
+    set_line(f, 5, kFieldInteger, "Zeile");
     const ProjectLayouts layouts = project_layouts(*project);
     ASSERT_EQ(layouts.forms.size(), 1u);
     std::vector<std::string> names;
     for (const Column& c : layouts.forms[0].columns) names.push_back(c.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Artikel 1", "Artikel 2", "Zeile 3", "LAGER1"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Artikel 1", "Artikel 2", "Zeile 3", "LAGER1", "Zeile 6"}));
 }
 
 }  // namespace
