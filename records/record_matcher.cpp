@@ -217,7 +217,7 @@ private:
 
 }  // namespace
 
-std::vector<Split> splits(const FormLayout& layout, std::string_view text, std::size_t most) {
+std::vector<Split> splits(const FormLayout& layout, std::string_view text, std::size_t most, bool* unsure) {
     std::vector<Split> found;
     if (text.size() > kLongestRecord) return found;
     int tries = kMostTries;
@@ -228,6 +228,7 @@ std::vector<Split> splits(const FormLayout& layout, std::string_view text, std::
         tries = reader.tries;
         if (found.size() >= most || tries <= 0) break;
     }
+    if (unsure) *unsure = tries <= 0 && found.size() < most;
     return found;
 }
 
@@ -235,7 +236,10 @@ RecordMatch match_record(const ProjectLayouts& layouts, std::string_view text, i
     RecordMatch match;
     std::vector<std::pair<const FormLayout*, std::vector<Split>>> fits;
     for (const FormLayout& layout : layouts.forms) {
-        std::vector<Split> found = splits(layout, text);
+        bool unsure = false;
+        std::vector<Split> found = splits(layout, text, 2, &unsure);
+        // One reading found before the search gave up is no proof that it is the only one.
+        if (unsure && found.size() == 1) found.push_back(found.front());
         if (!found.empty()) fits.emplace_back(&layout, std::move(found));
     }
     std::string_view trimmed = text.substr(0, text.find_last_not_of(' ') + 1);

@@ -28,8 +28,10 @@ private:
     }
 };
 
-// The readings of `text` by one form's layout, at most `most` of them.
-std::vector<Split> splits(const FormLayout& layout, std::string_view text, std::size_t most = 2);
+// The readings of `text` by one form's layout, at most `most` of them. `unsure` is set when
+// the search gave up before it knew there were no more.
+std::vector<Split> splits(const FormLayout& layout, std::string_view text, std::size_t most = 2,
+                          bool* unsure = nullptr);
 
 enum class MatchKind { kForm, kMenu, kAmbiguous, kUnmatched };
 
