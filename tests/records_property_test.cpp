@@ -66,7 +66,7 @@ void random_form(Random& random, FormRecord& f) {
         f.lineType[line] = type;
         set_cell(f.prompt[line], one_of<const char*>(random, {"Artikel", "Menge", "", "Lager", "X;Y", "Artikel"}));
         f.minLength[line] = 0;
-        f.maxLength[line] = 20;
+        f.maxLength[line] = 40;
         f.fixedLengthOn[line] = chance(random, 30);
         f.fixedLength[line] = static_cast<u8>(chance(random, 5) ? pick(random, 150, 255) : pick(random, 0, 10));
         f.justify[line] = static_cast<u8>(pick(random, 0, 3));
@@ -166,7 +166,9 @@ Built build_record(Random& random, const Project& project, int form) {
         std::string value =
             f.defaultOn[line] ? std::string(f.defaultValue[line], sim::bounded_length(f.defaultValue[line], 10)) : "";
         if (is_input_line(f.lineType[line]) && line <= last) {
-            const std::string typed = random_text(random, typeable(f.lineType[line]), 6);
+            // A text longer than the display line goes on in the extension line below.
+            const bool extended = line + 1 < lines && f.lineType[line + 1] == kFieldContinuation;
+            const std::string typed = random_text(random, typeable(f.lineType[line]), extended ? 30 : 6);
             type_text(engine, typed);
             if (!typed.empty()) value = typed;
             engine.key(sim::kKeyEnterLeft);
