@@ -7,6 +7,7 @@
 
 #include "common/file_problem.h"
 #include "common/json.h"
+#include "kest/command.h"
 #include "kest/output_path.h"
 #include "kest/project_io.h"
 #include "platform/file_steps.h"
@@ -139,8 +140,39 @@ std::optional<records::ProjectLayouts> project_layouts_of(const char* command, c
     return records::project_layouts(*loaded->project, also);
 }
 
-bool upload_records(const char* command, const std::string& data, const records::ProjectLayouts& layouts,
-                    const RecordsOutput& output) {
+bool upload_records_request(const char* command, const ParsedArgs& args, const std::string& data,
+                            std::optional<UploadRecords>& request) {
+    const auto project = args.value("project");
+    const auto csv = args.value("csv");
+    const auto jsonl = args.value("jsonl");
+    if (!project && !csv && !jsonl && !args.flag("excel")) return true;
+    const auto refuse = [&](const std::string& message) {
+        usage_error(command, message);
+        return false;
+    };
+    if (!project || (!csv && !jsonl) || (csv && jsonl))
+        return refuse("--project PROJECT.AGX goes with one of --csv OUT.csv and --jsonl OUT.jsonl");
+    UploadRecords named;
+    named.output.path = csv ? *csv : *jsonl;
+    named.output.json = jsonl.has_value();
+    named.output.excel = args.flag("excel");
+    named.output.force = args.flag("force") || args.flag("append");
+    if (named.output.path.empty() || named.output.path == "-")
+        return refuse("--csv and --jsonl name a file or a folder");
+    if (named.output.excel && named.output.json) return refuse("--excel is for --csv");
+    if (named.output.path == data) return refuse(data + " is the data file: name another file for the records");
+    if (output_is_input(command, named.output.path, data) || output_is_input(command, named.output.path, *project))
+        return false;
+    auto layouts = project_layouts_of(command, *project);
+    if (!layouts) return false;
+    named.layouts = std::move(*layouts);
+    request = std::move(named);
+    return true;
+}
+
+bool upload_records(const char* command, const std::string& data, const UploadRecords& request) {
+    const records::ProjectLayouts& layouts = request.layouts;
+    const RecordsOutput& output = request.output;
     const auto text = read_input(data, kMostDataFile);
     if (!text || text->size() > kMostDataFile) {
         std::cerr << "kest " << command << ": " << data << ": " << read_problem(data, "a data file") << "\n";

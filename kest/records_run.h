@@ -4,9 +4,11 @@
 
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "common/options.h"
 #include "records/record_output.h"
 
 namespace kest::cli {
@@ -42,10 +44,24 @@ std::string summary_json(const std::string& data, const records::RecordCounts& c
 std::optional<records::ProjectLayouts> project_layouts_of(const char* command, const std::string& project,
                                                           int also = -1);
 
+// kest upload --project PROJECT.AGX with --csv OUT.csv or --jsonl OUT.jsonl (and --excel):
+// the named records written once the records arrived.
+inline const std::set<std::string> kUploadRecordsValued = {"project", "csv", "jsonl"};
+
+struct UploadRecords {
+    RecordsOutput output;
+    records::ProjectLayouts layouts;
+};
+
+// Reads those options; `request` stays empty when none is given. False after a usage error
+// or a project that cannot be read (said on stderr). `data` is the upload's data file,
+// which no output may be.
+bool upload_records_request(const char* command, const ParsedArgs& args, const std::string& data,
+                            std::optional<UploadRecords>& request);
+
 // The data file of an upload as named records, with the summary on stderr; false
 // (reported) when it cannot be read or an output not written. Lines that fit no form are
 // only counted in the summary.
-bool upload_records(const char* command, const std::string& data, const records::ProjectLayouts& layouts,
-                    const RecordsOutput& output);
+bool upload_records(const char* command, const std::string& data, const UploadRecords& request);
 
 }  // namespace kest::cli

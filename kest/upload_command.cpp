@@ -49,46 +49,14 @@ std::string kept(const UploadReport& r) {
            " from this upload";
 }
 
-// --project with --csv or --jsonl: the named records written after the upload.
-struct NamedRecords {
-    RecordsOutput output;
-    records::ProjectLayouts layouts;
-};
-
-// Nothing to do (an empty optional inside), or the request; nothing after a usage error.
-std::optional<std::optional<NamedRecords>> named_records(const ParsedArgs& parsed) {
-    const auto project = parsed.value("project");
-    const auto csv = parsed.value("csv");
-    const auto jsonl = parsed.value("jsonl");
-    if (!project && !csv && !jsonl && !parsed.flag("excel")) return std::optional<NamedRecords>{};
-    if (!project || (!csv && !jsonl) || (csv && jsonl)) {
-        usage_error(kName, "--project PROJECT.AGX goes with one of --csv OUT.csv and --jsonl OUT.jsonl");
-        return std::nullopt;
-    }
-    NamedRecords named;
-    named.output.path = csv ? *csv : *jsonl;
-    named.output.json = jsonl.has_value();
-    named.output.excel = parsed.flag("excel");
-    named.output.force = parsed.flag("force") || parsed.flag("append");
-    if (named.output.path.empty() || named.output.path == "-") {
-        usage_error(kName, "--csv and --jsonl name a file or a folder");
-        return std::nullopt;
-    }
-    if (named.output.excel && named.output.json) {
-        usage_error(kName, "--excel is for --csv");
-        return std::nullopt;
-    }
-    auto layouts = project_layouts_of(kName, *project);
-    if (!layouts) return std::nullopt;
-    named.layouts = std::move(*layouts);
-    return std::optional<NamedRecords>(std::move(named));
-}
-
 int run(const std::vector<std::string>& args) {
     auto valued = kTransferValued;
-    valued.insert({"o", "project", "csv", "jsonl"});
+    valued.insert("o");
     auto switches = kTransferSwitches;
-    switches.insert({"append", "force", "excel"});
+    switches.insert("append");
+    switches.insert("force");
+    valued.insert(kUploadRecordsValued.begin(), kUploadRecordsValued.end());
+    switches.insert("excel");
     const ParsedArgs parsed = parse_command(args, valued, switches);
     if (!parsed.error.empty()) return usage_error(kName, parsed.error);
     if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
@@ -96,8 +64,8 @@ int run(const std::vector<std::string>& args) {
     if (!output || output->empty()) return usage_error(kName, "-o DATA.TXT is required");
     if (parsed.flag("append") && parsed.flag("force"))
         return usage_error(kName, "--append and --force exclude each other");
-    const auto named = named_records(parsed);
-    if (!named) return kExitBadInput;
+    std::optional<UploadRecords> named;
+    if (!upload_records_request(kName, parsed, *output, named)) return kExitBadInput;
     auto setup = transfer_setup(kName, parsed);
     if (!setup) return kExitBadInput;
 
@@ -150,8 +118,8 @@ int run(const std::vector<std::string>& args) {
         break;
     }
     if (!failure.empty()) std::cerr << "kest upload: " << failure << "\n";
-    if (*named && r.end == UploadEnd::Over && r.records > 0 && r.path != "/dev/stdout" &&
-        !upload_records(kName, r.path, (*named)->layouts, (*named)->output))
+    if (named && r.end == UploadEnd::Over && r.records > 0 && r.path != "/dev/stdout" &&
+        !upload_records(kName, r.path, *named))
         return kExitBadInput;
     return exit_status(r.end);
 }

@@ -132,7 +132,15 @@ TEST_F(RecordsCommand, UploadWritesTheNamedRecordsToo) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(slurp(data), slurp(sent)) << "the data file stays as received";
     EXPECT_NE(slurp(csv).find("1,2,ABC,12,2026.12.08,2026-12-08,14:04:00,14:04:00,,"), std::string::npos) << slurp(csv);
-    EXPECT_EQ(run_kest({"upload", "-o", data, "--project", stored}).status, 2) << "--project needs --csv or --jsonl";
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"upload", "-o", data, "--project", stored},                     // without --csv or --jsonl
+             {"upload", "-o", data, "--project", stored, "--csv", data},      // over the data file
+             {"upload", "-o", data, "--project", stored, "--jsonl", stored},  // over the project
+             {"upload", "-o", data, "--project", data, "--csv", csv}}) {      // no project
+        const ToolRun refused = run_kest(args);
+        EXPECT_EQ(refused.status, 2) << refused.err;
+        EXPECT_EQ(slurp(data), slurp(sent)) << refused.err;
+    }
 }
 
 }  // namespace
