@@ -41,7 +41,9 @@ const char kUsage[] =
     "exit status: 0 the terminal sent all its records (possibly none), 1 it stopped part-way\n"
     "or refused the connection, 2 usage error or FILE cannot be written (it exists without\n"
     "--force or --append), 3 port, cradle or line settings failed, 4 no answer from the\n"
-    "terminal\n";
+    "terminal\n"
+    "With --csv or --jsonl: status 2 also when the named records cannot be written; the\n"
+    "data file holds the records all the same.\n";
 
 std::string kept(const UploadReport& r) {
     if (r.records == 0) return r.fileKept ? r.path + " left as it was" : "nothing written";
