@@ -101,4 +101,21 @@ char32_t detect_csv_separator(std::u32string_view text, int cells) {
     return best;
 }
 
+std::string csv_record(const std::vector<std::string>& cells, char separator, std::string_view end) {
+    std::string out;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) out += separator;
+        const std::string& cell = cells[i];
+        if (cell.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) {
+            out += cell;
+            continue;
+        }
+        out += '"';
+        for (char c : cell) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+        out += '"';
+    }
+    out += end;
+    return out;
+}
+
 }  // namespace kest

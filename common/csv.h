@@ -37,4 +37,8 @@ inline constexpr char32_t kCsvSeparators[] = {U';', U',', U'\t'};
 // when none divides them so.
 char32_t detect_csv_separator(std::u32string_view text, int cells = 0);
 
+// One record of a table (RFC 4180): a cell holding the separator, a quote, CR or LF is put
+// in double quotes with its quotes doubled; the record ends in `end`.
+std::string csv_record(const std::vector<std::string>& cells, char separator, std::string_view end);
+
 }  // namespace kest

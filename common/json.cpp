@@ -27,6 +27,7 @@ std::string json_quote(const std::string& text) {
 }
 
 void JsonWriter::newline() {
+    if (oneLine_) return;
     out_ += '\n';
     out_.append(first_.size() * 2, ' ');
 }
@@ -75,7 +76,7 @@ JsonWriter& JsonWriter::end_array() {
 
 JsonWriter& JsonWriter::key(const std::string& name) {
     before_value();
-    out_ += json_quote(name) + ": ";
+    out_ += json_quote(name) + (oneLine_ ? ":" : ": ");
     afterKey_ = true;
     return *this;
 }

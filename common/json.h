@@ -14,6 +14,9 @@ namespace kest {
 
 class JsonWriter {
 public:
+    JsonWriter() = default;
+    // oneLine: the whole document on one line (JSON Lines), without indentation.
+    explicit JsonWriter(bool oneLine) : oneLine_(oneLine) {}
     JsonWriter& begin_object();
     JsonWriter& end_object();
     JsonWriter& begin_array();
@@ -49,6 +52,7 @@ private:
     std::string out_;
     std::vector<bool> first_;  // per open container: no element written yet
     bool afterKey_ = false;
+    bool oneLine_ = false;
 };
 
 std::string json_quote(const std::string& text);

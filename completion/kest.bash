@@ -64,6 +64,22 @@ _kest() {
         COMPREPLY=($(compgen -W "115200 57600 38400 19200 9600" -- "$cur"))
         return
         ;;
+    --project)
+        _kest_files "$cur" agx
+        return
+        ;;
+    --format)
+        COMPREPLY=($(compgen -W "csv json" -- "$cur"))
+        return
+        ;;
+    --form)
+        COMPREPLY=($(compgen -W "1 2 3 4 5 6 7 8 9 10" -- "$cur"))
+        return
+        ;;
+    --csv | --jsonl)
+        _kest_any "$cur"
+        return
+        ;;
     --retries | --keys | --time)
         COMPREPLY=()
         return
@@ -91,7 +107,7 @@ _kest() {
     new | convert | show | check | image | download | simulate) _kest_files "$cur" agx ;;
     build) _kest_files "$cur" json ;;
     srec-check | flash) _kest_files "$cur" shx ;;
-    lookup) _kest_files "$cur" txt csv ;;
+    lookup | records) _kest_files "$cur" txt csv ;;
     ports | cradle | upload) COMPREPLY=() ;;
     *) _kest_any "$cur" ;;
     esac

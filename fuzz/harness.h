@@ -38,6 +38,7 @@ std::string upload_records(Input input);
 std::string simulator(Input input);
 std::string project_json(Input input);
 std::string lookup_csv(Input input);
+std::string records(Input input);
 
 // What the project-file harnesses share with the JSON one: the text kest show --json writes
 // for the project builds the same project again (empty), or what went wrong.

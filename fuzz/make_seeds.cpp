@@ -335,6 +335,19 @@ void upload_seeds() {
                frame(1, "late"), over}));
 }
 
+// Data files (see fuzz/records_fuzz.cpp): records of its storing project, a menu title,
+// lines no form fits; one against the rich project.
+void records_seeds() {
+    seed("records", "both-forms",
+         "2026.12.08;14:03:11;4006381333931;12;LAGER\r\n#ABC;000012;LAGER;2026.12.08;14:03:11\r\n"
+         "Inventur\r\n2026.13.08;14:03:11;X;1;LAGER\r\n\r\n#A;B;000001;LAGER;2026.12.08;14:03:11\r\n");
+    seed("records", "lf-and-quotes", "2026.12.08;14:03:11;\"a,b\";7;LAGER\n\xE4\xF6\xFC;;LAGER\nno end");
+    Bytes rich = tables_of(*rich_project());
+    const std::string data = "4711;12\r\nABC\r\n";
+    rich.insert(rich.end(), data.begin(), data.end());
+    seed("records", "rich-project", rich);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -348,5 +361,6 @@ int main(int argc, char** argv) {
     lookup_seeds();
     lookup_csv_seeds();
     upload_seeds();
+    records_seeds();
     return 0;
 }

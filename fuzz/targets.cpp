@@ -10,7 +10,7 @@ constexpr std::array kTargets = {
     Target{"srec_reader", srec_reader},   Target{"send_records", send_records},
     Target{"lookup_file", lookup_file},   Target{"upload_records", upload_records},
     Target{"simulator", simulator},       Target{"project_json", project_json},
-    Target{"lookup_csv", lookup_csv},
+    Target{"lookup_csv", lookup_csv},     Target{"records", records},
 };
 }  // namespace
 

@@ -22,7 +22,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: kest simulate FILE --keys K1,K2,... [--time YYYY-MM-DDTHH:MM:SS] [--json]\n"
-    "                            [--unprepared]\n"
+    "                            [--unprepared] [--stored]\n"
     "\n"
     "Runs the project FILE on the simulated terminal, starting on its start screen, and\n"
     "shows the display after the keys: the 8 display lines, the state code, the current\n"
@@ -40,6 +40,10 @@ constexpr char kUsage[] =
     "                alpha, records, passdown, lines (and pending, clock, messages)\n"
     "  --unprepared  run the forms as stored; by default they are normalised and\n"
     "                prepared as the editor does when its form page is applied\n"
+    "  --stored      forms that store their records (\"speichern\", \"speichern & update\")\n"
+    "                pass them down too, so that passdown shows the record the terminal\n"
+    "                stores: a preview of the lines kest upload receives and kest records\n"
+    "                reads, before the application goes to the floor\n"
     "\n"
     "A program that cannot start (\"Bitte Programm auswaehlen!\") is reported under\n"
     "messages; the keys after it act on the start screen.\n"
@@ -154,7 +158,7 @@ void print_text(const sim::Engine& engine, const std::vector<std::string>& messa
 }
 
 int run(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parse_command(argv, {"keys", "time"}, {"json", "unprepared"});
+    const ParsedArgs args = parse_command(argv, {"keys", "time"}, {"json", "unprepared", "stored"});
     if (!args.error.empty()) return usage_error("simulate", args.error);
     if (args.positional.size() != 1) return usage_error("simulate", "expects one FILE (kest simulate --help)");
     const auto keyList = args.value("keys");
@@ -177,6 +181,10 @@ int run(const std::vector<std::string>& argv) {
     auto loaded = load_project("simulate", args.positional[0]);
     if (!loaded) return kExitBadInput;
     Project& project = *loaded->project;
+    if (args.flag("stored"))
+        for (FormRecord& form : project.forms)
+            if (form.recordAction == kRecordStore || form.recordAction == kRecordStoreAndUpdate)
+                form.recordAction = kRecordPassDown;
     const bool prepared = !args.flag("unprepared");
     if (prepared) project = sim::prepared_forms(normalised_forms(project));
     EditorState editor;

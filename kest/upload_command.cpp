@@ -3,6 +3,7 @@
 
 #include "kest/command.h"
 #include "kest/output_path.h"
+#include "kest/records_run.h"
 #include "kest/transfer_options.h"
 #include "platform/file_steps.h"
 #include "session/exit_status.h"
@@ -16,6 +17,7 @@ constexpr char kName[] = "upload";
 
 const char kUsage[] =
     "usage: kest upload -o DATA.TXT [-p DEVICE] [-b RATE] [--cradle] [--force | --append]\n"
+    "                   [--project PROJECT.AGX (--csv OUT.csv | --jsonl OUT.jsonl) [--excel]]\n"
     "                   [-q | -v] [--trace]\n"
     "\n"
     "Receives the records collected on the terminal, one line each ending in CR LF.\n"
@@ -25,6 +27,13 @@ const char kUsage[] =
     "                 terminal, a pipe or /dev/stdout is written into directly.\n"
     "  --force        replace FILE if it exists (once records arrived)\n"
     "  --append       add the records to the end of FILE instead\n"
+    "  --project FILE --csv OUT.csv\n"
+    "  --project FILE --jsonl OUT.jsonl\n"
+    "                 after the records arrived, also the whole data file as named\n"
+    "                 records by the project's forms, as kest records writes them (OUT\n"
+    "                 ending in / or a folder: one file per form); replaced with --force\n"
+    "                 or --append. DATA.TXT stays the record of what arrived.\n"
+    "  --excel        the CSV for spreadsheet programs set to German: ';', CR LF, a BOM\n"
     "  -b, --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Prints the number of records received. Records that arrived are kept even when the\n"
@@ -32,7 +41,9 @@ const char kUsage[] =
     "exit status: 0 the terminal sent all its records (possibly none), 1 it stopped part-way\n"
     "or refused the connection, 2 usage error or FILE cannot be written (it exists without\n"
     "--force or --append), 3 port, cradle or line settings failed, 4 no answer from the\n"
-    "terminal\n";
+    "terminal\n"
+    "With --csv or --jsonl: status 2 also when the named records cannot be written; the\n"
+    "data file holds the records all the same.\n";
 
 std::string kept(const UploadReport& r) {
     if (r.records == 0) return r.fileKept ? r.path + " left as it was" : "nothing written";
@@ -46,6 +57,8 @@ int run(const std::vector<std::string>& args) {
     auto switches = kTransferSwitches;
     switches.insert("append");
     switches.insert("force");
+    valued.insert(kUploadRecordsValued.begin(), kUploadRecordsValued.end());
+    switches.insert("excel");
     const ParsedArgs parsed = parse_command(args, valued, switches);
     if (!parsed.error.empty()) return usage_error(kName, parsed.error);
     if (!parsed.positional.empty()) return usage_error(kName, "unexpected argument " + parsed.positional[0]);
@@ -53,6 +66,8 @@ int run(const std::vector<std::string>& args) {
     if (!output || output->empty()) return usage_error(kName, "-o DATA.TXT is required");
     if (parsed.flag("append") && parsed.flag("force"))
         return usage_error(kName, "--append and --force exclude each other");
+    std::optional<UploadRecords> named;
+    if (!upload_records_request(kName, parsed, *output, named)) return kExitBadInput;
     auto setup = transfer_setup(kName, parsed);
     if (!setup) return kExitBadInput;
 
@@ -105,6 +120,9 @@ int run(const std::vector<std::string>& args) {
         break;
     }
     if (!failure.empty()) std::cerr << "kest upload: " << failure << "\n";
+    if (named && r.end == UploadEnd::Over && r.records > 0 && r.path != "/dev/stdout" &&
+        !upload_records(kName, r.path, *named))
+        return kExitBadInput;
     return exit_status(r.end);
 }
 

@@ -109,9 +109,9 @@ void FieldInput::set_pass_down(int line, const char* record) {
     if (input_length(line + extensions) > w) tail.input[w] = '\0';
 }
 
-bool FieldInput::accepts(int line, char c) const {
+bool accepts_character(u8 lineType, char c) {
     const bool digit = c >= '0' && c <= '9';
-    switch (form().lineType[line]) {
+    switch (lineType) {
     case kFieldText:
     case kFieldContinuation: return true;
     case kFieldInteger: return digit;
@@ -122,6 +122,8 @@ bool FieldInput::accepts(int line, char c) const {
     default: return false;
     }
 }
+
+bool FieldInput::accepts(int line, char c) const { return accepts_character(form().lineType[line], c); }
 
 void FieldInput::store_input(int line, int position, char c) {
     Line& l = lines_[line];

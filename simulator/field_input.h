@@ -15,6 +15,9 @@ namespace kest::sim {
 
 inline constexpr std::size_t kInputSize = 161;  // per form line: 160 characters and a terminator
 
+// Whether a line of this type takes the character when it is typed.
+bool accepts_character(u8 lineType, char c);
+
 class FieldInput {
 public:
     // What a typed character or backspace leaves for the engine to do.

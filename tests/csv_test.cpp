@@ -121,5 +121,26 @@ TEST(Csv, CellsReadBackWhateverTheQuoting) {
     }
 }
 
+// What csv_record writes, the reader gives back cell for cell (records of more than one
+// cell, as the tables of received records have them).
+TEST(Csv, RecordsWrittenReadBack) {
+    std::mt19937 random(4181);
+    const std::vector<std::string> alphabet = {"a", "b", ";", ",", "\t", "\"", "\r", "\n", " ", "\xC3\xBC"};
+    for (int round = 0; round < 300; ++round) {
+        const char sep = random() % 2 ? ';' : ',';
+        std::vector<std::vector<std::string>> table(1 + random() % 5, std::vector<std::string>(2 + random() % 4));
+        std::string text;
+        for (auto& row : table) {
+            for (auto& cell : row)
+                for (int k = random() % 6; k > 0; --k) cell += alphabet[random() % alphabet.size()];
+            text += csv_record(row, sep, random() % 2 ? "\r\n" : "\n");
+        }
+        const CsvTable t = read_csv(u32(text), static_cast<char32_t>(sep));
+        ASSERT_FALSE(t.error) << text;
+        ASSERT_EQ(rows_of(t).size(), table.size()) << text;
+        for (std::size_t r = 0; r < table.size(); ++r) EXPECT_EQ(rows_of(t)[r].second, table[r]) << text;
+    }
+}
+
 }  // namespace
 }  // namespace kest

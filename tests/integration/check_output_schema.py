@@ -109,4 +109,31 @@ with tempfile.TemporaryDirectory() as tmp:
     doc = checked("lookupBuild", "lookup-build", f"{tmp}/lookup.agx", "--lookup", "1", f"{tmp}/t.csv",
                   "-o", f"{tmp}/u.txt", status=2)
     expect(doc["problems"][0]["column"] == 2 and not os.path.exists(f"{tmp}/u.txt"), f"lookup-build refused: {doc}")
-print("ports, check, srec-check and lookup-build write JSON that matches the schema")
+
+    # Received records: a form of a number; two alike of a text and a stamp; a menu title; a
+    # line no form fits.
+    project = json.loads(run("show", "--json", f"{tmp}/p.agx"))
+    project["settings"]["delimiter1"] = 59
+    for form in (0, 1, 2):
+        project["forms"][form]["lines"][0].update(type=2 if form == 0 else 1, prompt="Artikel")
+        project["forms"][form]["lines"][0].pop("typeName", None)
+        if form:
+            project["forms"][form]["stamp"].update(position=2)
+            project["forms"][form]["stamp"].pop("positionName", None)
+    project["menus"][0].update(titleEnabled=True, title="Inventur", saveTitle=True)
+    open(f"{tmp}/records.json", "w").write(json.dumps(project))
+    run("build", f"{tmp}/records.json", "-o", f"{tmp}/records.agx")
+    open(f"{tmp}/DATA.TXT", "w", newline="").write("4711\r\n4711;2026.12.08;14:03:11\r\nInventur\r\nx;y\r\n")
+    doc = checked("records", "records", f"{tmp}/DATA.TXT", "--project", f"{tmp}/records.agx",
+                  "-o", f"{tmp}/out.jsonl", status=1)
+    expect(doc["records"] == 4 and doc["groups"] == {"Maske-1": 1, "Menue-1": 1} and doc["ambiguous"] == [2]
+           and doc["unmatched"] == [4], f"records: {doc}")
+    kinds = []
+    for line in open(f"{tmp}/out.jsonl", encoding="utf-8"):
+        record = json.loads(line)
+        errors = list(validator("recordLine").iter_errors(record))
+        if errors:
+            sys.exit(f"kest records --format json: {errors[0].json_path}: {errors[0].message}")
+        kinds.append(record["kind"])
+    expect(kinds == ["form", "ambiguous", "menu", "unmatched"], f"records' kinds: {kinds}")
+print("ports, check, srec-check, lookup-build and records write JSON that matches the schema")
