@@ -9,7 +9,7 @@
 set -eu
 cd "${1:-$(dirname "$0")/..}"
 
-ORDER="common platform project link loader session simulator records editor"
+ORDER="common platform project link loader session simulator records editor report"
 
 # The place of a folder in ORDER; a program's folder (kest, kestemu, resources, tests)
 # stands above all of them.
