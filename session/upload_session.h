@@ -24,6 +24,9 @@ struct UploadOptions {
     OutputRules rules{.replace = true};
     FileSteps* fileSteps = nullptr;  // the steps of writing it (tests); standard ones
     bool offerViewer = true;         // ask to open the file when records arrived
+    // Run by a station (session/station.h): the port is open and set up and the terminal has
+    // just answered "READ" with "ACK"; the records follow, and the port is left open.
+    bool station = false;
 };
 
 enum class UploadEnd {
