@@ -10,8 +10,7 @@ namespace {
 
 StationEnd set_up(Link& link, const StationOptions& o) {
     if (o.rateIndex < 0 || o.rateIndex >= kRateCount) return StationEnd::LineFailed;
-    if (!link.open(o.portName, kInQueue, o.upload ? kUploadOutQueue : kDownloadOutQueue))
-        return StationEnd::PortFailed;
+    if (!link.open(o.portName, kInQueue, o.upload ? kUploadOutQueue : kDownloadOutQueue)) return StationEnd::PortFailed;
     link.set_line(o.rateIndex);
     if (o.cradle && !cradle_setup(link, o.rateIndex, kGeneratorCradle)) return StationEnd::CradleFailed;
     if (!link.apply()) return StationEnd::LineFailed;

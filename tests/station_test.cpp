@@ -89,7 +89,9 @@ TEST(Station, ServesEachTerminalOnceWhileItStaysAndAgainAfterItWasTakenOut) {
         {"taken out and set in again", {{40000, false}, {50000, true}}, 120000, {O::Completed, O::Completed}},
         {"set in late", {{0, false}, {15000, true}}, 60000, {O::Completed}},
         {"lifted for less than two asks", {{30000, false}, {32000, true}}, 90000, {O::Completed}},
-        {"taken out in the middle, set in again", {{10000, false}, {40000, true}}, 120000,
+        {"taken out in the middle, set in again",
+         {{10000, false}, {40000, true}},
+         120000,
          {O::TransferFailed, O::Completed}},
         {"nobody comes", {{0, false}}, 60000, {}},
     };
