@@ -116,8 +116,8 @@ private:
     std::string pending_;
 };
 
-FleetConsole::FleetConsole(std::vector<std::string> names, bool live)
-    : names_(std::move(names)), live_(live), width_(live ? terminal_width() : 80), texts_(names_.size()) {
+FleetConsole::FleetConsole(std::vector<std::string> names, bool live, std::size_t width)
+    : names_(std::move(names)), live_(live), width_(width ? width : terminal_width()), texts_(names_.size()) {
     for (const auto& n : names_) nameWidth_ = std::max(nameWidth_, n.size());
     for (std::size_t i = 0; i < names_.size(); ++i) {
         ports_.push_back(std::make_unique<Port>(*this, i));

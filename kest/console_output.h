@@ -47,8 +47,8 @@ private:
 class FleetConsole {
 public:
     // names: how each port is called in its lines; live: whether standard error shows live
-    // lines (a terminal, and not --quiet).
-    FleetConsole(std::vector<std::string> names, bool live);
+    // lines (a terminal, and not --quiet); width: the terminal's (0: as it says).
+    FleetConsole(std::vector<std::string> names, bool live, std::size_t width = 0);
     ~FleetConsole();
 
     // The output of port i, for its console user interface.
