@@ -14,6 +14,7 @@
 
 #include "session/download_session.h"
 #include "project/defaults.h"
+#include "bench/quiet_ui.h"
 #include "tests/integration/kestemu_process.h"
 
 namespace {
@@ -63,22 +64,7 @@ private:
     std::optional<SteadyClock::time_point> lastWrite_;
 };
 
-// Answers every question No and shows nothing.
-class QuietUi final : public UserInterface {
-public:
-    Answer message(const std::string& text, const std::string&, Icon, Buttons buttons) override {
-        last = text;
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-    }
-    std::optional<std::string> choose_open_file(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> choose_save_file(const FileDialogRequest&) override { return std::nullopt; }
-    void progress_begin(const std::string&, const std::string&) override {}
-    void progress_set(int) override {}
-    void progress_end() override {}
-    void counter_box(int, int) override {}
-    bool open_viewer(const std::string&) override { return false; }
-    std::string last;
-};
+using bench::QuietUi;
 
 double cpu_seconds() {
     rusage u{};

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "project/defaults.h"
+#include "platform/file_steps.h"
 #include "project/project_file.h"
+#include "tests/support/unsynced_file_steps.h"
 
 namespace {
 
@@ -55,13 +57,21 @@ void BM_ConvertOlder(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertOlder);
 
-void BM_SafeSave(benchmark::State& state) {
+// A save as the programs make it (put on the disk), and the same without the syncs: what
+// the disk's confirmation costs.
+void save(benchmark::State& state, FileSteps& steps) {
     const auto p = defaults();
     const auto file = std::filesystem::temp_directory_path() / "kest-bench-save.agx";
-    for (auto _ : state) benchmark::DoNotOptimize(write_project_file(file.string(), *p));
+    for (auto _ : state) benchmark::DoNotOptimize(write_project_file(file.string(), *p, steps));
     std::filesystem::remove(file);
 }
-BENCHMARK(BM_SafeSave);
+void BM_SafeSave(benchmark::State& state) { save(state, system_file_steps()); }
+BENCHMARK(BM_SafeSave)->UseRealTime();
+void BM_SafeSaveUnsynced(benchmark::State& state) {
+    testing::UnsyncedFileSteps steps;
+    save(state, steps);
+}
+BENCHMARK(BM_SafeSaveUnsynced)->UseRealTime();
 
 }  // namespace
 

@@ -33,6 +33,11 @@ bool read_only(const fs::file_status& status) {
     return (status.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
+fs::path folder_of(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
 // A name beside the target that nothing else uses.
 fs::path temporary_beside(const fs::path& target) {
     std::error_code ec;
@@ -72,37 +77,9 @@ bool FileSteps::copy_permissions(const fs::path& from, const fs::path& to) {
     return !ec;
 }
 
-bool FileSteps::rename(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    fs::rename(from, to, ec);
-    if (!ec) return true;
-    // Where a rename cannot replace an existing (or read-only) file, the old file is moved
-    // aside first and put back if the move fails.
-    if (!fs::is_regular_file(to, ec)) return false;
-    fs::path aside = to;
-    aside += ".old~";
-    fs::remove(aside, ec);
-    fs::rename(to, aside, ec);
-    if (ec) return false;
-    fs::rename(from, to, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::rename(aside, to, ignored);
-        return false;
-    }
-    fs::permissions(aside, fs::perms::owner_write, fs::perm_options::add, ec);
-    fs::remove(aside, ec);
-    return true;
-}
-
 bool FileSteps::remove(const fs::path& path) {
     std::error_code ec;
     return fs::remove(path, ec) && !ec;
-}
-
-FileSteps& standard_file_steps() {
-    static FileSteps steps;
-    return steps;
 }
 
 std::string problem_text(OutputProblem problem) {
@@ -115,6 +92,7 @@ std::string problem_text(OutputProblem problem) {
     case OutputProblem::CannotCreate: return "cannot be created";
     case OutputProblem::CannotWrite: return "cannot be written";
     case OutputProblem::CannotReplace: return "cannot be replaced";
+    case OutputProblem::NotOnDisk: return "was replaced, but the disk did not confirm it";
     }
     return "cannot be written";
 }
@@ -148,9 +126,11 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     systemError_ = 0;
     existed_ = false;
     inPlace_ = false;
+    stream_ = false;
     auto straight = [&](const fs::path& where) {
         target_ = written_ = where;
         inPlace_ = true;
+        stream_ = true;
         existed_ = true;
         file_ = open_step(where, FileSteps::Open::Straight);
         return file_ != nullptr || fail(OutputProblem::CannotWrite);
@@ -179,6 +159,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
         inPlace_ = true;
         file_ = open_step(written_, FileSteps::Open::Append);
         if (!file_) return fail(existed_ && read_only(status) ? OutputProblem::ReadOnly : OutputProblem::CannotCreate);
+        entrySynced_ = existed_;
         finished_ = false;
         return true;
     }
@@ -187,6 +168,7 @@ bool OutputFile::open(const std::string& path, const OutputRules& rules) {
     written_ = temporary_beside(target_);
     file_ = open_step(written_, FileSteps::Open::Create);
     if (!file_) return fail(OutputProblem::CannotCreate);
+    entrySynced_ = false;
     finished_ = false;
     return true;
 }
@@ -203,20 +185,40 @@ bool OutputFile::flush() {
     return steps_.flush(file_) || fail(OutputProblem::CannotWrite);
 }
 
+bool OutputFile::sync() {
+    if (!flush()) return false;
+    if (stream_) return true;
+    return steps_.sync(file_) ? sync_created_entry() : fail(OutputProblem::CannotWrite);
+}
+
+bool OutputFile::sync_created_entry() {
+    if (entrySynced_) return true;
+    if (!steps_.sync_folder(folder_of(written_))) return fail(OutputProblem::CannotWrite);
+    entrySynced_ = true;
+    return true;
+}
+
 bool OutputFile::commit() {
     if (!file_) return problem_ == OutputProblem::None && !written_.empty();
+    // The permissions go on before the data is put on the disk, so that the sync takes
+    // them along.
     errno = 0;
     const bool flushed = steps_.flush(file_);
+    const bool permitted = inPlace_ || !existed_ || steps_.copy_permissions(target_, written_);
+    const bool synced = flushed && permitted && (stream_ || steps_.sync(file_));
     std::FILE* file = file_;
     file_ = nullptr;
     const bool closed = steps_.close(file);
-    if (!flushed || !closed) return fail(OutputProblem::CannotWrite);
-    if (!inPlace_) {
-        if (existed_ && !steps_.copy_permissions(target_, written_)) return fail(OutputProblem::CannotReplace);
-        if (!steps_.rename(written_, target_)) return fail(OutputProblem::CannotReplace);
+    if (!permitted) return fail(OutputProblem::CannotReplace);
+    if (!synced || !closed) return fail(OutputProblem::CannotWrite);
+    if (inPlace_) {
+        if (!stream_ && !sync_created_entry()) return false;
+        finished_ = true;
+        return true;
     }
+    if (!steps_.rename(written_, target_)) return fail(OutputProblem::CannotReplace);
     finished_ = true;
-    return true;
+    return steps_.sync_folder(folder_of(target_)) || fail(OutputProblem::NotOnDisk);
 }
 
 void OutputFile::discard() {

@@ -1,8 +1,9 @@
 // Every file the tools write goes through here: project files, download images, received
 // data, the loader's settings file and the emulator's state. The rules are the same for
 // all of them:
-// - a file is written beside its target and renamed over it only when it is complete, so
-//   that a failure at any step leaves the old file as it was;
+// - a file is written beside its target, put on the disk and renamed over it only when it
+//   is complete, and the rename is put on the disk too: a failure at any step, a crash or
+//   a power cut leaves the whole old file or the whole new one, never a mix or nothing;
 // - a symbolic link stays a link: the file it leads to is replaced, with the old file's
 //   permission bits;
 // - an existing file is only replaced when the caller allows it, a read-only one only when
@@ -20,7 +21,9 @@
 namespace kest {
 
 // The steps of writing a file, one call each, so that a test can make any of them fail.
-// This class is the standard implementation; a test derives from it.
+// The steps that stdio can take are implemented here; those that need the operating
+// system (putting data and folder entries on the disk, the replacing rename) are the
+// platform's: platform/file_steps.h gives the system's steps, which a test derives from.
 class FileSteps {
 public:
     enum class Open {
@@ -32,15 +35,19 @@ public:
     virtual ~FileSteps() = default;
     virtual std::FILE* open(const std::filesystem::path& path, Open how);
     virtual bool write(std::FILE* file, std::span<const std::uint8_t> bytes);
+    // Hands what was written to the operating system.
     virtual bool flush(std::FILE* file);
+    // Puts what the operating system holds of the file on the disk (after flush).
+    virtual bool sync(std::FILE* file) = 0;
     virtual bool close(std::FILE* file);
     virtual bool copy_permissions(const std::filesystem::path& from, const std::filesystem::path& to);
     // Moves the finished file over the target (which may exist).
-    virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to);
+    virtual bool rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Puts the folder's entries on the disk: a file created or renamed there survives a
+    // power cut only after this.
+    virtual bool sync_folder(const std::filesystem::path& folder) = 0;
     virtual bool remove(const std::filesystem::path& path);
 };
-
-FileSteps& standard_file_steps();
 
 struct OutputRules {
     bool replace = false;          // an existing file may be replaced
@@ -56,8 +63,9 @@ enum class OutputProblem {
     Folder,         // the path is a folder
     NotRegular,     // a device, pipe or socket where a file belongs
     CannotCreate,   // the file (or its temporary file) cannot be created
-    CannotWrite,    // writing or flushing failed
+    CannotWrite,    // writing, flushing or putting it on the disk failed
     CannotReplace,  // the finished file cannot take the target's place
+    NotOnDisk,      // the new file took the target's place, but the disk did not confirm it
 };
 
 // "exists already", "is read-only", ... (English, for the command line).
@@ -65,7 +73,7 @@ std::string problem_text(OutputProblem problem);
 
 class OutputFile {
 public:
-    explicit OutputFile(FileSteps& steps = standard_file_steps()) : steps_(steps) {}
+    explicit OutputFile(FileSteps& steps) : steps_(steps) {}
     // Throws away a file that was neither committed nor kept (see discard).
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -77,8 +85,12 @@ public:
     bool write(std::span<const std::uint8_t> bytes);
     // Hands the bytes written so far to the operating system.
     bool flush();
-    // Puts the written file in place. False with problem() set: the target is unchanged
-    // and the written bytes stay in temporary().
+    // Puts the bytes written so far on the disk, where a power cut does not take them
+    // (with the file's folder entry, the first time, when this run created the file).
+    bool sync();
+    // Puts the written file in place, on the disk. False with problem() set: the target is
+    // unchanged and the written bytes stay in temporary(); only with NotOnDisk is the new
+    // file in the target's place already (its folder could not be put on the disk).
     bool commit();
     // Throws away what was written: the target stays as it was (a file that append mode
     // created is removed again).
@@ -98,12 +110,15 @@ private:
     bool fail(OutputProblem problem);
     std::FILE* open_step(const std::filesystem::path& path, FileSteps::Open how);
     void close_file();
+    bool sync_created_entry();
 
     FileSteps& steps_;
     std::FILE* file_ = nullptr;
     std::filesystem::path target_;   // the file the path leads to, links followed
     std::filesystem::path written_;  // the file being written
     bool inPlace_ = false;           // appending or streaming: no temporary file
+    bool stream_ = false;            // a device or pipe: nothing to put on a disk
+    bool entrySynced_ = false;       // the written file's folder entry is on the disk
     bool existed_ = false;
     bool finished_ = true;  // nothing is left to throw away
     OutputProblem problem_ = OutputProblem::None;
@@ -113,6 +128,6 @@ private:
 // Writes a whole file by the rules: OutputProblem::None when it is in place.
 // systemError, where given, receives the error number of the step that failed.
 OutputProblem write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, const OutputRules& rules,
-                                FileSteps& steps = standard_file_steps(), int* systemError = nullptr);
+                                FileSteps& steps, int* systemError = nullptr);
 
 }  // namespace kest

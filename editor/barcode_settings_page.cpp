@@ -26,14 +26,28 @@ std::vector<std::string> entries(const char* const (&names)[N]) {
 
 const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes() {
     static const std::array<BarcodeEnableBox, 22> kBoxes = {{
-        {IDC_BARCODE_CODE39, 0, 7},     {IDC_BARCODE_ITALIAN, 0, 6},    {IDC_BARCODE_FRENCH, 0, 5},
-        {IDC_BARCODE_INDUSTRIAL, 0, 4}, {IDC_BARCODE_INTERLEAVE, 0, 3}, {IDC_BARCODE_MATRIX, 0, 2},
-        {IDC_BARCODE_CODABAR, 0, 1},    {IDC_BARCODE_MSI, 2, 5},        {IDC_BARCODE_PLESSEY, 2, 4},
-        {IDC_BARCODE_CODE93, 0, 0},     {IDC_BARCODE_CODE128, 1, 7},    {IDC_BARCODE_UPCE, 1, 6},
-        {IDC_BARCODE_UPCE + 1, 1, 5},   {IDC_BARCODE_UPCE + 2, 1, 4},   {IDC_BARCODE_EAN8, 1, 3},
-        {IDC_BARCODE_EAN8 + 1, 1, 2},   {IDC_BARCODE_EAN8 + 2, 1, 1},   {IDC_BARCODE_EAN13, 1, 0},
-        {IDC_BARCODE_EAN13 + 1, 2, 7},  {IDC_BARCODE_EAN13 + 2, 2, 6},  {kInverted, 11, 4},
-        {IDC_BARCODE_TELEPEN, 2, 2},
+        {IDC_BARCODE_CODE39, 0, 7, "Code 39"},
+        {IDC_BARCODE_ITALIAN, 0, 6, "Italian  Pharmacode"},
+        {IDC_BARCODE_FRENCH, 0, 5, "French  Pharmacode"},
+        {IDC_BARCODE_INDUSTRIAL, 0, 4, "Industrial 2/5"},
+        {IDC_BARCODE_INTERLEAVE, 0, 3, "Interleave 2/5"},
+        {IDC_BARCODE_MATRIX, 0, 2, "Matrix 2/5"},
+        {IDC_BARCODE_CODABAR, 0, 1, "Codabar"},
+        {IDC_BARCODE_MSI, 2, 5, "MSI"},
+        {IDC_BARCODE_PLESSEY, 2, 4, "Plessey"},
+        {IDC_BARCODE_CODE93, 0, 0, "Code 93"},
+        {IDC_BARCODE_CODE128, 1, 7, "Code 128"},
+        {IDC_BARCODE_UPCE, 1, 6, "UPCE"},
+        {IDC_BARCODE_UPCE + 1, 1, 5, "UPCE  Addon 2"},
+        {IDC_BARCODE_UPCE + 2, 1, 4, "UPCE  Addon 5"},
+        {IDC_BARCODE_EAN8, 1, 3, "EAN8"},
+        {IDC_BARCODE_EAN8 + 1, 1, 2, "EAN8  Addon 2"},
+        {IDC_BARCODE_EAN8 + 2, 1, 1, "EAN8  Addon 5"},
+        {IDC_BARCODE_EAN13, 1, 0, "EAN13  &  UPCA"},
+        {IDC_BARCODE_EAN13 + 1, 2, 7, "EAN13  Addon 2"},
+        {IDC_BARCODE_EAN13 + 2, 2, 6, "EAN13  Addon 5"},
+        {kInverted, 11, 4, "Invertierter Barcode"},
+        {IDC_BARCODE_TELEPEN, 2, 2, "Telepen"},
     }};
     return kBoxes;
 }

@@ -24,11 +24,13 @@ inline constexpr int kDefaults = IDC_BARCODE_DEFAULTS;
 inline constexpr unsigned kTimeoutLimit = 255;
 }  // namespace barcode_page
 
-// A check box of the page and the bit it stands for.
+// A check box of the page, the bit it stands for and its text (Windows-1252). The
+// "Parameter" button of a row is the box's id + 100.
 struct BarcodeEnableBox {
     int id;
     int byte;
     int bit;
+    const char* name;
 };
 // The symbology boxes 101-111, 113-121 and 123 and "Invertierter Barcode" (122).
 const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes();

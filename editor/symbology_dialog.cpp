@@ -11,34 +11,54 @@ namespace {
 using namespace symbology;
 
 // A radio group whose radio i stands for the value i.
-constexpr SymbologyRadios counted(int first, int count, int byte, int shift, int width) {
-    SymbologyRadios group{first, count, byte, shift, width, {}, -1};
+constexpr SymbologyRadios counted(int first, int count, int byte, int shift, int width, const char* title,
+                                  std::array<const char*, 5> labels) {
+    SymbologyRadios group{first, count, byte, shift, width, {}, -1, title, labels};
     for (int i = 0; i < count; ++i) group.values[static_cast<std::size_t>(i)] = static_cast<u8>(i);
     return group;
 }
 
-constexpr SymbologyCheck kCode39Checks[] = {{101, 5, 7}, {102, 5, 6}, {103, 5, 5}, {104, 5, 4}};
-constexpr SymbologyCheck kItalyChecks[] = {{101, 5, 3}};
-constexpr SymbologyCheck kFrenchChecks[] = {{101, 5, 2}};
-constexpr SymbologyCheck kIndustrialChecks[] = {{101, 6, 7}, {102, 6, 6}};
-constexpr SymbologyCheck kInterleaveChecks[] = {{101, 5, 1}, {102, 5, 0}};
-constexpr SymbologyCheck kMatrixChecks[] = {{101, 6, 5}, {102, 6, 4}};
-constexpr SymbologyCheck kPlesseyChecks[] = {{101, 9, 2}, {102, 9, 3}};
-constexpr SymbologyCheck kUpceChecks[] = {{101, 9, 1}, {102, 10, 1}, {103, 10, 5}};
-constexpr SymbologyCheck kEan8Checks[] = {{101, 11, 7}, {102, 10, 3}};
-constexpr SymbologyCheck kEan13Checks[] = {{101, 10, 7}, {102, 10, 6}, {103, 10, 2},
-                                           {104, 10, 0}, {105, 10, 4}, {106, 9, 0}};
+constexpr char kCheckDigitOut[] = "Pr\374fziffer \374bertragen";
+constexpr char kCheckDigitCalc[] = "Pr\374fziffer berechnen";
+
+constexpr SymbologyCheck kCode39Checks[] = {{101, 5, 7, "Start/Stop Zeichen \374bertragen"},
+                                            {102, 5, 6, kCheckDigitCalc},
+                                            {103, 5, 5, kCheckDigitOut},
+                                            {104, 5, 4, "Code 39 Full ASCII"}};
+constexpr SymbologyCheck kItalyChecks[] = {{101, 5, 3, kCheckDigitOut}};
+constexpr SymbologyCheck kFrenchChecks[] = {{101, 5, 2, kCheckDigitOut}};
+constexpr SymbologyCheck kIndustrialChecks[] = {{101, 6, 7, kCheckDigitCalc}, {102, 6, 6, kCheckDigitOut}};
+constexpr SymbologyCheck kInterleaveChecks[] = {{101, 5, 1, kCheckDigitCalc}, {102, 5, 0, kCheckDigitOut}};
+constexpr SymbologyCheck kMatrixChecks[] = {{101, 6, 5, kCheckDigitCalc}, {102, 6, 4, kCheckDigitOut}};
+constexpr SymbologyCheck kPlesseyChecks[] = {{101, 9, 2, "UK Plessey Konvertierung"}, {102, 9, 3, kCheckDigitOut}};
+constexpr SymbologyCheck kUpceChecks[] = {
+    {101, 9, 1, "zu UPCA konvertieren"}, {102, 10, 1, "Systemnummer \374bertragen"}, {103, 10, 5, kCheckDigitOut}};
+constexpr SymbologyCheck kEan8Checks[] = {{101, 11, 7, "zu EAN13 konvertieren"}, {102, 10, 3, kCheckDigitOut}};
+constexpr SymbologyCheck kEan13Checks[] = {{101, 10, 7, "ISBN Konvertierung"},
+                                           {102, 10, 6, "ISSN Konvertierung"},
+                                           {103, 10, 2, kCheckDigitOut},
+                                           {104, 10, 0, "UPCA Systemnummer \374bertragen"},
+                                           {105, 10, 4, "UPCA Pr\374fziffer \374bertragen"},
+                                           {106, 9, 0, "UPCA zu EAN 13 Konvertierung"}};
 
 // Start/stop pattern of the 2/5 codes: 0 "Industrial 2/5", 1 "Interleave 2/5", 2 "Matrix 2/5".
-constexpr SymbologyRadios kIndustrialPattern[] = {counted(301, 3, 6, 0, 2)};
-constexpr SymbologyRadios kInterleavePattern[] = {counted(301, 3, 6, 2, 2)};
-constexpr SymbologyRadios kMatrixPattern[] = {counted(301, 3, 7, 6, 2)};
+constexpr std::array<const char*, 5> kPatterns = {"Industrial 2/5", "Interleave 2/5", "Matrix 2/5"};
+constexpr SymbologyRadios kIndustrialPattern[] = {counted(301, 3, 6, 0, 2, "Start/Stop Auswahl", kPatterns)};
+constexpr SymbologyRadios kInterleavePattern[] = {counted(301, 3, 6, 2, 2, "Start/Stop Auswahl", kPatterns)};
+constexpr SymbologyRadios kMatrixPattern[] = {counted(301, 3, 7, 6, 2, "Start/Stop Auswahl", kPatterns)};
 // "Kein" clears the start/stop bit and the format; the four formats set the bit (bit 3)
 // under their code (bits 5-4). A format code without the bit shows "Kein".
-constexpr SymbologyRadios kCodabarRadios[] = {{301, 5, 7, 3, 3, {0, 1, 3, 5, 7}, 0}};
-constexpr SymbologyRadios kMsiRadios[] = {counted(301, 3, 9, 6, 2), counted(304, 3, 9, 4, 2)};
+constexpr std::array<const char*, 5> kCodabarFormats = {"Kein", "abcd / abcd", "abcd / tn*e", "ABCD / ABCD",
+                                                        "ABCD / TN*E"};
+constexpr SymbologyRadios kCodabarRadios[] = {
+    {301, 5, 7, 3, 3, {0, 1, 3, 5, 7}, 0, "Start/Stop Zeichen", kCodabarFormats}};
+constexpr SymbologyRadios kMsiRadios[] = {
+    counted(301, 3, 9, 6, 2, kCheckDigitCalc, {"Single Modulo 10", "Double Modulo 10", "Modulo 11 & 10"}),
+    counted(304, 3, 9, 4, 2, kCheckDigitOut,
+            {"letzte Stelle nicht \374bertragen", "\374bertragen", "letzten zwei Stellen nicht \374bertragen"})};
 // "Original Telepen  (Numeric)" sets the bit, "AIM Telepen  (Full ASCII)" clears it.
-constexpr SymbologyRadios kTelepenRadios[] = {{301, 2, 2, 1, 1, {1, 0}, -1}};
+constexpr SymbologyRadios kTelepenRadios[] = {
+    {301, 2, 2, 1, 1, {1, 0}, -1, "Telepen", {"Original Telepen  (Numeric)", "AIM Telepen  (Full ASCII)"}}};
 
 constexpr SymbologyLengths kIndustrialLengths{304, 12};
 constexpr SymbologyLengths kInterleaveLengths{304, 14};

@@ -36,17 +36,19 @@ inline void put_bit(u8& byte, int bit, bool on) {
     byte = static_cast<u8>(on ? byte | mask : byte & ~mask);
 }
 
-// A check box standing for bit `bit` of BarcodeSettings byte `byte`.
+// A check box standing for bit `bit` of BarcodeSettings byte `byte`, with its text
+// (Windows-1252).
 struct SymbologyCheck {
     int id;
     int byte;
     int bit;
+    const char* label;
 };
 
 // Radio buttons first .. first + count - 1 choosing the value of the bit field of
 // `width` bits from bit `shift` of byte `byte`: radio i stands for values[i]. A value that
 // no radio stands for shows radio `fallback` (-1: none) and is written back unchanged
-// unless a radio is chosen.
+// unless a radio is chosen. The group's title and the radios' texts are Windows-1252.
 struct SymbologyRadios {
     int first;
     int count;
@@ -55,6 +57,8 @@ struct SymbologyRadios {
     int width;
     std::array<u8, 5> values;
     int fallback;
+    const char* title;
+    std::array<const char*, 5> labels;
 };
 
 // A length pair: the radios `fixedRadio` ("feste Länge", bit 7 of `byte` clear) and

@@ -12,6 +12,7 @@
 #include "tests/support/scripted_port.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unsynced_file_steps.h"
 
 namespace kest::fuzz {
 
@@ -105,6 +106,7 @@ std::string upload_records(Input input) {
     port.set_responder([&](testing::ScriptedPort& p, const Bytes&) { terminal.answer(p); });
     testing::ScriptedUi ui;
     Link link(port, clock);
+    testing::UnsyncedFileSteps files;
     UploadOptions options;
     options.portName = "COM1";
     options.path = scratch_path("upload.txt");
@@ -112,7 +114,7 @@ std::string upload_records(Input input) {
     // An old data file, replaced only when records arrive.
     const Bytes old = testing::bytes_of("old record\r\n");
     testing::TempDir::write(*options.path, old);
-    const UploadReport report = upload_data(*project, link, ui, options);
+    const UploadReport report = upload_data(*project, link, ui, files, options);
 
     const Bytes file = testing::TempDir::read(*options.path);
     if (report.records == 0) return file == old ? "" : "an upload without records changed the old data file";

@@ -4,6 +4,7 @@
 #include "common/options.h"
 #include "kest/output_path.h"
 #include "kest/project_io.h"
+#include "platform/file_steps.h"
 #include "project/download_image.h"
 
 namespace kest::cli {
@@ -36,7 +37,7 @@ int run(const std::vector<std::string>& argv) {
     const DownloadImage image = prepare_image(*loaded->project);
     int error = 0;
     const OutputProblem problem = write_output_file(
-        output_target(*output), image, output_rules(args.flag("force"), true), standard_file_steps(), &error);
+        output_target(*output), image, output_rules(args.flag("force"), true), system_file_steps(), &error);
     if (problem == OutputProblem::None) return kExitOk;
     report_output_problem("image", *output, problem, error);
     return kExitBadInput;

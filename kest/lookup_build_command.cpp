@@ -11,6 +11,7 @@
 #include "kest/lookup_report.h"
 #include "kest/output_path.h"
 #include "kest/project_io.h"
+#include "platform/file_steps.h"
 #include "project/lookup_table.h"
 
 namespace kest::cli {
@@ -181,11 +182,12 @@ int run(const std::vector<std::string>& argv) {
     }
 
     const std::string text = lookup_file_text(table.lines);
+    int error = 0;
     const OutputProblem problem =
         write_output_file(output_target(*output), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                          output_rules(args.flag("force"), true));
+                          output_rules(args.flag("force"), true), system_file_steps(), &error);
     if (problem != OutputProblem::None) {
-        report_output_problem("lookup-build", *output, problem);
+        report_output_problem("lookup-build", *output, problem, error);
         return kExitBadInput;
     }
     if (!quiet)

@@ -7,6 +7,7 @@
 
 #include "kest/file_kind.h"
 #include "kest/output_path.h"
+#include "platform/file_steps.h"
 #include "project/defaults.h"
 
 namespace kest::cli {
@@ -69,11 +70,9 @@ std::vector<Finding> out_of_range(const std::string& path, const LoadedProject& 
 
 bool store_project(const char* command, const std::string& path, const Project& project, bool overwrite) {
     int error = 0;
+    const OutputRules rules = path == "-" ? output_rules(false, true) : output_rules(overwrite, false);
     const OutputProblem problem =
-        path == "-" ? write_output_file(output_target(path), project_file_bytes(project), output_rules(false, true),
-                                        standard_file_steps(), &error)
-                    : write_output_file(path, project_file_bytes(project), output_rules(overwrite, false),
-                                        standard_file_steps(), &error);
+        write_output_file(output_target(path), project_file_bytes(project), rules, system_file_steps(), &error);
     if (problem == OutputProblem::None) return true;
     report_output_problem(command, path, problem, error);
     return false;

@@ -9,10 +9,12 @@
 #include "common/json.h"
 #include "common/options.h"
 #include "kest/project_io.h"
+#include "kest/time_option.h"
 #include "platform/clock.h"
 #include "project/names.h"
 #include "project/rules.h"
 #include "simulator/engine.h"
+#include "simulator/key_names.h"
 
 namespace kest::cli {
 namespace {
@@ -51,37 +53,7 @@ constexpr long kMostTicks = 1000000;
 
 // A key name, or nothing with the reason in error.
 std::optional<Step> parse_key(const std::string& name, std::string& error) {
-    static const struct {
-        const char* name;
-        int code;
-    } kNames[] = {
-        {"1", 1},
-        {"2", 2},
-        {"3", 3},
-        {"4", 4},
-        {"5", 5},
-        {"6", 6},
-        {"7", 7},
-        {"8", 8},
-        {"9", 9},
-        {"dash", sim::kKeyDash},
-        {"0", sim::kKeyZero},
-        {"dot", sim::kKeyDot},
-        {"alpha", sim::kKeyAlpha},
-        {"power", sim::kKeyPower},
-        {"fn", sim::kKeyFn},
-        {"enter", sim::kKeyEnterLeft},
-        {"enter2", sim::kKeyEnterRight},
-        {"left", sim::kKeyLeft},
-        {"up", sim::kKeyUp},
-        {"right", sim::kKeyRight},
-        {"esc", sim::kKeyEsc},
-        {"down", sim::kKeyDown},
-        {"bs", sim::kKeyBackspace},
-        {"restart", sim::kKeyRestart},
-    };
-    for (const auto& k : kNames)
-        if (name == k.name) return Step{k.code, 0};
+    if (const auto code = sim::key_code(name)) return Step{*code, 0};
     if (name == "tick") return Step{0, 1};
     if (name.rfind("tick:", 0) == 0) {
         const std::string count = name.substr(5);
@@ -96,36 +68,6 @@ std::optional<Step> parse_key(const std::string& name, std::string& error) {
     }
     error = "unknown key '" + name + "' (kest simulate --help lists the keys)";
     return std::nullopt;
-}
-
-bool leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int days_in_month(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && leap_year(year) ? 29 : days[month - 1];
-}
-
-// YYYY-MM-DDTHH:MM:SS naming a real day and time of day, or nothing with the reason in error.
-std::optional<LocalTime> parse_time(const std::string& text, std::string& error) {
-    static const char kPattern[] = "dddd-dd-ddTdd:dd:dd";
-    bool shaped = text.size() == sizeof kPattern - 1;
-    for (std::size_t i = 0; shaped && i < text.size(); ++i)
-        shaped = kPattern[i] == 'd' ? text[i] >= '0' && text[i] <= '9' : text[i] == kPattern[i];
-    if (!shaped) {
-        error = "--time wants YYYY-MM-DDTHH:MM:SS, not '" + text + "'";
-        return std::nullopt;
-    }
-    auto number = [&](std::size_t at, std::size_t digits) { return std::stoi(text.substr(at, digits)); };
-    LocalTime t{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2), number(17, 2)};
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > days_in_month(t.year, t.month)) {
-        error = "--time: " + text.substr(0, 10) + " is not a date";
-        return std::nullopt;
-    }
-    if (t.hour > 23 || t.minute > 59 || t.second > 59) {
-        error = "--time: " + text.substr(11) + " is not a time of day";
-        return std::nullopt;
-    }
-    return t;
 }
 
 // The computer's clock, or a fixed local time.

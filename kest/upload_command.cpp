@@ -5,6 +5,7 @@
 #include "kest/output_path.h"
 #include "kest/fleet.h"
 #include "kest/port_list.h"
+#include "platform/file_steps.h"
 #include "session/exit_status.h"
 #include "session/upload_session.h"
 
@@ -99,7 +100,7 @@ Served upload_on_port(PortRun& run, Link& link, const std::string& path, const O
     options.rules = rules;
     options.offerViewer = false;
     options.station = station;
-    const UploadReport r = upload_data(Project{}, link, run.ui, options);
+    const UploadReport r = upload_data(Project{}, link, run.ui, system_file_steps(), options);
     TransferSummary s = summary_of(r);
     s.message = failure(r, run.setup, rate);
     if (!s.message.empty()) run.say(s.message);

@@ -8,17 +8,17 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 
+#include "common/bounded_read.h"
 #include "common/exit_status.h"
 #include "common/file_problem.h"
 #include "common/output_file.h"
 #include "common/version.h"
 #include "kestemu/line_loop.h"
 #include "kestemu/options.h"
+#include "platform/file_steps.h"
 
 namespace {
 
@@ -45,10 +45,20 @@ void on_presence(int signal) {
     wake();
 }
 
-std::optional<Bytes> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The terminal collects no more records than its flash memory holds.
+constexpr std::size_t kRecordsLimit = 16 * 1024 * 1024;
+
+// The records file, or why it cannot be used.
+std::optional<Bytes> read_records(const std::string& path, std::string& problem) {
+    Bytes bytes;
+    switch (read_bounded(path, kRecordsLimit, bytes)) {
+    case BoundedRead::Ok: return bytes;
+    case BoundedRead::CannotRead:
+        problem = "cannot read the records file " + path + ": " + read_problem(path, "a records file");
+        break;
+    case BoundedRead::TooLarge: problem = "the records file " + path + " is larger than 16 MiB"; break;
+    }
+    return std::nullopt;
 }
 
 int usage_error(const std::string& message) {
@@ -103,7 +113,7 @@ int main(int argc, char** argv) {
         if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found) {
             // A terminal without collected records: the file is there for records to be added.
             int error = 0;
-            const OutputProblem problem = write_output_file(path, {}, OutputRules{}, standard_file_steps(), &error);
+            const OutputProblem problem = write_output_file(path, {}, OutputRules{}, system_file_steps(), &error);
             if (problem != OutputProblem::None) {
                 const std::string why = create_problem(path, error);
                 std::cerr << "kestemu: the records file " << path << " " << problem_text(problem)
@@ -113,15 +123,16 @@ int main(int argc, char** argv) {
             std::cerr << "kestemu: " << path
                       << " did not exist: created it empty (the terminal uploads its lines, one record each)\n";
         }
-        if (!read_file(path)) {
-            std::cerr << "kestemu: cannot read the records file " << path << ": "
-                      << read_problem(path, "a records file") << "\n";
+        std::string problem;
+        if (!read_records(path, problem)) {
+            std::cerr << "kestemu: " << problem << "\n";
             return kExitBadInput;
         }
         run.emulator.terminal.records = [path = *run.recordsPath, log]() {
-            const auto text = read_file(path);
+            std::string problem;
+            const auto text = read_records(path, problem);
             if (!text) {
-                if (log) log("cannot read the records file " + path);
+                if (log) log(problem);
                 return std::vector<Bytes>{};
             }
             return split_records(*text);
@@ -138,7 +149,7 @@ int main(int argc, char** argv) {
                       << (ec ? system_problem(ec.value(), folder) : "it is not a folder") << "\n";
             return kExitBadInput;
         }
-        state = std::make_unique<FolderStateSink>(*run.stateFolder);
+        state = std::make_unique<FolderStateSink>(*run.stateFolder, system_file_steps());
     } else {
         state = std::make_unique<DiscardingStateSink>();
     }

@@ -28,7 +28,7 @@ const char kUsage[] =
     "  --direct            a direct cable instead of the cradle: data passes at any rate\n"
     "  --records FILE      records the terminal uploads on \"READ\", one per line (read afresh\n"
     "                      for every upload; none without this option); a missing FILE is\n"
-    "                      created empty\n"
+    "                      created empty, one over 16 MiB refused\n"
     "  --pace              bytes take as long as on a real line (10 bits per byte at the rate)\n"
     "  --faults PLAN       make faults, chosen by --seed (default 1), the same for the same seed\n"
     "  --seed N            seed of the fault generator\n"

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
+#include "common/bounded_read.h"
 #include "common/output_file.h"
 #include "link/cradle_setup.h"
 
@@ -16,6 +16,8 @@ constexpr char kIniName[] = "tamplo.ini";
 // The messages of the loader program.
 namespace msg {
 constexpr MessageText kFileUnreadable{"Can't open the file!", kCaption};
+constexpr MessageText kSettingsTooLarge{
+    "tamplo.ini is larger than 4096 bytes and was not read: the file dialog starts in the program folder.", kCaption};
 constexpr MessageText kBadFile{"", kCaption};  // bad_file_message()
 constexpr MessageText kPortFailed{"Can't open the COM port!", kCaption};
 constexpr MessageText kCradleFailed{"Can't set IR device !!!", kCaption};
@@ -77,17 +79,22 @@ std::string folder_of(const std::string& path) {
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-std::string start_folder(const std::string& iniPath, const std::string& programFolder) {
-    std::ifstream in(iniPath, std::ios::binary);
-    if (!in) return programFolder;
-    const std::string content = trim(std::string(std::istreambuf_iterator<char>(in), {}));
-    return content.empty() ? programFolder : content;
+StartFolder start_folder(const std::string& iniPath, const std::string& programFolder) {
+    // Only a regular file is read (a pipe would wait for a writer), and no more of it than
+    // a folder path can take.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(iniPath, ec)) return {programFolder};
+    std::vector<std::uint8_t> bytes;
+    const BoundedRead read = read_bounded(iniPath, kSettingsLimit, bytes);
+    if (read == BoundedRead::TooLarge) return {programFolder, true};
+    const std::string content = trim(std::string(bytes.begin(), bytes.end()));
+    return {content.empty() ? programFolder : content};
 }
 
-void remember_folder(const std::string& iniPath, const std::string& chosenPath) {
+void remember_folder(const std::string& iniPath, const std::string& chosenPath, FileSteps& files) {
     const std::string folder = folder_of(chosenPath);
     write_output_file(iniPath, std::span(reinterpret_cast<const std::uint8_t*>(folder.data()), folder.size()),
-                      OutputRules{.replace = true});
+                      OutputRules{.replace = true}, files);
 }
 
 int result_value(const SessionResult& r) {
@@ -178,12 +185,14 @@ SessionResult run_loader(LoaderEnvironment& env, const std::string& commandLine)
         FileDialogRequest request;
         request.filters = {{"Absolute object programs {*.SHX}", "*.SHX"}};
         request.defaultExtension = "SHX";
-        request.initialDir = start_folder(iniPath, env.programFolder);
+        const StartFolder start = start_folder(iniPath, env.programFolder);
+        if (start.settingsTooLarge) show(env.ui, msg::kSettingsTooLarge);
+        request.initialDir = start.folder;
         request.mustExist = true;
         request.hideReadOnly = true;
         const auto path = env.ui.choose_open_file(request);
         if (!path) return {SessionEnd::Cancelled, result.last};
-        remember_folder(iniPath, *path);
+        remember_folder(iniPath, *path, env.files);
         if (!open_object(*path)) {
             show(env.ui, msg::kFileUnreadable);
             return {SessionEnd::FileUnreadable, result.last};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "common/output_file.h"
 #include "link/link.h"
 #include "loader/flash_protocol.h"
 #include "platform/user_interface.h"
@@ -33,10 +34,16 @@ LoaderCommandLine parse_command_line(const std::string& line);
 std::string program_folder(const std::string& modulePath);
 // The folder of a chosen file, without a trailing backslash.
 std::string folder_of(const std::string& path);
+// The settings file holds one folder path; one larger than this is not read.
+inline constexpr std::size_t kSettingsLimit = 4096;
+struct StartFolder {
+    std::string folder;
+    bool settingsTooLarge = false;  // the settings file was over kSettingsLimit: not used
+};
 // The start folder of the file dialog: the settings file's content, else the program folder.
-std::string start_folder(const std::string& iniPath, const std::string& programFolder);
+StartFolder start_folder(const std::string& iniPath, const std::string& programFolder);
 // Writes the folder of the chosen file into the settings file; a failure is not reported.
-void remember_folder(const std::string& iniPath, const std::string& chosenPath);
+void remember_folder(const std::string& iniPath, const std::string& chosenPath, FileSteps& files);
 
 enum class SessionEnd {
     Done,            // the last attempt succeeded
@@ -68,6 +75,7 @@ SessionResult flash_session(Link& link, const std::string& portName, int rateInd
 struct LoaderEnvironment {
     Link& link;
     UserInterface& ui;
+    FileSteps& files;  // the steps of writing the settings file
     std::string programFolder;
     // The port dialog: false when cancelled (the settings stay as they were).
     std::function<bool(LoaderSettings&)> choosePort;

@@ -95,8 +95,8 @@ std::vector<u8> project_file_bytes(const Project& project) {
     return bytes;
 }
 
-std::string write_project_file(const std::string& path, const Project& project, const OutputRules& rules,
-                               FileSteps& steps) {
+std::string write_project_file(const std::string& path, const Project& project, FileSteps& steps,
+                               const OutputRules& rules) {
     return problem_text(write_output_file(path, project_file_bytes(project), rules, steps));
 }
 
@@ -126,8 +126,8 @@ int open_project(Project& project, EditorState& state, UserInterface& ui) {
 }
 
 int save_project(const Project& project, EditorState& state, UserInterface& ui, FileSteps& steps) {
-    if (state.fileName.empty()) return save_project_as(project, state, ui);
-    if (!write_project_file(state.fileName, project, kProjectSaveRules, steps).empty()) {
+    if (state.fileName.empty()) return save_project_as(project, state, ui, steps);
+    if (!write_project_file(state.fileName, project, steps).empty()) {
         ui.message(kSaveFailedText, kErrorCaption, Icon::Warning, Buttons::Ok);
         return 0;
     }
@@ -135,12 +135,12 @@ int save_project(const Project& project, EditorState& state, UserInterface& ui, 
     return 1;
 }
 
-int save_project_as(const Project& project, EditorState& state, UserInterface& ui) {
+int save_project_as(const Project& project, EditorState& state, UserInterface& ui, FileSteps& steps) {
     const auto chosen = ui.choose_save_file(save_request());
     if (!chosen || chosen->empty()) return 0;
     state.fileName = *chosen;
     if (!has_project_extension(state.fileName)) state.fileName += ".AGX";
-    return save_project(project, state, ui);
+    return save_project(project, state, ui, steps);
 }
 
 }  // namespace kest

@@ -48,8 +48,8 @@ inline constexpr OutputRules kProjectSaveRules{.replace = true};
 // Writes the project safely (common/output_file.h): the old file stays intact when anything
 // fails. Returns an empty string on success, otherwise what went wrong (English, for the
 // command line).
-std::string write_project_file(const std::string& path, const Project& project,
-                               const OutputRules& rules = kProjectSaveRules, FileSteps& steps = standard_file_steps());
+std::string write_project_file(const std::string& path, const Project& project, FileSteps& steps,
+                               const OutputRules& rules = kProjectSaveRules);
 
 // True when the name ends in ".AGX" in any mix of cases.
 bool has_project_extension(const std::string& name);
@@ -61,11 +61,10 @@ bool has_project_extension(const std::string& name);
 int open_project(Project& project, EditorState& state, UserInterface& ui);
 // Save: to fileName, or Save As when there is none. A failed save says so, leaves the
 // old file and keeps the project marked modified.
-// steps: the file layer's steps (a test makes them fail).
-int save_project(const Project& project, EditorState& state, UserInterface& ui,
-                 FileSteps& steps = standard_file_steps());
+// steps: the file layer's steps (the system's; a test makes them fail).
+int save_project(const Project& project, EditorState& state, UserInterface& ui, FileSteps& steps);
 // Save As: asks for the name (".AGX" is appended unless present), then saves.
-int save_project_as(const Project& project, EditorState& state, UserInterface& ui);
+int save_project_as(const Project& project, EditorState& state, UserInterface& ui, FileSteps& steps);
 
 // Message texts (Windows-1252).
 inline constexpr char kFormatErrorText[] = "Formatfehler !!!";

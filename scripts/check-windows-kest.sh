@@ -29,6 +29,12 @@ scripts/wine-run.sh "$windows" check "$tmp/built.agx" >/dev/null
 scripts/wine-run.sh "$windows" image "$tmp/native.agx" -o - >"$tmp/stdout.bin"
 cmp "$tmp/native.bin" "$tmp/stdout.bin"
 
+# The report of the demo project: the same HTML, also through standard output.
+python3 tests/report/make_demo_project.py "$native" "$tmp/demo.agx"
+"$native" report "$tmp/demo.agx" -o "$tmp/native.html"
+scripts/wine-run.sh "$windows" report "$tmp/demo.agx" -o - >"$tmp/windows.html"
+cmp "$tmp/native.html" "$tmp/windows.html"
+
 # kest.exe ports lists the COM ports of the registry's SERIALCOMM key, COM3 before COM12.
 # The two test entries live in the hardware key, which lasts as long as the Wine server of
 # this one command.

@@ -5,6 +5,8 @@ pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-de
       g++-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick socat srecord procps nsis
       clang clang-format libclang-rt-14-dev python3-jsonschema ccache
       scdoc lintian jq man-db dpkg-dev file)
+# The report check opens `kest report` in a real browser and reads the PDF it prints.
+pkgs+=(chromium poppler-utils fonts-dejavu-core)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

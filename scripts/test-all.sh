@@ -14,6 +14,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j1
 
+echo "== the report in a real browser (headless Chromium: PDF and screenshot)"
+scripts/check-report-chromium.sh build
+
 echo "== Debian package (lintian, unpacked: kest --version, man pages, bash completion)"
 scripts/check-package.sh build
 

@@ -31,11 +31,11 @@ bool ends_inside_a_line(const std::string& path) {
     return in.get() != '\n';
 }
 
-// The data file, written record by record: each line reaches the file before the record
-// is acknowledged. The records go into a file beside the chosen one, which they replace
-// only when the upload is over: an upload that brings no record leaves the old file as
-// it was. Appended records go straight to the end of the file. The counter box follows
-// the records.
+// The data file, written record by record: each line is on the disk before the record is
+// acknowledged, as the terminal may delete what it sent once the upload is over. The
+// records go into a file beside the chosen one, which they replace only when the upload
+// is over: an upload that brings no record leaves the old file as it was. Appended
+// records go straight to the end of the file. The counter box follows the records.
 class DataFile final : public RecordSink {
 public:
     DataFile(FileSteps& steps, UserInterface& ui) : file_(steps), ui_(ui) {}
@@ -47,19 +47,23 @@ public:
     OutputProblem problem() const { return file_.problem(); }
     int system_error() const { return file_.system_error(); }
     bool existed() const { return file_.existed(); }
-    std::string temporary() const { return file_.temporary().string(); }
+    // Where the records are after a failed commit: beside the data file, or in its place
+    // already when only the disk's confirmation of the rename failed.
+    std::string kept_in(const std::string& path) const {
+        return file_.problem() == OutputProblem::NotOnDisk ? path : file_.temporary().string();
+    }
 
     bool store(std::span<const std::uint8_t> data) override {
         static const std::uint8_t crlf[] = {0x0D, 0x0A};
         if (needsLineEnd_ && !file_.write(crlf)) return false;
         needsLineEnd_ = false;
-        return file_.write(data) && file_.write(crlf) && file_.flush();
+        return file_.write(data) && file_.write(crlf) && file_.sync();
     }
     void begin() override { ui_.counter_box(0, 0); }
     void stored(int count) override { ui_.counter_box(1, count); }
     void end(int count) override { ui_.counter_box(2, count); }
 
-    // Puts the records in place; when that fails they stay in temporary().
+    // Puts the records in place; when that fails they stay in kept_in().
     bool commit() {
         if (file_.commit()) return true;
         file_.keep();
@@ -161,7 +165,8 @@ FileDialogRequest data_file_request() {
     return r;
 }
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options) {
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, FileSteps& files,
+                         const UploadOptions& options) {
     const std::uint32_t start = link.now();
     UploadReport report;
     auto finished = [&]() -> UploadReport {
@@ -172,7 +177,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
     if (!path || path->empty()) return finished();
     report.path = *path;
 
-    DataFile file(options.fileSteps ? *options.fileSteps : standard_file_steps(), ui);
+    DataFile file(files, ui);
     if (!file.open(report.path, options.rules)) {
         show(ui, msg::kFileError);
         report.end = UploadEnd::FileError;
@@ -208,7 +213,7 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
     // Records arrived (also when the terminal fell silent afterwards): they replace the old
     // file. Should that fail, they are kept beside it.
     if (!file.commit()) {
-        report.keptIn = file.temporary();
+        report.keptIn = file.kept_in(report.path);
         report.fileKept = file.existed();
         show(ui, msg::kWriteFailed,
              "Fehler beim Schreiben der Datei! " + records_kept(report.records) + " in " + report.keptIn);

@@ -22,8 +22,7 @@ struct UploadOptions {
     // How the data file is written: by default an existing file (the save dialog asked
     // before) is replaced once records arrived; append adds them to its end instead.
     OutputRules rules{.replace = true};
-    FileSteps* fileSteps = nullptr;  // the steps of writing it (tests); standard ones
-    bool offerViewer = true;         // ask to open the file when records arrived
+    bool offerViewer = true;  // ask to open the file when records arrived
     // Run by a station (session/station.h): the port is open and set up and the terminal has
     // just answered "READ" with "ACK"; the records follow, and the port is left open.
     bool station = false;
@@ -68,6 +67,8 @@ int result_value(const UploadReport& report);
 // The save dialog of the data file.
 FileDialogRequest data_file_request();
 
-UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, const UploadOptions& options = {});
+// files: the steps of writing the data file (the system's; a test makes them fail).
+UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, FileSteps& files,
+                         const UploadOptions& options = {});
 
 }  // namespace kest

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_steps.h"
 #include "session/exit_status.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/emulated_port.h"
@@ -86,7 +87,7 @@ public:
     ~LoaderRun() override { fs::remove_all(dir); }
 
     SessionResult run(const std::string& commandLine) {
-        LoaderEnvironment env{*linkPtr, ui, folder, [this](LoaderSettings& s) {
+        LoaderEnvironment env{*linkPtr, ui, system_file_steps(), folder, [this](LoaderSettings& s) {
                                   offered.push_back(s);
                                   if (choices.empty()) return false;
                                   s = choices.front();
@@ -166,6 +167,44 @@ TEST_F(LoaderRun, FirstStartOpensInTheProgramFolderAndRemembersTheChoice) {
     EXPECT_EQ(ui.messages[0].icon, Icon::Question);
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
     EXPECT_EQ(ui.messages[0].caption, "Program Download");
+}
+
+// The settings file is read only up to its limit and only when it is a file; a larger one
+// is reported, and the choice then writes a fresh one.
+TEST_F(LoaderRun, SettingsFileIsReadWithinItsLimit) {
+    const std::string ini = folder + "tamplo.ini";
+    const std::string longest(kSettingsLimit, 'x');
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        std::string startFolder;  // "" = the program folder
+        bool reported;
+    } cases[] = {
+        {"at the limit", [&] { std::ofstream(ini, std::ios::binary) << longest; }, longest, false},
+        {"over the limit", [&] { std::ofstream(ini, std::ios::binary) << longest << "\r\n"; }, "", true},
+        {"a folder", [&] { fs::create_directory(ini); }, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(ini);
+        c.arrange();
+        fresh();
+        ui.openFiles = {std::nullopt};
+        EXPECT_EQ(run("").end, SessionEnd::Cancelled);
+        ASSERT_EQ(ui.dialogs.size(), 1u);
+        EXPECT_EQ(ui.dialogs[0].initialDir, c.startFolder.empty() ? folder : c.startFolder);
+        EXPECT_EQ(ui.texts(), c.reported
+                                  ? std::vector<std::string>{"tamplo.ini is larger than 4096 bytes and was not "
+                                                             "read: the file dialog starts in the program folder."}
+                                  : std::vector<std::string>{});
+    }
+    fs::remove_all(ini);
+    std::ofstream(ini, std::ios::binary) << std::string(kSettingsLimit + 1, 'x');
+    fresh();
+    ui.openFiles = {object};
+    run("");
+    std::ifstream written(ini, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), (dir / "prog" / "objects").string());
 }
 
 TEST_F(LoaderRun, SecondDownloadOffersThePortAndRateChosenBefore) {

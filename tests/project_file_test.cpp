@@ -81,7 +81,7 @@ TEST(ProjectFile, WriteAndReadGiveBackEveryByte) {
     TempDir dir;
     const auto p = edited_project();
     const std::string file = dir.file("projekt.agx");
-    ASSERT_EQ(write_project_file(file, *p), "");
+    ASSERT_EQ(write_project_file(file, *p, system_file_steps()), "");
     EXPECT_EQ(fs::file_size(file), 18942u);
     auto q = new_project();
     const ProjectReadResult r = read_project_file(file, *q);
@@ -168,7 +168,7 @@ struct EditorFixture : ::testing::Test {
 TEST_F(EditorFixture, SaveAsAppendsTheExtensionAndSaveWritesThere) {
     ui.saveFiles.push_back(dir.file("neu"));
     state.modified = true;
-    EXPECT_EQ(save_project(*project, state, ui), 1);  // no name yet: Save As
+    EXPECT_EQ(save_project(*project, state, ui, system_file_steps()), 1);  // no name yet: Save As
     EXPECT_EQ(state.fileName, dir.file("neu.AGX"));
     EXPECT_FALSE(state.modified);
     EXPECT_TRUE(fs::exists(dir.file("neu.AGX")));
@@ -181,11 +181,11 @@ TEST_F(EditorFixture, SaveAsAppendsTheExtensionAndSaveWritesThere) {
     EXPECT_TRUE(d.overwritePrompt);
 
     ui.saveFiles.push_back(dir.file("zwei.aGx"));
-    EXPECT_EQ(save_project_as(*project, state, ui), 1);
+    EXPECT_EQ(save_project_as(*project, state, ui, system_file_steps()), 1);
     EXPECT_EQ(state.fileName, dir.file("zwei.aGx"));
 
     ui.saveFiles.push_back(std::nullopt);
-    EXPECT_EQ(save_project_as(*project, state, ui), 0);
+    EXPECT_EQ(save_project_as(*project, state, ui, system_file_steps()), 0);
     EXPECT_EQ(state.fileName, dir.file("zwei.aGx"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -193,7 +193,7 @@ TEST_F(EditorFixture, SaveAsAppendsTheExtensionAndSaveWritesThere) {
 TEST_F(EditorFixture, OpenReadsAProjectAndKeepsItsName) {
     const auto saved = edited_project();
     const std::string file = dir.file("vorlage.ATX");
-    ASSERT_EQ(write_project_file(file, *saved), "");
+    ASSERT_EQ(write_project_file(file, *saved, system_file_steps()), "");
     ui.openFiles.push_back(file);
     EXPECT_EQ(open_project(*project, state, ui), 1);
     EXPECT_TRUE(same(*project, *saved));
@@ -239,7 +239,7 @@ TEST_F(EditorFixture, OlderProjectOpensWithoutNameSoSaveAsksForOne) {
     EXPECT_EQ(open_project(*project, state, ui), 1);
     EXPECT_EQ(state.fileName, "");
     ui.saveFiles.push_back(dir.file("konvertiert"));
-    EXPECT_EQ(save_project(*project, state, ui), 1);
+    EXPECT_EQ(save_project(*project, state, ui, system_file_steps()), 1);
     EXPECT_EQ(ui.dialogs.size(), 2u);
     EXPECT_EQ(TempDir::read(file), older);  // the older file is left as it was
     EXPECT_EQ(TempDir::read(dir.file("konvertiert.AGX")).size(), 18942u);
@@ -247,7 +247,7 @@ TEST_F(EditorFixture, OlderProjectOpensWithoutNameSoSaveAsksForOne) {
 
 TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
     const std::string file = dir.file("projekt.agx");
-    ASSERT_EQ(write_project_file(file, *project), "");
+    ASSERT_EQ(write_project_file(file, *project, system_file_steps()), "");
     const std::vector<u8> before = TempDir::read(file);
     auto changed = edited_project();
 
@@ -256,7 +256,7 @@ TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
                     fs::perm_options::remove);
     state.fileName = file;
     state.modified = true;
-    EXPECT_EQ(save_project(*changed, state, ui), 0);
+    EXPECT_EQ(save_project(*changed, state, ui, system_file_steps()), 0);
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(TempDir::read(file), before);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -267,18 +267,18 @@ TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
 
     // A folder that does not exist.
     state.fileName = dir.file("fehlt/projekt.agx");
-    EXPECT_EQ(save_project(*changed, state, ui), 0);
+    EXPECT_EQ(save_project(*changed, state, ui, system_file_steps()), 0);
     EXPECT_TRUE(state.modified);
     EXPECT_FALSE(fs::exists(dir.file("fehlt")));
 
     // The project file's name is taken by a folder.
     state.fileName = dir.path().string();
-    EXPECT_EQ(save_project(*changed, state, ui), 0);
+    EXPECT_EQ(save_project(*changed, state, ui, system_file_steps()), 0);
     EXPECT_EQ(ui.messages.size(), 3u);
 
     // And then it works, replacing the old file.
     state.fileName = file;
-    EXPECT_EQ(save_project(*changed, state, ui), 1);
+    EXPECT_EQ(save_project(*changed, state, ui, system_file_steps()), 1);
     EXPECT_FALSE(state.modified);
     EXPECT_EQ(TempDir::read(file), project_file_bytes(*changed));
     for (const auto& entry : fs::directory_iterator(dir.path()))
@@ -286,12 +286,13 @@ TEST_F(EditorFixture, FailedSaveSaysSoKeepsModifiedAndTheOldFile) {
 }
 
 // The save interrupted at each step of the file layer in turn, at each call of it: the old
-// file stays byte for byte, nothing is left beside it, the user is told and the project
-// stays marked modified.
+// file stays byte for byte (the new one is in its place only when the disk did not confirm
+// the rename), nothing is left beside it, the user is told and the project stays marked
+// modified.
 TEST_F(EditorFixture, SaveInterruptedAtAnyStepKeepsTheOldFile) {
     using Step = testing::FailingFileSteps::Step;
     const std::string file = dir.file("projekt.agx");
-    ASSERT_EQ(write_project_file(file, *project), "");
+    ASSERT_EQ(write_project_file(file, *project, system_file_steps()), "");
     const std::vector<u8> before = TempDir::read(file);
     const auto changed = edited_project();
     // How often a save over an existing file takes each step.
@@ -299,26 +300,27 @@ TEST_F(EditorFixture, SaveInterruptedAtAnyStepKeepsTheOldFile) {
     {
         TempDir other;
         EditorState s{other.file("projekt.agx")};
-        ASSERT_EQ(write_project_file(s.fileName, *project), "");
+        ASSERT_EQ(write_project_file(s.fileName, *project, system_file_steps()), "");
         ASSERT_EQ(save_project(*changed, s, ui, counted), 1);
     }
     int interruptions = 0;
-    for (Step step : {Step::Open, Step::Write, Step::Flush, Step::Close, Step::Permissions, Step::Rename}) {
+    for (Step step : testing::FailingFileSteps::kSaveSteps) {
         for (int call = 1; call <= counted.calls(step); ++call, ++interruptions) {
             SCOPED_TRACE(::testing::Message() << "step " << static_cast<int>(step) << ", call " << call);
+            TempDir::write(file, before);
             testing::FailingFileSteps failing(step, call);
             ScriptedUi told;
             state.fileName = file;
             state.modified = true;
             EXPECT_EQ(save_project(*changed, state, told, failing), 0);
             EXPECT_TRUE(state.modified);
-            EXPECT_EQ(TempDir::read(file), before);
+            EXPECT_EQ(TempDir::read(file), step == Step::SyncFolder ? project_file_bytes(*changed) : before);
             EXPECT_EQ(told.texts(), std::vector<std::string>{kSaveFailedText});
             for (const auto& entry : fs::directory_iterator(dir.path()))
                 EXPECT_EQ(entry.path().filename().string(), "projekt.agx");
         }
     }
-    EXPECT_GE(interruptions, 6);  // every step is taken at least once
+    EXPECT_GE(interruptions, 8);  // every step is taken at least once
 }
 
 }  // namespace

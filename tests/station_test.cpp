@@ -12,6 +12,7 @@
 #include "tests/support/emulated_port.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unsynced_file_steps.h"
 
 namespace kest {
 namespace {
@@ -135,6 +136,7 @@ TEST(Station, UploadsEachTerminalIntoItsOwnFile) {
     Link link(port, clock);
     link.set_stop_flag(&port.stop);
     testing::ScriptedUi ui;
+    testing::UnsyncedFileSteps files;
 
     std::vector<UploadReport> served;
     StationOptions options{"COM1", 0};
@@ -144,7 +146,7 @@ TEST(Station, UploadsEachTerminalIntoItsOwnFile) {
         o.station = true;
         o.offerViewer = false;
         o.path = dir.file("terminal-" + std::to_string(served.size()) + ".txt");
-        served.push_back(upload_data(Project{}, open, ui, o));
+        served.push_back(upload_data(Project{}, open, ui, files, o));
         return served.back().end == UploadEnd::Over;
     });
     ASSERT_EQ(served.size(), 2u);

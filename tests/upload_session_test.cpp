@@ -74,6 +74,7 @@ protected:
     // One reply per write of the PC, in order; silence once they run out.
     std::deque<Bytes> replies;
     int acks = 0;
+    FileSteps* files = &system_file_steps();
 
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -95,7 +96,7 @@ protected:
     UploadReport run(std::deque<Bytes> script, UploadOptions options = {}) {
         replies = std::move(script);
         ui.saveFiles.push_back(path.string());
-        return upload_data(project, link, ui, options);
+        return upload_data(project, link, ui, *files, options);
     }
     // The PC's writes in short: R = "READ\r", A = "ACK\r", N = "NAK\r".
     std::string writes() const { return joined(port.writes()); }
@@ -293,7 +294,7 @@ TEST_F(Upload, RecordsOfTheTerminalArriveOnceEach) {
         UploadOptions options;
         options.path = path.string();
         options.offerViewer = false;
-        const UploadReport r = upload_data(project, l, ui, options);
+        const UploadReport r = upload_data(project, l, ui, *files, options);
         EXPECT_EQ(r.end, UploadEnd::Over);
         EXPECT_EQ(r.records, static_cast<int>(records.size()));
         EXPECT_EQ(read_file(path), expected);
@@ -544,7 +545,7 @@ TEST_F(Upload, LinkSetupBoxes) {
     UploadOptions options;
     options.cradle = true;
     options.path = path.string();
-    upload_data(project, cradleLink, cradleUi, options);
+    upload_data(project, cradleLink, cradleUi, *files, options);
     ASSERT_EQ(cradleUi.messages.size(), 1u);
     EXPECT_EQ(cradleUi.messages[0].caption, "Fehler");
     EXPECT_EQ(cradleUi.messages[0].icon, Icon::Warning);
@@ -570,7 +571,7 @@ TEST_F(Upload, SaveDialogRequest) {
 
 TEST_F(Upload, CancelledDialogTouchesNothing) {
     ui.saveFiles.push_back(std::nullopt);
-    const UploadReport r = upload_data(project, link, ui);
+    const UploadReport r = upload_data(project, link, ui, *files);
     EXPECT_EQ(result_value(r), 0);
     EXPECT_EQ(r.end, UploadEnd::Cancelled);
     EXPECT_TRUE(port.events().empty());
@@ -579,7 +580,7 @@ TEST_F(Upload, CancelledDialogTouchesNothing) {
 
 TEST_F(Upload, FileThatCannotBeCreated) {
     ui.saveFiles.push_back((path / "no" / "such.TXT").string());
-    const UploadReport r = upload_data(project, link, ui);
+    const UploadReport r = upload_data(project, link, ui, *files);
     EXPECT_EQ(result_value(r), -2);
     EXPECT_EQ(r.end, UploadEnd::FileError);
     EXPECT_TRUE(port.events().empty());
@@ -645,21 +646,29 @@ TEST_F(Upload, StopRequestEndsBetweenFrames) {
     EXPECT_FALSE(port.is_open());
 }
 
-// Records that cannot take the old file's place are kept beside it and reported.
+// Records that cannot take the old file's place are kept beside it and reported; when the
+// disk does not confirm the rename, they are in the data file already, and that is named.
 TEST_F(Upload, RecordsThatCannotReplaceTheFileAreKeptBesideIt) {
-    std::ofstream(path, std::ios::binary) << "old\r\n";
-    testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Rename);
-    UploadOptions options;
-    options.fileSteps = &steps;
-    const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver}, options);
-    EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
-    EXPECT_EQ(r.records, 1);
-    EXPECT_EQ(read_file(path), "old\r\n");
-    EXPECT_EQ(r.keptIn, path.string() + ".new~");
-    EXPECT_EQ(read_file(r.keptIn), "A\r\n");
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{
-                              "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
-    std::filesystem::remove(r.keptIn);
+    using Step = testing::FailingFileSteps::Step;
+    testing::FailingFileSteps counted;
+    files = &counted;
+    run({"ACK\r" + frame(0, "A"), kOver});
+    for (const Step step : {Step::Rename, Step::SyncFolder}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        std::ofstream(path, std::ios::binary) << "old\r\n";
+        testing::FailingFileSteps steps(step, counted.calls(step));  // the commit's own
+        files = &steps;
+        ui = ScriptedUi();
+        const UploadReport r = run({"ACK\r" + frame(0, "A"), kOver});
+        EXPECT_EQ(r.end, UploadEnd::ReplaceFailed);
+        EXPECT_EQ(r.records, 1);
+        EXPECT_EQ(read_file(path), step == Step::Rename ? "old\r\n" : "A\r\n");
+        EXPECT_EQ(r.keptIn, step == Step::Rename ? path.string() + ".new~" : path.string());
+        EXPECT_EQ(read_file(r.keptIn), "A\r\n");
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{
+                                  "Fehler beim Schreiben der Datei! 1 Datensaetze wurden gespeichert in " + r.keptIn});
+        if (step == Step::Rename) std::filesystem::remove(r.keptIn);
+    }
 }
 
 // What the report tells beyond the end: the "READ"s sent, the records and data bytes stored,
@@ -676,9 +685,8 @@ TEST_F(Upload, ReportCountsReadsRecordsBytesAndTime) {
     EXPECT_GE(r.elapsedMs, 6000u);  // two silent "READ"s
 
     testing::FailingFileSteps steps(testing::FailingFileSteps::Step::Write, 3);  // record 2's data
-    UploadOptions options;
-    options.fileSteps = &steps;
-    const UploadReport failed = run({"ACK\r" + frame(0, "A"), frame(1, "B"), kOver}, options);
+    files = &steps;
+    const UploadReport failed = run({"ACK\r" + frame(0, "A"), frame(1, "B"), kOver});
     EXPECT_EQ(failed.end, UploadEnd::WriteFailed);
     EXPECT_EQ(failed.records, 1);
     EXPECT_EQ(failed.failedRecord, 2);
@@ -726,7 +734,7 @@ TEST_F(Upload, RecordThatCannotBeWrittenIsNotAcknowledged) {
     options.rules = {.stream = true};
     options.path = "/dev/full";
     replies = {"ACK\r" + frame(0, "A"), kOver};
-    const UploadReport r = upload_data(project, link, ui, options);
+    const UploadReport r = upload_data(project, link, ui, *files, options);
     EXPECT_EQ(r.end, UploadEnd::WriteFailed);
     EXPECT_EQ(r.records, 0);
     EXPECT_EQ(writes(), "R");

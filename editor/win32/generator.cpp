@@ -12,6 +12,7 @@
 #include "session/download_session.h"
 #include "session/upload_session.h"
 #include "project/defaults.h"
+#include "platform/file_steps.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/win32_ui.h"
 #include "project/project_file.h"
@@ -119,8 +120,8 @@ bool Generator::open_file() {
     return read;
 }
 
-bool Generator::save_file() { return save_project(*project_, state_, *ui_) == 1; }
-bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_) == 1; }
+bool Generator::save_file() { return save_project(*project_, state_, *ui_, system_file_steps()) == 1; }
+bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_, system_file_steps()) == 1; }
 
 // agkest.exe PROJECT.AGX opens the project at once, so that a double-clicked project file
 // comes up in the generator ready to be simulated or edited.
@@ -160,7 +161,7 @@ void Generator::download(bool cradle, bool lookup) {
 void Generator::upload(bool cradle) {
     UploadOptions options;
     options.cradle = cradle;
-    upload_data(*project_, *link_, *ui_, options);
+    upload_data(*project_, *link_, *ui_, system_file_steps(), options);
 }
 
 void Generator::about() {

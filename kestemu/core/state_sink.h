@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "common/output_file.h"
 #include "kestemu/core/types.h"
 
 namespace kest::emu {
@@ -23,12 +24,13 @@ public:
 // so that a reader never sees half a file.
 class FolderStateSink final : public StateSink {
 public:
-    explicit FolderStateSink(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    FolderStateSink(std::filesystem::path folder, FileSteps& files) : folder_(std::move(folder)), files_(files) {}
     using StateSink::store;
     bool store(const std::string& name, std::span<const ByteView> parts) override;
 
 private:
     std::filesystem::path folder_;
+    FileSteps& files_;
 };
 
 // Keeps the files in memory (tests).

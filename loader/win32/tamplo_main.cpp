@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "loader/loader_session.h"
 #include "loader/win32/com_properties_dlg.h"
+#include "platform/file_steps.h"
 #include "platform/win32/win32_ui.h"
 
 namespace {
@@ -54,7 +55,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     auto port = kest::make_serial_port();
     kest::Link link(*port, kest::system_clock());
     kest::loader::LoaderEnvironment env{
-        link, ui, kest::loader::program_folder(module_path()),
+        link, ui, kest::system_file_steps(), kest::loader::program_folder(module_path()),
         [instance](kest::loader::LoaderSettings& s) { return kest::loader::choose_port(instance, s); }};
     const std::string line = commandLine ? commandLine : "";
     const kest::loader::SessionResult result = kest::loader::run_loader(env, line);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "project/defaults.h"
+#include "platform/file_steps.h"
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
 #include "tests/integration/run_tool.h"
@@ -69,7 +70,7 @@ protected:
 
     void SetUp() override {
         if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
-        ASSERT_EQ(write_project_file(project, *sample_project()), "");
+        ASSERT_EQ(write_project_file(project, *sample_project(), system_file_steps()), "");
         const ToolRun r = kest({"image", project, "-o", image});
         ASSERT_EQ(r.status, 0) << r.err;
         ASSERT_EQ(TempDir::read(image).size(), 20000u);

@@ -78,9 +78,17 @@ TEST_F(Fleet, EachPortsOutcomeIsItsOwn) {
         std::string stored;                 // what the others hold
         std::string expected;
     } cases[] = {
-        {"download", dir.file("p.agx"), {"--faults", "full-at=0"}, "memory-full", "image.bin",
+        {"download",
+         dir.file("p.agx"),
+         {"--faults", "full-at=0"},
+         "memory-full",
+         "image.bin",
          text_of(TempDir::read(dir.file("p.bin")))},
-        {"flash", dir.file("p.shx"), {"--flash-base", "0x100000"}, "record-refused", "flash.bin",
+        {"flash",
+         dir.file("p.shx"),
+         {"--flash-base", "0x100000"},
+         "record-refused",
+         "flash.bin",
          std::string(program.begin(), program.end())},
     };
     for (const auto& c : cases) {
@@ -112,8 +120,7 @@ TEST_F(Fleet, EachPortsOutcomeIsItsOwn) {
         }
         // Every line on stderr names its port.
         std::istringstream lines(run.err);
-        for (std::string line; std::getline(lines, line);)
-            EXPECT_EQ(line.rfind("kestemu-", 0), 0u) << line;
+        for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("kestemu-", 0), 0u) << line;
     }
 }
 

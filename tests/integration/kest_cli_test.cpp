@@ -14,6 +14,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/file_steps.h"
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
 #include "tests/integration/run_tool.h"
@@ -127,7 +128,7 @@ TEST(KestProgress, OnATerminalOnlyAndEndedBeforeTheMessage) {
     if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
     TempDir dir;
     const std::string project = dir.file("p.agx");
-    ASSERT_EQ(write_project_file(project, *testing::new_project()), "");
+    ASSERT_EQ(write_project_file(project, *testing::new_project(), system_file_steps()), "");
     struct Case {
         std::vector<std::string> emulator;
         const char* last;     // the last amount the line shows
@@ -177,7 +178,7 @@ protected:
 
     void SetUp() override {
         if (testing::tool_path("KESTEMU_BIN").empty()) GTEST_SKIP() << "no kestemu in this build";
-        ASSERT_EQ(write_project_file(project, *testing::new_project()), "");
+        ASSERT_EQ(write_project_file(project, *testing::new_project(), system_file_steps()), "");
     }
     // An object program of four bytes at 0x00020000 and its end record (or none).
     std::string object_file(bool end) {

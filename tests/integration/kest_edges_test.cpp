@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_steps.h"
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
 #include "tests/integration/run_tool.h"
@@ -23,7 +24,7 @@ ToolRun kest(const std::vector<std::string>& args) { return testing::run_kest(ar
 class KestEdges : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(write_project_file(project, *testing::new_project()), "");
+        ASSERT_EQ(write_project_file(project, *testing::new_project(), system_file_steps()), "");
         const std::string text = kest({"show", "--json", project}).out;
         std::ofstream(json, std::ios::binary) << text;
         std::ofstream(program, std::ios::binary) << "S30900020000DEADBEEFBC\r\nS70500020000F8\r\n";

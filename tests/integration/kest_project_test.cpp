@@ -9,6 +9,7 @@
 
 #include "common/version.h"
 #include "project/defaults.h"
+#include "platform/file_steps.h"
 #include "project/project_file.h"
 #include "tests/integration/run_tool.h"
 #include "tests/support/projects.h"
@@ -155,7 +156,7 @@ TEST(KestShow, ShowsFormsMenusAndTextsReadablyAndAsJson) {
     p->options.functionKey[3] = 7;
     p->wedge.keyboardType = 31;
     const std::string file = dir.file("zeigen.agx");
-    ASSERT_EQ(write_project_file(file, *p), "");
+    ASSERT_EQ(write_project_file(file, *p, system_file_steps()), "");
 
     ToolRun r = kest({"show", file});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/serial_port.h"
@@ -101,12 +102,18 @@ TEST(KestemuIntegration, UsageMistakesAreNamedAndExitWithTwo) {
     EXPECT_NE(help.out.find("--faults PLAN"), std::string::npos);
     EXPECT_NE(help.out.find("silence=MS@N"), std::string::npos);
 
+    // More records than the terminal's memory holds (a sparse file: nothing is written).
+    TempDir dir;
+    const std::string huge = dir.file("huge.txt");
+    std::ofstream{huge};
+    std::filesystem::resize_file(huge, 16 * 1024 * 1024 + 1);
     const std::pair<std::vector<std::string>, std::string> mistakes[] = {
         {{}, "--link"},
         {{"--link", "/tmp/x", "--faults", "nak=3"}, "nak"},
         {{"--link", "/tmp/x", "--cradle-rate", "4800"}, "--cradle-rate"},
         {{"--link", "/tmp/x", "--direct", "--cradle-rate", "9600"}, "--direct"},
         {{"--link", "/tmp/x", "--records", "/nonexistent/records.txt"}, "records.txt"},
+        {{"--link", "/tmp/x", "--records", huge}, "huge.txt is larger than 16 MiB"},
         {{"--link", "/tmp/x", "--speed", "1"}, "--speed"},
     };
     for (const auto& [args, named] : mistakes) {

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "common/cp1252.h"
+#include "platform/file_steps.h"
 #include "project/defaults.h"
 #include "project/project_file.h"
 #include "tests/integration/kestemu_process.h"
@@ -90,7 +91,7 @@ protected:
         std::memset(p.get(), 0, sizeof(Project));
         reset_to_defaults(*p);
     }
-    void save() { ASSERT_EQ(write_project_file(project, *p), ""); }
+    void save() { ASSERT_EQ(write_project_file(project, *p, system_file_steps()), ""); }
 };
 
 TEST_F(LookupBuild, RandomTablesReachTheTerminalAsTheirRecords) {

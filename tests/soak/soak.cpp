@@ -35,6 +35,7 @@
 #include "tests/support/scripted_ui.h"
 #include "tests/support/srec_text.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unsynced_file_steps.h"
 
 namespace {
 
@@ -342,7 +343,8 @@ Verdict upload(Transfer& t) {
     options.offerViewer = false;
     auto project = std::make_unique<Project>();
     reset_to_defaults(*project);
-    const UploadReport report = upload_data(*project, rig.link, rig.ui, options);
+    testing::UnsyncedFileSteps files;
+    const UploadReport report = upload_data(*project, rig.link, rig.ui, files, options);
 
     Verdict v;
     v.succeeded = report.end == UploadEnd::Over;
@@ -363,7 +365,7 @@ Verdict upload(Transfer& t) {
     if (!v.finding.empty()) return v;
 
     rig.without_faults();
-    const UploadReport again = upload_data(*project, rig.link, rig.ui, options);
+    const UploadReport again = upload_data(*project, rig.link, rig.ui, files, options);
     const Bytes after = testing::TempDir::read(path);
     const std::string expected = records.empty() ? kept : with_crlf(records);
     if (again.end != UploadEnd::Over || std::string(after.begin(), after.end()) != expected)

@@ -1,18 +1,21 @@
 // File steps that fail on purpose: the chosen step fails at its n-th call, every other step
-// does what the standard steps do. For "interrupted save" tests of every output file.
+// does what the system's steps do. For "interrupted save" tests of every output file.
 #pragma once
 
 #include <cerrno>
 #include <map>
 #include <optional>
 
-#include "common/output_file.h"
+#include "platform/file_steps.h"
 
 namespace kest::testing {
 
-class FailingFileSteps final : public FileSteps {
+class FailingFileSteps final : public SystemFileSteps {
 public:
-    enum class Step { Open, Write, Flush, Close, Permissions, Rename, Remove };
+    enum class Step { Open, Write, Flush, Sync, Close, Permissions, Rename, SyncFolder, Remove };
+    // Every step a save over an existing file takes.
+    static constexpr Step kSaveSteps[] = {Step::Open,        Step::Write, Step::Flush,  Step::Sync,
+                                          Step::Permissions, Step::Close, Step::Rename, Step::SyncFolder};
 
     FailingFileSteps() = default;
     FailingFileSteps(Step step, int call = 1) : failing_(step), call_(call) {}
@@ -29,6 +32,7 @@ public:
         return !strikes(Step::Write) && FileSteps::write(file, bytes);
     }
     bool flush(std::FILE* file) override { return !strikes(Step::Flush) && FileSteps::flush(file); }
+    bool sync(std::FILE* file) override { return !strikes(Step::Sync) && SystemFileSteps::sync(file); }
     bool close(std::FILE* file) override {
         // The file is closed either way, as a failing close still releases it.
         const bool closed = FileSteps::close(file);
@@ -38,7 +42,10 @@ public:
         return !strikes(Step::Permissions) && FileSteps::copy_permissions(from, to);
     }
     bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        return !strikes(Step::Rename) && FileSteps::rename(from, to);
+        return !strikes(Step::Rename) && SystemFileSteps::rename(from, to);
+    }
+    bool sync_folder(const std::filesystem::path& folder) override {
+        return !strikes(Step::SyncFolder) && SystemFileSteps::sync_folder(folder);
     }
     bool remove(const std::filesystem::path& path) override {
         return !strikes(Step::Remove) && FileSteps::remove(path);
