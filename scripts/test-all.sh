@@ -25,6 +25,7 @@ scripts/sanitize.sh build-asan
 
 echo "== fault soak (randomised transfers against the emulated terminal)"
 scripts/soak.sh 100
+scripts/soak.sh 64 1 8
 
 echo "== short fuzz runs (libFuzzer, fixed seed)"
 for target in $(scripts/fuzz.sh); do
