@@ -57,7 +57,7 @@ public:
         }
         return false;
     }
-    // Sends the signal and waits up to 20 s for the end; the exit status or -1.
+    // Sends the signal (0: none, only waits) and waits up to 20 s for the end; the exit status or -1.
     int stop(int signal) {
         kill(pid_, signal);
         for (int i = 0; i < 2000; ++i) {

@@ -124,6 +124,35 @@ TEST_F(Fleet, EachPortsOutcomeIsItsOwn) {
     }
 }
 
+// A terminal unplugged part-way (its emulator gone with its line): that port fails, the
+// others go on to the end with every block.
+TEST_F(Fleet, AnUnpluggedTerminalLeavesTheOthersAlone) {
+    ASSERT_EQ(kest({"new", dir.file("p.agx")}).status, 0);
+    ASSERT_EQ(kest({"image", dir.file("p.agx"), "-o", dir.file("p.bin")}).status, 0);
+    for (int i = 0; i < 3; ++i) terminal({"--direct", "--pace"});
+    std::vector<std::string> args{"download", dir.file("p.agx"), "-b", "38400", "-v", "--json", "--retries", "0"};
+    const auto p = ports();
+    args.insert(args.end(), p.begin(), p.end());
+    Background run(args);
+    const std::string gone = fs::path(terminals[1]->link()).parent_path().filename().string() + "/tty: ";
+    ASSERT_TRUE(run.wait_for(gone, 20)) << run.err();
+    terminals[1]->stop();
+    ASSERT_EQ(run.stop(0), 1) << run.err();
+    const JsonValue summary = parsed(run.out());
+    auto transfers = by_port(summary);
+    for (std::size_t i = 0; i < terminals.size(); ++i) {
+        ASSERT_EQ(transfers[terminals[i]->link()].size(), 1u);
+        const JsonValue& t = *transfers[terminals[i]->link()][0];
+        if (i == 1) {
+            EXPECT_NE(t.member("result")->text, "ok");
+            EXPECT_LT(t.member("done")->number, 200);
+        } else {
+            EXPECT_EQ(t.member("result")->text, "ok");
+            EXPECT_EQ(TempDir::read((terminals[i]->state() / "image.bin").string()), TempDir::read(dir.file("p.bin")));
+        }
+    }
+}
+
 TEST_F(Fleet, UploadsOfSeveralTerminalsGoIntoAFileEach) {
     const std::string out = dir.file("daten") + "/";
     fs::create_directory(out);
