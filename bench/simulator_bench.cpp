@@ -7,6 +7,7 @@
 
 #include "project/defaults.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 
 namespace {
 
@@ -44,8 +45,9 @@ int main() {
     form.stampPosition = 2;
     EditorState editor;
     StillClock clock;
+    *project = sim::prepared_forms(*project);
     sim::Engine engine(*project, editor, clock);
-    engine.prepare_forms();
+    engine.forms_prepared();
     engine.show_start_screen();
 
     measure("start screen tick (clock line)", 1000000, [&](long) { engine.tick(); });

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "editor/edit_rules.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -11,10 +12,9 @@ namespace kest::editor {
 namespace {
 
 // The byte fields of these dialogs hold 0-255; a larger number is refused like any number
-// above a field's limit. Only 0-50 mean something to the terminal; the substring values are
-// corrected on OK.
+// above a field's limit. Only 0-kMaxFieldLength mean something to the terminal; the
+// substring values are corrected on OK.
 constexpr unsigned kByteLimit = 255;
-constexpr int kSubstringMax = 50;
 constexpr const char* kAutoEnter[] = {"Nein", "Scan+ENTER"};
 
 // A plain check box of a line flag and the controls it enables.
@@ -45,15 +45,15 @@ void show_list(DialogAccess& dialog, int id, const char* const (&list)[N], u8 va
 
 void fix_substring(FormRecord& f, int n) {
     if (f.substringStart[n] == 0) f.substringStart[n] = 1;
-    if (f.substringCount[n] == 0 || f.substringCount[n] > kSubstringMax) f.substringCount[n] = kSubstringMax;
+    if (f.substringCount[n] == 0 || f.substringCount[n] > kMaxFieldLength) f.substringCount[n] = kMaxFieldLength;
 }
 
 }  // namespace
 
 void LineDetailDlg::open(DialogAccess& dialog) {
     take_backup();
-    dialog.set_text(line_ids::kFormLabel, "Maske #" + std::to_string(form_ + 1));
-    dialog.set_text(line_ids::kLineLabel, "Zeile #" + std::to_string(line_ + 1));
+    dialog.set_text(IDC_LINE_FORM, "Maske #" + std::to_string(form_ + 1));
+    dialog.set_text(IDC_LINE_LINE, "Zeile #" + std::to_string(line_ + 1));
     FormRecord& f = form();
     const int n = line_;
     show_box(dialog, ids_.fixedBox, f.fixedLengthOn[n], {ids_.lengthEdit, ids_.justifyList});
@@ -61,10 +61,10 @@ void LineDetailDlg::open(DialogAccess& dialog) {
     show_list(dialog, ids_.justifyList, names::kJustify, f.justify[n]);
     prefix_ = read_codes(f.prefix[n]);
     suffix_ = read_codes(f.suffix[n]);
-    show_box(dialog, ids_.prefixBox, f.prefixOn[n], {line_ids::kPrefixField});
-    show_box(dialog, ids_.suffixBox, f.suffixOn[n], {line_ids::kSuffixField});
-    show_codes(dialog, line_ids::kPrefixField);
-    show_codes(dialog, line_ids::kSuffixField);
+    show_box(dialog, ids_.prefixBox, f.prefixOn[n], {IDC_LINE_PREFIX_FIELD});
+    show_box(dialog, ids_.suffixBox, f.suffixOn[n], {IDC_LINE_SUFFIX_FIELD});
+    show_codes(dialog, IDC_LINE_PREFIX_FIELD);
+    show_codes(dialog, IDC_LINE_SUFFIX_FIELD);
 }
 
 bool LineDetailDlg::line_command(DialogAccess& dialog, int id) {
@@ -72,8 +72,8 @@ bool LineDetailDlg::line_command(DialogAccess& dialog, int id) {
     const int n = line_;
     const Box boxes[] = {
         {ids_.fixedBox, &FormRecord::fixedLengthOn, {ids_.lengthEdit, ids_.justifyList}},
-        {ids_.prefixBox, &FormRecord::prefixOn, {line_ids::kPrefixField}},
-        {ids_.suffixBox, &FormRecord::suffixOn, {line_ids::kSuffixField}},
+        {ids_.prefixBox, &FormRecord::prefixOn, {IDC_LINE_PREFIX_FIELD}},
+        {ids_.suffixBox, &FormRecord::suffixOn, {IDC_LINE_SUFFIX_FIELD}},
     };
     for (const Box& box : boxes) {
         if (box.id == id) {
@@ -96,62 +96,60 @@ void LineDetailDlg::store_codes() {
 }
 
 void AdvanceDlg::init(DialogAccess& dialog) {
-    using namespace advance_ids;
     open(dialog);
     FormRecord& f = form();
     const int n = line_;
     fill_flag() = f.fillChar[n] != 0;
     fillBackup_ = fill_flag();
 
-    show_box(dialog, kDefault, f.defaultOn[n], {kDefaultEdit});
-    dialog.set_text(kDefaultEdit, cell_text(f.defaultValue[n]));
+    show_box(dialog, IDC_ADV_DEFAULT, f.defaultOn[n], {IDC_ADV_DEFAULT_VALUE});
+    dialog.set_text(IDC_ADV_DEFAULT_VALUE, cell_text(f.defaultValue[n]));
 
-    show_box(dialog, kFill, fill_flag(), {kFillEdit});
-    dialog.set_text(kFillEdit, f.fillChar[n] ? std::string(1, static_cast<char>(f.fillChar[n])) : "");
+    show_box(dialog, IDC_ADV_FILL, fill_flag(), {IDC_ADV_FILL_CHAR});
+    dialog.set_text(IDC_ADV_FILL_CHAR, f.fillChar[n] ? std::string(1, static_cast<char>(f.fillChar[n])) : "");
 
     fix_substring(f, n);
-    show_box(dialog, kSubstring, f.substringOn[n], {kStartEdit, kCountEdit});
-    dialog.set_text(kStartEdit, std::to_string(f.substringStart[n]));
-    dialog.set_text(kCountEdit, std::to_string(f.substringCount[n]));
+    show_box(dialog, IDC_ADV_SUBSTRING, f.substringOn[n], {IDC_ADV_START, IDC_ADV_COUNT});
+    dialog.set_text(IDC_ADV_START, std::to_string(f.substringStart[n]));
+    dialog.set_text(IDC_ADV_COUNT, std::to_string(f.substringCount[n]));
 
-    show_box(dialog, kCheckPrefix, f.checkPrefixOn[n], {kCheckPrefixEdit});
-    dialog.set_text(kCheckPrefixEdit, cell_text(f.checkPrefix[n]));
+    show_box(dialog, IDC_ADV_CHECK_PREFIX, f.checkPrefixOn[n], {IDC_ADV_CHECK_TEXT});
+    dialog.set_text(IDC_ADV_CHECK_TEXT, cell_text(f.checkPrefix[n]));
 
-    show_list(dialog, kAutoEnterList, kAutoEnter, f.autoEnter[n]);
+    show_list(dialog, IDC_ADV_AUTO_ENTER, kAutoEnter, f.autoEnter[n]);
 }
 
 DialogResult AdvanceDlg::command(DialogAccess& dialog, int id) {
-    using namespace advance_ids;
     if (line_command(dialog, id)) return DialogResult::Stay;
     FormRecord& f = form();
     const int n = line_;
     const Box boxes[] = {
-        {kDefault, &FormRecord::defaultOn, {kDefaultEdit}},
-        {kSubstring, &FormRecord::substringOn, {kStartEdit, kCountEdit}},
-        {kCheckPrefix, &FormRecord::checkPrefixOn, {kCheckPrefixEdit}},
+        {IDC_ADV_DEFAULT, &FormRecord::defaultOn, {IDC_ADV_DEFAULT_VALUE}},
+        {IDC_ADV_SUBSTRING, &FormRecord::substringOn, {IDC_ADV_START, IDC_ADV_COUNT}},
+        {IDC_ADV_CHECK_PREFIX, &FormRecord::checkPrefixOn, {IDC_ADV_CHECK_TEXT}},
     };
     for (const Box& box : boxes)
         if (box.id == id) enable_all(dialog, box.controls, toggle(dialog, id, (f.*box.flag)[n]));
     switch (id) {
-    case kFill: {
+    case IDC_ADV_FILL: {
         u8 flag = fill_flag();
         fill_flag() = toggle(dialog, id, flag);
-        dialog.enable(kFillEdit, fill_flag());
+        dialog.enable(IDC_ADV_FILL_CHAR, fill_flag());
         break;
     }
-    case kDefaultEdit:
+    case IDC_ADV_DEFAULT_VALUE:
         if (auto text = text_edit(dialog, id, sizeof f.defaultValue[n] - 1)) set_cell(f.defaultValue[n], *text);
         break;
-    case kFillEdit:
+    case IDC_ADV_FILL_CHAR:
         // One character is stored; the field never shows more than that.
         if (auto text = text_edit(dialog, id, 1)) f.fillChar[n] = text->empty() ? 0 : static_cast<u8>((*text)[0]);
         break;
-    case kStartEdit: store_number(dialog, id, f.substringStart[n], "1"); break;
-    case kCountEdit: store_number(dialog, id, f.substringCount[n], "0"); break;
-    case kCheckPrefixEdit:
+    case IDC_ADV_START: store_number(dialog, id, f.substringStart[n], "1"); break;
+    case IDC_ADV_COUNT: store_number(dialog, id, f.substringCount[n], "0"); break;
+    case IDC_ADV_CHECK_TEXT:
         if (auto text = text_edit(dialog, id, sizeof f.checkPrefix[n] - 1)) set_cell(f.checkPrefix[n], *text);
         break;
-    case kAutoEnterList: store_selection(dialog, id, f.autoEnter[n]); break;
+    case IDC_ADV_AUTO_ENTER: store_selection(dialog, id, f.autoEnter[n]); break;
     case kIdOk:
         if (!fill_flag()) f.fillChar[n] = 0;
         fix_substring(f, n);
@@ -167,18 +165,19 @@ DialogResult AdvanceDlg::command(DialogAccess& dialog, int id) {
 }
 
 void LookupAdvanceDlg::init(DialogAccess& dialog) {
-    using namespace lookup_advance_ids;
     open(dialog);
     const u8 store = form().defaultOn[line_];
-    show_box(dialog, kStore, store, {kFixedLength, kPrefix, kSuffix});
+    show_box(dialog, IDC_LKADV_STORE, store, {IDC_LKADV_FIXED, IDC_LKADV_PREFIX, IDC_LKADV_SUFFIX});
 }
 
 DialogResult LookupAdvanceDlg::command(DialogAccess& dialog, int id) {
-    using namespace lookup_advance_ids;
     if (line_command(dialog, id)) return DialogResult::Stay;
     FormRecord& f = form();
     switch (id) {
-    case kStore: enable_all(dialog, {kFixedLength, kPrefix, kSuffix}, toggle(dialog, id, f.defaultOn[line_])); break;
+    case IDC_LKADV_STORE:
+        enable_all(dialog, {IDC_LKADV_FIXED, IDC_LKADV_PREFIX, IDC_LKADV_SUFFIX},
+                   toggle(dialog, id, f.defaultOn[line_]));
+        break;
     case kIdOk:
         f.fillChar[line_] = 0;
         store_codes();

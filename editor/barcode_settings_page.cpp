@@ -46,15 +46,15 @@ const std::array<BarcodeEnableBox, 22>& barcode_enable_boxes() {
         {IDC_BARCODE_EAN13, 1, 0, "EAN13  &  UPCA"},
         {IDC_BARCODE_EAN13 + 1, 2, 7, "EAN13  Addon 2"},
         {IDC_BARCODE_EAN13 + 2, 2, 6, "EAN13  Addon 5"},
-        {kInverted, 11, 4, "Invertierter Barcode"},
+        {IDC_BARCODE_INVERTED, 11, 4, "Invertierter Barcode"},
         {IDC_BARCODE_TELEPEN, 2, 2, "Telepen"},
     }};
     return kBoxes;
 }
 
 void BarcodeSettingsPage::init(DialogAccess& dialog) {
-    dialog.set_list(kScanMode, entries(names::kScanModes));
-    dialog.set_list(kSecurity, entries(names::kDecodeSecurity));
+    dialog.set_list(IDC_BARCODE_SCAN_MODE, entries(names::kScanModes));
+    dialog.set_list(IDC_BARCODE_SECURITY, entries(names::kDecodeSecurity));
     show(dialog);
     initialised_ = true;
 }
@@ -62,12 +62,12 @@ void BarcodeSettingsPage::init(DialogAccess& dialog) {
 // The controls from BarcodeSettings as it is now (at creation and after the reset).
 void BarcodeSettingsPage::show(DialogAccess& dialog) {
     const u8* b = project_.barcode.bytes;
-    show_selection(dialog, kScanMode, b[kScanModeByte] >> 4, std::size(names::kScanModes));
-    show_selection(dialog, kSecurity, (b[kSecurityByte] >> 2) & 3, std::size(names::kDecodeSecurity));
-    scanMode_ = dialog.selection(kScanMode);
-    security_ = dialog.selection(kSecurity);
+    show_selection(dialog, IDC_BARCODE_SCAN_MODE, b[kScanModeByte] >> 4, std::size(names::kScanModes));
+    show_selection(dialog, IDC_BARCODE_SECURITY, (b[kSecurityByte] >> 2) & 3, std::size(names::kDecodeSecurity));
+    scanMode_ = dialog.selection(IDC_BARCODE_SCAN_MODE);
+    security_ = dialog.selection(IDC_BARCODE_SECURITY);
     timeout_ = b[kTimeoutByte];
-    dialog.set_text(kTimeout, std::to_string(timeout_));
+    dialog.set_text(IDC_BARCODE_TIMEOUT, std::to_string(timeout_));
     const auto& boxes = barcode_enable_boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         boxes_[i] = (b[boxes[i].byte] >> boxes[i].bit) & 1;
@@ -77,16 +77,16 @@ void BarcodeSettingsPage::show(DialogAccess& dialog) {
 
 DialogResult BarcodeSettingsPage::command(DialogAccess& dialog, int id) {
     switch (id) {
-    case kScanMode:
-        if (dialog.selection(kScanMode) >= 0) scanMode_ = dialog.selection(kScanMode);
+    case IDC_BARCODE_SCAN_MODE:
+        if (dialog.selection(IDC_BARCODE_SCAN_MODE) >= 0) scanMode_ = dialog.selection(IDC_BARCODE_SCAN_MODE);
         return DialogResult::Stay;
-    case kSecurity:
-        if (dialog.selection(kSecurity) >= 0) security_ = dialog.selection(kSecurity);
+    case IDC_BARCODE_SECURITY:
+        if (dialog.selection(IDC_BARCODE_SECURITY) >= 0) security_ = dialog.selection(IDC_BARCODE_SECURITY);
         return DialogResult::Stay;
-    case kTimeout:
-        if (auto value = number_edit(dialog, kTimeout, kTimeoutLimit, timeout_)) timeout_ = *value;
+    case IDC_BARCODE_TIMEOUT:
+        if (auto value = number_edit(dialog, IDC_BARCODE_TIMEOUT, kTimeoutLimit, timeout_)) timeout_ = *value;
         return DialogResult::Stay;
-    case kDefaults:
+    case IDC_BARCODE_DEFAULTS:
         barcode_defaults(project_);
         show(dialog);
         return DialogResult::Stay;

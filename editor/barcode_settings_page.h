@@ -8,19 +8,14 @@
 #include <array>
 
 #include "editor/barcode_settings_ids.h"
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/symbology_dialog.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace barcode_page {
-inline constexpr int kScanMode = IDC_BARCODE_SCAN_MODE;
-inline constexpr int kSecurity = IDC_BARCODE_SECURITY;
-inline constexpr int kTimeout = IDC_BARCODE_TIMEOUT;
-inline constexpr int kInverted = IDC_BARCODE_INVERTED;
-inline constexpr int kDefaults = IDC_BARCODE_DEFAULTS;
 inline constexpr unsigned kTimeoutLimit = 255;
 }  // namespace barcode_page
 

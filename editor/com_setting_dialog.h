@@ -1,28 +1,24 @@
-// The COM port dialog of the generator ("ComSettingDlg"): the port and the rate of the
-// transfers. It writes the project's ComSelection directly on OK and does not mark the
-// project as modified.
+// The COM port dialog of the generator ("ComSettingDlg"): the project's ports and the rate
+// list. It writes the project's ComSelection directly on OK and does not mark the project
+// as modified.
 #pragma once
 
+#include <iterator>
+
 #include "editor/com_setting_ids.h"
-#include "editor/dialog_access.h"
+#include "link/port_dialog.h"
+#include "project/names.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kComPortList = IDC_COM_PORT;
-inline constexpr int kComRateList = IDC_BAUDRATE;
+inline constexpr PortDialogTable kComSettingTable{IDC_COM_PORT, IDC_BAUDRATE,
+                                                  static_cast<int>(std::size(names::kComPorts))};
 
-class ComSettingDialog {
+class ComSettingDialog final : public PortDialog<u8> {
 public:
-    explicit ComSettingDialog(ComSelection& selection) : selection_(selection) {}
-
-    // Fills both lists and selects the project's current port and rate.
-    void init(DialogAccess& dialog);
-    // OK stores both selections into ComSelection; Cancel changes nothing.
-    DialogResult command(DialogAccess& dialog, int id);
-
-private:
-    ComSelection& selection_;
+    explicit ComSettingDialog(ComSelection& selection)
+        : PortDialog(kComSettingTable, selection.portIndex, selection.rateIndex) {}
 };
 
 }  // namespace kest::editor

@@ -59,46 +59,44 @@ std::string time_preview(const FormRecord& f) {
 }
 
 void DateTimeStampDlg::init(DialogAccess& dialog) {
-    using namespace stamp_ids;
     take_backup();
     FormRecord& f = form();
-    show_list(dialog, kPositionList, names::kStampPositions, f.stampPosition);
-    show_list(dialog, kYearDigitsList, names::kYearDigits, f.yearDigits);
-    show_list(dialog, kOrderList, names::kDateOrders, f.dateOrder);
-    dialog.set_text(kDateSepEdit, cell_text(f.dateSep));
-    dialog.set_text(kTimeSepEdit, cell_text(f.timeSep));
+    show_list(dialog, IDC_STAMP_POSITION, names::kStampPositions, f.stampPosition);
+    show_list(dialog, IDC_STAMP_YEAR_DIGITS, names::kYearDigits, f.yearDigits);
+    show_list(dialog, IDC_STAMP_ORDER, names::kDateOrders, f.dateOrder);
+    dialog.set_text(IDC_STAMP_DATE_SEP, cell_text(f.dateSep));
+    dialog.set_text(IDC_STAMP_TIME_SEP, cell_text(f.timeSep));
     const std::pair<int, u8> boxes[] = {
-        {kSplit, f.stampSplit}, {kYear, f.yearOn},         {kMonth, f.monthOn},
-        {kDay, f.dayOn},        {kDateSepOn, f.dateSepOn}, {kHour, f.hourOn},
-        {kMinute, f.minuteOn},  {kSecond, f.secondOn},     {kTimeSepOn, f.timeSepOn},
+        {IDC_STAMP_SPLIT, f.stampSplit}, {IDC_STAMP_YEAR, f.yearOn},           {IDC_STAMP_MONTH, f.monthOn},
+        {IDC_STAMP_DAY, f.dayOn},        {IDC_STAMP_DATE_SEP_ON, f.dateSepOn}, {IDC_STAMP_HOUR, f.hourOn},
+        {IDC_STAMP_MINUTE, f.minuteOn},  {IDC_STAMP_SECOND, f.secondOn},       {IDC_STAMP_TIME_SEP_ON, f.timeSepOn},
     };
     for (const auto& [id, flag] : boxes) dialog.set_checked(id, flag != 0);
     show_previews(dialog);
 }
 
 void DateTimeStampDlg::show_previews(DialogAccess& dialog) {
-    dialog.set_text(stamp_ids::kDateGroup, date_preview(form()));
-    dialog.set_text(stamp_ids::kTimeGroup, time_preview(form()));
+    dialog.set_text(IDC_STAMP_DATE_GROUP, date_preview(form()));
+    dialog.set_text(IDC_STAMP_TIME_GROUP, time_preview(form()));
 }
 
 DialogResult DateTimeStampDlg::command(DialogAccess& dialog, int id) {
-    using namespace stamp_ids;
     FormRecord& f = form();
     switch (id) {
-    case kSplit: toggle(dialog, id, f.stampSplit); break;
-    case kYear: toggle(dialog, id, f.yearOn); break;
-    case kMonth: toggle(dialog, id, f.monthOn); break;
-    case kDay: toggle(dialog, id, f.dayOn); break;
-    case kDateSepOn: toggle(dialog, id, f.dateSepOn); break;
-    case kHour: toggle(dialog, id, f.hourOn); break;
-    case kMinute: toggle(dialog, id, f.minuteOn); break;
-    case kSecond: toggle(dialog, id, f.secondOn); break;
-    case kTimeSepOn: toggle(dialog, id, f.timeSepOn); break;
-    case kDateSepEdit: store_separator(dialog, id, f.dateSep); break;
-    case kTimeSepEdit: store_separator(dialog, id, f.timeSep); break;
-    case kPositionList: store_selection(dialog, id, f.stampPosition); return DialogResult::Stay;
-    case kYearDigitsList: store_selection(dialog, id, f.yearDigits); break;
-    case kOrderList: store_selection(dialog, id, f.dateOrder); break;
+    case IDC_STAMP_SPLIT: toggle(dialog, id, f.stampSplit); break;
+    case IDC_STAMP_YEAR: toggle(dialog, id, f.yearOn); break;
+    case IDC_STAMP_MONTH: toggle(dialog, id, f.monthOn); break;
+    case IDC_STAMP_DAY: toggle(dialog, id, f.dayOn); break;
+    case IDC_STAMP_DATE_SEP_ON: toggle(dialog, id, f.dateSepOn); break;
+    case IDC_STAMP_HOUR: toggle(dialog, id, f.hourOn); break;
+    case IDC_STAMP_MINUTE: toggle(dialog, id, f.minuteOn); break;
+    case IDC_STAMP_SECOND: toggle(dialog, id, f.secondOn); break;
+    case IDC_STAMP_TIME_SEP_ON: toggle(dialog, id, f.timeSepOn); break;
+    case IDC_STAMP_DATE_SEP: store_separator(dialog, id, f.dateSep); break;
+    case IDC_STAMP_TIME_SEP: store_separator(dialog, id, f.timeSep); break;
+    case IDC_STAMP_POSITION: store_selection(dialog, id, f.stampPosition); return DialogResult::Stay;
+    case IDC_STAMP_YEAR_DIGITS: store_selection(dialog, id, f.yearDigits); break;
+    case IDC_STAMP_ORDER: store_selection(dialog, id, f.dateOrder); break;
     case kIdOk: return DialogResult::CloseOk;
     case kIdCancel: restore_backup(); return DialogResult::CloseCancel;
     default: return DialogResult::Stay;

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "editor/dialog_access.h"
 #include "editor/form_working_copy.h"
+#include "platform/dialog_access.h"
 
 namespace kest::editor {
 

@@ -9,12 +9,10 @@
 #include "project/defaults.h"
 #include "project/names.h"
 #include "project/rules.h"
+#include "simulator/form_preparation.h"
 
 namespace kest::editor {
 namespace {
-
-constexpr std::size_t kJumpTargets = 21;    // "Startmaske", ten forms, ten menus
-constexpr std::size_t kLookupColumns = 25;  // "<leer>" and three times eight fields
 
 std::vector<std::string> numbered(std::size_t count, std::string (*name)(unsigned), unsigned first = 0) {
     std::vector<std::string> list;
@@ -55,16 +53,17 @@ void FormPage::load(const Project& project) {
 void FormPage::commit(Project& project, EditorState& state) {
     std::copy(copy_.forms.begin(), copy_.forms.end(), std::begin(project.forms));
     state.modified = true;
-    normalise_forms(project);
+    project = normalised_forms(project);
 }
 
-void FormPage::follow_up(Project&, EditorState&, SheetHost& host) {
+void FormPage::follow_up(Project& project, EditorState&, SheetHost& host) {
+    project = sim::prepared_forms(project);
     host.prepare_forms();
     host.restart_simulation();
 }
 
 void FormPage::init(DialogAccess& dialog) {
-    const std::vector<std::string> jumps = numbered(kJumpTargets, names::jump_target);
+    const std::vector<std::string> jumps = numbered(jump::kCount, names::jump_target);
     dialog.set_list(IDC_FORM_NAME, numbered(kFormCount, names::jump_target, jump::form(0)));
     dialog.set_list(IDC_FORM_FONT, {"klein", "gro\xDF"});
     dialog.set_list(IDC_FORM_ESC, jumps);
@@ -74,7 +73,7 @@ void FormPage::init(DialogAccess& dialog) {
     for (int f = 0; f < kFormLines; ++f) {
         dialog.set_list(IDC_FORM_TYPE + f, names::entries(names::kFieldTypes));
         dialog.set_list(IDC_FORM_SOURCE + f, names::entries(names::kLineSources));
-        dialog.set_list(IDC_FORM_LOOKUP + f, numbered(kLookupColumns, names::lookup_key));
+        dialog.set_list(IDC_FORM_LOOKUP + f, numbered(kLookupKeyCount, names::lookup_key));
     }
     copy_.currentForm = 0;
     show_form(dialog, true);
@@ -86,15 +85,15 @@ void FormPage::show_form(DialogAccess& dialog, bool selectName) {
     if (selectName) dialog.select(IDC_FORM_NAME, copy_.currentForm);
     const FormRecord& f = form();
     show_selection(dialog, IDC_FORM_FONT, f.font, 2);
-    show_selection(dialog, IDC_FORM_ESC, f.escTarget, kJumpTargets);
-    show_selection(dialog, IDC_FORM_NEXT, f.nextTarget, kJumpTargets);
+    show_selection(dialog, IDC_FORM_ESC, f.escTarget, jump::kCount);
+    show_selection(dialog, IDC_FORM_NEXT, f.nextTarget, jump::kCount);
     show_selection(dialog, IDC_FORM_LOOKUP_FILE, f.lookupFile, std::size(names::kLookupFiles));
     show_selection(dialog, IDC_FORM_RECORD, f.recordAction, std::size(names::kRecordActions));
     for (int line = 0; line < kFormLines; ++line) {
         show_prompt(dialog, line);
         show_selection(dialog, IDC_FORM_TYPE + line, form().lineType[line], std::size(names::kFieldTypes));
         show_selection(dialog, IDC_FORM_SOURCE + line, form().lineSource[line], std::size(names::kLineSources));
-        show_selection(dialog, IDC_FORM_LOOKUP + line, form().lineLookupKey[line], kLookupColumns);
+        show_selection(dialog, IDC_FORM_LOOKUP + line, form().lineLookupKey[line], kLookupKeyCount);
         show_length(dialog, IDC_FORM_MIN + line, form().minLength[line]);
         show_length(dialog, IDC_FORM_MAX + line, form().maxLength[line]);
     }
@@ -177,7 +176,7 @@ void FormPage::prompt_changed(DialogAccess& dialog, int line) {
 
 // A Boolean line's lengths are 1 whatever is typed, and the edit shows so.
 void FormPage::length_changed(DialogAccess& dialog, int id, u8& length, int line) {
-    const auto value = number_edit(dialog, id, kFormLengthLimit, length);
+    const auto value = number_edit(dialog, id, kMaxFieldLength, length);
     if (!value) return;
     if (form().lineType[line] != kFieldBoolean) {
         length = static_cast<u8>(*value);

@@ -5,16 +5,13 @@
 // "Zeitzusatz" open the field detail dialogs on the working copy.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "editor/form_page_ids.h"
 #include "editor/form_working_copy.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
+#include "project/rules.h"
 
 namespace kest::editor {
-
-inline constexpr unsigned kFormLengthLimit = 50;  // "Min Länge", "Max Länge"
-inline constexpr int kSmallFontTextLimit = 20;
-inline constexpr int kLargeFontTextLimit = 15;
 
 // Which controls of a line a type enables (the type combo of a usable line always is).
 struct LineControls {
@@ -35,7 +32,8 @@ public:
     // All ten forms back into the project, the project marked modified, the forms
     // normalised.
     void commit(Project& project, EditorState& state) override;
-    // Prepare forms for simulation and the restart, once every page has committed.
+    // Once every page has committed: the forms prepared for the simulation go into the
+    // project, then the simulation is told and restarted.
     void follow_up(Project& project, EditorState& state, SheetHost& host) override;
 
     // Fills the lists and shows form 1.
@@ -46,7 +44,7 @@ public:
 
 private:
     FormRecord& form() { return copy_.current(); }
-    int text_limit() { return form().font ? kLargeFontTextLimit : kSmallFontTextLimit; }
+    int text_limit() { return line_width(form().font); }
     // Puts the current form on the controls; `selectName` also selects it in "Name :".
     void show_form(DialogAccess& dialog, bool selectName);
     void show_prompt(DialogAccess& dialog, int line);

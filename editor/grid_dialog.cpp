@@ -13,7 +13,7 @@ void GridDlg::init(DialogAccess& dialog) {
 
 DialogResult GridDlg::command(DialogAccess& dialog, int id) {
     switch (id) {
-    case kGridClear:
+    case IDC_GRID_CLEAR:
         codes_ = {};
         length_ = 0;
         result_.clear();

@@ -5,14 +5,10 @@
 
 #include "editor/code_grid.h"
 #include "editor/grid_ids.h"
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
 
 namespace kest::editor {
-
-inline constexpr int kGridCells = IDC_GRID_CELLS;
-inline constexpr int kGridResult = IDC_GRID_RESULT;
-inline constexpr int kGridClear = IDC_GRID_CLEAR;
 
 class GridDlg {
 public:
@@ -35,7 +31,7 @@ public:
     const std::string& result_text() const { return result_; }
 
 private:
-    void show_result(DialogAccess& dialog) { dialog.set_text(kGridResult, result_); }
+    void show_result(DialogAccess& dialog) { dialog.set_text(IDC_GRID_RESULT, result_); }
 
     CodeSequence& target_;
     UserInterface& ui_;

@@ -44,15 +44,15 @@ void copy_wedge_settings(const KeyboardWedgeSettings& from, KeyboardWedgeSetting
 }
 
 void KeyboardWedgeDialog::init(DialogAccess& dialog) {
-    dialog.set_list(kWedgeTypeList, names::entries(names::kKeyboardTypes));
-    show_selection(dialog, kWedgeTypeList, copy_.keyboardType, std::size(names::kKeyboardTypes));
-    dialog.set_text(kWedgePause, std::to_string(copy_.charPause));
-    dialog.set_text(kWedgeTimeout, std::to_string(copy_.linkTimeout));
-    dialog.set_checked(kWedgeKeypad, copy_.wedgeFlags & kKeypadBit);
-    dialog.set_checked(kWedgeCrLf, copy_.appendCrLf != 0);
-    check_radio(dialog, kWedgeFormatFirst, kGroup, field_index(copy_.wedgeFlags, kFormatShift));
-    check_radio(dialog, kWedgeLockFirst, kGroup, field_index(copy_.wedgeFlags, kLockShift));
-    check_radio(dialog, kWedgeCapsFirst, kGroup, caps_index(copy_.wedgeFlags));
+    dialog.set_list(IDC_WEDGE_TYPE, names::entries(names::kKeyboardTypes));
+    show_selection(dialog, IDC_WEDGE_TYPE, copy_.keyboardType, std::size(names::kKeyboardTypes));
+    dialog.set_text(IDC_WEDGE_PAUSE, std::to_string(copy_.charPause));
+    dialog.set_text(IDC_WEDGE_TIMEOUT, std::to_string(copy_.linkTimeout));
+    dialog.set_checked(IDC_WEDGE_KEYPAD, copy_.wedgeFlags & kKeypadBit);
+    dialog.set_checked(IDC_WEDGE_CRLF, copy_.appendCrLf != 0);
+    check_radio(dialog, IDC_WEDGE_FORMAT, kGroup, field_index(copy_.wedgeFlags, kFormatShift));
+    check_radio(dialog, IDC_WEDGE_LOCK, kGroup, field_index(copy_.wedgeFlags, kLockShift));
+    check_radio(dialog, IDC_WEDGE_CAPS, kGroup, caps_index(copy_.wedgeFlags));
 }
 
 DialogResult KeyboardWedgeDialog::command(DialogAccess& dialog, int id) {
@@ -62,33 +62,33 @@ DialogResult KeyboardWedgeDialog::command(DialogAccess& dialog, int id) {
         copy_wedge_settings(copy_, project_);
         return DialogResult::CloseOk;
     case kIdCancel: return DialogResult::CloseCancel;
-    case kWedgePause:
-    case kWedgeTimeout:
+    case IDC_WEDGE_PAUSE:
+    case IDC_WEDGE_TIMEOUT:
         // While typing only a text that is not a number is replaced; OK applies the range.
         number_edit(dialog, id, kNumberCeiling, 0);
         return DialogResult::Stay;
     }
-    for (int first : {kWedgeFormatFirst, kWedgeLockFirst, kWedgeCapsFirst}) {
+    for (int first : {IDC_WEDGE_FORMAT, IDC_WEDGE_LOCK, IDC_WEDGE_CAPS}) {
         if (id >= first && id < first + kGroup) check_radio(dialog, first, kGroup, id - first);
     }
     return DialogResult::Stay;
 }
 
 void KeyboardWedgeDialog::store(const DialogAccess& dialog) {
-    store_selection(dialog, kWedgeTypeList, copy_.keyboardType);
+    store_selection(dialog, IDC_WEDGE_TYPE, copy_.keyboardType);
     u8 flags = copy_.wedgeFlags;
-    flags = static_cast<u8>(dialog.checked(kWedgeKeypad) ? flags | kKeypadBit : flags & ~kKeypadBit);
+    flags = static_cast<u8>(dialog.checked(IDC_WEDGE_KEYPAD) ? flags | kKeypadBit : flags & ~kKeypadBit);
     // A group without a checked button (a stored 3) keeps its field.
-    if (int lock = checked_radio(dialog, kWedgeLockFirst, kGroup); lock >= 0)
+    if (int lock = checked_radio(dialog, IDC_WEDGE_LOCK, kGroup); lock >= 0)
         flags = with_field(flags, kLockShift, lock);
-    if (int format = checked_radio(dialog, kWedgeFormatFirst, kGroup); format >= 0)
+    if (int format = checked_radio(dialog, IDC_WEDGE_FORMAT, kGroup); format >= 0)
         flags = with_field(flags, kFormatShift, format);
-    if (int caps = checked_radio(dialog, kWedgeCapsFirst, kGroup); caps >= 0)
+    if (int caps = checked_radio(dialog, IDC_WEDGE_CAPS, kGroup); caps >= 0)
         flags = static_cast<u8>((flags & ~kCapsBits) | (0x80 >> caps));
     copy_.wedgeFlags = flags;
-    copy_.charPause = wedge_number(dialog, kWedgePause);
-    copy_.linkTimeout = wedge_number(dialog, kWedgeTimeout);
-    copy_.appendCrLf = dialog.checked(kWedgeCrLf) ? 1 : 0;
+    copy_.charPause = wedge_number(dialog, IDC_WEDGE_PAUSE);
+    copy_.linkTimeout = wedge_number(dialog, IDC_WEDGE_TIMEOUT);
+    copy_.appendCrLf = dialog.checked(IDC_WEDGE_CRLF) ? 1 : 0;
 }
 
 }  // namespace kest::editor

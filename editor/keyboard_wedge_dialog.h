@@ -4,20 +4,11 @@
 // is later closed with OK or Cancel. Cancel changes nothing.
 #pragma once
 
-#include "editor/dialog_access.h"
 #include "editor/keyboard_wedge_ids.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
-
-inline constexpr int kWedgeKeypad = IDC_WEDGE_KEYPAD;
-inline constexpr int kWedgeCrLf = IDC_WEDGE_CRLF;
-inline constexpr int kWedgeFormatFirst = IDC_WEDGE_FORMAT;
-inline constexpr int kWedgeLockFirst = IDC_WEDGE_LOCK;
-inline constexpr int kWedgeCapsFirst = IDC_WEDGE_CAPS;
-inline constexpr int kWedgePause = IDC_WEDGE_PAUSE;
-inline constexpr int kWedgeTimeout = IDC_WEDGE_TIMEOUT;
-inline constexpr int kWedgeTypeList = IDC_WEDGE_TYPE;
 
 // Copies the five bytes the generator edits (type, flags, pause, time-out, CR/LF); the
 // rest of the table is carried through as it is.

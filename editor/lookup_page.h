@@ -5,28 +5,14 @@
 
 #include <array>
 
-#include "editor/dialog_access.h"
 #include "editor/lookup_page_ids.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace lookup_page {
-inline constexpr int kLoadable = IDC_LOOKUP_LOADABLE;
-inline constexpr int kDefaults = IDC_LOOKUP_DEFAULTS;
-inline constexpr int kFirstKey = IDC_LOOKUP_KEY;
-inline constexpr int kFixedMode = IDC_LOOKUP_FIXED;
-inline constexpr int kSeparatorMode = IDC_LOOKUP_SEPARATED;
-inline constexpr int kLengthLabel = IDC_LOOKUP_LENGTH_LABEL;
-inline constexpr int kFirstStart = IDC_LOOKUP_START;
-inline constexpr int kRecordLength = IDC_LOOKUP_RECORD_LENGTH;
-inline constexpr int kFirstLength = IDC_LOOKUP_LENGTH;
-inline constexpr int kSeparator = IDC_LOOKUP_SEPARATOR;
-inline constexpr int kFieldCount = IDC_LOOKUP_FIELD_COUNT;
-inline constexpr int kNotFound = IDC_LOOKUP_NOT_FOUND;
-inline constexpr int kLookupFile = IDC_LOOKUP_FILE;
-inline constexpr int kFields = 8;
 inline constexpr unsigned kNumberLimit = 250;
 inline constexpr char kFixedLengthLabel[] = "   L\xE4nge";
 inline constexpr char kMaxLengthLabel[] = "Max L\xE4nge";

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/dialog_access.h"
 #include "editor/lookup_table_ids.h"
+#include "platform/dialog_access.h"
 #include "session/lookup_file.h"
 #include "platform/user_interface.h"
 #include "project/lookup_table.h"

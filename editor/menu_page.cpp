@@ -14,12 +14,9 @@ namespace {
 
 using namespace menu_page;
 
-constexpr int kItems = 10;
-
 std::vector<std::string> target_entries() {
     std::vector<std::string> entries;
-    for (unsigned target = 0; target < jump::kFirstMenu + kMenuCount; ++target)
-        entries.push_back(names::jump_target(target));
+    for (unsigned target = 0; target < jump::kCount; ++target) entries.push_back(names::jump_target(target));
     return entries;
 }
 
@@ -41,11 +38,11 @@ void MenuPage::commit(Project& project, EditorState&) {
 void MenuPage::init(DialogAccess& dialog) {
     std::vector<std::string> menus;
     for (int i = 0; i < kMenuCount; ++i) menus.push_back(names::jump_target(jump::menu(i)));
-    dialog.set_list(kMenuList, menus);
-    dialog.set_list(kFontList, {"klein", "gro\xDF"});
+    dialog.set_list(IDC_MENU_NAME, menus);
+    dialog.set_list(IDC_MENU_FONT, {"klein", "gro\xDF"});
     const std::vector<std::string> targets = target_entries();
-    dialog.set_list(kEscList, targets);
-    for (int i = 0; i < kItems; ++i) dialog.set_list(kFirstTargetList + i, targets);
+    dialog.set_list(IDC_MENU_ESC, targets);
+    for (int i = 0; i < kMenuItems; ++i) dialog.set_list(IDC_MENU_TARGET + i, targets);
     current_ = 0;
     show(dialog);
 }
@@ -56,19 +53,19 @@ void MenuPage::init(DialogAccess& dialog) {
 void MenuPage::show(DialogAccess& dialog) {
     MenuRecord& m = menu();
     itemLimit_ = static_cast<std::size_t>(line_width(m.font));
-    dialog.select(kMenuList, current_);
-    dialog.select(kFontList, m.font);
-    dialog.select(kEscList, m.escTarget);
-    dialog.set_checked(kTitleCheck, m.titleEnabled != 0);
-    dialog.enable(kTitleEdit, m.titleEnabled != 0);
-    dialog.set_text(kTitleEdit, cell_text(m.title));
-    for (int i = 0; i < kItems; ++i) {
-        dialog.set_text(kFirstItemEdit + i, cell_text(m.items[i]));
-        dialog.select(kFirstTargetList + i, m.itemTarget[i]);
+    dialog.select(IDC_MENU_NAME, current_);
+    dialog.select(IDC_MENU_FONT, m.font);
+    dialog.select(IDC_MENU_ESC, m.escTarget);
+    dialog.set_checked(IDC_MENU_TITLE_ON, m.titleEnabled != 0);
+    dialog.enable(IDC_MENU_TITLE, m.titleEnabled != 0);
+    dialog.set_text(IDC_MENU_TITLE, cell_text(m.title));
+    for (int i = 0; i < kMenuItems; ++i) {
+        dialog.set_text(IDC_MENU_ITEM + i, cell_text(m.items[i]));
+        dialog.select(IDC_MENU_TARGET + i, m.itemTarget[i]);
     }
-    dialog.set_checked(kSaveTitleCheck, m.saveTitle != 0);
-    dialog.set_checked(kSaveItemCheck, m.saveItemSeparately != 0);
-    dialog.set_checked(kSeparateFileCheck, copy_.separateFilePerForm != 0);
+    dialog.set_checked(IDC_MENU_SAVE_TITLE, m.saveTitle != 0);
+    dialog.set_checked(IDC_MENU_SAVE_ITEM, m.saveItemSeparately != 0);
+    dialog.set_checked(IDC_MENU_SEPARATE_FILE, copy_.separateFilePerForm != 0);
     apply_item_in_each_rule(dialog);
 }
 
@@ -82,8 +79,8 @@ void MenuPage::apply_item_in_each_rule(DialogAccess& dialog) {
         if (separate || !stored) m.saveItemInEachRecord = flag(separate && stored);
     }
     const MenuRecord& m = menu();
-    dialog.enable(kItemInEachCheck, !separate && (m.saveTitle != 0 || m.saveItemSeparately != 0));
-    dialog.set_checked(kItemInEachCheck, m.saveItemInEachRecord != 0);
+    dialog.enable(IDC_MENU_ITEM_IN_EACH, !separate && (m.saveTitle != 0 || m.saveItemSeparately != 0));
+    dialog.set_checked(IDC_MENU_ITEM_IN_EACH, m.saveItemInEachRecord != 0);
 }
 
 void MenuPage::reset(DialogAccess& dialog) {
@@ -95,46 +92,46 @@ void MenuPage::reset(DialogAccess& dialog) {
 
 DialogResult MenuPage::command(DialogAccess& dialog, int id) {
     MenuRecord& m = menu();
-    if (id >= kFirstItemEdit && id < kFirstItemEdit + kItems) {
-        if (auto text = text_edit(dialog, id, itemLimit_)) set_cell(m.items[id - kFirstItemEdit], *text);
+    if (id >= IDC_MENU_ITEM && id < IDC_MENU_ITEM + kMenuItems) {
+        if (auto text = text_edit(dialog, id, itemLimit_)) set_cell(m.items[id - IDC_MENU_ITEM], *text);
         return DialogResult::Stay;
     }
-    if (id >= kFirstTargetList && id < kFirstTargetList + kItems) {
-        store_selection(dialog, id, m.itemTarget[id - kFirstTargetList]);
+    if (id >= IDC_MENU_TARGET && id < IDC_MENU_TARGET + kMenuItems) {
+        store_selection(dialog, id, m.itemTarget[id - IDC_MENU_TARGET]);
         return DialogResult::Stay;
     }
     switch (id) {
-    case kMenuList: {
-        const int index = dialog.selection(kMenuList);
+    case IDC_MENU_NAME: {
+        const int index = dialog.selection(IDC_MENU_NAME);
         if (index >= 0 && index < kMenuCount && index != current_) {
             current_ = index;
             show(dialog);
         }
         break;
     }
-    case kFontList: store_selection(dialog, id, m.font); break;
-    case kEscList: store_selection(dialog, id, m.escTarget); break;
-    case kTitleCheck:
+    case IDC_MENU_FONT: store_selection(dialog, id, m.font); break;
+    case IDC_MENU_ESC: store_selection(dialog, id, m.escTarget); break;
+    case IDC_MENU_TITLE_ON:
         m.titleEnabled = flag(dialog.checked(id));
-        dialog.enable(kTitleEdit, m.titleEnabled != 0);
+        dialog.enable(IDC_MENU_TITLE, m.titleEnabled != 0);
         break;
-    case kTitleEdit:
+    case IDC_MENU_TITLE:
         if (auto text = text_edit(dialog, id, kTitleLimit)) set_cell(m.title, *text);
         break;
-    case kSaveTitleCheck:
+    case IDC_MENU_SAVE_TITLE:
         m.saveTitle = flag(dialog.checked(id));
         apply_item_in_each_rule(dialog);
         break;
-    case kSaveItemCheck:
+    case IDC_MENU_SAVE_ITEM:
         m.saveItemSeparately = flag(dialog.checked(id));
         apply_item_in_each_rule(dialog);
         break;
-    case kItemInEachCheck: m.saveItemInEachRecord = flag(dialog.checked(id)); break;
-    case kSeparateFileCheck:
+    case IDC_MENU_ITEM_IN_EACH: m.saveItemInEachRecord = flag(dialog.checked(id)); break;
+    case IDC_MENU_SEPARATE_FILE:
         copy_.separateFilePerForm = flag(dialog.checked(id));
         apply_item_in_each_rule(dialog);
         break;
-    case kDefaultsButton: reset(dialog); break;
+    case IDC_MENU_DEFAULTS: reset(dialog); break;
     default: break;
     }
     return DialogResult::Stay;

@@ -8,27 +8,16 @@
 #include <array>
 #include <cstddef>
 
-#include "editor/dialog_access.h"
 #include "editor/menu_page_ids.h"
 #include "editor/property_sheet.h"
+#include "platform/dialog_access.h"
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace menu_page {
-inline constexpr int kMenuList = IDC_MENU_NAME;
-inline constexpr int kFontList = IDC_MENU_FONT;
-inline constexpr int kEscList = IDC_MENU_ESC;
-inline constexpr int kTitleCheck = IDC_MENU_TITLE_ON;
-inline constexpr int kSaveTitleCheck = IDC_MENU_SAVE_TITLE;
-inline constexpr int kSaveItemCheck = IDC_MENU_SAVE_ITEM;
-inline constexpr int kItemInEachCheck = IDC_MENU_ITEM_IN_EACH;
-inline constexpr int kSeparateFileCheck = IDC_MENU_SEPARATE_FILE;
-inline constexpr int kDefaultsButton = IDC_MENU_DEFAULTS;
-inline constexpr int kTitleEdit = IDC_MENU_TITLE;
-inline constexpr int kFirstItemEdit = IDC_MENU_ITEM;
-inline constexpr int kFirstTargetList = IDC_MENU_TARGET;
-inline constexpr std::size_t kTitleLimit = 20;
+inline constexpr std::size_t kTitleLimit = kSmallFontWidth;  // for both fonts
 }  // namespace menu_page
 
 struct MenuWorkingCopy {
@@ -58,7 +47,7 @@ private:
 
     MenuWorkingCopy copy_;
     int current_ = 0;
-    std::size_t itemLimit_ = 20;
+    std::size_t itemLimit_ = kSmallFontWidth;
 };
 
 }  // namespace kest::editor

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
@@ -39,7 +39,8 @@ inline constexpr char kSheetCaption[] = "Programmgenerator DOZAZA";
 class SheetHost {
 public:
     virtual ~SheetHost() = default;
-    // Prepare forms for simulation (continuation lines, line resets, utilities length).
+    // The project holds the forms prepared for the simulation (continuation lines, line
+    // resets): the simulation takes its part (the utilities length).
     virtual void prepare_forms() = 0;
     // Hands the restart code 51 to the simulation: the start screen, fully redrawn.
     virtual void restart_simulation() = 0;

@@ -8,6 +8,7 @@
 #include "editor/edit_rules.h"
 #include "editor/keyboard_wedge_dialog.h"
 #include "editor/system_settings_dialog.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -62,63 +63,63 @@ void SettingsPage::commit(Project& project, EditorState&) {
 }
 
 void SettingsPage::init(DialogAccess& dialog) {
-    dialog.set_list(kSettingsKeyList, key_entries());
-    dialog.set_list(kSettingsFunctionList, names::entries(names::kTerminalFunctions));
+    dialog.set_list(IDC_SETTINGS_KEY, key_entries());
+    dialog.set_list(IDC_SETTINGS_FUNCTION, names::entries(names::kTerminalFunctions));
     show(dialog);
 }
 
 void SettingsPage::show(DialogAccess& dialog) {
     // The echo of the password edit checks a stored password as if it had been typed.
-    dialog.set_text(kSettingsPassword, cell_text(options_.password));
+    dialog.set_text(IDC_SETTINGS_PASSWORD, cell_text(options_.password));
     show_areas(dialog);
-    dialog.select(kSettingsKeyList, 0);
+    dialog.select(IDC_SETTINGS_KEY, 0);
     show_function(dialog);
 }
 
 void SettingsPage::show_areas(DialogAccess& dialog) {
     for (int i = 0; i < kSettingsAreaCount; ++i)
-        dialog.set_checked(kSettingsFirstArea + i, options_.protectedArea[i] != 0);
+        dialog.set_checked(IDC_SETTINGS_AREA + i, options_.protectedArea[i] != 0);
 }
 
 void SettingsPage::show_function(DialogAccess& dialog) {
-    const int key = dialog.selection(kSettingsKeyList);
+    const int key = dialog.selection(IDC_SETTINGS_KEY);
     if (key < 0 || key >= kFunctionKeyCount) {
-        dialog.select(kSettingsFunctionList, -1);
+        dialog.select(IDC_SETTINGS_FUNCTION, -1);
         return;
     }
-    show_selection(dialog, kSettingsFunctionList, options_.functionKey[key], std::size(names::kTerminalFunctions));
+    show_selection(dialog, IDC_SETTINGS_FUNCTION, options_.functionKey[key], std::size(names::kTerminalFunctions));
 }
 
 void SettingsPage::store_function(const DialogAccess& dialog) {
-    const int key = dialog.selection(kSettingsKeyList);
-    if (key >= 0 && key < kFunctionKeyCount) store_selection(dialog, kSettingsFunctionList, options_.functionKey[key]);
+    const int key = dialog.selection(IDC_SETTINGS_KEY);
+    if (key >= 0 && key < kFunctionKeyCount) store_selection(dialog, IDC_SETTINGS_FUNCTION, options_.functionKey[key]);
 }
 
 DialogResult SettingsPage::command(DialogAccess& dialog, int id) {
-    if (id >= kSettingsFirstArea && id < kSettingsFirstArea + kSettingsAreaCount) {
-        options_.protectedArea[id - kSettingsFirstArea] = dialog.checked(id) ? 1 : 0;
+    if (id >= IDC_SETTINGS_AREA && id < IDC_SETTINGS_AREA + kSettingsAreaCount) {
+        options_.protectedArea[id - IDC_SETTINGS_AREA] = dialog.checked(id) ? 1 : 0;
         return DialogResult::Stay;
     }
     switch (id) {
-    case kSettingsPassword: check_password(dialog); break;
-    case kSettingsSelectAll:
-    case kSettingsClearAll:
-        std::memset(options_.protectedArea, id == kSettingsSelectAll ? 1 : 0, sizeof options_.protectedArea);
+    case IDC_SETTINGS_PASSWORD: check_password(dialog); break;
+    case IDC_SETTINGS_ALL:
+    case IDC_SETTINGS_NONE:
+        std::memset(options_.protectedArea, id == IDC_SETTINGS_ALL ? 1 : 0, sizeof options_.protectedArea);
         show_areas(dialog);
         break;
-    case kSettingsKeyList: show_function(dialog); break;
-    case kSettingsFunctionList: store_function(dialog); break;
-    case kSettingsWedge: {
+    case IDC_SETTINGS_KEY: show_function(dialog); break;
+    case IDC_SETTINGS_FUNCTION: store_function(dialog); break;
+    case IDC_SETTINGS_WEDGE: {
         KeyboardWedgeDialog wedge(wedge_, project_.wedge);
         dialogs_.keyboard_wedge(wedge);
         break;
     }
-    case kSettingsSystem: {
+    case IDC_SETTINGS_SYSTEM: {
         SystemSettingsDialog system(options_);
         dialogs_.system_settings(system);
         break;
     }
-    case kSettingsDefaults:
+    case IDC_SETTINGS_DEFAULTS:
         settings_defaults(options_, wedge_);
         show(dialog);
         break;
@@ -129,10 +130,10 @@ DialogResult SettingsPage::command(DialogAccess& dialog, int id) {
 // Checked on every change: a password is at most ten letters and digits. A correction is
 // put back into the edit, whose own change notification stores it.
 void SettingsPage::check_password(DialogAccess& dialog) {
-    const std::string text = dialog.text(kSettingsPassword);
-    if (text.size() > kPasswordLimit) {
+    const std::string text = dialog.text(IDC_SETTINGS_PASSWORD);
+    if (text.size() > kPasswordLength) {
         ui_.message(kPasswordTooLong, kWarningCaption, Icon::Warning, Buttons::Ok);
-        text_edit(dialog, kSettingsPassword, kPasswordLimit);
+        text_edit(dialog, IDC_SETTINGS_PASSWORD, kPasswordLength);
         return;
     }
     std::string clean;
@@ -140,7 +141,7 @@ void SettingsPage::check_password(DialogAccess& dialog) {
         if (password_character(c)) clean += c;
     if (clean.size() != text.size()) {
         ui_.message(kPasswordInvalid, kWarningCaption, Icon::Warning, Buttons::Ok);
-        dialog.set_text(kSettingsPassword, clean);
+        dialog.set_text(IDC_SETTINGS_PASSWORD, clean);
         return;
     }
     std::memset(options_.password, 0, sizeof options_.password);

@@ -10,27 +10,17 @@
 
 #include <cstddef>
 
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/settings_page_ids.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
-inline constexpr int kSettingsFirstArea = IDC_SETTINGS_AREA;
-inline constexpr int kSettingsAreaCount = 12;  // check boxes from kSettingsFirstArea
-inline constexpr int kSettingsWedge = IDC_SETTINGS_WEDGE;
-inline constexpr int kSettingsSystem = IDC_SETTINGS_SYSTEM;
-inline constexpr int kSettingsDefaults = IDC_SETTINGS_DEFAULTS;
-inline constexpr int kSettingsSelectAll = IDC_SETTINGS_ALL;
-inline constexpr int kSettingsClearAll = IDC_SETTINGS_NONE;
-inline constexpr int kSettingsPassword = IDC_SETTINGS_PASSWORD;
-inline constexpr int kSettingsKeyList = IDC_SETTINGS_KEY;
-inline constexpr int kSettingsFunctionList = IDC_SETTINGS_FUNCTION;
-
-inline constexpr std::size_t kPasswordLimit = 10;
-inline constexpr int kFunctionKeyCount = 10;
+// Check boxes from IDC_SETTINGS_AREA, one per protected area; function keys FN+0 to FN+9.
+inline constexpr int kSettingsAreaCount = sizeof(ApplicationOptions::protectedArea);
+inline constexpr int kFunctionKeyCount = sizeof(ApplicationOptions::functionKey);
 
 inline constexpr char kPasswordTooLong[] = "Passwort zu lang!!!";
 inline constexpr char kPasswordInvalid[] = "ungueltiges Zeichen!!!";

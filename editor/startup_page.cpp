@@ -4,6 +4,7 @@
 
 #include "editor/edit_rules.h"
 #include "project/defaults.h"
+#include "project/limits.h"
 #include "project/project_file.h"
 
 namespace kest::editor {
@@ -70,9 +71,9 @@ void StartupPage::commit(Project& project, EditorState&) {
 }
 
 void StartupPage::init(DialogAccess& dialog) {
-    dialog.set_list(kStartList, {"Maske 1", "Men\xFC 1"});
-    dialog.set_list(kDelimiterCountList, {"<leer>", " 1 ", " 2 "});
-    dialog.set_checked(kLargeTitlesCheck, w_->largeTitles != 0);
+    dialog.set_list(IDC_STARTUP_START, {"Maske 1", "Men\xFC 1"});
+    dialog.set_list(IDC_STARTUP_COUNT, {"<leer>", " 1 ", " 2 "});
+    dialog.set_checked(IDC_STARTUP_LARGE_TITLES, w_->largeTitles != 0);
     fill_catalogue(dialog);
     show_values(dialog);
     show_table(dialog);
@@ -82,28 +83,28 @@ void StartupPage::fill_catalogue(DialogAccess& dialog) {
     std::vector<std::string> labels;
     for (int table = 0; table < kTextTableCount; ++table)
         labels.push_back(catalogue_label(table, w_->largeTitles != 0));
-    dialog.set_list(kTableList, labels);
-    dialog.select(kTableList, selected_);
+    dialog.set_list(IDC_STARTUP_TABLE, labels);
+    dialog.select(IDC_STARTUP_TABLE, selected_);
 }
 
 void StartupPage::show_values(DialogAccess& dialog) {
     showing_ = true;
-    dialog.select(kStartList, w_->startObject);
-    dialog.select(kDelimiterCountList, w_->delimiterCount);
+    dialog.select(IDC_STARTUP_START, w_->startObject);
+    dialog.select(IDC_STARTUP_COUNT, w_->delimiterCount);
     for (int k = 0; k < 2; ++k) {
-        dialog.set_text(kFirstCodeEdit + k, std::to_string(delimiter(k)));
-        dialog.set_text(kFirstCharEdit + k, delimiter_text(delimiter(k)));
+        dialog.set_text(IDC_STARTUP_CODE + k, std::to_string(delimiter(k)));
+        dialog.set_text(IDC_STARTUP_CHAR + k, delimiter_text(delimiter(k)));
     }
     showing_ = false;
     enable_delimiters(dialog);
-    dialog.select(kTableList, selected_);
+    dialog.select(IDC_STARTUP_TABLE, selected_);
 }
 
 void StartupPage::enable_delimiters(DialogAccess& dialog) {
     for (int k = 0; k < 2; ++k) {
         const bool on = w_->delimiterCount > k;
-        dialog.enable(kFirstCodeEdit + k, on);
-        dialog.enable(kFirstCharEdit + k, on);
+        dialog.enable(IDC_STARTUP_CODE + k, on);
+        dialog.enable(IDC_STARTUP_CHAR + k, on);
     }
 }
 
@@ -113,17 +114,17 @@ void StartupPage::enable_delimiters(DialogAccess& dialog) {
 void StartupPage::show_table(DialogAccess& dialog) {
     const TextTableInfo& info = text_table_info(selected_);
     const bool large = w_->largeTitles != 0;
-    lineWidth_ = wide(selected_) && !large ? 20 : 15;
+    lineWidth_ = wide(selected_) && !large ? kSmallFontWidth : kLargeFontWidth;
     rowsShown_ = large ? info.shownLarge : info.shownSmall;
     const std::string blank(lineWidth_, ' ');
     showing_ = true;
     for (int row = 0; row < kRows; ++row) {
         const bool shown = row < rowsShown_;
-        dialog.set_text(kFirstGuide + row, shown ? guide_text(selected_, row, large) : blank);
-        dialog.set_text(kFirstRowEdit + row,
+        dialog.set_text(IDC_STARTUP_GUIDE + row, shown ? guide_text(selected_, row, large) : blank);
+        dialog.set_text(IDC_STARTUP_ROW + row,
                         shown ? cell_text(text_cell(w_->texts, selected_, row), info.cellSize) : blank);
-        dialog.enable(kFirstGuide + row, shown);
-        dialog.enable(kFirstRowEdit + row, shown);
+        dialog.enable(IDC_STARTUP_GUIDE + row, shown);
+        dialog.enable(IDC_STARTUP_ROW + row, shown);
     }
     showing_ = false;
 }
@@ -137,35 +138,35 @@ void StartupPage::sync(DialogAccess& dialog, int id, const std::string& text) {
 // The code box: a number up to 255 is the delimiter; a letter becomes 0, and a number
 // above 255 puts the delimiter's code back.
 void StartupPage::code_changed(DialogAccess& dialog, int k) {
-    const auto code = number_edit(dialog, kFirstCodeEdit + k, 0xFF, delimiter(k));
+    const auto code = number_edit(dialog, IDC_STARTUP_CODE + k, 0xFF, delimiter(k));
     if (!code) return;
     delimiter(k) = static_cast<u8>(*code);
-    sync(dialog, kFirstCharEdit + k, delimiter_text(delimiter(k)));
+    sync(dialog, IDC_STARTUP_CHAR + k, delimiter_text(delimiter(k)));
 }
 
 // The character box holds one character (none is 0); a longer text is cut to its first.
 void StartupPage::char_changed(DialogAccess& dialog, int k) {
-    const int id = kFirstCharEdit + k;
+    const int id = IDC_STARTUP_CHAR + k;
     const std::string text = dialog.text(id);
     if (text.size() > 1) {
         dialog.set_text(id, text.substr(0, 1));
         return;
     }
     delimiter(k) = text.empty() ? 0 : static_cast<u8>(text[0]);
-    sync(dialog, kFirstCodeEdit + k, std::to_string(delimiter(k)));
+    sync(dialog, IDC_STARTUP_CODE + k, std::to_string(delimiter(k)));
 }
 
 void StartupPage::row_changed(DialogAccess& dialog, int row) {
     if (row >= rowsShown_) return;
-    if (auto text = text_edit(dialog, kFirstRowEdit + row, lineWidth_)) {
+    if (auto text = text_edit(dialog, IDC_STARTUP_ROW + row, lineWidth_)) {
         set_cell(text_cell(w_->texts, selected_, row), text_table_info(selected_).cellSize, *text);
         w_->textsChanged = true;
     }
 }
 
 void StartupPage::switch_large_titles(DialogAccess& dialog) {
-    w_->largeTitles = dialog.checked(kLargeTitlesCheck) ? 1 : 0;
-    dialog.set_checked(kLargeTitlesCheck, w_->largeTitles != 0);
+    w_->largeTitles = dialog.checked(IDC_STARTUP_LARGE_TITLES) ? 1 : 0;
+    dialog.set_checked(IDC_STARTUP_LARGE_TITLES, w_->largeTitles != 0);
     fill_catalogue(dialog);
     apply_large_titles(w_->texts, w_->largeTitles != 0);
     w_->textsChanged = true;
@@ -203,10 +204,10 @@ bool StartupPage::import_texts(DialogAccess& dialog) {
     w_->texts = source->texts;
     w_->largeTitles = source->options.largeTitles;
     w_->textsChanged = true;
-    dialog.set_checked(kLargeTitlesCheck, w_->largeTitles != 0);
+    dialog.set_checked(IDC_STARTUP_LARGE_TITLES, w_->largeTitles != 0);
     fill_catalogue(dialog);
     selected_ = 0;
-    dialog.select(kTableList, selected_);
+    dialog.select(IDC_STARTUP_TABLE, selected_);
     show_table(dialog);
     return true;
 }
@@ -214,21 +215,21 @@ bool StartupPage::import_texts(DialogAccess& dialog) {
 DialogResult StartupPage::command(DialogAccess& dialog, int id) {
     const bool edit = id >= 501 && id <= 599;
     if (edit && (showing_ || syncGuard_)) return DialogResult::Stay;  // the page's own filling
-    if (id >= kFirstRowEdit && id < kFirstRowEdit + kRows) {
-        row_changed(dialog, id - kFirstRowEdit);
+    if (id >= IDC_STARTUP_ROW && id < IDC_STARTUP_ROW + kRows) {
+        row_changed(dialog, id - IDC_STARTUP_ROW);
         return DialogResult::Stay;
     }
     switch (id) {
-    case kFirstCodeEdit:
-    case kFirstCodeEdit + 1: code_changed(dialog, id - kFirstCodeEdit); break;
-    case kFirstCharEdit:
-    case kFirstCharEdit + 1: char_changed(dialog, id - kFirstCharEdit); break;
-    case kDelimiterCountList:
+    case IDC_STARTUP_CODE:
+    case IDC_STARTUP_CODE + 1: code_changed(dialog, id - IDC_STARTUP_CODE); break;
+    case IDC_STARTUP_CHAR:
+    case IDC_STARTUP_CHAR + 1: char_changed(dialog, id - IDC_STARTUP_CHAR); break;
+    case IDC_STARTUP_COUNT:
         store_selection(dialog, id, w_->delimiterCount);
         enable_delimiters(dialog);
         break;
-    case kStartList: store_selection(dialog, id, w_->startObject); break;
-    case kTableList: {
+    case IDC_STARTUP_START: store_selection(dialog, id, w_->startObject); break;
+    case IDC_STARTUP_TABLE: {
         const int index = dialog.selection(id);
         if (index >= 0 && index < kTextTableCount) {
             selected_ = index;
@@ -236,9 +237,9 @@ DialogResult StartupPage::command(DialogAccess& dialog, int id) {
         }
         break;
     }
-    case kLargeTitlesCheck: switch_large_titles(dialog); break;
-    case kImportButton: import_texts(dialog); break;
-    case kDefaultsButton: reset(dialog); break;
+    case IDC_STARTUP_LARGE_TITLES: switch_large_titles(dialog); break;
+    case IDC_STARTUP_IMPORT: import_texts(dialog); break;
+    case IDC_STARTUP_DEFAULTS: reset(dialog); break;
     default: break;
     }
     return DialogResult::Stay;

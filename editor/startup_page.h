@@ -8,25 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "editor/dialog_access.h"
 #include "editor/property_sheet.h"
 #include "editor/startup_page_ids.h"
+#include "platform/dialog_access.h"
 #include "platform/user_interface.h"
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace startup_page {
-inline constexpr int kStartList = IDC_STARTUP_START;
-inline constexpr int kDelimiterCountList = IDC_STARTUP_COUNT;
-inline constexpr int kFirstCodeEdit = IDC_STARTUP_CODE;
-inline constexpr int kFirstCharEdit = IDC_STARTUP_CHAR;
-inline constexpr int kLargeTitlesCheck = IDC_STARTUP_LARGE_TITLES;
-inline constexpr int kImportButton = IDC_STARTUP_IMPORT;
-inline constexpr int kDefaultsButton = IDC_STARTUP_DEFAULTS;
-inline constexpr int kTableList = IDC_STARTUP_TABLE;
-inline constexpr int kFirstGuide = IDC_STARTUP_GUIDE;
-inline constexpr int kFirstRowEdit = IDC_STARTUP_ROW;
 inline constexpr int kRows = 8;
 }  // namespace startup_page
 
@@ -84,7 +75,7 @@ private:
     UserInterface& ui_;
     std::unique_ptr<Working> w_ = std::make_unique<Working>();
     int selected_ = 0;
-    std::size_t lineWidth_ = 15;
+    std::size_t lineWidth_ = kLargeFontWidth;
     int rowsShown_ = 0;
     bool syncGuard_ = false;
     // Set while the page itself fills its edits: their echo stores nothing, so looking at

@@ -121,8 +121,8 @@ void SymbologyDialog::init(DialogAccess& dialog) {
         length2_ = b[i + 1];
         show_length_mode(dialog);
         // Each edit's change notification reads the shown number back.
-        dialog.set_text(kLength1, std::to_string(length1_));
-        dialog.set_text(kLength2, std::to_string(length2_));
+        dialog.set_text(IDC_SYMBOLOGY_LENGTH1, std::to_string(length1_));
+        dialog.set_text(IDC_SYMBOLOGY_LENGTH2, std::to_string(length2_));
     }
 }
 
@@ -137,25 +137,25 @@ void SymbologyDialog::show_group(DialogAccess& dialog, std::size_t g) const {
 
 void SymbologyDialog::show_length_mode(DialogAccess& dialog) const {
     check_radio(dialog, spec_.lengths->fixedRadio, 2, fixedLengths_ ? 0 : 1);
-    dialog.set_text(kLengthLabel1, fixedLengths_ ? kFixedLabel1 : kRangeLabel1);
-    dialog.set_text(kLengthLabel2, fixedLengths_ ? kFixedLabel2 : kRangeLabel2);
+    dialog.set_text(IDC_SYMBOLOGY_LABEL1, fixedLengths_ ? kFixedLabel1 : kRangeLabel1);
+    dialog.set_text(IDC_SYMBOLOGY_LABEL2, fixedLengths_ ? kFixedLabel2 : kRangeLabel2);
 }
 
 // Length 1: a number up to 127 is taken, a larger one (or an empty edit) makes 127; any
 // other text is replaced by "127", whose own notification takes it.
 void SymbologyDialog::length1_changed(DialogAccess& dialog) {
-    const EditNumber number = parse_edit_number(dialog.text(kLength1));
+    const EditNumber number = parse_edit_number(dialog.text(IDC_SYMBOLOGY_LENGTH1));
     length1_ = kMaxLength;
-    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(kLength1, "127");
+    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(IDC_SYMBOLOGY_LENGTH1, "127");
     if (number.kind == EditNumber::Kind::Number && number.value <= kMaxLength) length1_ = number.value;
 }
 
 // Length 2: any number is taken (OK bounds it by length 1); an empty edit makes 1; other
 // text is replaced by "1".
 void SymbologyDialog::length2_changed(DialogAccess& dialog) {
-    const EditNumber number = parse_edit_number(dialog.text(kLength2));
+    const EditNumber number = parse_edit_number(dialog.text(IDC_SYMBOLOGY_LENGTH2));
     length2_ = 1;
-    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(kLength2, "1");
+    if (number.kind == EditNumber::Kind::NotANumber) dialog.set_text(IDC_SYMBOLOGY_LENGTH2, "1");
     if (number.kind == EditNumber::Kind::Number) length2_ = number.value;
 }
 
@@ -181,8 +181,8 @@ DialogResult SymbologyDialog::command(DialogAccess& dialog, int id) {
             fixedLengths_ = id == lengths->fixedRadio;
             show_length_mode(dialog);
         }
-        if (id == kLength1) length1_changed(dialog);
-        if (id == kLength2) length2_changed(dialog);
+        if (id == IDC_SYMBOLOGY_LENGTH1) length1_changed(dialog);
+        if (id == IDC_SYMBOLOGY_LENGTH2) length2_changed(dialog);
     }
     return DialogResult::Stay;
 }

@@ -10,17 +10,13 @@
 #include <cstddef>
 #include <span>
 
-#include "editor/dialog_access.h"
 #include "editor/symbology_ids.h"
+#include "platform/dialog_access.h"
 #include "project/project.h"
 
 namespace kest::editor {
 
 namespace symbology {
-inline constexpr int kLengthLabel1 = IDC_SYMBOLOGY_LABEL1;
-inline constexpr int kLengthLabel2 = IDC_SYMBOLOGY_LABEL2;
-inline constexpr int kLength1 = IDC_SYMBOLOGY_LENGTH1;
-inline constexpr int kLength2 = IDC_SYMBOLOGY_LENGTH2;
 inline constexpr char kFixedLabel1[] = "feste L\xE4nge 1:";
 inline constexpr char kFixedLabel2[] = "feste L\xE4nge 2:";
 inline constexpr char kRangeLabel1[] = "Max L\xE4nge :";

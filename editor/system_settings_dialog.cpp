@@ -1,9 +1,10 @@
 #include "editor/system_settings_dialog.h"
 
-#include <iterator>
 #include <string>
+#include <vector>
 
 #include "editor/edit_rules.h"
+#include "project/limits.h"
 #include "project/names.h"
 
 namespace kest::editor {
@@ -12,28 +13,25 @@ namespace {
 constexpr u8 kPhoneSendPort = 4;  // a send port with a telephone number; not in the list
 constexpr u8 kBacklightOn = 1;
 constexpr u8 kNoAckDisplay = 0;
-constexpr unsigned kBacklightTimeLimit = 9;
-constexpr unsigned kAckTimeLimit = 99;
 
 struct ListByte {
     int id;
     u8 ApplicationOptions::*field;
-    const char* const* names;
-    std::size_t count;
+    std::vector<std::string> (*entries)();
 };
 
-template <std::size_t N>
-constexpr ListByte list_byte(int id, u8 ApplicationOptions::*field, const char* const (&list)[N]) {
-    return {id, field, list, N};
+template <const auto& List>
+std::vector<std::string> entries_of() {
+    return names::entries(List);
 }
 
 const ListByte kLists[] = {
-    list_byte(kSystemSendPort, &ApplicationOptions::sendPort, names::kSendPorts),
-    list_byte(kSystemReceivePort, &ApplicationOptions::receivePort, names::kReceivePorts),
-    list_byte(kSystemBaudRate, &ApplicationOptions::terminalBaud, names::kTerminalRates),
-    list_byte(kSystemBacklight, &ApplicationOptions::backlight, names::kBacklight),
-    list_byte(kSystemDeleteAfterSend, &ApplicationOptions::deleteAfterSend, names::kDeleteAfterSend),
-    list_byte(kSystemAckDisplay, &ApplicationOptions::ackDisplay, names::kAckDisplays),
+    {IDC_SYSTEM_SEND_PORT, &ApplicationOptions::sendPort, &entries_of<names::kSendPorts>},
+    {IDC_SYSTEM_RECEIVE_PORT, &ApplicationOptions::receivePort, &entries_of<names::kReceivePorts>},
+    {IDC_SYSTEM_BAUD_RATE, &ApplicationOptions::terminalBaud, &names::terminal_rates},
+    {IDC_SYSTEM_BACKLIGHT, &ApplicationOptions::backlight, &entries_of<names::kBacklight>},
+    {IDC_SYSTEM_DELETE, &ApplicationOptions::deleteAfterSend, &entries_of<names::kDeleteAfterSend>},
+    {IDC_SYSTEM_ACK_DISPLAY, &ApplicationOptions::ackDisplay, &entries_of<names::kAckDisplays>},
 };
 
 }  // namespace
@@ -41,13 +39,14 @@ const ListByte kLists[] = {
 void SystemSettingsDialog::init(DialogAccess& dialog) {
     backup_ = copy_;
     for (const ListByte& list : kLists) {
-        dialog.set_list(list.id, std::vector<std::string>(list.names, list.names + list.count));
-        show_selection(dialog, list.id, copy_.*list.field, list.count);
+        const std::vector<std::string> entries = list.entries();
+        dialog.set_list(list.id, entries);
+        show_selection(dialog, list.id, copy_.*list.field, entries.size());
     }
-    dialog.set_text(kSystemPhone, cell_text(copy_.phoneNumber));
-    check_radio(dialog, kSystemTimeChoice, 2, copy_.ackTime == 0 ? 1 : 0);
-    dialog.set_text(kSystemBacklightTime, std::to_string(copy_.backlightOff));
-    dialog.set_text(kSystemAckTime, std::to_string(copy_.ackTime));
+    dialog.set_text(IDC_SYSTEM_PHONE, cell_text(copy_.phoneNumber));
+    check_radio(dialog, IDC_SYSTEM_TIME_CHOICE, 2, copy_.ackTime == 0 ? 1 : 0);
+    dialog.set_text(IDC_SYSTEM_BACKLIGHT_TIME, std::to_string(copy_.backlightOff));
+    dialog.set_text(IDC_SYSTEM_ACK_TIME, std::to_string(copy_.ackTime));
     update_enabling(dialog);
 }
 
@@ -55,25 +54,27 @@ DialogResult SystemSettingsDialog::command(DialogAccess& dialog, int id) {
     switch (id) {
     case kIdOk: return DialogResult::CloseOk;
     case kIdCancel: copy_ = backup_; return DialogResult::CloseCancel;
-    case kSystemPhone:
+    case IDC_SYSTEM_PHONE:
         // Only reachable while a stored send port beyond the list enables the field.
         if (copy_.sendPort == kPhoneSendPort) {
             if (auto text = text_edit(dialog, id, sizeof copy_.phoneNumber - 1))
                 copy_cell(copy_.phoneNumber, sizeof copy_.phoneNumber, text->c_str(), text->size());
         }
         return DialogResult::Stay;
-    case kSystemBacklightTime: number(dialog, id, kBacklightTimeLimit, copy_.backlightOff); return DialogResult::Stay;
-    case kSystemAckTime: number(dialog, id, kAckTimeLimit, copy_.ackTime); return DialogResult::Stay;
-    case kSystemTimeChoice:
-        check_radio(dialog, kSystemTimeChoice, 2, 0);
+    case IDC_SYSTEM_BACKLIGHT_TIME:
+        number(dialog, id, kBacklightOffLimit, copy_.backlightOff);
+        return DialogResult::Stay;
+    case IDC_SYSTEM_ACK_TIME: number(dialog, id, kAckTimeLimit, copy_.ackTime); return DialogResult::Stay;
+    case IDC_SYSTEM_TIME_CHOICE:
+        check_radio(dialog, IDC_SYSTEM_TIME_CHOICE, 2, 0);
         // 0 means "wait for a key": the time choice starts from the shortest time instead.
-        if (copy_.ackTime == 0) dialog.set_text(kSystemAckTime, "1");
+        if (copy_.ackTime == 0) dialog.set_text(IDC_SYSTEM_ACK_TIME, "1");
         update_enabling(dialog);
         return DialogResult::Stay;
-    case kSystemKeyChoice:
-        check_radio(dialog, kSystemTimeChoice, 2, 1);
+    case IDC_SYSTEM_KEY_CHOICE:
+        check_radio(dialog, IDC_SYSTEM_TIME_CHOICE, 2, 1);
         copy_.ackTime = 0;
-        dialog.set_text(kSystemAckTime, "0");
+        dialog.set_text(IDC_SYSTEM_ACK_TIME, "0");
         update_enabling(dialog);
         return DialogResult::Stay;
     }
@@ -96,12 +97,12 @@ void SystemSettingsDialog::number(DialogAccess& dialog, int id, unsigned limit, 
 }
 
 void SystemSettingsDialog::update_enabling(DialogAccess& dialog) {
-    dialog.enable(kSystemPhone, copy_.sendPort == kPhoneSendPort);
-    dialog.enable(kSystemBacklightTime, copy_.backlight == kBacklightOn);
+    dialog.enable(IDC_SYSTEM_PHONE, copy_.sendPort == kPhoneSendPort);
+    dialog.enable(IDC_SYSTEM_BACKLIGHT_TIME, copy_.backlight == kBacklightOn);
     const bool display = copy_.ackDisplay != kNoAckDisplay;
-    dialog.enable(kSystemTimeChoice, display);
-    dialog.enable(kSystemKeyChoice, display);
-    dialog.enable(kSystemAckTime, display && dialog.checked(kSystemTimeChoice));
+    dialog.enable(IDC_SYSTEM_TIME_CHOICE, display);
+    dialog.enable(IDC_SYSTEM_KEY_CHOICE, display);
+    dialog.enable(IDC_SYSTEM_ACK_TIME, display && dialog.checked(IDC_SYSTEM_TIME_CHOICE));
 }
 
 }  // namespace kest::editor

@@ -1,6 +1,6 @@
 // The simulation engine: an arbitrary project driven by an arbitrary sequence of keys and
-// timer ticks. The display stays within its cells and the engine writes only its working
-// bytes of the project.
+// timer ticks. The display stays within its cells, the engine never changes the project,
+// and what it hands over into a project is only its working bytes.
 #include <cstring>
 #include <memory>
 
@@ -8,6 +8,7 @@
 #include "project/defaults.h"
 #include "project/rules.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 #include "tests/support/fake_clock.h"
 
 namespace kest::fuzz {
@@ -25,10 +26,8 @@ bool terminated(const char* text, std::size_t size, std::size_t longest) {
 bool highlight_fits(const sim::Engine& engine, const Project& project) {
     const sim::DisplayState& d = engine.display();
     const int menu = engine.current_object() - jump::kFirstMenu;
-    if (d.state == sim::kStateMenu && menu >= 0 && menu < kMenuCount) {
-        const MenuRecord& m = project.menus[menu];
-        return d.highlight == m.currentItem + (m.titleEnabled ? 2 : 1);
-    }
+    if (d.state == sim::kStateMenu && menu >= 0 && menu < kMenuCount)
+        return d.highlight == engine.run_state().current_item(menu) + (project.menus[menu].titleEnabled ? 2 : 1);
     return d.highlight >= 0 && d.highlight <= sim::kDisplayLines;
 }
 
@@ -98,11 +97,9 @@ std::string simulator(Input input) {
     EditorState editor;
     testing::FakeClock clock;
     clock.set_local_time(kTimes[(setup >> 1) & 3]);
+    if (setup & 1) *project = sim::prepared_forms(normalised_forms(*project));
     sim::Engine engine(*project, editor, clock);
-    if (setup & 1) {
-        normalise_forms(*project);
-        engine.prepare_forms();
-    }
+    if (setup & 1) engine.forms_prepared();
     engine.show_start_screen();
     const auto tables = std::make_unique<Project>(*project);
     if (auto bad = check_display(engine, *project); !bad.empty()) return "start screen: " + bad;
@@ -120,12 +117,14 @@ std::string simulator(Input input) {
             return "after step " + std::to_string(i + 1) + ": " + bad;
         engine.take_repaint();
     }
+    if (std::memcmp(tables.get(), project.get(), sizeof(Project)) != 0) return "the engine changed the project";
+    engine.hand_over(*project);
     take_working_bytes(*tables, *project);
     const auto* before = reinterpret_cast<const u8*>(tables.get());
     const auto* after = reinterpret_cast<const u8*>(project.get());
     for (std::size_t i = 0; i < sizeof(Project); ++i)
         if (before[i] != after[i])
-            return "the engine changed byte " + std::to_string(i) + " of the project tables, not a working byte";
+            return "the engine handed over byte " + std::to_string(i) + " of the project tables, not a working byte";
     return {};
 }
 

@@ -1,7 +1,5 @@
 #include "kest/download_run.h"
 
-#include <memory>
-
 #include "common/file_problem.h"
 #include "session/download_session.h"
 
@@ -51,10 +49,9 @@ void download_on_port(PortRun& run, const Project& project, const std::string& f
     options.prepareLookup = prepareLookup;
     options.station = station;
     auto transfer = [&](Link& link) {
-        // Building the image normalises the project it is given.
-        auto own = std::make_unique<Project>(project);
+        // Every port reads the one project; the image is built from a normalised copy.
         std::string name;
-        const DownloadReport report = download(*own, link, run.ui, options, name);
+        const DownloadReport report = download(project, link, run.ui, options, name);
         TransferSummary s = summary_of(report, options.lookup);
         s.file = file;
         s.message = failure(report, run.setup, rateIndex, options.lookup);

@@ -230,15 +230,14 @@ void print_settings(std::ostream& out, const Project& p, const Marks& mk) {
     const char* ack[] = {"no display", "record counter", "record"};
 
     out << "  COM port          " << names::of(names::kComPorts, p.com.portIndex) << mk(&p.com.portIndex) << ", "
-        << names::of(names::kBaudRates, p.com.rateIndex) << " bit/s" << mk(&p.com.rateIndex) << "\n"
+        << names::rate(p.com.rateIndex) << " bit/s" << mk(&p.com.rateIndex) << "\n"
         << "  starts with       " << (o.startObject ? target(jump::menu(0)) : target(jump::form(0)))
         << mk(&o.startObject) << "\n"
         << "  delimiters        " << character(o.delimiter1) << ", " << character(o.delimiter2) << "\n"
         << "  file per form     " << yes_no(o.separateFilePerForm) << "\n"
         << "  send port         " << name(names::kSendPorts, o.sendPort) << mk(&o.sendPort) << "\n"
         << "  receive port      " << name(names::kReceivePorts, o.receivePort) << mk(&o.receivePort) << "\n"
-        << "  terminal rate     " << names::of(names::kBaudRates, o.terminalBaud) << " bit/s" << mk(&o.terminalBaud)
-        << "\n"
+        << "  terminal rate     " << names::rate(o.terminalBaud) << " bit/s" << mk(&o.terminalBaud) << "\n"
         << "  backlight         " << (o.backlight ? "on" : "off") << mk(&o.backlight) << ", off after "
         << o.backlightOff * 10 << " s" << mk(&o.backlightOff) << "\n"
         << "  delete after send " << (o.deleteAfterSend ? "automatic" : "manual") << "\n"

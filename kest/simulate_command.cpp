@@ -14,6 +14,7 @@
 #include "project/names.h"
 #include "project/rules.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 #include "simulator/key_names.h"
 
 namespace kest::cli {
@@ -176,13 +177,12 @@ int run(const std::vector<std::string>& argv) {
     auto loaded = load_project("simulate", args.positional[0]);
     if (!loaded) return kExitBadInput;
     Project& project = *loaded->project;
+    const bool prepared = !args.flag("unprepared");
+    if (prepared) project = sim::prepared_forms(normalised_forms(project));
     EditorState editor;
     SimulationClock clock(time);
     sim::Engine engine(project, editor, clock);
-    if (!args.flag("unprepared")) {
-        normalise_forms(project);
-        engine.prepare_forms();
-    }
+    if (prepared) engine.forms_prepared();
     engine.show_start_screen();
 
     std::vector<std::string> messages;

@@ -15,14 +15,12 @@
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
+#include "project/project.h"
 
 namespace kest {
 
 class ExchangeLog;
 
-inline constexpr int kRateCount = 5;
-// Rate list, shown in this order in both programs.
-inline constexpr std::array<std::uint32_t, kRateCount> kRates = {115200, 57600, 38400, 19200, 9600};
 // One-byte rate codes the cradle takes after 0x07.
 inline constexpr std::array<std::uint8_t, kRateCount> kCradleRateCodes = {'6', '5', '4', '3', '2'};
 
@@ -43,10 +41,8 @@ std::optional<int> rate_index(std::uint32_t baud);
 // "115200" ... "9600", as the port dialogs list them.
 std::vector<std::string> rate_names();
 
-// Port lists: the generator offers COM1-COM6, the loader COM1-COM8.
-inline constexpr int kGeneratorPortCount = 6;
-inline constexpr int kLoaderPortCount = 8;
-// "COM1" for index 0 and so on; the name is opened as it is.
+// "COM1" for index 0 and so on; the name is opened as it is. Each program's port dialog
+// says how many it offers.
 std::string port_name(int index);
 // The first count port names, as the port dialogs list them.
 std::vector<std::string> port_names(int count);

@@ -1,22 +1,19 @@
-// The loader's port dialog "ComPropertiesDlg": port COM1-COM8 and rate, both preset to
-// the current choice. OK stores both; Cancel changes nothing.
+// The loader's port dialog "ComPropertiesDlg": ports COM1-COM8 and the rate list, both
+// preset to the current choice. OK stores both; Cancel changes nothing.
 #pragma once
 
-#include "editor/dialog_access.h"
+#include "link/port_dialog.h"
 #include "loader/com_properties_ids.h"
 #include "loader/loader_session.h"
 
 namespace kest::loader {
 
-class ComPropertiesDialog {
+inline constexpr PortDialogTable kComPropertiesTable{IDC_LOADER_PORT, IDC_LOADER_RATE, 8};
+
+class ComPropertiesDialog final : public PortDialog<int> {
 public:
-    explicit ComPropertiesDialog(LoaderSettings& settings) : settings_(settings) {}
-
-    void init(editor::DialogAccess& dialog);
-    editor::DialogResult command(editor::DialogAccess& dialog, int id);
-
-private:
-    LoaderSettings& settings_;
+    explicit ComPropertiesDialog(LoaderSettings& settings)
+        : PortDialog(kComPropertiesTable, settings.port, settings.rate) {}
 };
 
 }  // namespace kest::loader

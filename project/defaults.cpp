@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "project/limits.h"
+
 namespace kest {
 namespace {
 
@@ -176,7 +178,7 @@ void line_defaults(FormRecord& f, int line) {
     clear(f.prompt[line]);
     f.lineSource[line] = 2;
     f.minLength[line] = 0;
-    f.maxLength[line] = 50;
+    f.maxLength[line] = kMaxFieldLength;
     f.fixedLengthOn[line] = 0;
     f.justify[line] = 0;
     f.fixedLength[line] = 0;

@@ -1,6 +1,7 @@
 #include "project/download_image.h"
 
 #include <cstring>
+#include <memory>
 
 #include "project/rules.h"
 
@@ -18,7 +19,6 @@ static_assert(kOptionsAt + sizeof(ApplicationOptions) == kImageWritten);
 
 // Password bytes the terminal compares in upper case.
 constexpr std::size_t kPasswordFirst = offsetof(ApplicationOptions, password);
-constexpr std::size_t kPasswordLength = 10;
 
 // Cell text, spaces up to size - 1 characters, and the terminating zero.
 u8* emit_cell(u8* out, const char* cell, std::size_t size) {
@@ -76,10 +76,10 @@ void build_image(const Project& project, DownloadImage& image) {
     emit_options(project.options, image.data() + kOptionsAt);
 }
 
-DownloadImage prepare_image(Project& project) {
-    normalise_menus_and_forms(project);
+DownloadImage prepare_image(const Project& project) {
+    const auto normalised = std::make_unique<Project>(normalised_menus_and_forms(project));
     DownloadImage image{};
-    build_image(project, image);
+    build_image(*normalised, image);
     return image;
 }
 

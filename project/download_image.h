@@ -1,6 +1,6 @@
 // The download image: the 20000 bytes the terminal stores as its application definition.
 // It is the project's tables from BarcodeSettings to ApplicationOptions in file order, with
-// menus and forms normalised, every screen-text cell padded to its full width and a few
+// menus and forms normalised (in a copy), every screen-text cell padded to its full width and a few
 // settings bytes re-coded for the terminal; the tail after the tables stays zero.
 #pragma once
 
@@ -22,8 +22,8 @@ using DownloadImage = std::array<u8, kImageSize>;
 // Fills bytes 0 to kImageWritten - 1 of the image from the project tables as they stand.
 void build_image(const Project& project, DownloadImage& image);
 
-// What a download sends: the normalisations (in the project, project/rules.h), then a
-// fresh image.
-DownloadImage prepare_image(Project& project);
+// What a download sends: the image of the project with its menus and forms normalised
+// (normalised_menus_and_forms, project/rules.h); the project itself stays as it is.
+DownloadImage prepare_image(const Project& project);
 
 }  // namespace kest

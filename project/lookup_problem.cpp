@@ -2,6 +2,7 @@
 
 #include "common/cp1252.h"
 #include "common/text_encoding.h"
+#include "project/project.h"
 
 namespace kest {
 namespace {
@@ -47,7 +48,7 @@ std::string problem_text(const LookupProblem& p) {
     const std::string field = "field #" + n(p.field);
     switch (p.fault) {
     case LookupFault::NoFields: return "the lookup has no fields (\"Anzahl Felder\" 0)";
-    case LookupFault::TooManyFields: return "the lookup has " + n(p.count) + " fields; at most 8";
+    case LookupFault::TooManyFields: return "the lookup has " + n(p.count) + " fields; at most " + n(kLookupFields);
     case LookupFault::KeyNotAField:
         return "the key field #" + n(p.field) + " is not one of the lookup's " + n(p.count) + " fields";
     case LookupFault::ZeroLength: return field + " has length 0";
@@ -106,7 +107,8 @@ std::string problem_text_de(const LookupProblem& p) {
     case LookupFault::TooManyFields:
         return "Die Lookupdatei hat " + n(p.count) +
                " Felder, h\xF6"
-               "chstens 8!";
+               "chstens " +
+               n(kLookupFields) + "!";
     case LookupFault::KeyNotAField:
         return "Das Schl\xFCsselfeld #" + n(p.field) + " ist keines der " + n(p.count) + " Felder!";
     case LookupFault::ZeroLength: return field + " hat die L\xE4nge 0!";

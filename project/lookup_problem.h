@@ -5,10 +5,9 @@
 
 #include <string>
 
-namespace kest {
+#include "project/limits.h"
 
-// Longest lookup line the terminal takes: its packet adds two checksum bytes and CR.
-inline constexpr int kMaxLookupLineLength = 289;
+namespace kest {
 
 enum class LookupFault {
     // The definition (count: fields or the record length; field, otherField: 1-based).

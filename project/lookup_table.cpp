@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kBlank = ' ';
 
-int field_count(const LookupRecord& l) { return std::min<int>(l.fieldCount, 8); }
+int field_count(const LookupRecord& l) { return std::min<int>(l.fieldCount, kLookupFields); }
 bool fixed(const LookupRecord& l) { return l.separator == 0; }
 
 std::string trim_blanks(std::string value) {
@@ -174,7 +174,7 @@ std::optional<std::vector<std::string>> record_values(const CsvRow& row, const s
 std::vector<LookupProblem> layout_problems(const LookupRecord& l) {
     std::vector<LookupProblem> out;
     if (l.fieldCount == 0) return {{.fault = LookupFault::NoFields}};
-    if (l.fieldCount > 8) return {{.fault = LookupFault::TooManyFields, .count = l.fieldCount}};
+    if (l.fieldCount > kLookupFields) return {{.fault = LookupFault::TooManyFields, .count = l.fieldCount}};
     const int n = l.fieldCount;
     if (l.keyField >= n) out.push_back({.fault = LookupFault::KeyNotAField, .field = l.keyField + 1, .count = n});
     if (!fixed(l) && (l.separator == 0x0D || l.separator == 0x0A))

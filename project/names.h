@@ -54,8 +54,8 @@ inline constexpr const char* kScanModes[] = {
 inline constexpr const char* kDecodeSecurity[] = {"Standard", "Einfach", "Zweifach", "Dreifach"};
 inline constexpr const char* kSendPorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA", "Tastatur"};
 inline constexpr const char* kReceivePorts[] = {"RS232-Kabel", "Cradle an RS232", "IrDA"};
+// The generator's ports (ComSelection's portIndex).
 inline constexpr const char* kComPorts[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
-inline constexpr const char* kBaudRates[] = {"115200", "57600", "38400", "19200", "9600"};
 inline constexpr const char* kProtectedAreas[] = {
     "Einstellungen",
     "Daten editieren",
@@ -71,8 +71,8 @@ inline constexpr const char* kProtectedAreas[] = {
     "Quittierungsoptionen",
 };
 
-// The terminal's own settings, as the system settings dialog lists them.
-inline constexpr const char* kTerminalRates[] = {"115200 bps", "57600 bps", "38400 bps", "19200 bps", "9600 bps"};
+// The terminal's own settings, as the system settings dialog lists them (its rate list is
+// terminal_rates()).
 inline constexpr const char* kBacklight[] = {"AUS", "EIN"};
 inline constexpr const char* kDeleteAfterSend[] = {"Manuell", "Automatisch"};
 inline constexpr const char* kAckDisplays[] = {"keine Anzeige", "Zaehler zeigen", "Rekord zeigen"};
@@ -153,5 +153,11 @@ std::vector<std::string> entries(const char* const (&list)[N]) {
 std::string jump_target(unsigned target);
 // The entries of a line's lookup column: "<leer>", "Feld 1", "- Feld 1", "+ Feld 1".
 std::string lookup_key(unsigned key);
+// A rate of kRates by its index: "115200" ... "9600".
+std::string rate(unsigned index);
+// The terminal's own rate (terminalBaud) as the system settings list it: "115200 bps" ...
+// "9600 bps".
+std::string terminal_rate(unsigned index);
+std::vector<std::string> terminal_rates();
 
 }  // namespace kest::names

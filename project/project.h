@@ -4,6 +4,7 @@
 // image; all values are single bytes, so the structs carry no padding.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,7 +16,9 @@ using u8 = std::uint8_t;
 inline constexpr int kMenuCount = 10;
 inline constexpr int kFormCount = 10;
 inline constexpr int kFormLines = 8;
+inline constexpr int kMenuItems = 10;
 inline constexpr int kLookupCount = 3;
+inline constexpr int kLookupFields = 8;
 inline constexpr int kTextTableCount = 26;
 
 inline constexpr std::size_t kCell15 = 16;  // 15 characters and a terminating zero
@@ -28,7 +31,17 @@ inline constexpr u8 kFirstForm = 1;
 inline constexpr u8 kFirstMenu = 11;
 inline constexpr u8 form(int index) { return static_cast<u8>(kFirstForm + index); }
 inline constexpr u8 menu(int index) { return static_cast<u8>(kFirstMenu + index); }
+inline constexpr int kCount = kFirstMenu + kMenuCount;  // every target, in code order
 }  // namespace jump
+
+// lineLookupKey: 0 none, then the lookup fields three times over ("Feld n", "- Feld n",
+// "+ Feld n").
+inline constexpr int kLookupKeyCount = 1 + 3 * kLookupFields;
+
+// The rates of the serial link, in the order of every rate list (ComSelection, the loader's
+// port dialog and command line, the terminal's own rate in ApplicationOptions).
+inline constexpr int kRateCount = 5;
+inline constexpr std::array<std::uint32_t, kRateCount> kRates = {115200, 57600, 38400, 19200, 9600};
 
 // FieldType: the "Datentyp" of a form line.
 enum FieldType : u8 {
@@ -63,7 +76,7 @@ struct ProjectVersion {
 
 struct ComSelection {
     u8 portIndex;  // 0-5 = "COM1" to "COM6"
-    u8 rateIndex;  // 0-4 = 115200, 57600, 38400, 19200, 9600
+    u8 rateIndex;  // index into kRates
 };
 
 struct BarcodeSettings {
@@ -74,9 +87,9 @@ struct MenuRecord {
     u8 font;  // 0 small, 1 large
     u8 titleEnabled;
     char title[kCell20];
-    char items[10][kCell20];
+    char items[kMenuItems][kCell20];
     u8 escTarget;
-    u8 itemTarget[10];
+    u8 itemTarget[kMenuItems];
     u8 saveTitle;
     u8 saveItemSeparately;
     u8 saveItemInEachRecord;
@@ -138,8 +151,8 @@ struct LookupRecord {
     u8 recordLength;
     u8 fieldCount;
     u8 keyField;
-    u8 fieldStart[8];
-    u8 fieldLength[8];
+    u8 fieldStart[kLookupFields];
+    u8 fieldLength[kLookupFields];
     u8 separator;  // 0 = fixed-length fields, else the separator's code
     u8 loadable;
     u8 notFoundAction;
@@ -198,7 +211,7 @@ struct ApplicationOptions {
     u8 sendPort;
     char phoneNumber[kCell20];
     u8 receivePort;
-    u8 terminalBaud;
+    u8 terminalBaud;  // index into kRates
     u8 backlight;
     u8 backlightOff;
     u8 deleteAfterSend;

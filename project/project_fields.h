@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "project/limits.h"
 #include "project/names.h"
 #include "project/project.h"
 
@@ -27,8 +28,9 @@ constexpr Names list(unsigned count = static_cast<unsigned>(std::size(List))) {
     return {count, &list_name<List>};
 }
 
-inline constexpr Names kTargets{jump::kFirstMenu + kMenuCount, &names::jump_target};
-inline constexpr Names kLookupKeys{25, &names::lookup_key};
+inline constexpr Names kTargets{jump::kCount, &names::jump_target};
+inline constexpr Names kLookupKeys{kLookupKeyCount, &names::lookup_key};
+inline constexpr Names kRateNames{kRateCount, &names::rate};
 
 // The calls a visitor V answers (B is u8 or const u8 and C char or const char, as the
 // project is changed or only read):
@@ -55,7 +57,7 @@ template <class V, class P>
 void visit_com(V& v, P& p) {
     v.object("com", [&] {
         v.code("portIndex", "port", p.com.portIndex, list<names::kComPorts>());
-        v.code("rateIndex", "rate", p.com.rateIndex, list<names::kBaudRates>());
+        v.code("rateIndex", "rate", p.com.rateIndex, kRateNames);
     });
 }
 
@@ -72,14 +74,14 @@ void visit_settings(V& v, P& p) {
         v.code("sendPort", "sendPortName", o.sendPort, list<names::kSendPorts>(5));
         v.cell("phoneNumber", o.phoneNumber, kCell20, 20);
         v.code("receivePort", "receivePortName", o.receivePort, list<names::kReceivePorts>());
-        v.number("terminalBaud", o.terminalBaud, 4);
+        v.number("terminalBaud", o.terminalBaud, kRateCount - 1);
         v.flag("backlight", o.backlight);
-        v.number("backlightOff", o.backlightOff, 9);
+        v.number("backlightOff", o.backlightOff, kBacklightOffLimit);
         v.number("deleteAfterSend", o.deleteAfterSend, 1);
         v.number("ackDisplay", o.ackDisplay, 2);
-        v.number("ackTime", o.ackTime, 99);
+        v.number("ackTime", o.ackTime, kAckTimeLimit);
         v.flags("protectedArea", o.protectedArea, sizeof o.protectedArea);
-        v.cell("password", o.password, sizeof o.password, 10);
+        v.cell("password", o.password, sizeof o.password, kPasswordLength);
         v.coded_bytes("functionKeys", "functionKeyNames", o.functionKey, sizeof o.functionKey,
                       list<names::kTerminalFunctions>());
         v.flag("largeTitles", o.largeTitles);
@@ -124,11 +126,11 @@ template <class V, class F>
 void visit_line(V& v, F& f, int n) {
     v.info("line", n + 1);
     v.code("type", "typeName", f.lineType[n], list<names::kFieldTypes>());
-    v.cell("prompt", f.prompt[n], kCell20, 20);
+    v.cell("prompt", f.prompt[n], kCell20, kSmallFontWidth);
     v.code("lookupKey", "lookupKeyName", f.lineLookupKey[n], kLookupKeys);
     v.code("source", "sourceName", f.lineSource[n], list<names::kLineSources>());
-    v.number("minLength", f.minLength[n], 50);
-    v.number("maxLength", f.maxLength[n], 50);
+    v.number("minLength", f.minLength[n], kMaxFieldLength);
+    v.number("maxLength", f.maxLength[n], kMaxFieldLength);
     v.flag("fixedLengthOn", f.fixedLengthOn[n]);
     v.number("fixedLength", f.fixedLength[n], 255);
     v.code("justify", "justifyName", f.justify[n], list<names::kJustify>());
@@ -168,17 +170,17 @@ void visit_menu(V& v, M& m, int k) {
     v.info("number", k + 1);
     v.font("font", m.font);
     v.flag("titleEnabled", m.titleEnabled);
-    v.cell("title", m.title, kCell20, 20);
+    v.cell("title", m.title, kCell20, kSmallFontWidth);
     v.target("escTarget", m.escTarget);
     v.flag("saveTitle", m.saveTitle);
     v.flag("saveItemSeparately", m.saveItemSeparately);
     v.flag("saveItemInEachRecord", m.saveItemInEachRecord);
-    v.number("itemCount", m.itemCount, 10);
-    v.number("currentItem", m.currentItem, 9);
+    v.number("itemCount", m.itemCount, kMenuItems);
+    v.number("currentItem", m.currentItem, kMenuItems - 1);
     v.number("runtime", m.runtime, 255);
-    v.objects("items", 10, [&](int i) {
+    v.objects("items", kMenuItems, [&](int i) {
         v.info("item", i + 1);
-        v.cell("text", m.items[i], kCell20, 20);
+        v.cell("text", m.items[i], kCell20, kSmallFontWidth);
         v.target("target", m.itemTarget[i]);
     });
     v.raw("reserved", m.reserved, sizeof m.reserved);
@@ -188,12 +190,12 @@ template <class V, class L>
 void visit_lookup(V& v, L& l, int k) {
     v.info("number", k + 1);
     v.number("recordLength", l.recordLength, 255);
-    v.number("fieldCount", l.fieldCount, 8);
-    v.number("keyField", l.keyField, 7, 1);
+    v.number("fieldCount", l.fieldCount, kLookupFields);
+    v.number("keyField", l.keyField, kLookupFields - 1, 1);
     v.number("separator", l.separator, 255);
     v.flag("loadable", l.loadable);
     v.code("notFoundAction", "notFoundActionName", l.notFoundAction, list<names::kNotFoundActions>());
-    v.objects("fields", 8, [&](int i) {
+    v.objects("fields", kLookupFields, [&](int i) {
         v.number("start", l.fieldStart[i], 255);
         v.number("length", l.fieldLength[i], 255);
     });
@@ -203,7 +205,7 @@ void visit_lookup(V& v, L& l, int k) {
 template <class V, class P>
 void visit_texts(V& v, P& p) {
     v.object("texts", [&] {
-        v.cells("signOn", p.signOn.rows[0], 4, kCell15, 15);
+        v.cells("signOn", p.signOn.rows[0], 4, kCell15, kLargeFontWidth);
         v.objects("tables", kTextTableCount, [&](int t) {
             const TextTableInfo& info = text_table_info(t);
             v.info("index", t);

@@ -112,16 +112,23 @@ int open_project(Project& project, EditorState& state, UserInterface& ui) {
     state.fileName.clear();
     const auto chosen = ui.choose_open_file(open_request());
     if (!chosen) return 0;
-    const ProjectReadResult result = read_project_file(*chosen, project);
+    return open_project_file(*chosen, project, state, ui, CannotOpen::Silent);
+}
+
+int open_project_file(const std::string& path, Project& project, EditorState& state, UserInterface& ui,
+                      CannotOpen cannotOpen) {
+    const ProjectReadResult result = read_project_file(path, project);
     switch (result.status) {
-    case ProjectReadResult::Status::CannotOpen: return 0;
+    case ProjectReadResult::Status::CannotOpen:
+        if (cannotOpen == CannotOpen::Report) ui.message(kCannotOpenText, kErrorCaption, Icon::Warning, Buttons::Ok);
+        return 0;
     case ProjectReadResult::Status::FormatError:
         ui.message(kFormatErrorText, kErrorCaption, Icon::Warning, Buttons::Ok);
         return 0;
     case ProjectReadResult::Status::Ok: break;
     }
     // A converted project is saved under a new name, never over the older file.
-    if (!result.olderLayout) state.fileName = *chosen;
+    state.fileName = result.olderLayout ? std::string() : path;
     return 1;
 }
 

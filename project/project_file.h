@@ -55,10 +55,18 @@ std::string write_project_file(const std::string& path, const Project& project, 
 bool has_project_extension(const std::string& name);
 
 // Editor commands. Each returns 1 when a project was read or written, 0 otherwise.
-// Open: the caller has set the defaults; the file dialog and "Formatfehler !!!" go through
-// the user interface. An older file is converted and leaves no file name, so that the
-// next Save asks for one.
+// Open: the caller has set the defaults; the file dialog and open_project_file.
 int open_project(Project& project, EditorState& state, UserInterface& ui);
+
+// A file that cannot be opened: Open's dialog offers only existing files and says nothing;
+// a project named on the generator's command line may name anything, so it is reported.
+enum class CannotOpen { Silent, Report };
+// Reads the named project into the editor, the one way Open and the command line's project
+// take: the project must hold the defaults; "Formatfehler !!!" for a file that is not a
+// project. fileName becomes the path; an older file is converted and leaves no file name,
+// so that the next Save asks for one. On failure the project and fileName are unchanged.
+int open_project_file(const std::string& path, Project& project, EditorState& state, UserInterface& ui,
+                      CannotOpen cannotOpen);
 // Save: to fileName, or Save As when there is none. A failed save says so, leaves the
 // old file and keeps the project marked modified.
 // steps: the file layer's steps (the system's; a test makes them fail).
@@ -68,6 +76,9 @@ int save_project_as(const Project& project, EditorState& state, UserInterface& u
 
 // Message texts (Windows-1252).
 inline constexpr char kFormatErrorText[] = "Formatfehler !!!";
+inline constexpr char kCannotOpenText[] =
+    "Datei kann nicht ge\xF6"
+    "ffnet werden!";
 inline constexpr char kSaveFailedText[] = "Datei kann nicht gespeichert werden!";
 inline constexpr char kErrorCaption[] = "Fehler";
 

@@ -48,32 +48,37 @@ void clear_line_by_type(FormRecord& form, int line) {
     if (type == kFieldEmpty || type >= kFieldFixedData) form.lineLookupKey[line] = 0;
 }
 
-void normalise_forms(Project& project) {
-    for (auto& form : project.forms) {
+Project normalised_forms(const Project& project) {
+    Project normalised = project;
+    for (auto& form : normalised.forms) {
         for (int line = line_count(form.font); line < kFormLines; ++line) form.lineType[line] = kFieldEmpty;
         for (int line = 0; line < kFormLines; ++line) {
-            if (form.maxLength[line] > 50) form.maxLength[line] = 50;
+            if (form.maxLength[line] > kMaxFieldLength) form.maxLength[line] = kMaxFieldLength;
             if (form.minLength[line] > form.maxLength[line]) form.minLength[line] = form.maxLength[line];
             clear_line_by_type(form, line);
         }
     }
+    return normalised;
 }
 
-void normalise_menus_and_forms(Project& project) {
-    normalise_forms(project);
+Project normalised_menus_and_forms(const Project& project) {
+    Project normalised = normalised_forms(project);
     for (int k = 0; k < kMenuCount; ++k) {
-        MenuRecord& menu = project.menus[k];
+        MenuRecord& menu = normalised.menus[k];
         const auto width = static_cast<std::size_t>(line_width(menu.font));
         if (menu.titleEnabled != 0) pad_cell(menu.title, width);
         count_menu(menu);
         for (auto& item : menu.items) pad_cell(item, width);
-        count_form(project.forms[k]);
+        count_form(normalised.forms[k]);
     }
+    return normalised;
 }
 
-void recount_menus_and_forms(Project& project) {
-    for (auto& menu : project.menus) count_menu(menu);
-    for (auto& form : project.forms) count_form(form);
+Project recounted_menus_and_forms(const Project& project) {
+    Project recounted = project;
+    for (auto& menu : recounted.menus) count_menu(menu);
+    for (auto& form : recounted.forms) count_form(form);
+    return recounted;
 }
 
 }  // namespace kest

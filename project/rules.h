@@ -1,15 +1,13 @@
 // The rules every reader of the menu and form records shares: what the font byte means,
 // which lines take input, the counts the terminal keeps inside the records, and the two
-// normalisations. The simulator, the download image and the form page all call these.
+// normalisations. The simulator, the download image and the form page all call these;
+// the normalisations give normalised copies and never change the project they read.
 #pragma once
 
+#include "project/limits.h"
 #include "project/project.h"
 
 namespace kest {
-
-inline constexpr int kSmallFontWidth = 20;  // 8 lines of 20 characters
-inline constexpr int kLargeFontWidth = 15;  // 4 lines of 15 characters
-inline constexpr int kLargeFontLines = 4;
 
 // The font byte of a menu or form: any nonzero value is the large font.
 constexpr bool is_large_font(u8 font) { return font != 0; }
@@ -29,16 +27,18 @@ int count_entry_lines(const FormRecord& form);
 // every line from "fixe Daten" on lose their lookup key.
 void clear_line_by_type(FormRecord& form, int line);
 
-// Form normalisation: large-font forms have no lines 5-8, lengths are clamped to 50 (and
+// Form normalisation: large-font forms have no lines 5-8, lengths are clamped to
+// kMaxFieldLength (and
 // the minimum to the maximum), prompts and lookup keys are cleared by line type. Applied
-// to all ten forms.
-void normalise_forms(Project& project);
+// to all ten forms of a copy of the project.
+[[nodiscard]] Project normalised_forms(const Project& project);
 // The forms normalised, then menu k and form k together: menu title and items padded to
-// the menu's line width and cut there, itemCount counted, entryLineCount counted. Both
-// normalisations write into the project tables (the padded texts stay in the project).
-void normalise_menus_and_forms(Project& project);
+// the menu's line width and cut there, itemCount counted, entryLineCount counted. The
+// download sends the image of this copy; agkest's project takes it after a download, so
+// that the padded texts are saved with it.
+[[nodiscard]] Project normalised_menus_and_forms(const Project& project);
 // What the terminal does when its program starts: itemCount of every menu, prompts and
 // lookup keys cleared by type and entryLineCount of every form; nothing is padded or cut.
-void recount_menus_and_forms(Project& project);
+[[nodiscard]] Project recounted_menus_and_forms(const Project& project);
 
 }  // namespace kest

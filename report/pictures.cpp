@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "project/limits.h"
+#include "project/project.h"
 #include "report/html.h"
 #include "simulator/bounded_text.h"
 
@@ -15,8 +17,6 @@ constexpr int kCell = 14;
 constexpr int kRow = 22;
 constexpr int kMargin = 10;
 constexpr int kIndicator = 24;
-constexpr int kLargeColumns = 15;
-constexpr int kLargeLines = 4;
 
 std::string rect(int x, int y, int w, int h, const std::string& cls) {
     return "<rect class=\"" + cls + "\" x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"" + num(w) + "\" height=\"" +
@@ -43,10 +43,10 @@ std::string display_svg(const sim::DisplayState& d, bool largeFont, const std::s
     if (largeFont) {
         // The large font has 4 lines of 15 characters: what lies outside them is not on the
         // terminal's display.
-        out += rect(kMargin + kLargeColumns * kCell, kMargin, (columns - kLargeColumns) * kCell,
+        out += rect(kMargin + kLargeFontWidth * kCell, kMargin, (columns - kLargeFontWidth) * kCell,
                     sim::kDisplayLines * pitch, "outside");
-        out += rect(kMargin, kMargin + kLargeLines * pitch, kLargeColumns * kCell,
-                    (sim::kDisplayLines - kLargeLines) * pitch, "outside");
+        out += rect(kMargin, kMargin + kLargeFontLines * pitch, kLargeFontWidth * kCell,
+                    (sim::kDisplayLines - kLargeFontLines) * pitch, "outside");
     }
     std::string grid = "<path class=\"grid\" d=\"";
     for (int c = 0; c <= columns; ++c)
@@ -77,7 +77,7 @@ std::string display_svg(const sim::DisplayState& d, bool largeFont, const std::s
 }
 
 std::string lookup_ruler_svg(const LookupRecord& l, const std::string& keyLabel) {
-    const int fields = std::min<int>(l.fieldCount, 8);
+    const int fields = std::min<int>(l.fieldCount, kLookupFields);
     int positions = l.recordLength;
     for (int i = 0; i < fields; ++i) {
         const int end = l.fieldStart[i] + l.fieldLength[i] - 1 + (l.separator && i + 1 < fields ? 1 : 0);

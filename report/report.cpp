@@ -224,7 +224,7 @@ std::string Writer::subtitle(int object) const {
     }
     const auto first = s.find_first_not_of(' ');
     s = first == std::string::npos ? "" : s.substr(first);
-    return cp1252_to_utf8(s.substr(0, 20));
+    return cp1252_to_utf8(s.substr(0, kSmallFontWidth));
 }
 
 void Writer::map() {
@@ -270,7 +270,7 @@ void Writer::lookups() {
         if (!usedBy.empty()) row(t("Benutzt von", "Used by"), usedBy);
         out_ += std::string("</table><table><tr><th>#</th><th>ab Position</th><th>") +
                 (l.separator ? "Max Länge" : "Länge") + "</th></tr>";
-        for (int i = 0; i < std::min<int>(l.fieldCount, 8); ++i)
+        for (int i = 0; i < std::min<int>(l.fieldCount, kLookupFields); ++i)
             out_ += "<tr><td>Feld " + num(i + 1) + (i == l.keyField ? " (Schlüsselfeld)" : "") +
                     "</td><td class=\"n\">" + num(l.fieldStart[i]) + "</td><td class=\"n\">" + num(l.fieldLength[i]) +
                     "</td></tr>";
@@ -289,7 +289,7 @@ void Writer::barcode() {
     std::string on;
     for (const auto& box : editor::barcode_enable_boxes()) {
         if (!((b[box.byte] >> box.bit) & 1)) continue;
-        if (box.id == editor::barcode_page::kInverted) {
+        if (box.id == IDC_BARCODE_INVERTED) {
             row(text(box.name), t("ja", "yes"));
             continue;
         }
@@ -336,7 +336,7 @@ void Writer::settings() {
     out_ += std::string("<h3>") + t("Terminal (Systemeinstellungen)", "Terminal (system settings)") + "</h3><table>";
     row("Sendeport", name(names::kSendPorts, o.sendPort));
     row("Empfangsport", name(names::kReceivePorts, o.receivePort));
-    row("Baudrate", name(names::kTerminalRates, o.terminalBaud));
+    row("Baudrate", text(names::terminal_rate(o.terminalBaud)));
     row("Hintergrundbeleuchtung", name(names::kBacklight, o.backlight) + ", " + text("Beleuchtung aus nach : ") +
                                       num(o.backlightOff * 10L) + " sec");
     row(std::string("Daten löschen nach Senden"), name(names::kDeleteAfterSend, o.deleteAfterSend));
@@ -371,7 +371,7 @@ void Writer::settings() {
 
     out_ += std::string("<h3>") + t("Funktionstasten", "Function keys") + "</h3><table>";
     bool anyKey = false;
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < static_cast<int>(std::size(o.functionKey)); ++k) {
         if (!o.functionKey[k]) continue;
         anyKey = true;
         row("FN+" + num(k), name(names::kTerminalFunctions, o.functionKey[k]));
@@ -380,7 +380,7 @@ void Writer::settings() {
     out_ += "</table>";
 
     out_ += std::string("<h3>") + t("PC-Schnittstelle", "PC port") + "</h3><table>";
-    row("COM", name(names::kComPorts, p_.com.portIndex) + ", " + name(names::kBaudRates, p_.com.rateIndex) + " bps");
+    row("COM", name(names::kComPorts, p_.com.portIndex) + ", " + text(names::rate(p_.com.rateIndex)) + " bps");
     out_ += "</table></div>";
     findings_for("settings");
     out_ += "</section>\n";
@@ -594,7 +594,7 @@ void Writer::menu_page(std::size_t i) {
     row(std::string("Menüpunkt speichern (in jedem Datensatz)"), yes_no(m.saveItemInEachRecord));
     out_ += "</table><table class=\"items\"><tr><th>#</th><th>Anzeigetext</th><th>Sprung zu</th></tr>";
     bool any = false;
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < kMenuItems; ++k) {
         if (!item_in_use(m, k)) continue;
         any = true;
         out_ += "<tr><td>" + num(k + 1) + "</td><td>" + cell(m.items[k]) + "</td><td>" + target_name(m.itemTarget[k]) +

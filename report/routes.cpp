@@ -26,7 +26,7 @@ bool defined(const Project& p, int target) {
     }
     const MenuRecord& m = p.menus[target - jump::kFirstMenu];
     if (m.titleEnabled && has_text(m.title, kSmallFontWidth)) return true;
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < kMenuItems; ++i)
         if (item_in_use(m, i)) return true;
     return false;
 }
@@ -34,7 +34,7 @@ bool defined(const Project& p, int target) {
 void add_routes_of(const Project& p, int from, std::vector<Route>& out) {
     if (is_menu(from)) {
         const MenuRecord& m = p.menus[from - jump::kFirstMenu];
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < kMenuItems; ++i)
             if (item_in_use(m, i))
                 out.push_back({from, RouteKind::Item, i + 1, valid(m.itemTarget[i]), m.itemTarget[i]});
         out.push_back({from, RouteKind::Esc, 0, valid(m.escTarget), m.escTarget});

@@ -7,6 +7,7 @@
 #include "project/defaults.h"
 #include "project/rules.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 #include "simulator/key_names.h"
 
 namespace kest::report {
@@ -295,12 +296,7 @@ std::string keys_text(const std::vector<Step>& steps) {
 }
 
 std::unique_ptr<Project> simulation_copy(const Project& project) {
-    auto copy = std::make_unique<Project>(project);
-    normalise_forms(*copy);
-    EditorState editor;
-    FixedClock clock({});
-    sim::Engine(*copy, editor, clock).prepare_forms();
-    return copy;
+    return std::make_unique<Project>(sim::prepared_forms(normalised_forms(project)));
 }
 
 std::unique_ptr<Project> launcher_copy(const Project& simulation, int target) {

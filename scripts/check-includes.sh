@@ -1,16 +1,15 @@
 #!/bin/sh
 # Includes run downwards only. The folders of the sources, lowest first: a file may
 # include from its own folder and from the folders before it, never from one after it.
-# Each folder named in CHECKED is held to it (its win32/ and posix/ subfolders, the
-# platform faces, are not); an arrow back up fails with the file, the line and the folder
-# it reaches.
+# Every folder of ORDER is held to it (its win32/ and posix/ subfolders, the platform
+# faces, are not); an arrow back up fails with the file, the line and the folder it
+# reaches.
 #
 # usage: scripts/check-includes.sh [SOURCE_DIR]
 set -eu
 cd "${1:-$(dirname "$0")/..}"
 
 ORDER="common platform project link loader session simulator editor"
-CHECKED="common project link session"
 
 # The place of a folder in ORDER; a program's folder (kest, kestemu, resources, tests)
 # stands above all of them.
@@ -27,7 +26,7 @@ rank() {
 }
 
 arrows=$(
-    for folder in $CHECKED; do
+    for folder in $ORDER; do
         own=$(rank "$folder")
         for file in "$folder"/*; do
             [ -f "$file" ] || continue

@@ -95,7 +95,7 @@ Sent send_lookup(const std::vector<std::string>& lines, Link& link, UserInterfac
     return sent;
 }
 
-Sent send_application(Project& project, Link& link, UserInterface& ui) {
+Sent send_application(const Project& project, Link& link, UserInterface& ui) {
     const DownloadImage image = prepare_image(project);
     UiProgress progress(ui);
     const ImageSent r = send_image(link, image, progress);
@@ -104,10 +104,11 @@ Sent send_application(Project& project, Link& link, UserInterface& ui) {
     return sent;
 }
 
-Sent attempt(Project& project, Link& link, UserInterface& ui, const std::vector<std::string>* lookupLines,
-             bool handshaken) {
+Sent attempt(const Project& project, Link& link, UserInterface& ui, const std::vector<std::string>* lookupLines,
+             bool handshaken, bool& imageBuilt) {
     const DownloadStep shake = handshaken ? DownloadStep::Ok : reported(ui, handshake(link));
     if (shake != DownloadStep::Ok) return {shake};
+    imageBuilt = imageBuilt || !lookupLines;
     ui.progress_begin("Fortschritt", "Downloading...");
     const Sent sent = lookupLines ? send_lookup(*lookupLines, link, ui) : send_application(project, link, ui);
     ui.progress_end();
@@ -130,7 +131,7 @@ std::optional<std::vector<std::uint8_t>> read_whole(const std::string& path) {
 // The command's steps up to the first attempt, then the attempts.
 class Download {
 public:
-    Download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options)
+    Download(const Project& project, Link& link, UserInterface& ui, const DownloadOptions& options)
         : project_(project), link_(link), ui_(ui), options_(options), start_(link.now()) {}
 
     DownloadReport run(std::string& lookupFileName) {
@@ -181,7 +182,8 @@ public:
         for (;;) {
             const bool handshaken = options_.station && report_.attempts == 0;
             ++report_.attempts;
-            const Sent sent = attempt(project_, link_, ui_, options_.lookup ? &lookup.lines : nullptr, handshaken);
+            const Sent sent = attempt(project_, link_, ui_, options_.lookup ? &lookup.lines : nullptr, handshaken,
+                                      report_.imageBuilt);
             report_.outcome = outcome_of(sent.step);
             report_.packets = sent.packets;
             report_.bytes = sent.bytes;
@@ -214,7 +216,7 @@ private:
         return ended(outcome);
     }
 
-    Project& project_;
+    const Project& project_;
     Link& link_;
     UserInterface& ui_;
     const DownloadOptions& options_;
@@ -242,7 +244,7 @@ int result_value(const DownloadReport& report) {
     return 1;
 }
 
-DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
+DownloadReport download(const Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName) {
     return Download(project, link, ui, options).run(lookupFileName);
 }

@@ -71,6 +71,9 @@ struct DownloadReport {
     int failedBlock = -1;
     int failedLine = 0;
     std::uint32_t elapsedMs = 0;  // from the start of the command to the closed port
+    // The image was built (prepare_image) for at least one attempt: agkest's project takes
+    // the normalised menus and forms the terminal was sent.
+    bool imageBuilt = false;
 };
 
 // As the main window sees it: 1 the port was used (whatever the outcome), 0 choice
@@ -80,7 +83,7 @@ int result_value(const DownloadReport& report);
 // Runs one download command. lookupFileName is the file-name buffer of the lookup file
 // choice, kept by the caller between commands: the dialog opens with it and it receives
 // the chosen name. The port is closed on every path.
-DownloadReport download(Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
+DownloadReport download(const Project& project, Link& link, UserInterface& ui, const DownloadOptions& options,
                         std::string& lookupFileName);
 
 }  // namespace kest

@@ -1,6 +1,11 @@
 #include "simulator/display_state.h"
 
 namespace kest::sim {
+namespace {
+
+Rect line_rect(int n) { return {38, kTextTop + 10 * n, 167, kTextTop + kFontHeight + 10 * n}; }
+
+}  // namespace
 
 int repaint_rects(const Repaint& repaint, Rect (&rects)[kMaxRepaintRects]) {
     int count = 0;
@@ -9,9 +14,9 @@ int repaint_rects(const Repaint& repaint, Rect (&rects)[kMaxRepaintRects]) {
     } else {
         if (repaint.upperArea) rects[count++] = {38, 35, 167, 86};
         for (int n = 0; n < kDisplayLines; ++n)
-            if (repaint.lineMask & (1u << n)) rects[count++] = {38, 35 + 10 * n, 167, 50 + 10 * n};
+            if (repaint.lineMask & (1u << n)) rects[count++] = line_rect(n);
     }
-    if (repaint.clock) rects[count++] = {kTextLeft, kClockTop, kTextLeft + 116, kClockTop + 12};
+    if (repaint.clock) rects[count++] = line_rect(kClockLine);
     if (repaint.indicator) rects[count++] = {154, 90, 161, 98};
     return count;
 }

@@ -4,11 +4,13 @@
 
 #include <cstddef>
 
+#include "project/limits.h"
+
 namespace kest::sim {
 
 inline constexpr int kDisplayLines = 8;
-inline constexpr std::size_t kDisplayCell = 25;  // 20 visible characters, a terminator and slack
-inline constexpr int kDisplayColumns = 20;       // the widest visible line
+inline constexpr std::size_t kDisplayCell = 25;          // 20 visible characters, a terminator and slack
+inline constexpr int kDisplayColumns = kSmallFontWidth;  // the widest visible line
 
 // Simulation state codes.
 enum State : int {
@@ -52,7 +54,7 @@ struct DisplayState {
     // The multi-tap letter waiting for its commit, drawn over the cursor block; 0 for none.
     char pendingLetter = 0;
     // The start screen's clock line (month, day, time and record counter), drawn at
-    // (39, 105) in the start state; empty before the first tick.
+    // (kTextLeft, kClockTop) in the start state; empty before the first tick.
     char clockLine[kDisplayCell] = {};
 };
 
@@ -70,7 +72,7 @@ struct Repaint {
     bool whole = false;      // the whole display (38, 35)-(167, 120)
     bool upperArea = false;  // the upper start-screen area (38, 35)-(167, 86)
     unsigned lineMask = 0;   // bit n: display line n, (38, 35 + 10n)-(167, 50 + 10n)
-    bool clock = false;      // the clock line (39, 105)-(155, 117)
+    bool clock = false;      // the clock line, which takes the place of line 7: (38, 105)-(167, 120)
     bool indicator = false;  // the alpha indicator (154, 90)-(161, 98)
 
     bool any() const { return whole || upperArea || lineMask != 0 || clock || indicator; }
@@ -85,7 +87,11 @@ int repaint_rects(const Repaint& repaint, Rect (&rects)[kMaxRepaintRects]);
 inline constexpr int kTextLeft = 39;
 inline constexpr int kTextTop = 35;
 inline constexpr int kCellWidth = 6;
-inline constexpr int kClockTop = 105;
+inline constexpr int kFontHeight = 15;
+// The clock line is drawn where the small font's line 7 stands; its repaint rectangle is
+// that line's, which holds its blank background (116 x 12 pixels) and its 20 characters.
+inline constexpr int kClockLine = 7;
+inline constexpr int kClockTop = kTextTop + 10 * kClockLine;
 inline int line_top(const DisplayState& display, int line) { return kTextTop + line * (display.largeFont ? 15 : 10); }
 
 }  // namespace kest::sim

@@ -13,11 +13,6 @@ namespace kest::editor {
 namespace {
 
 using testing::MapDialog;
-namespace ids = advance_ids;
-namespace lk = lookup_advance_ids;
-using line_ids::kPrefixField;
-using line_ids::kSuffixField;
-
 FormWorkingCopy defaults_copy(int form, int line) {
     Project project{};
     reset_to_defaults(project);
@@ -69,29 +64,29 @@ TEST(AdvanceDlg, OpensOnTheSelectedLine) {
     f.autoEnter[4] = 0;
     Open<AdvanceDlg> open(copy);
     MapDialog& face = open.face;
-    EXPECT_EQ(face.text(line_ids::kFormLabel), "Maske #3");
-    EXPECT_EQ(face.text(line_ids::kLineLabel), "Zeile #5");
-    EXPECT_TRUE(face.checked(ids::kFixedLength));
-    EXPECT_EQ(face.text(ids::kLengthEdit), "12");
-    EXPECT_EQ(face.lists[ids::kJustifyList].size(), 4u);
-    EXPECT_EQ(face.selection(ids::kJustifyList), 3);
-    EXPECT_EQ(face.text(ids::kDefaultEdit), "ABC");
-    EXPECT_EQ(face.text(kPrefixField), "[STX][A][CR]");
-    EXPECT_TRUE(face.is_enabled(kPrefixField));
-    EXPECT_FALSE(face.checked(ids::kSuffix));
-    EXPECT_FALSE(face.is_enabled(kSuffixField));
-    EXPECT_TRUE(face.checked(ids::kFill));
+    EXPECT_EQ(face.text(IDC_LINE_FORM), "Maske #3");
+    EXPECT_EQ(face.text(IDC_LINE_LINE), "Zeile #5");
+    EXPECT_TRUE(face.checked(IDC_ADV_FIXED));
+    EXPECT_EQ(face.text(IDC_ADV_LENGTH), "12");
+    EXPECT_EQ(face.lists[IDC_ADV_JUSTIFY].size(), 4u);
+    EXPECT_EQ(face.selection(IDC_ADV_JUSTIFY), 3);
+    EXPECT_EQ(face.text(IDC_ADV_DEFAULT_VALUE), "ABC");
+    EXPECT_EQ(face.text(IDC_LINE_PREFIX_FIELD), "[STX][A][CR]");
+    EXPECT_TRUE(face.is_enabled(IDC_LINE_PREFIX_FIELD));
+    EXPECT_FALSE(face.checked(IDC_ADV_SUFFIX));
+    EXPECT_FALSE(face.is_enabled(IDC_LINE_SUFFIX_FIELD));
+    EXPECT_TRUE(face.checked(IDC_ADV_FILL));
     EXPECT_TRUE(copy.fillFlags[2][4]);
-    EXPECT_EQ(face.text(ids::kFillEdit), "*");
+    EXPECT_EQ(face.text(IDC_ADV_FILL_CHAR), "*");
     // Substring values out of range are corrected in the record as it opens.
-    EXPECT_EQ(face.text(ids::kStartEdit), "1");
-    EXPECT_EQ(face.text(ids::kCountEdit), "50");
+    EXPECT_EQ(face.text(IDC_ADV_START), "1");
+    EXPECT_EQ(face.text(IDC_ADV_COUNT), "50");
     EXPECT_EQ(f.substringStart[4], 1);
     EXPECT_EQ(f.substringCount[4], 50);
-    EXPECT_FALSE(face.is_enabled(ids::kStartEdit));
-    EXPECT_FALSE(face.is_enabled(ids::kCheckPrefixEdit));
-    EXPECT_EQ(face.lists[ids::kAutoEnterList], (std::vector<std::string>{"Nein", "Scan+ENTER"}));
-    EXPECT_EQ(face.selection(ids::kAutoEnterList), 0);
+    EXPECT_FALSE(face.is_enabled(IDC_ADV_START));
+    EXPECT_FALSE(face.is_enabled(IDC_ADV_CHECK_TEXT));
+    EXPECT_EQ(face.lists[IDC_ADV_AUTO_ENTER], (std::vector<std::string>{"Nein", "Scan+ENTER"}));
+    EXPECT_EQ(face.selection(IDC_ADV_AUTO_ENTER), 0);
 }
 
 TEST(AdvanceDlg, PlainCheckBoxesToggleTheirFlagAndControls) {
@@ -101,13 +96,13 @@ TEST(AdvanceDlg, PlainCheckBoxesToggleTheirFlagAndControls) {
         std::vector<int> controls;
     };
     const Case cases[] = {
-        {ids::kFixedLength, &FormRecord::fixedLengthOn, {ids::kLengthEdit, ids::kJustifyList}},
-        {ids::kDefault, &FormRecord::defaultOn, {ids::kDefaultEdit}},
-        {ids::kPrefix, &FormRecord::prefixOn, {kPrefixField}},
-        {ids::kSuffix, &FormRecord::suffixOn, {kSuffixField}},
-        {ids::kFill, nullptr, {ids::kFillEdit}},
-        {ids::kSubstring, &FormRecord::substringOn, {ids::kStartEdit, ids::kCountEdit}},
-        {ids::kCheckPrefix, &FormRecord::checkPrefixOn, {ids::kCheckPrefixEdit}},
+        {IDC_ADV_FIXED, &FormRecord::fixedLengthOn, {IDC_ADV_LENGTH, IDC_ADV_JUSTIFY}},
+        {IDC_ADV_DEFAULT, &FormRecord::defaultOn, {IDC_ADV_DEFAULT_VALUE}},
+        {IDC_ADV_PREFIX, &FormRecord::prefixOn, {IDC_LINE_PREFIX_FIELD}},
+        {IDC_ADV_SUFFIX, &FormRecord::suffixOn, {IDC_LINE_SUFFIX_FIELD}},
+        {IDC_ADV_FILL, nullptr, {IDC_ADV_FILL_CHAR}},
+        {IDC_ADV_SUBSTRING, &FormRecord::substringOn, {IDC_ADV_START, IDC_ADV_COUNT}},
+        {IDC_ADV_CHECK_PREFIX, &FormRecord::checkPrefixOn, {IDC_ADV_CHECK_TEXT}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.box);
@@ -130,14 +125,14 @@ TEST(AdvanceDlg, FieldRulesCutReplaceAndPutBack) {
         const char* shown;
     };
     const Case cases[] = {
-        {ids::kDefaultEdit, "ABCDEFGHIJKL", "ABCDEFGHI"},
-        {ids::kFillEdit, "#+-", "#"},
-        {ids::kCheckPrefixEdit, "1234567", "12345"},
-        {ids::kStartEdit, "abc", "1"},
-        {ids::kCountEdit, "xy", "0"},
-        {ids::kLengthEdit, "q", "1"},
-        {ids::kLengthEdit, "300", "0"},  // above a byte: the stored length stays
-        {ids::kCountEdit, "", ""},
+        {IDC_ADV_DEFAULT_VALUE, "ABCDEFGHIJKL", "ABCDEFGHI"},
+        {IDC_ADV_FILL_CHAR, "#+-", "#"},
+        {IDC_ADV_CHECK_TEXT, "1234567", "12345"},
+        {IDC_ADV_START, "abc", "1"},
+        {IDC_ADV_COUNT, "xy", "0"},
+        {IDC_ADV_LENGTH, "q", "1"},
+        {IDC_ADV_LENGTH, "300", "0"},  // above a byte: the stored length stays
+        {IDC_ADV_COUNT, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -147,12 +142,12 @@ TEST(AdvanceDlg, FieldRulesCutReplaceAndPutBack) {
         EXPECT_EQ(open.face.text(c.id), c.shown);
         const FormRecord& f = copy.forms[0];
         switch (c.id) {
-        case ids::kDefaultEdit: EXPECT_EQ(cell_text(f.defaultValue[7]), c.shown); break;
-        case ids::kFillEdit: EXPECT_EQ(f.fillChar[7], '#'); break;
-        case ids::kCheckPrefixEdit: EXPECT_EQ(cell_text(f.checkPrefix[7]), c.shown); break;
-        case ids::kStartEdit: EXPECT_EQ(f.substringStart[7], 1); break;
-        case ids::kCountEdit: EXPECT_EQ(f.substringCount[7], 0); break;
-        case ids::kLengthEdit: EXPECT_EQ(f.fixedLength[7], std::string(c.shown) == "1" ? 1 : 0); break;
+        case IDC_ADV_DEFAULT_VALUE: EXPECT_EQ(cell_text(f.defaultValue[7]), c.shown); break;
+        case IDC_ADV_FILL_CHAR: EXPECT_EQ(f.fillChar[7], '#'); break;
+        case IDC_ADV_CHECK_TEXT: EXPECT_EQ(cell_text(f.checkPrefix[7]), c.shown); break;
+        case IDC_ADV_START: EXPECT_EQ(f.substringStart[7], 1); break;
+        case IDC_ADV_COUNT: EXPECT_EQ(f.substringCount[7], 0); break;
+        case IDC_ADV_LENGTH: EXPECT_EQ(f.fixedLength[7], std::string(c.shown) == "1" ? 1 : 0); break;
         }
         // The next field after the line's slot is untouched.
         EXPECT_EQ(f.prefixOn[0], 0);
@@ -164,28 +159,28 @@ TEST(AdvanceDlg, OkCorrectsSubstringAndClearsAFillThatIsSwitchedOff) {
     FormWorkingCopy copy = defaults_copy(1, 0);
     copy.forms[1].fillChar[0] = '_';
     Open<AdvanceDlg> first(copy);
-    first.face.type(ids::kCountEdit, "letters");  // shows "0", stores 0
-    first.face.type(ids::kStartEdit, "");         // stores 0
-    first.face.click(ids::kFill);                 // off
-    EXPECT_EQ(copy.forms[1].fillChar[0], '_');    // kept until OK
+    first.face.type(IDC_ADV_COUNT, "letters");  // shows "0", stores 0
+    first.face.type(IDC_ADV_START, "");         // stores 0
+    first.face.click(IDC_ADV_FILL);             // off
+    EXPECT_EQ(copy.forms[1].fillChar[0], '_');  // kept until OK
     EXPECT_EQ(first.face.click(kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(copy.forms[1].substringCount[0], 50);
     EXPECT_EQ(copy.forms[1].substringStart[0], 1);
     EXPECT_EQ(copy.forms[1].fillChar[0], 0);
 
     Open<AdvanceDlg> again(copy);
-    EXPECT_FALSE(again.face.checked(ids::kFill));
-    EXPECT_EQ(again.face.text(ids::kFillEdit), "");
-    EXPECT_FALSE(again.face.is_enabled(ids::kFillEdit));
+    EXPECT_FALSE(again.face.checked(IDC_ADV_FILL));
+    EXPECT_EQ(again.face.text(IDC_ADV_FILL_CHAR), "");
+    EXPECT_FALSE(again.face.is_enabled(IDC_ADV_FILL_CHAR));
 }
 
 TEST(AdvanceDlg, TenCodePrefixOnTheLastLineFillsItsSlotOnly) {
     FormWorkingCopy copy = defaults_copy(9, 7);
     const FormRecord before = copy.forms[9];
     Open<AdvanceDlg> open(copy);
-    open.face.click(ids::kPrefix);
-    open.grid(kPrefixField, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, kIdOk);
-    EXPECT_EQ(open.face.text(kPrefixField), "[SOH][STX][ETX][EOT][ENQ][ACK][BEL][BS][HT][LF]");
+    open.face.click(IDC_ADV_PREFIX);
+    open.grid(IDC_LINE_PREFIX_FIELD, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, kIdOk);
+    EXPECT_EQ(open.face.text(IDC_LINE_PREFIX_FIELD), "[SOH][STX][ETX][EOT][ENQ][ACK][BEL][BS][HT][LF]");
     open.face.click(kIdOk);
     FormRecord expected = before;
     expected.prefixOn[7] = 1;
@@ -195,7 +190,7 @@ TEST(AdvanceDlg, TenCodePrefixOnTheLastLineFillsItsSlotOnly) {
     EXPECT_TRUE(same_bytes(copy.forms[9], expected));
 
     Open<AdvanceDlg> again(copy);
-    EXPECT_EQ(again.face.text(kPrefixField), "[SOH][STX][ETX][EOT][ENQ][ACK][BEL][BS][HT][LF]");
+    EXPECT_EQ(again.face.text(IDC_LINE_PREFIX_FIELD), "[SOH][STX][ETX][EOT][ENQ][ACK][BEL][BS][HT][LF]");
 }
 
 TEST(AdvanceDlg, CancelPutsTheWholeFormBack) {
@@ -206,14 +201,14 @@ TEST(AdvanceDlg, CancelPutsTheWholeFormBack) {
     f.fillChar[2] = '.';
     const FormRecord before = f;
     Open<AdvanceDlg> open(copy);
-    open.grid(kSuffixField, {'X', 'Y'}, kIdOk);
-    EXPECT_EQ(open.face.text(kSuffixField), "[A][B][X][Y]");
-    open.grid(kPrefixField, {'Q'}, kIdCancel);
-    EXPECT_EQ(open.face.text(kPrefixField), "");
-    open.face.click(ids::kFill);
-    open.face.type(ids::kDefaultEdit, "12");
-    open.face.click(ids::kSubstring);
-    open.face.choose(ids::kAutoEnterList, 0);
+    open.grid(IDC_LINE_SUFFIX_FIELD, {'X', 'Y'}, kIdOk);
+    EXPECT_EQ(open.face.text(IDC_LINE_SUFFIX_FIELD), "[A][B][X][Y]");
+    open.grid(IDC_LINE_PREFIX_FIELD, {'Q'}, kIdCancel);
+    EXPECT_EQ(open.face.text(IDC_LINE_PREFIX_FIELD), "");
+    open.face.click(IDC_ADV_FILL);
+    open.face.type(IDC_ADV_DEFAULT_VALUE, "12");
+    open.face.click(IDC_ADV_SUBSTRING);
+    open.face.choose(IDC_ADV_AUTO_ENTER, 0);
     EXPECT_EQ(open.face.click(kIdCancel), DialogResult::CloseCancel);
     EXPECT_TRUE(same_bytes(f, before));
     EXPECT_TRUE(copy.fillFlags[4][2]);
@@ -222,7 +217,7 @@ TEST(AdvanceDlg, CancelPutsTheWholeFormBack) {
 TEST(AdvanceDlg, TypingIntoThePrefixFieldStoresNothing) {
     FormWorkingCopy copy = defaults_copy(0, 0);
     Open<AdvanceDlg> open(copy);
-    open.face.type(kPrefixField, "[A]");
+    open.face.type(IDC_LINE_PREFIX_FIELD, "[A]");
     open.face.click(kIdOk);
     EXPECT_EQ(copy.forms[0].prefix[0][0], 0);
 }
@@ -235,24 +230,24 @@ TEST(LookupAdvanceDlg, StoreBoxEnablesTheOtherBoxesAndOkClearsTheFill) {
     f.fixedLength[6] = 8;
     Open<LookupAdvanceDlg> open(copy);
     MapDialog& face = open.face;
-    EXPECT_EQ(face.text(line_ids::kLineLabel), "Zeile #7");
-    EXPECT_FALSE(face.checked(lk::kStore));
-    for (int box : {lk::kFixedLength, lk::kPrefix, lk::kSuffix}) EXPECT_FALSE(face.is_enabled(box)) << box;
-    EXPECT_TRUE(face.is_enabled(lk::kLengthEdit));  // follows "feste Länge" alone
-    EXPECT_EQ(face.text(lk::kLengthEdit), "8");
-    face.click(lk::kStore);
+    EXPECT_EQ(face.text(IDC_LINE_LINE), "Zeile #7");
+    EXPECT_FALSE(face.checked(IDC_LKADV_STORE));
+    for (int box : {IDC_LKADV_FIXED, IDC_LKADV_PREFIX, IDC_LKADV_SUFFIX}) EXPECT_FALSE(face.is_enabled(box)) << box;
+    EXPECT_TRUE(face.is_enabled(IDC_LKADV_LENGTH));  // follows "feste Länge" alone
+    EXPECT_EQ(face.text(IDC_LKADV_LENGTH), "8");
+    face.click(IDC_LKADV_STORE);
     EXPECT_EQ(f.defaultOn[6], 1);
-    for (int box : {lk::kFixedLength, lk::kPrefix, lk::kSuffix}) EXPECT_TRUE(face.is_enabled(box)) << box;
-    face.click(lk::kFixedLength);
+    for (int box : {IDC_LKADV_FIXED, IDC_LKADV_PREFIX, IDC_LKADV_SUFFIX}) EXPECT_TRUE(face.is_enabled(box)) << box;
+    face.click(IDC_LKADV_FIXED);
     EXPECT_EQ(f.fixedLengthOn[6], 0);
-    EXPECT_FALSE(face.is_enabled(lk::kLengthEdit));
-    EXPECT_FALSE(face.is_enabled(lk::kJustifyList));
-    face.type(lk::kLengthEdit, "x");
+    EXPECT_FALSE(face.is_enabled(IDC_LKADV_LENGTH));
+    EXPECT_FALSE(face.is_enabled(IDC_LKADV_JUSTIFY));
+    face.type(IDC_LKADV_LENGTH, "x");
     EXPECT_EQ(f.fixedLength[6], 1);
-    face.choose(lk::kJustifyList, 2);
+    face.choose(IDC_LKADV_JUSTIFY, 2);
     EXPECT_EQ(f.justify[6], 2);
-    face.click(lk::kPrefix);
-    open.grid(kPrefixField, {'#'}, kIdOk);
+    face.click(IDC_LKADV_PREFIX);
+    open.grid(IDC_LINE_PREFIX_FIELD, {'#'}, kIdOk);
     EXPECT_EQ(face.click(kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(f.fillChar[6], 0);
     EXPECT_EQ(f.prefixOn[6], 1);
@@ -264,10 +259,10 @@ TEST(LookupAdvanceDlg, CancelPutsTheFormBack) {
     copy.forms[0].fillChar[0] = '*';
     const FormRecord before = copy.forms[0];
     Open<LookupAdvanceDlg> open(copy);
-    open.face.click(lk::kStore);
-    open.face.click(lk::kFixedLength);
-    open.face.type(lk::kLengthEdit, "9");
-    open.grid(kSuffixField, {'S'}, kIdOk);
+    open.face.click(IDC_LKADV_STORE);
+    open.face.click(IDC_LKADV_FIXED);
+    open.face.type(IDC_LKADV_LENGTH, "9");
+    open.grid(IDC_LINE_SUFFIX_FIELD, {'S'}, kIdOk);
     EXPECT_EQ(open.face.click(kIdCancel), DialogResult::CloseCancel);
     EXPECT_TRUE(same_bytes(copy.forms[0], before));
 }

@@ -59,12 +59,13 @@ TEST(BarcodeSettingsPage, ShowsTheProjectsSettings) {
     Page p;
     p.byte(2) |= 0x04;  // "Telepen"
     p.open();
-    EXPECT_EQ(p.face.lists[kScanMode].size(), 9u);
-    EXPECT_EQ(p.face.lists[kScanMode][6], "Laser");
-    EXPECT_EQ(p.face.lists[kSecurity], (std::vector<std::string>{"Standard", "Einfach", "Zweifach", "Dreifach"}));
-    EXPECT_EQ(p.face.selection(kScanMode), 6);
-    EXPECT_EQ(p.face.selection(kSecurity), 0);
-    EXPECT_EQ(p.face.text(kTimeout), "3");
+    EXPECT_EQ(p.face.lists[IDC_BARCODE_SCAN_MODE].size(), 9u);
+    EXPECT_EQ(p.face.lists[IDC_BARCODE_SCAN_MODE][6], "Laser");
+    EXPECT_EQ(p.face.lists[IDC_BARCODE_SECURITY],
+              (std::vector<std::string>{"Standard", "Einfach", "Zweifach", "Dreifach"}));
+    EXPECT_EQ(p.face.selection(IDC_BARCODE_SCAN_MODE), 6);
+    EXPECT_EQ(p.face.selection(IDC_BARCODE_SECURITY), 0);
+    EXPECT_EQ(p.face.text(IDC_BARCODE_TIMEOUT), "3");
     for (const auto& box : barcode_enable_boxes()) {
         EXPECT_EQ(p.face.checked(box.id), ((p.byte(box.byte) >> box.bit) & 1) != 0) << box.id;
     }
@@ -91,9 +92,9 @@ TEST(BarcodeSettingsPage, OkWritesEachControlIntoItsBits) {
     }
     Page p;
     p.open();
-    p.face.choose(kScanMode, 8);
-    p.face.choose(kSecurity, 3);
-    p.face.type(kTimeout, "200");
+    p.face.choose(IDC_BARCODE_SCAN_MODE, 8);
+    p.face.choose(IDC_BARCODE_SECURITY, 3);
+    p.face.type(IDC_BARCODE_TIMEOUT, "200");
     p.byte(20) = 0x6A;
     p.byte(11) = 0xA3;
     p.logic.commit(*p.project, p.state);
@@ -116,9 +117,9 @@ TEST(BarcodeSettingsPage, TimeoutEdit) {
         SCOPED_TRACE(c.typed);
         Page p;
         p.open();
-        p.face.type(kTimeout, "17");
-        p.face.type(kTimeout, c.typed);
-        EXPECT_EQ(p.face.text(kTimeout), c.shown);
+        p.face.type(IDC_BARCODE_TIMEOUT, "17");
+        p.face.type(IDC_BARCODE_TIMEOUT, c.typed);
+        EXPECT_EQ(p.face.text(IDC_BARCODE_TIMEOUT), c.shown);
         p.logic.commit(*p.project, p.state);
         EXPECT_EQ(p.byte(21), c.stored);
     }
@@ -136,7 +137,7 @@ TEST(BarcodeSettingsPage, ParameterButtonsOpenTheirDialogOverTheProject) {
     Page p;
     p.open();
     for (int id = 201; id <= 224; ++id) {
-        if (id != kDefaults) p.face.click(id);
+        if (id != IDC_BARCODE_DEFAULTS) p.face.click(id);
     }
     EXPECT_EQ(p.dialogs.opened,
               (std::vector<std::string>{"Code39Dlg", "ItalyPharmaDlg", "FrenchPharmaDlg", "Industrial25Dlg",
@@ -151,8 +152,8 @@ TEST(BarcodeSettingsPage, DialogAndPageShareAByte) {
     p.dialogs.clicks = {101};  // "zu EAN13 konvertieren"
     p.face.click(216);
     EXPECT_EQ(p.byte(11), 0x80);
-    p.face.click(kInverted);
-    p.face.choose(kSecurity, 2);
+    p.face.click(IDC_BARCODE_INVERTED);
+    p.face.choose(IDC_BARCODE_SECURITY, 2);
     p.logic.commit(*p.project, p.state);
     EXPECT_EQ(p.byte(11), 0x80 | 0x10 | 0x08);
 }
@@ -184,10 +185,10 @@ TEST(BarcodeSettingsPage, DefaultsAtOnceKeepingTheTerminalsBits) {
     for (int i = 0; i < 23; ++i) p.byte(i) = static_cast<u8>(0x5A + 37 * i);
     p.open();
     p.face.click(101);
-    p.face.type(kTimeout, "99");
+    p.face.type(IDC_BARCODE_TIMEOUT, "99");
     auto expected = std::make_unique<Project>(*p.project);
     barcode_defaults(*expected);
-    p.face.click(kDefaults);
+    p.face.click(IDC_BARCODE_DEFAULTS);
     EXPECT_EQ(std::memcmp(p.project->barcode.bytes, expected->barcode.bytes, 23), 0);
     for (int i : {3, 4, 8}) EXPECT_EQ(p.byte(i), static_cast<u8>(0x5A + 37 * i)) << i;
     EXPECT_EQ(p.byte(2) & 0x01, (0x5A + 37 * 2) & 0x01);
@@ -195,7 +196,7 @@ TEST(BarcodeSettingsPage, DefaultsAtOnceKeepingTheTerminalsBits) {
     EXPECT_EQ(p.byte(11) & 0x20, (0x5A + 37 * 11) & 0x20);
     // The page shows the defaults, and its OK leaves them as they are.
     EXPECT_TRUE(p.face.checked(101));
-    EXPECT_EQ(p.face.text(kTimeout), "3");
+    EXPECT_EQ(p.face.text(IDC_BARCODE_TIMEOUT), "3");
     p.logic.commit(*p.project, p.state);
     EXPECT_EQ(std::memcmp(p.project->barcode.bytes, expected->barcode.bytes, 23), 0);
 }
@@ -214,7 +215,7 @@ TEST(BarcodeSettingsPage, ChangesSurvivingCancelMarkTheProjectModified) {
         {"dialog OK", 216, {102}, kIdOk, true},
         {"dialog cancelled", 216, {102}, kIdCancel, false},
         {"dialog OK without change", 219, {}, kIdOk, false},
-        {"defaults over changed bits", kDefaults, {}, kIdOk, true},
+        {"defaults over changed bits", IDC_BARCODE_DEFAULTS, {}, kIdOk, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

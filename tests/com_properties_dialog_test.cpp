@@ -7,7 +7,6 @@
 namespace kest::loader {
 namespace {
 
-using editor::DialogResult;
 using testing::MapDialog;
 
 TEST(ComPropertiesDialog, ListsEightPortsAndFiveRatesAtTheCurrentChoice) {
@@ -29,8 +28,8 @@ TEST(ComPropertiesDialog, OkStoresBothChoicesCancelAndOtherIdsChangeNothing) {
         LoaderSettings after;
     };
     const Case cases[] = {
-        {editor::kIdOk, DialogResult::CloseOk, {6, 4}},
-        {editor::kIdCancel, DialogResult::CloseCancel, {1, 0}},
+        {kIdOk, DialogResult::CloseOk, {6, 4}},
+        {kIdCancel, DialogResult::CloseCancel, {1, 0}},
         {IDC_LOADER_PORT, DialogResult::Stay, {1, 0}},
     };
     for (const auto& c : cases) {
@@ -53,7 +52,7 @@ TEST(ComPropertiesDialog, ListWithoutSelectionKeepsTheEarlierChoice) {
     MapDialog face;
     dlg.init(face);
     EXPECT_EQ(face.selection(IDC_LOADER_RATE), -1);
-    EXPECT_EQ(dlg.command(face, editor::kIdOk), DialogResult::CloseOk);
+    EXPECT_EQ(dlg.command(face, kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(settings.port, 3);
     EXPECT_EQ(settings.rate, 9);
 }

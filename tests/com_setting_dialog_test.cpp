@@ -16,10 +16,10 @@ TEST(ComSettingDialog, ListsShowSixPortsAndFiveRatesAtTheProjectsSelection) {
     ComSettingDialog dlg(sel);
     MapDialog face;
     dlg.init(face);
-    EXPECT_EQ(face.lists[kComPortList], (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
-    EXPECT_EQ(face.lists[kComRateList], (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
-    EXPECT_EQ(face.selection(kComPortList), 3);
-    EXPECT_EQ(face.selection(kComRateList), 1);
+    EXPECT_EQ(face.lists[IDC_COM_PORT], (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
+    EXPECT_EQ(face.lists[IDC_BAUDRATE], (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
+    EXPECT_EQ(face.selection(IDC_COM_PORT), 3);
+    EXPECT_EQ(face.selection(IDC_BAUDRATE), 1);
 }
 
 TEST(ComSettingDialog, OkStoresBothIndicesCancelChangesNothing) {
@@ -40,8 +40,8 @@ TEST(ComSettingDialog, OkStoresBothIndicesCancelChangesNothing) {
         ComSettingDialog dlg(project.com);
         MapDialog face;
         dlg.init(face);
-        face.select(kComPortList, 5);
-        face.select(kComRateList, 4);
+        face.select(IDC_COM_PORT, 5);
+        face.select(IDC_BAUDRATE, 4);
         EXPECT_EQ(dlg.command(face, c.button), c.result);
         EXPECT_EQ(project.com.portIndex, c.after.portIndex);
         EXPECT_EQ(project.com.rateIndex, c.after.rateIndex);
@@ -57,8 +57,8 @@ TEST(ComSettingDialog, OtherCommandsKeepTheDialogOpen) {
     ComSettingDialog dlg(sel);
     MapDialog face;
     dlg.init(face);
-    face.select(kComPortList, 2);
-    EXPECT_EQ(dlg.command(face, kComPortList), DialogResult::Stay);
+    face.select(IDC_COM_PORT, 2);
+    EXPECT_EQ(dlg.command(face, IDC_COM_PORT), DialogResult::Stay);
     EXPECT_EQ(sel.portIndex, 1);
 }
 
@@ -67,9 +67,9 @@ TEST(ComSettingDialog, IndexOutOfRangeShowsNoSelectionAndIsNotReplacedByIt) {
     ComSettingDialog dlg(sel);
     MapDialog face;
     dlg.init(face);
-    EXPECT_EQ(face.selection(kComPortList), -1);
-    EXPECT_EQ(face.selection(kComRateList), -1);
-    face.select(kComRateList, 3);  // the user picks only a rate
+    EXPECT_EQ(face.selection(IDC_COM_PORT), -1);
+    EXPECT_EQ(face.selection(IDC_BAUDRATE), -1);
+    face.select(IDC_BAUDRATE, 3);  // the user picks only a rate
     EXPECT_EQ(dlg.command(face, kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(sel.portIndex, 9);
     EXPECT_EQ(sel.rateIndex, 3);

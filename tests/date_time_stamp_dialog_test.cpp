@@ -11,7 +11,6 @@ namespace kest::editor {
 namespace {
 
 using testing::MapDialog;
-namespace ids = stamp_ids;
 
 struct Open {
     FormWorkingCopy copy;
@@ -31,17 +30,17 @@ struct Open {
 TEST(DateTimeStampDlg, OpensWithListsBoxesAndPreviews) {
     Open open(6);
     MapDialog& face = open.face;
-    EXPECT_EQ(face.lists[ids::kPositionList],
+    EXPECT_EQ(face.lists[IDC_STAMP_POSITION],
               (std::vector<std::string>{"<leer>", "vor den Datensatz", "an das Ende des Datensatzes"}));
-    EXPECT_EQ(face.lists[ids::kOrderList],
+    EXPECT_EQ(face.lists[IDC_STAMP_ORDER],
               (std::vector<std::string>{"Jahr.Monat.Tag", "Monat.Tag.Jahr", "Tag.Monat.Jahr"}));
-    EXPECT_EQ(face.selection(ids::kYearDigitsList), 0);
-    EXPECT_EQ(face.text(ids::kDateSepEdit), ".");
-    EXPECT_EQ(face.text(ids::kTimeSepEdit), ":");
-    EXPECT_TRUE(face.checked(ids::kSplit));
-    EXPECT_TRUE(face.checked(ids::kSecond));
-    EXPECT_EQ(face.text(ids::kDateGroup), "Datumformat : JJJJ.MM.TT");
-    EXPECT_EQ(face.text(ids::kTimeGroup), "Zeitformat : HH:MM:SS");
+    EXPECT_EQ(face.selection(IDC_STAMP_YEAR_DIGITS), 0);
+    EXPECT_EQ(face.text(IDC_STAMP_DATE_SEP), ".");
+    EXPECT_EQ(face.text(IDC_STAMP_TIME_SEP), ":");
+    EXPECT_TRUE(face.checked(IDC_STAMP_SPLIT));
+    EXPECT_TRUE(face.checked(IDC_STAMP_SECOND));
+    EXPECT_EQ(face.text(IDC_STAMP_DATE_GROUP), "Datumformat : JJJJ.MM.TT");
+    EXPECT_EQ(face.text(IDC_STAMP_TIME_GROUP), "Zeitformat : HH:MM:SS");
 }
 
 TEST(DateTimeStampDlg, PreviewsFollowEveryControl) {
@@ -54,21 +53,21 @@ TEST(DateTimeStampDlg, PreviewsFollowEveryControl) {
     };
     // One run through the dialog; each step's previews afterwards.
     const Step steps[] = {
-        {ids::kOrderList, 2, "", "Datumformat : TT.MM.JJJJ", "Zeitformat : HH:MM:SS"},
-        {ids::kYearDigitsList, 1, "", "Datumformat : TT.MM.JJ", "Zeitformat : HH:MM:SS"},
-        {ids::kDay, -1, "", "Datumformat : MM.JJ", "Zeitformat : HH:MM:SS"},
-        {ids::kDateSepEdit, -2, "-/", "Datumformat : MM-JJ", "Zeitformat : HH:MM:SS"},
-        {ids::kDateSepEdit, -2, "", "Datumformat : MMJJ", "Zeitformat : HH:MM:SS"},  // no zero byte shown
-        {ids::kDateSepOn, -1, "", "Datumformat : MMJJ", "Zeitformat : HH:MM:SS"},
-        {ids::kOrderList, 0, "", "Datumformat : JJMM", "Zeitformat : HH:MM:SS"},
-        {ids::kMonth, -1, "", "Datumformat : JJ", "Zeitformat : HH:MM:SS"},
-        {ids::kYear, -1, "", "Datumformat : ", "Zeitformat : HH:MM:SS"},
-        {ids::kHour, -1, "", "Datumformat : ", "Zeitformat : MM:SS"},
-        {ids::kTimeSepEdit, -2, " ", "Datumformat : ", "Zeitformat : MM SS"},
-        {ids::kTimeSepOn, -1, "", "Datumformat : ", "Zeitformat : MMSS"},
-        {ids::kMinute, -1, "", "Datumformat : ", "Zeitformat : SS"},
-        {ids::kSecond, -1, "", "Datumformat : ", "Zeitformat : "},
-        {ids::kHour, -1, "", "Datumformat : ", "Zeitformat : HH"},
+        {IDC_STAMP_ORDER, 2, "", "Datumformat : TT.MM.JJJJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_YEAR_DIGITS, 1, "", "Datumformat : TT.MM.JJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_DAY, -1, "", "Datumformat : MM.JJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_DATE_SEP, -2, "-/", "Datumformat : MM-JJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_DATE_SEP, -2, "", "Datumformat : MMJJ", "Zeitformat : HH:MM:SS"},  // no zero byte shown
+        {IDC_STAMP_DATE_SEP_ON, -1, "", "Datumformat : MMJJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_ORDER, 0, "", "Datumformat : JJMM", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_MONTH, -1, "", "Datumformat : JJ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_YEAR, -1, "", "Datumformat : ", "Zeitformat : HH:MM:SS"},
+        {IDC_STAMP_HOUR, -1, "", "Datumformat : ", "Zeitformat : MM:SS"},
+        {IDC_STAMP_TIME_SEP, -2, " ", "Datumformat : ", "Zeitformat : MM SS"},
+        {IDC_STAMP_TIME_SEP_ON, -1, "", "Datumformat : ", "Zeitformat : MMSS"},
+        {IDC_STAMP_MINUTE, -1, "", "Datumformat : ", "Zeitformat : SS"},
+        {IDC_STAMP_SECOND, -1, "", "Datumformat : ", "Zeitformat : "},
+        {IDC_STAMP_HOUR, -1, "", "Datumformat : ", "Zeitformat : HH"},
     };
     Open open;
     for (const auto& s : steps) {
@@ -79,8 +78,8 @@ TEST(DateTimeStampDlg, PreviewsFollowEveryControl) {
             open.face.click(s.id);
         else
             open.face.type(s.id, s.text);
-        EXPECT_EQ(open.face.text(ids::kDateGroup), s.date);
-        EXPECT_EQ(open.face.text(ids::kTimeGroup), s.time);
+        EXPECT_EQ(open.face.text(IDC_STAMP_DATE_GROUP), s.date);
+        EXPECT_EQ(open.face.text(IDC_STAMP_TIME_GROUP), s.time);
     }
     const FormRecord& f = open.f();
     EXPECT_EQ(f.dateOrder, 0);
@@ -88,13 +87,13 @@ TEST(DateTimeStampDlg, PreviewsFollowEveryControl) {
     EXPECT_EQ(f.dayOn + f.monthOn + f.yearOn + f.dateSepOn, 0);
     EXPECT_EQ(f.dateSep[0], 0);
     EXPECT_EQ(std::string(f.timeSep), " ");
-    EXPECT_EQ(open.face.text(ids::kDateSepEdit), "");
+    EXPECT_EQ(open.face.text(IDC_STAMP_DATE_SEP), "");
 }
 
 TEST(DateTimeStampDlg, SeparatorKeepsOneCharacter) {
     Open open;
-    open.face.type(ids::kTimeSepEdit, "ab");
-    EXPECT_EQ(open.face.text(ids::kTimeSepEdit), "a");
+    open.face.type(IDC_STAMP_TIME_SEP, "ab");
+    EXPECT_EQ(open.face.text(IDC_STAMP_TIME_SEP), "a");
     EXPECT_EQ(open.f().timeSep[0], 'a');
     EXPECT_EQ(open.f().timeSep[1], 0);
 }
@@ -104,7 +103,7 @@ TEST(DateTimeStampDlg, NoStampKeepsTheOtherSettingsAndCancelRestores) {
     open.f().stampPosition = 2;
     open.dlg.init(open.face);
     const FormRecord before = open.f();
-    open.face.choose(ids::kPositionList, 0);
+    open.face.choose(IDC_STAMP_POSITION, 0);
     EXPECT_EQ(open.face.click(kIdOk), DialogResult::CloseOk);
     FormRecord expected = before;
     expected.stampPosition = 0;
@@ -112,10 +111,10 @@ TEST(DateTimeStampDlg, NoStampKeepsTheOtherSettingsAndCancelRestores) {
 
     open.dlg.init(open.face);
     const FormRecord opened = open.f();
-    open.face.choose(ids::kPositionList, 1);
-    open.face.click(ids::kSplit);
-    open.face.type(ids::kDateSepEdit, "/");
-    open.face.choose(ids::kOrderList, 1);
+    open.face.choose(IDC_STAMP_POSITION, 1);
+    open.face.click(IDC_STAMP_SPLIT);
+    open.face.type(IDC_STAMP_DATE_SEP, "/");
+    open.face.choose(IDC_STAMP_ORDER, 1);
     EXPECT_EQ(open.face.click(kIdCancel), DialogResult::CloseCancel);
     EXPECT_EQ(std::memcmp(&open.f(), &opened, sizeof opened), 0);
 }

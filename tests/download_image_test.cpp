@@ -26,6 +26,7 @@ DownloadImage built(const Project& p) {
 TEST(DownloadImage, EmptyProjectGivesPaddedCellsAndZeroTail) {
     Project p{};
     const DownloadImage image = prepare_image(p);
+    p = normalised_menus_and_forms(p);  // what agkest's project keeps after the download
     ASSERT_EQ(image.size(), 20000u);
     // SignOnText and every text table, cell by cell.
     std::size_t at = 16039;
@@ -92,9 +93,11 @@ TEST(DownloadImage, BuildingTwiceGivesTheSameBytes) {
     p.forms[0].lineType[0] = kFieldText;
     p.forms[0].maxLength[0] = 70;
     p.options.password[0] = 'q';
+    const Project before = p;
     const DownloadImage first = prepare_image(p);
     const DownloadImage second = prepare_image(p);
     EXPECT_EQ(first, second);
+    EXPECT_EQ(std::memcmp(&before, &p, sizeof p), 0) << "the project itself is not normalised";
 }
 
 struct MenuCase {
@@ -118,7 +121,7 @@ TEST_P(MenuNormalisation, PadsCutsAndCounts) {
     m.titleEnabled = c.titleEnabled;
     std::memcpy(m.title, c.title.data(), c.title.size());
     for (std::size_t i = 0; i < c.items.size(); ++i) std::memcpy(m.items[i], c.items[i].data(), c.items[i].size());
-    normalise_menus_and_forms(p);
+    p = normalised_menus_and_forms(p);
     EXPECT_EQ(cell_text(m.title), c.expectedTitle);
     const std::size_t width = c.font ? 15 : 20;
     for (std::size_t i = 0; i < 10; ++i) {
@@ -193,6 +196,7 @@ TEST_P(FormPreparation, CountsEntryLinesAndClearsByType) {
         f.lineType[line] = line < static_cast<int>(c.types.size()) ? c.types[line] : u8{kFieldEmpty};
     }
     const DownloadImage image = prepare_image(p);
+    p = normalised_menus_and_forms(p);  // what agkest's project keeps after the download
     EXPECT_EQ(f.entryLineCount, c.entryLineCount);
     for (int line = 0; line < kFormLines; ++line) {
         const u8 type = f.lineType[line];

@@ -161,11 +161,12 @@ TEST_F(DownloadTest, ApplicationArrivesInTwoHundredAcknowledgedBlocks) {
         EXPECT_EQ(p[101], sum % 256) << b;
         EXPECT_EQ(p[102], b);
     }
-    // The terminal stored the image of the normalised project, as the project now holds it.
-    Project copy = project;
-    const DownloadImage expected = prepare_image(copy);
+    // The terminal stored the image of the normalised project; the project itself is as it
+    // was, and the report says that the image was built.
+    const DownloadImage expected = prepare_image(project);
     EXPECT_EQ(terminal->stored("image.bin"), std::string(expected.begin(), expected.end()));
-    EXPECT_EQ(cell_text(project.menus[0].items[0]), "Wareneingang        ");
+    EXPECT_TRUE(report.imageBuilt);
+    EXPECT_EQ(cell_text(project.menus[0].items[0]), "Wareneingang");
     EXPECT_EQ(project.options.password[0], 'g');
 
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -257,6 +258,7 @@ TEST_F(DownloadTest, SilentTerminalFailsTheHandshakeAfterThreeExchanges) {
     const auto report = run();
     EXPECT_EQ(result_value(report), 1);
     EXPECT_EQ(report.outcome, DownloadOutcome::NotReady);
+    EXPECT_FALSE(report.imageBuilt);
     std::vector<std::uint32_t> times;
     for (const auto& e : port.events())
         if (e.kind == Event::Write) times.push_back(e.at);
@@ -385,6 +387,7 @@ TEST_F(DownloadTest, LookupLinesWhateverTheLineEnds) {
         const auto report = run_lookup(c.content);
         EXPECT_EQ(result_value(report), 1);
         EXPECT_EQ(report.outcome, DownloadOutcome::Completed);
+        EXPECT_FALSE(report.imageBuilt);
         std::vector<std::string> expected;
         std::string stored;
         for (const auto& line : c.lines) {
@@ -610,6 +613,7 @@ TEST_F(DownloadTest, SetUpFailuresReportAndCloseThePort) {
         const auto report = r.run(via(c.cradle, false));
         EXPECT_EQ(result_value(report), c.result);
         EXPECT_EQ(report.outcome, c.outcome);
+        EXPECT_FALSE(report.imageBuilt);
         EXPECT_EQ(r.ui.texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(r.ui.messages[0].caption, "Fehler");
         EXPECT_FALSE(r.port.is_open());

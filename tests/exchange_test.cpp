@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "link/exchange_log.h"
+#include "project/names.h"
 
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_port.h"
@@ -97,12 +98,16 @@ TEST(Exchange, SumBytesNeverLookLikeCr) {
     for (const auto& c : cases) EXPECT_EQ(line_sum_byte(c.value), c.byte) << c.value;
 }
 
+// The port dialogs list what port_names and rate_names give; the project's text and the
+// system settings name the same ports and rates.
 TEST(PortLists, NamesOfBothPrograms) {
-    EXPECT_EQ(port_names(kGeneratorPortCount),
-              (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
-    EXPECT_EQ(port_names(kLoaderPortCount).back(), "COM8");
+    EXPECT_EQ(port_names(6), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"}));
+    EXPECT_EQ(port_names(std::size(names::kComPorts)), names::entries(names::kComPorts));
+    EXPECT_EQ(port_names(8).back(), "COM8");
     EXPECT_EQ(port_name(10), "COM11");
     EXPECT_EQ(rate_names(), (std::vector<std::string>{"115200", "57600", "38400", "19200", "9600"}));
+    for (int i = 0; i < kRateCount; ++i) EXPECT_EQ(names::terminal_rates()[i], names::rate(i) + " bps");
+    EXPECT_EQ(names::rate(kRateCount), "(5)");
 }
 
 // --verbose: one line per packet and per reply, words as text, binary packets by size.

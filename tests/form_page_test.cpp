@@ -235,10 +235,10 @@ TEST(FormPage, TypeWithoutDetailsClearsDefaultValueAndFillCharacter) {
     MapDialog dialog;
     dialog.attach(advance);
     advance.init(dialog);
-    EXPECT_EQ(dialog.text(advance_ids::kDefaultEdit), "");
-    EXPECT_FALSE(dialog.checked(advance_ids::kDefault));
-    EXPECT_FALSE(dialog.checked(advance_ids::kFill));
-    EXPECT_EQ(dialog.text(advance_ids::kFillEdit), "");
+    EXPECT_EQ(dialog.text(IDC_ADV_DEFAULT_VALUE), "");
+    EXPECT_FALSE(dialog.checked(IDC_ADV_DEFAULT));
+    EXPECT_FALSE(dialog.checked(IDC_ADV_FILL));
+    EXPECT_EQ(dialog.text(IDC_ADV_FILL_CHAR), "");
 }
 
 TEST(FormPage, CodesOutsideTheListsAreKeptWhenTheListsNotify) {

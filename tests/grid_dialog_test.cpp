@@ -31,11 +31,11 @@ struct GridRun {
 
 TEST(GridDlg, OpensOnStoredCodesAndAppendsAfterThem) {
     GridRun run(CodeSequence{2, 'A', 13});
-    EXPECT_EQ(run.face.text(kGridResult), "[STX][A][CR]");
+    EXPECT_EQ(run.face.text(IDC_GRID_RESULT), "[STX][A][CR]");
     EXPECT_EQ(run.grid.length(), 3);
     EXPECT_EQ(run.grid.selected(), (GridCell{0, 0}));
     EXPECT_TRUE(run.pick(0x03));
-    EXPECT_EQ(run.face.text(kGridResult), "[STX][A][CR][ETX]");
+    EXPECT_EQ(run.face.text(IDC_GRID_RESULT), "[STX][A][CR][ETX]");
     EXPECT_EQ(run.target, (CodeSequence{2, 'A', 13}));  // nothing reaches the buffer before OK
     EXPECT_EQ(run.face.click(kIdOk), DialogResult::CloseOk);
     EXPECT_EQ(run.target, (CodeSequence{2, 'A', 13, 3}));
@@ -56,7 +56,7 @@ TEST(GridDlg, CellsAddTheirCodeAndLabel) {
         SCOPED_TRACE(c.text);
         GridRun run;
         EXPECT_TRUE(run.grid.click(run.face, c.x, c.y, kWidth, kHeight));
-        EXPECT_EQ(run.face.text(kGridResult), c.text);
+        EXPECT_EQ(run.face.text(IDC_GRID_RESULT), c.text);
         EXPECT_EQ(run.grid.selected().code(), c.code);
         run.face.click(kIdOk);
         EXPECT_EQ(run.target, (CodeSequence{c.code}));
@@ -72,7 +72,7 @@ TEST(GridDlg, HeadersAndTheZeroCellTakeNoClick) {
         EXPECT_FALSE(run.grid.click(run.face, p.x % 16, p.y % 16, 16, 16));  // a tiny grid
     }
     EXPECT_EQ(run.grid.selected().code(), 0x42);
-    EXPECT_EQ(run.face.text(kGridResult), "[A][B]");
+    EXPECT_EQ(run.face.text(IDC_GRID_RESULT), "[A][B]");
     run.face.click(kIdOk);
     EXPECT_EQ(run.target, (CodeSequence{'A', 'B'}));
 }
@@ -81,13 +81,13 @@ TEST(GridDlg, TheEleventhCodeIsRefusedWithItsMessage) {
     GridRun run(CodeSequence{1, 2, 3, 4, 5, 6, 7, 8, 9});
     run.pick('Z');
     EXPECT_TRUE(run.ui.messages.empty());
-    const std::string full = run.face.text(kGridResult);
+    const std::string full = run.face.text(IDC_GRID_RESULT);
     EXPECT_TRUE(run.pick('Y'));
     ASSERT_EQ(run.ui.messages.size(), 1u);
     EXPECT_EQ(run.ui.messages[0].text, "Zu viele Zeichen !!!");
     EXPECT_EQ(run.ui.messages[0].caption, "Fehler");
     EXPECT_EQ(run.ui.messages[0].icon, Icon::Warning);
-    EXPECT_EQ(run.face.text(kGridResult), full);
+    EXPECT_EQ(run.face.text(IDC_GRID_RESULT), full);
     EXPECT_EQ(run.grid.length(), 10);
     run.face.click(kIdOk);
     EXPECT_EQ(run.target, (CodeSequence{1, 2, 3, 4, 5, 6, 7, 8, 9, 'Z'}));
@@ -96,17 +96,17 @@ TEST(GridDlg, TheEleventhCodeIsRefusedWithItsMessage) {
 TEST(GridDlg, ClearThenOkStoresNothingCancelKeepsTheBuffer) {
     GridRun cleared(CodeSequence{'A', 'B'});
     cleared.pick('C');
-    EXPECT_EQ(cleared.face.click(kGridClear), DialogResult::Stay);
-    EXPECT_EQ(cleared.face.text(kGridResult), "");
+    EXPECT_EQ(cleared.face.click(IDC_GRID_CLEAR), DialogResult::Stay);
+    EXPECT_EQ(cleared.face.text(IDC_GRID_RESULT), "");
     EXPECT_EQ(cleared.grid.selected().code(), 'C');
     cleared.pick('D');
-    cleared.face.click(kGridClear);
+    cleared.face.click(IDC_GRID_CLEAR);
     cleared.face.click(kIdOk);
     EXPECT_EQ(cleared.target, CodeSequence{});
 
     GridRun cancelled(CodeSequence{'A', 'B'});
     cancelled.pick('C');
-    cancelled.face.click(kGridClear);
+    cancelled.face.click(IDC_GRID_CLEAR);
     EXPECT_EQ(cancelled.face.click(kIdCancel), DialogResult::CloseCancel);
     EXPECT_EQ(cancelled.target, (CodeSequence{'A', 'B'}));
 }

@@ -40,13 +40,13 @@ TEST(KeyboardWedgeDialog, OpensWithTheStoredTypeNumbersAndButtons) {
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.flags));
         Wedge w({7, c.flags, 20, 5, 1, {}});
-        EXPECT_EQ(w.face.lists[kWedgeTypeList].size(), 32u);
-        EXPECT_EQ(w.face.lists[kWedgeTypeList][31], "PCAT (Swiss)");
-        EXPECT_EQ(w.face.selection(kWedgeTypeList), 7);
-        EXPECT_EQ(w.face.text(kWedgePause), "20");
-        EXPECT_EQ(w.face.text(kWedgeTimeout), "5");
-        EXPECT_TRUE(w.face.checked(kWedgeCrLf));
-        EXPECT_EQ(w.face.checked(kWedgeKeypad), c.keypad);
+        EXPECT_EQ(w.face.lists[IDC_WEDGE_TYPE].size(), 32u);
+        EXPECT_EQ(w.face.lists[IDC_WEDGE_TYPE][31], "PCAT (Swiss)");
+        EXPECT_EQ(w.face.selection(IDC_WEDGE_TYPE), 7);
+        EXPECT_EQ(w.face.text(IDC_WEDGE_PAUSE), "20");
+        EXPECT_EQ(w.face.text(IDC_WEDGE_TIMEOUT), "5");
+        EXPECT_TRUE(w.face.checked(IDC_WEDGE_CRLF));
+        EXPECT_EQ(w.face.checked(IDC_WEDGE_KEYPAD), c.keypad);
         for (int id = 301; id <= 309; ++id)
             EXPECT_EQ(w.face.checked(id), id == c.format || id == c.lock || id == c.caps) << id;
     }
@@ -54,14 +54,14 @@ TEST(KeyboardWedgeDialog, OpensWithTheStoredTypeNumbersAndButtons) {
 
 TEST(KeyboardWedgeDialog, OkWritesTheCopyAndTheProjectAtOnce) {
     Wedge w({2, 0x80, 0, 0, 1, {}});
-    w.face.choose(kWedgeTypeList, 31);
+    w.face.choose(IDC_WEDGE_TYPE, 31);
     w.face.click_check(303, true);  // "groß"
     w.face.click_check(305, true);  // "Capital-lock keyboard"
     w.face.click_check(309, true);  // "ignorieren"
-    w.face.click_check(kWedgeKeypad, true);
-    w.face.click_check(kWedgeCrLf, false);
-    w.face.type(kWedgePause, "300");
-    w.face.type(kWedgeTimeout, "17");
+    w.face.click_check(IDC_WEDGE_KEYPAD, true);
+    w.face.click_check(IDC_WEDGE_CRLF, false);
+    w.face.type(IDC_WEDGE_PAUSE, "300");
+    w.face.type(IDC_WEDGE_TIMEOUT, "17");
     EXPECT_EQ(w.logic.command(w.face, kIdOk), DialogResult::CloseOk);
     for (const KeyboardWedgeSettings* s : {&w.copy, &w.project}) {
         EXPECT_EQ(s->keyboardType, 31);
@@ -78,9 +78,9 @@ TEST(KeyboardWedgeDialog, OkWritesTheCopyAndTheProjectAtOnce) {
 TEST(KeyboardWedgeDialog, CancelChangesNothing) {
     Wedge w({2, 0x80, 3, 4, 1, {}});
     const KeyboardWedgeSettings copy = w.copy, project = w.project;
-    w.face.choose(kWedgeTypeList, 9);
+    w.face.choose(IDC_WEDGE_TYPE, 9);
     w.face.click_check(308, true);
-    w.face.type(kWedgePause, "9");
+    w.face.type(IDC_WEDGE_PAUSE, "9");
     EXPECT_EQ(w.logic.command(w.face, kIdCancel), DialogResult::CloseCancel);
     EXPECT_EQ(std::memcmp(&w.copy, &copy, sizeof copy), 0);
     EXPECT_EQ(std::memcmp(&w.project, &project, sizeof project), 0);
@@ -98,8 +98,8 @@ TEST(KeyboardWedgeDialog, NumberFieldsWhileTypingAndAtOk) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         Wedge w({0, 0, 9, 9, 0, {}});
-        w.face.type(kWedgeTimeout, c.typed);
-        EXPECT_EQ(w.face.text(kWedgeTimeout), c.shown);
+        w.face.type(IDC_WEDGE_TIMEOUT, c.typed);
+        EXPECT_EQ(w.face.text(IDC_WEDGE_TIMEOUT), c.shown);
         w.logic.command(w.face, kIdOk);
         EXPECT_EQ(w.project.linkTimeout, c.stored);
     }
@@ -107,7 +107,7 @@ TEST(KeyboardWedgeDialog, NumberFieldsWhileTypingAndAtOk) {
 
 TEST(KeyboardWedgeDialog, CodesOutsideTheListsAreKeptByOk) {
     Wedge w({40, 0x1E | 0x01, 0, 0, 0, {}});
-    EXPECT_EQ(w.face.selection(kWedgeTypeList), -1);
+    EXPECT_EQ(w.face.selection(IDC_WEDGE_TYPE), -1);
     w.logic.command(w.face, kIdOk);
     EXPECT_EQ(w.project.keyboardType, 40);
     // Lock type and format keep their 3; only the capital-lock bits change (to automatic).

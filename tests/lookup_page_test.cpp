@@ -30,7 +30,7 @@ struct Page {
     }
     void commit() { logic.commit(*project, state); }
     const LookupRecord& shown() const {
-        return logic.working_copy()[static_cast<std::size_t>(face.selection(kLookupFile))];
+        return logic.working_copy()[static_cast<std::size_t>(face.selection(IDC_LOOKUP_FILE))];
     }
 };
 
@@ -43,22 +43,22 @@ struct Typed {
 
 // Three separated fields of max lengths 5, 10 and 3.
 void define_separated(Page& p, const char* code) {
-    p.face.choose(kFieldCount, 3);
-    p.face.type(kFirstLength, "5");
-    p.face.type(kFirstLength + 1, "10");
-    p.face.type(kFirstLength + 2, "3");
-    p.face.type(kSeparator, code);  // disabled in fixed-length mode: not stored there
-    p.face.click_check(kSeparatorMode, true);
+    p.face.choose(IDC_LOOKUP_FIELD_COUNT, 3);
+    p.face.type(IDC_LOOKUP_LENGTH, "5");
+    p.face.type(IDC_LOOKUP_LENGTH + 1, "10");
+    p.face.type(IDC_LOOKUP_LENGTH + 2, "3");
+    p.face.type(IDC_LOOKUP_SEPARATOR, code);  // disabled in fixed-length mode: not stored there
+    p.face.click_check(IDC_LOOKUP_SEPARATED, true);
 }
 
 TEST(LookupPage, SeparatedFieldsAreLaidOutOnOk) {
     Page p;
     p.open();
-    p.face.choose(kLookupFile, 1);
+    p.face.choose(IDC_LOOKUP_FILE, 1);
     define_separated(p, "59");
-    EXPECT_EQ(p.face.text(kLengthLabel), "Max L\xE4nge");
-    EXPECT_FALSE(p.face.is_enabled(kRecordLength));
-    EXPECT_TRUE(p.face.is_enabled(kSeparator));
+    EXPECT_EQ(p.face.text(IDC_LOOKUP_LENGTH_LABEL), "Max L\xE4nge");
+    EXPECT_FALSE(p.face.is_enabled(IDC_LOOKUP_RECORD_LENGTH));
+    EXPECT_TRUE(p.face.is_enabled(IDC_LOOKUP_SEPARATOR));
     p.commit();
     const LookupRecord& l = p.project->lookups[1];
     EXPECT_EQ(l.separator, 59);  // the code itself, not the code of its first digit
@@ -113,7 +113,8 @@ TEST(LookupPage, NumberEdits) {
         {"250", 250, "250"}, {"251", 12, "12"},  // not stored: the stored length comes back
         {"99999", 12, "12"}, {"abc", 0, "0"},   {"", 0, ""}, {"007", 7, "007"},
     };
-    const int ids[] = {kRecordLength, kFirstStart, kFirstStart + 7, kFirstLength, kFirstLength + 7};
+    const int ids[] = {IDC_LOOKUP_RECORD_LENGTH, IDC_LOOKUP_START, IDC_LOOKUP_START + 7, IDC_LOOKUP_LENGTH,
+                       IDC_LOOKUP_LENGTH + 7};
     for (int id : ids) {
         for (const Typed& c : cases) {
             SCOPED_TRACE(std::to_string(id) + " " + c.typed);
@@ -124,9 +125,9 @@ TEST(LookupPage, NumberEdits) {
             EXPECT_EQ(p.face.text(id), c.shown);
             p.commit();
             const LookupRecord& l = p.project->lookups[0];
-            const u8 stored = id == kRecordLength  ? l.recordLength
-                              : id < kRecordLength ? l.fieldStart[id - kFirstStart]
-                                                   : l.fieldLength[id - kFirstLength];
+            const u8 stored = id == IDC_LOOKUP_RECORD_LENGTH  ? l.recordLength
+                              : id < IDC_LOOKUP_RECORD_LENGTH ? l.fieldStart[id - IDC_LOOKUP_START]
+                                                              : l.fieldLength[id - IDC_LOOKUP_LENGTH];
             EXPECT_EQ(stored, c.stored);
         }
     }
@@ -137,18 +138,18 @@ TEST(LookupPage, FieldCountEnablesItsRows) {
         SCOPED_TRACE(separated ? "separator" : "fixed");
         Page p;
         p.open();
-        if (separated) p.face.click_check(kSeparatorMode, true);
-        p.face.choose(kFieldCount, 2);
+        if (separated) p.face.click_check(IDC_LOOKUP_SEPARATED, true);
+        p.face.choose(IDC_LOOKUP_FIELD_COUNT, 2);
         EXPECT_EQ(p.shown().fieldCount, 2);
-        for (int k = 0; k < kFields; ++k) {
-            EXPECT_EQ(p.face.is_enabled(kFirstLength + k), k < 2) << k;
-            EXPECT_EQ(p.face.is_enabled(kFirstKey + k), k < 2) << k;
-            EXPECT_EQ(p.face.is_enabled(kFirstStart + k), k < 2 && !separated) << k;
+        for (int k = 0; k < kLookupFields; ++k) {
+            EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_LENGTH + k), k < 2) << k;
+            EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_KEY + k), k < 2) << k;
+            EXPECT_EQ(p.face.is_enabled(IDC_LOOKUP_START + k), k < 2 && !separated) << k;
         }
-        p.face.click_check(kFixedMode, true);
-        EXPECT_TRUE(p.face.is_enabled(kFirstStart + 1));
-        EXPECT_FALSE(p.face.is_enabled(kFirstStart + 2));
-        EXPECT_EQ(p.face.text(kLengthLabel), "   L\xE4nge");
+        p.face.click_check(IDC_LOOKUP_FIXED, true);
+        EXPECT_TRUE(p.face.is_enabled(IDC_LOOKUP_START + 1));
+        EXPECT_FALSE(p.face.is_enabled(IDC_LOOKUP_START + 2));
+        EXPECT_EQ(p.face.text(IDC_LOOKUP_LENGTH_LABEL), "   L\xE4nge");
     }
 }
 
@@ -162,9 +163,9 @@ TEST(LookupPage, SeparatorCodeInSeparatorMode) {
         Page p;
         p.open();
         define_separated(p, "59");
-        p.face.type(kSeparator, c.typed);
-        EXPECT_EQ(p.face.text(kSeparator), c.shown);
-        EXPECT_TRUE(p.face.checked(kSeparatorMode));
+        p.face.type(IDC_LOOKUP_SEPARATOR, c.typed);
+        EXPECT_EQ(p.face.text(IDC_LOOKUP_SEPARATOR), c.shown);
+        EXPECT_TRUE(p.face.checked(IDC_LOOKUP_SEPARATED));
         p.commit();
         EXPECT_EQ(p.project->lookups[0].separator, c.stored);
     }
@@ -176,21 +177,21 @@ TEST(LookupPage, ModeRadios) {
     Page p;
     p.open();
     define_separated(p, "59");
-    p.face.click_check(kFixedMode, true);
+    p.face.click_check(IDC_LOOKUP_FIXED, true);
     EXPECT_EQ(p.shown().separator, 0);
-    EXPECT_TRUE(p.face.is_enabled(kRecordLength));
-    EXPECT_FALSE(p.face.is_enabled(kSeparator));
-    p.face.type(kSeparator, "59");  // the disabled edit stores nothing in fixed-length mode
+    EXPECT_TRUE(p.face.is_enabled(IDC_LOOKUP_RECORD_LENGTH));
+    EXPECT_FALSE(p.face.is_enabled(IDC_LOOKUP_SEPARATOR));
+    p.face.type(IDC_LOOKUP_SEPARATOR, "59");  // the disabled edit stores nothing in fixed-length mode
     EXPECT_EQ(p.shown().separator, 0);
-    p.face.click_check(kSeparatorMode, true);
+    p.face.click_check(IDC_LOOKUP_SEPARATED, true);
     EXPECT_EQ(p.shown().separator, 59);
 
     Page q;
     q.open();  // fixed length: the edit shows "0"
-    EXPECT_EQ(q.face.text(kSeparator), "0");
-    q.face.click_check(kSeparatorMode, true);
+    EXPECT_EQ(q.face.text(IDC_LOOKUP_SEPARATOR), "0");
+    q.face.click_check(IDC_LOOKUP_SEPARATED, true);
     EXPECT_EQ(q.shown().separator, 0);
-    q.face.type(kSeparator, "9");
+    q.face.type(IDC_LOOKUP_SEPARATOR, "9");
     EXPECT_EQ(q.shown().separator, 9);
 }
 
@@ -201,20 +202,20 @@ TEST(LookupPage, EachFileKeepsItsOwnValuesAndShowsItsMode) {
     p.project->lookups[2].notFoundAction = 2;
     p.project->lookups[2].loadable = 0;
     p.open();
-    EXPECT_TRUE(p.face.checked(kFixedMode));
-    p.face.type(kRecordLength, "33");
-    p.face.choose(kLookupFile, 2);
-    EXPECT_TRUE(p.face.checked(kSeparatorMode));
-    EXPECT_EQ(p.face.text(kSeparator), "44");
-    EXPECT_TRUE(p.face.checked(kFirstKey + 3));
-    EXPECT_EQ(p.face.selection(kNotFound), 2);
-    EXPECT_FALSE(p.face.checked(kLoadable));
-    p.face.click_check(kFirstKey + 5, true);
-    EXPECT_FALSE(p.face.checked(kFirstKey + 3));
-    p.face.choose(kNotFound, 3);
-    p.face.click_check(kLoadable, true);
-    p.face.choose(kLookupFile, 0);
-    EXPECT_EQ(p.face.text(kRecordLength), "33");
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_FIXED));
+    p.face.type(IDC_LOOKUP_RECORD_LENGTH, "33");
+    p.face.choose(IDC_LOOKUP_FILE, 2);
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_SEPARATED));
+    EXPECT_EQ(p.face.text(IDC_LOOKUP_SEPARATOR), "44");
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_KEY + 3));
+    EXPECT_EQ(p.face.selection(IDC_LOOKUP_NOT_FOUND), 2);
+    EXPECT_FALSE(p.face.checked(IDC_LOOKUP_LOADABLE));
+    p.face.click_check(IDC_LOOKUP_KEY + 5, true);
+    EXPECT_FALSE(p.face.checked(IDC_LOOKUP_KEY + 3));
+    p.face.choose(IDC_LOOKUP_NOT_FOUND, 3);
+    p.face.click_check(IDC_LOOKUP_LOADABLE, true);
+    p.face.choose(IDC_LOOKUP_FILE, 0);
+    EXPECT_EQ(p.face.text(IDC_LOOKUP_RECORD_LENGTH), "33");
     p.commit();
     EXPECT_EQ(p.project->lookups[0].recordLength, 33);
     EXPECT_EQ(p.project->lookups[2].keyField, 5);
@@ -231,15 +232,15 @@ TEST(LookupPage, DamagedCountAndKeyField) {
     l.keyField = 10;
     l.fieldLength[0] = 4;
     p.open();
-    EXPECT_EQ(p.face.selection(kFieldCount), -1);
-    for (int k = 0; k < kFields; ++k) {
-        EXPECT_TRUE(p.face.is_enabled(kFirstLength + k)) << k;
-        EXPECT_FALSE(p.face.checked(kFirstKey + k)) << k;
+    EXPECT_EQ(p.face.selection(IDC_LOOKUP_FIELD_COUNT), -1);
+    for (int k = 0; k < kLookupFields; ++k) {
+        EXPECT_TRUE(p.face.is_enabled(IDC_LOOKUP_LENGTH + k)) << k;
+        EXPECT_FALSE(p.face.checked(IDC_LOOKUP_KEY + k)) << k;
     }
-    EXPECT_TRUE(p.face.checked(kFixedMode));
-    EXPECT_FALSE(p.face.checked(kSeparatorMode));
-    p.face.click_check(kSeparatorMode, true);
-    p.face.type(kSeparator, "9");
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_FIXED));
+    EXPECT_FALSE(p.face.checked(IDC_LOOKUP_SEPARATED));
+    p.face.click_check(IDC_LOOKUP_SEPARATED, true);
+    p.face.type(IDC_LOOKUP_SEPARATOR, "9");
     p.commit();
     EXPECT_EQ(l.fieldCount, 11);
     EXPECT_EQ(l.keyField, 10);
@@ -254,12 +255,12 @@ TEST(LookupPage, DefaultsResetAllThreeFiles) {
         l.loadable = 0;
     }
     p.open();
-    p.face.choose(kLookupFile, 2);
-    p.face.click(kDefaults);
-    EXPECT_EQ(p.face.selection(kLookupFile), 0);
-    EXPECT_TRUE(p.face.checked(kFixedMode));
-    EXPECT_TRUE(p.face.checked(kLoadable));
-    EXPECT_EQ(p.face.text(kFirstStart + 4), "1");
+    p.face.choose(IDC_LOOKUP_FILE, 2);
+    p.face.click(IDC_LOOKUP_DEFAULTS);
+    EXPECT_EQ(p.face.selection(IDC_LOOKUP_FILE), 0);
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_FIXED));
+    EXPECT_TRUE(p.face.checked(IDC_LOOKUP_LOADABLE));
+    EXPECT_EQ(p.face.text(IDC_LOOKUP_START + 4), "1");
     p.commit();
     for (const auto& l : p.project->lookups) {
         LookupRecord expected = l;

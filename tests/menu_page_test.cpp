@@ -46,19 +46,19 @@ TEST(MenuPage, OpensOnMenuOneWithItsListsAndValues) {
     s.menu(0).itemTarget[2] = 5;
     set_cell(s.menu(0).items[1], "Lager");
     s.open();
-    ASSERT_EQ(s.face.lists[kMenuList].size(), 10u);
-    EXPECT_EQ(s.face.lists[kMenuList][9], "Men\xFC  10");
-    EXPECT_EQ(s.face.lists[kFontList], (std::vector<std::string>{"klein", "gro\xDF"}));
-    ASSERT_EQ(s.face.lists[kEscList].size(), 21u);
-    EXPECT_EQ(s.face.lists[kEscList][0], "Startmaske");
-    EXPECT_EQ(s.face.lists[kFirstTargetList + 9][10], "Maske  10");
-    EXPECT_EQ(s.face.lists[kFirstTargetList + 9][11], "Men\xFC  1");
-    EXPECT_EQ(s.face.selection(kMenuList), 0);
-    EXPECT_EQ(s.face.selection(kFontList), 1);
-    EXPECT_EQ(s.face.selection(kEscList), 12);
-    EXPECT_EQ(s.face.selection(kFirstTargetList + 2), 5);
-    EXPECT_EQ(s.face.text(kFirstItemEdit + 1), "Lager");
-    EXPECT_FALSE(s.face.is_enabled(kTitleEdit));
+    ASSERT_EQ(s.face.lists[IDC_MENU_NAME].size(), 10u);
+    EXPECT_EQ(s.face.lists[IDC_MENU_NAME][9], "Men\xFC  10");
+    EXPECT_EQ(s.face.lists[IDC_MENU_FONT], (std::vector<std::string>{"klein", "gro\xDF"}));
+    ASSERT_EQ(s.face.lists[IDC_MENU_ESC].size(), 21u);
+    EXPECT_EQ(s.face.lists[IDC_MENU_ESC][0], "Startmaske");
+    EXPECT_EQ(s.face.lists[IDC_MENU_TARGET + 9][10], "Maske  10");
+    EXPECT_EQ(s.face.lists[IDC_MENU_TARGET + 9][11], "Men\xFC  1");
+    EXPECT_EQ(s.face.selection(IDC_MENU_NAME), 0);
+    EXPECT_EQ(s.face.selection(IDC_MENU_FONT), 1);
+    EXPECT_EQ(s.face.selection(IDC_MENU_ESC), 12);
+    EXPECT_EQ(s.face.selection(IDC_MENU_TARGET + 2), 5);
+    EXPECT_EQ(s.face.text(IDC_MENU_ITEM + 1), "Lager");
+    EXPECT_FALSE(s.face.is_enabled(IDC_MENU_TITLE));
     EXPECT_EQ(s.page.item_limit(), 15u);
 }
 
@@ -70,11 +70,11 @@ TEST(MenuPage, ItemAndTitleLimits) {
         std::string kept;
     };
     const Case cases[] = {
-        {1, kFirstItemEdit + 3, k20.substr(0, 16), k20.substr(0, 15)},  // 16th character of a large-font item
-        {1, kFirstItemEdit, k20.substr(0, 15), k20.substr(0, 15)},
-        {0, kFirstItemEdit + 9, k20 + "U", k20},
-        {0, kTitleEdit, k20 + "UVWXY", k20},  // 25 characters
-        {1, kTitleEdit, k20 + "UVWXY", k20},  // the title keeps 20 in the large font too
+        {1, IDC_MENU_ITEM + 3, k20.substr(0, 16), k20.substr(0, 15)},  // 16th character of a large-font item
+        {1, IDC_MENU_ITEM, k20.substr(0, 15), k20.substr(0, 15)},
+        {0, IDC_MENU_ITEM + 9, k20 + "U", k20},
+        {0, IDC_MENU_TITLE, k20 + "UVWXY", k20},  // 25 characters
+        {1, IDC_MENU_TITLE, k20 + "UVWXY", k20},  // the title keeps 20 in the large font too
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed + " in " + std::to_string(c.id));
@@ -85,7 +85,7 @@ TEST(MenuPage, ItemAndTitleLimits) {
         EXPECT_EQ(s.face.text(c.id), c.kept);
         s.ok();
         const MenuRecord& m = s.project->menus[0];
-        EXPECT_EQ(c.id == kTitleEdit ? cell_text(m.title) : cell_text(m.items[c.id - kFirstItemEdit]), c.kept);
+        EXPECT_EQ(c.id == IDC_MENU_TITLE ? cell_text(m.title) : cell_text(m.items[c.id - IDC_MENU_ITEM]), c.kept);
     }
 }
 
@@ -96,10 +96,10 @@ TEST(MenuPage, ViewingKeepsEveryItem) {
     for (int i = 0; i < 10; ++i) set_cell(s.menu(1).items[i], k20);
     set_cell(s.menu(1).title, k20);
     s.open();
-    s.face.choose(kMenuList, 1);
+    s.face.choose(IDC_MENU_NAME, 1);
     EXPECT_EQ(s.page.item_limit(), 20u);
-    s.face.choose(kMenuList, 0);
-    s.face.choose(kMenuList, 1);
+    s.face.choose(IDC_MENU_NAME, 0);
+    s.face.choose(IDC_MENU_NAME, 1);
     s.ok();
     for (int i = 0; i < 10; ++i) EXPECT_EQ(cell_text(s.project->menus[1].items[i]), k20) << i;
     EXPECT_EQ(cell_text(s.project->menus[1].title), k20);
@@ -110,12 +110,12 @@ TEST(MenuPage, FontChoiceTakesEffectWhenTheMenuIsShownAgain) {
     MenuSheet s;
     set_cell(s.menu(0).items[0], k20);
     s.open();
-    s.face.choose(kFontList, 1);
+    s.face.choose(IDC_MENU_FONT, 1);
     EXPECT_EQ(s.edited(0).font, 1);
     EXPECT_EQ(s.page.item_limit(), 20u);
     EXPECT_EQ(s.item(0, 0), k20);
-    s.face.choose(kMenuList, 4);
-    s.face.choose(kMenuList, 0);
+    s.face.choose(IDC_MENU_NAME, 4);
+    s.face.choose(IDC_MENU_NAME, 0);
     EXPECT_EQ(s.page.item_limit(), 15u);
     EXPECT_EQ(s.item(0, 0), k20.substr(0, 15));
 }
@@ -133,11 +133,11 @@ TEST(MenuPage, ItemInEachRecordRule) {
         SCOPED_TRACE(std::to_string(c.separate) + std::to_string(c.title) + std::to_string(c.item));
         MenuSheet s;
         s.open();
-        s.face.click_check(kSeparateFileCheck, c.separate);
-        s.face.click_check(kSaveTitleCheck, c.title);
-        s.face.click_check(kSaveItemCheck, c.item);
-        EXPECT_EQ(s.face.checked(kItemInEachCheck), c.checked);
-        EXPECT_EQ(s.face.is_enabled(kItemInEachCheck), c.enabled);
+        s.face.click_check(IDC_MENU_SEPARATE_FILE, c.separate);
+        s.face.click_check(IDC_MENU_SAVE_TITLE, c.title);
+        s.face.click_check(IDC_MENU_SAVE_ITEM, c.item);
+        EXPECT_EQ(s.face.checked(IDC_MENU_ITEM_IN_EACH), c.checked);
+        EXPECT_EQ(s.face.is_enabled(IDC_MENU_ITEM_IN_EACH), c.enabled);
         EXPECT_EQ(s.edited(0).saveItemInEachRecord, c.checked ? 1 : 0);
     }
 }
@@ -145,12 +145,12 @@ TEST(MenuPage, ItemInEachRecordRule) {
 TEST(MenuPage, ItemInEachRecordCanBeChosenWithoutOneFilePerForm) {
     MenuSheet s;
     s.open();
-    s.face.click_check(kSaveTitleCheck, true);
-    s.face.click_check(kItemInEachCheck, true);
+    s.face.click_check(IDC_MENU_SAVE_TITLE, true);
+    s.face.click_check(IDC_MENU_ITEM_IN_EACH, true);
     EXPECT_EQ(s.edited(0).saveItemInEachRecord, 1);
-    s.face.click_check(kSaveTitleCheck, false);  // neither stored: nothing to put in each record
+    s.face.click_check(IDC_MENU_SAVE_TITLE, false);  // neither stored: nothing to put in each record
     EXPECT_EQ(s.edited(0).saveItemInEachRecord, 0);
-    EXPECT_FALSE(s.face.is_enabled(kItemInEachCheck));
+    EXPECT_FALSE(s.face.is_enabled(IDC_MENU_ITEM_IN_EACH));
 }
 
 // One file per form is one byte for the whole project: every menu follows it.
@@ -160,7 +160,7 @@ TEST(MenuPage, OneFilePerFormAppliesToAllTenMenus) {
     s.menu(7).saveItemSeparately = 1;
     s.menu(8).saveItemInEachRecord = 1;  // stores nothing of its own
     s.open();
-    s.face.click_check(kSeparateFileCheck, true);
+    s.face.click_check(IDC_MENU_SEPARATE_FILE, true);
     s.ok();
     EXPECT_EQ(s.project->options.separateFilePerForm, 1);
     for (int i = 0; i < kMenuCount; ++i)
@@ -177,13 +177,13 @@ TEST(MenuPage, DefaultsClearAllTenMenus) {
     }
     s.project->options.separateFilePerForm = 1;
     s.open();
-    s.face.choose(kMenuList, 6);
-    s.face.click(kDefaultsButton);
+    s.face.choose(IDC_MENU_NAME, 6);
+    s.face.click(IDC_MENU_DEFAULTS);
     EXPECT_EQ(s.page.current(), 0);
-    EXPECT_EQ(s.face.selection(kMenuList), 0);
+    EXPECT_EQ(s.face.selection(IDC_MENU_NAME), 0);
     EXPECT_EQ(s.page.item_limit(), 20u);
-    EXPECT_EQ(s.face.text(kFirstItemEdit), "");
-    EXPECT_FALSE(s.face.checked(kSeparateFileCheck));
+    EXPECT_EQ(s.face.text(IDC_MENU_ITEM), "");
+    EXPECT_FALSE(s.face.checked(IDC_MENU_SEPARATE_FILE));
     s.ok();
     EXPECT_EQ(s.project->options.separateFilePerForm, 0);
     for (int i = 0; i < kMenuCount; ++i) {
@@ -199,13 +199,13 @@ TEST(MenuPage, DefaultsClearAllTenMenus) {
 TEST(MenuPage, EditsReachTheProjectOnlyThroughCommit) {
     MenuSheet s;
     s.open();
-    s.face.choose(kMenuList, 2);
-    s.face.click_check(kTitleCheck, true);
-    EXPECT_TRUE(s.face.is_enabled(kTitleEdit));
-    s.face.type(kTitleEdit, "Wareneingang");
-    s.face.type(kFirstItemEdit + 1, "Zweiter");
-    s.face.choose(kFirstTargetList + 1, 12);
-    s.face.choose(kEscList, 11);
+    s.face.choose(IDC_MENU_NAME, 2);
+    s.face.click_check(IDC_MENU_TITLE_ON, true);
+    EXPECT_TRUE(s.face.is_enabled(IDC_MENU_TITLE));
+    s.face.type(IDC_MENU_TITLE, "Wareneingang");
+    s.face.type(IDC_MENU_ITEM + 1, "Zweiter");
+    s.face.choose(IDC_MENU_TARGET + 1, 12);
+    s.face.choose(IDC_MENU_ESC, 11);
     EXPECT_EQ(s.project->menus[2].titleEnabled, 0);
     s.project->options.sendPort = 3;  // another page's byte, changed meanwhile
     s.ok();

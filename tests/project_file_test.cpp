@@ -230,6 +230,49 @@ TEST_F(EditorFixture, OpenCancelledOrUnopenableSaysNothing) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// The command line's project takes the same path as Open; only a file that cannot be
+// opened is reported there.
+TEST_F(EditorFixture, NamedProjectOpensLikeOpenAndReportsWhatCannotBeOpened) {
+    const std::string good = dir.file("gut.agx"), bad = dir.file("kaputt.agx"), older = dir.file("alt.agx");
+    ASSERT_EQ(write_project_file(good, *edited_project(), system_file_steps()), "");
+    TempDir::write(bad, {'K', 'E', 'S', 'T'});
+    std::vector<u8> olderBytes(kOlderFullSize, 0);
+    std::memcpy(olderBytes.data(), "Qvx-4.00", 8);
+    TempDir::write(older, olderBytes);
+    const struct {
+        std::string path;
+        CannotOpen cannotOpen;
+        int result;
+        std::string fileName;
+        std::string message;
+    } cases[] = {
+        {good, CannotOpen::Report, 1, good, ""},
+        {older, CannotOpen::Report, 1, "", ""},
+        {bad, CannotOpen::Report, 0, "vorher.agx", "Formatfehler !!!"},
+        {bad, CannotOpen::Silent, 0, "vorher.agx", "Formatfehler !!!"},
+        {dir.file("fehlt.agx"), CannotOpen::Report, 0, "vorher.agx",
+         "Datei kann nicht ge\xF6"
+         "ffnet werden!"},
+        {dir.path().string(), CannotOpen::Report, 0, "vorher.agx",
+         "Datei kann nicht ge\xF6"
+         "ffnet werden!"},
+        {dir.file("fehlt.agx"), CannotOpen::Silent, 0, "vorher.agx", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ScriptedUi fresh;
+        state.fileName = "vorher.agx";
+        const auto before = new_project();
+        auto opened = new_project();
+        EXPECT_EQ(open_project_file(c.path, *opened, state, fresh, c.cannotOpen), c.result);
+        EXPECT_EQ(state.fileName, c.fileName);
+        EXPECT_TRUE(c.result == 1 || same(*opened, *before));
+        EXPECT_TRUE(c.path != good || same(*opened, *edited_project()));
+        ASSERT_EQ(fresh.messages.size(), c.message.empty() ? 0u : 1u);
+        EXPECT_EQ(fresh.messages.empty() ? "" : fresh.messages[0].text, c.message);
+    }
+}
+
 TEST_F(EditorFixture, OlderProjectOpensWithoutNameSoSaveAsksForOne) {
     std::vector<u8> older(kOlderFullSize, 0);
     std::memcpy(older.data(), "Qvx-4.00", 8);

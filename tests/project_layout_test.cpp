@@ -48,7 +48,7 @@ TEST(FormNormalisation, AppliesTheThreeInvariants) {
     f.lineType[3] = kFieldContinuation;
     f.lineLookupKey[3] = 4;
     set_cell(f.prompt[3], "Weiter");
-    normalise_forms(p);
+    p = normalised_forms(p);
     EXPECT_EQ(f.lineType[5], kFieldEmpty);
     EXPECT_EQ(f.maxLength[0], 50);
     EXPECT_EQ(f.minLength[1], 20);

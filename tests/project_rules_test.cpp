@@ -48,7 +48,7 @@ TEST(ProjectRules, RecountingCountsWithoutPaddingOrClamping) {
     f.maxLength[1] = 60;
     f.lineType[2] = kFieldContinuation;
     set_cell(f.prompt[2], "weg");
-    recount_menus_and_forms(p);
+    p = recounted_menus_and_forms(p);
     EXPECT_EQ(p.menus[2].itemCount, 2);
     EXPECT_EQ(cell_text(p.menus[2].title), "Titel");
     EXPECT_EQ(cell_text(p.menus[2].items[0]), "eins");
@@ -56,7 +56,7 @@ TEST(ProjectRules, RecountingCountsWithoutPaddingOrClamping) {
     EXPECT_EQ(f.maxLength[1], 60);
     EXPECT_EQ(cell_text(f.prompt[2]), "");
 
-    normalise_menus_and_forms(p);
+    p = normalised_menus_and_forms(p);
     EXPECT_EQ(p.menus[2].itemCount, 2);
     EXPECT_EQ(cell_text(p.menus[2].title), "Titel" + std::string(15, ' '));
     EXPECT_EQ(f.entryLineCount, 2);

@@ -17,6 +17,7 @@
 #include "report/report.h"
 #include "report/screens.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 #include "simulator/key_names.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/html_reading.h"
@@ -93,9 +94,7 @@ std::vector<std::pair<int, int>> parse_keys(const std::string& list) {
 // The engine on a copy prepared as `kest simulate` prepares it, after the keys.
 struct Replay {
     Replay(const Project& project, const std::string& keys, bool launched, int object, bool passDown)
-        : copy(std::make_unique<Project>(project)) {
-        normalise_forms(*copy);
-        sim::Engine(*copy, editor, clock).prepare_forms();
+        : copy(std::make_unique<Project>(sim::prepared_forms(normalised_forms(project)))) {
         if (launched) copy = launcher_copy(*copy, object);
         if (passDown) {
             copy->forms[object - jump::kFirstForm].recordAction = kRecordPassDown;

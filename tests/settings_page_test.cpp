@@ -70,13 +70,13 @@ TEST(SettingsPage, OpensWithPasswordAreasAndTheFunctionOfFnZero) {
     s.project->options.protectedArea[2] = 1;
     s.project->options.functionKey[0] = 18;
     s.open();
-    EXPECT_EQ(s.face.text(kSettingsPassword), "Geheim7");
-    for (int i = 0; i < kSettingsAreaCount; ++i) EXPECT_EQ(s.face.checked(kSettingsFirstArea + i), i == 2) << i;
-    EXPECT_EQ(s.face.lists[kSettingsKeyList].size(), 10u);
-    EXPECT_EQ(s.face.lists[kSettingsKeyList][9], " FN+9");
-    EXPECT_EQ(s.face.lists[kSettingsFunctionList].size(), 19u);
-    EXPECT_EQ(s.face.selection(kSettingsKeyList), 0);
-    EXPECT_EQ(s.face.selection(kSettingsFunctionList), 18);
+    EXPECT_EQ(s.face.text(IDC_SETTINGS_PASSWORD), "Geheim7");
+    for (int i = 0; i < kSettingsAreaCount; ++i) EXPECT_EQ(s.face.checked(IDC_SETTINGS_AREA + i), i == 2) << i;
+    EXPECT_EQ(s.face.lists[IDC_SETTINGS_KEY].size(), 10u);
+    EXPECT_EQ(s.face.lists[IDC_SETTINGS_KEY][9], " FN+9");
+    EXPECT_EQ(s.face.lists[IDC_SETTINGS_FUNCTION].size(), 19u);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_KEY), 0);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), 18);
     EXPECT_TRUE(s.warnings().empty());
 }
 
@@ -105,8 +105,8 @@ TEST(SettingsPage, PasswordIsCheckedOnEveryChange) {
         Sheet s;
         set_cell(s.project->options.password, "old");
         s.open();
-        s.face.type(kSettingsPassword, c.typed);
-        EXPECT_EQ(s.face.text(kSettingsPassword), c.kept);
+        s.face.type(IDC_SETTINGS_PASSWORD, c.typed);
+        EXPECT_EQ(s.face.text(IDC_SETTINGS_PASSWORD), c.kept);
         EXPECT_EQ(s.warnings(), c.warnings);
         for (const auto& m : s.ui.messages) {
             EXPECT_EQ(m.caption, "Warnung");
@@ -124,7 +124,7 @@ TEST(SettingsPage, StoredPasswordWithASpaceWarnsWhenThePageOpens) {
     set_cell(s.project->options.password, "ab cd");
     s.open();
     EXPECT_EQ(s.warnings(), std::vector<std::string>{kPasswordInvalid});
-    EXPECT_EQ(s.face.text(kSettingsPassword), "abcd");
+    EXPECT_EQ(s.face.text(IDC_SETTINGS_PASSWORD), "abcd");
     s.session->ok();
     EXPECT_EQ(cell_text(s.project->options.password), "abcd");
 }
@@ -136,16 +136,16 @@ TEST(SettingsPage, ProtectedAreasReachTheProjectOnlyOnOk) {
         u8 shown;  // every flag, on the page
     };
     const Case cases[] = {
-        {{kSettingsSelectAll}, false, 1},
-        {{kSettingsSelectAll}, true, 1},
-        {{kSettingsSelectAll, kSettingsClearAll}, true, 0},
+        {{IDC_SETTINGS_ALL}, false, 1},
+        {{IDC_SETTINGS_ALL}, true, 1},
+        {{IDC_SETTINGS_ALL, IDC_SETTINGS_NONE}, true, 0},
     };
     for (const auto& c : cases) {
         Sheet s;
         const Project before = *s.project;
         s.open();
         for (int id : c.clicks) s.face.click(id);
-        for (int i = 0; i < kSettingsAreaCount; ++i) EXPECT_EQ(s.face.checked(kSettingsFirstArea + i), c.shown != 0);
+        for (int i = 0; i < kSettingsAreaCount; ++i) EXPECT_EQ(s.face.checked(IDC_SETTINGS_AREA + i), c.shown != 0);
         if (c.ok) {
             s.session->ok();
             for (u8 flag : s.project->options.protectedArea) EXPECT_EQ(flag, c.shown);
@@ -159,9 +159,9 @@ TEST(SettingsPage, ProtectedAreasReachTheProjectOnlyOnOk) {
 TEST(SettingsPage, EachCheckBoxIsItsOwnArea) {
     Sheet s;
     s.open();
-    s.face.click_check(kSettingsFirstArea + 3, true);
-    s.face.click_check(kSettingsFirstArea + 11, true);
-    s.face.click_check(kSettingsFirstArea + 11, false);
+    s.face.click_check(IDC_SETTINGS_AREA + 3, true);
+    s.face.click_check(IDC_SETTINGS_AREA + 11, true);
+    s.face.click_check(IDC_SETTINGS_AREA + 11, false);
     s.session->ok();
     const u8 expected[12] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(s.project->options.protectedArea, expected, 12), 0);
@@ -170,30 +170,30 @@ TEST(SettingsPage, EachCheckBoxIsItsOwnArea) {
 TEST(SettingsPage, FunctionKeysStoreAtTheirByteAndShowAgain) {
     Sheet s;
     s.open();
-    s.face.choose(kSettingsKeyList, 3);
-    s.face.choose(kSettingsFunctionList, 7);  // "Scannertest"
-    EXPECT_EQ(s.face.lists[kSettingsFunctionList][7], "Scannertest");
-    s.face.choose(kSettingsKeyList, 9);
-    EXPECT_EQ(s.face.selection(kSettingsFunctionList), 0);
-    s.face.choose(kSettingsFunctionList, 18);
-    s.face.choose(kSettingsKeyList, 3);
-    EXPECT_EQ(s.face.selection(kSettingsFunctionList), 7);
+    s.face.choose(IDC_SETTINGS_KEY, 3);
+    s.face.choose(IDC_SETTINGS_FUNCTION, 7);  // "Scannertest"
+    EXPECT_EQ(s.face.lists[IDC_SETTINGS_FUNCTION][7], "Scannertest");
+    s.face.choose(IDC_SETTINGS_KEY, 9);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), 0);
+    s.face.choose(IDC_SETTINGS_FUNCTION, 18);
+    s.face.choose(IDC_SETTINGS_KEY, 3);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), 7);
     s.session->ok();
     EXPECT_EQ(bytes(s.project->options)[61], 7);
     EXPECT_EQ(bytes(s.project->options)[67], 18);
     EXPECT_EQ(bytes(s.project->options)[68], 0);
 
     s.open();  // a new sheet on the saved project
-    s.face.choose(kSettingsKeyList, 3);
-    EXPECT_EQ(s.face.selection(kSettingsFunctionList), 7);
+    s.face.choose(IDC_SETTINGS_KEY, 3);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), 7);
 }
 
 TEST(SettingsPage, FunctionCodeOutsideTheListShowsNoneAndStaysStored) {
     Sheet s;
     s.project->options.functionKey[0] = 40;
     s.open();
-    EXPECT_EQ(s.face.selection(kSettingsFunctionList), -1);
-    s.face.notify(kSettingsFunctionList);
+    EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), -1);
+    s.face.notify(IDC_SETTINGS_FUNCTION);
     s.session->ok();
     EXPECT_EQ(s.project->options.functionKey[0], 40);
 }
@@ -216,8 +216,8 @@ TEST(SettingsPage, OkCommitsOnlyThePagesOwnBytes) {
     s.open({nullptr, &menu, nullptr, nullptr, nullptr, &startup});
     s.session->page_shown(1);
     s.session->page_shown(5);
-    s.face.choose(kSettingsKeyList, 9);
-    s.face.choose(kSettingsFunctionList, 2);
+    s.face.choose(IDC_SETTINGS_KEY, 9);
+    s.face.choose(IDC_SETTINGS_FUNCTION, 2);
     // Bytes another part of the program changed while the sheet was open stay as well.
     s.project->options.optionByte = 0x5A;
     s.project->options.reserved[198] = 0x5A;
@@ -236,17 +236,17 @@ TEST(SettingsPage, SheetOkKeepsWhatTheMenuAndStartupPagesSet) {
     MenuPage menu;
     StartupPage startup(s.ui);
     s.open({nullptr, &menu, nullptr, nullptr, nullptr, &startup});
-    s.face.choose(kSettingsKeyList, 9);
-    s.face.choose(kSettingsFunctionList, 5);
+    s.face.choose(IDC_SETTINGS_KEY, 9);
+    s.face.choose(IDC_SETTINGS_FUNCTION, 5);
     MapDialog menuFace, startupFace;
     s.session->page_shown(page::kMenu);
     menuFace.attach(menu);
     menu.init(menuFace);
-    menuFace.click_check(menu_page::kSeparateFileCheck, true);
+    menuFace.click_check(IDC_MENU_SEPARATE_FILE, true);
     s.session->page_shown(page::kStartup);
     startupFace.attach(startup);
     startup.init(startupFace);
-    startupFace.click_check(startup_page::kLargeTitlesCheck, true);
+    startupFace.click_check(IDC_STARTUP_LARGE_TITLES, true);
     s.session->ok();
     EXPECT_EQ(s.project->options.separateFilePerForm, 1);
     EXPECT_EQ(s.project->options.largeTitles, 1);
@@ -268,12 +268,12 @@ TEST(SettingsPage, DefaultsReachTheProjectOnTheSheetsOk) {
         o.largeTitles = 1;
         const Project before = *s.project;
         s.open();
-        s.face.choose(kSettingsKeyList, 4);
-        s.face.click(kSettingsDefaults);
-        EXPECT_EQ(s.face.text(kSettingsPassword), "");
-        EXPECT_FALSE(s.face.checked(kSettingsFirstArea));
-        EXPECT_EQ(s.face.selection(kSettingsKeyList), 0);
-        EXPECT_EQ(s.face.selection(kSettingsFunctionList), 0);
+        s.face.choose(IDC_SETTINGS_KEY, 4);
+        s.face.click(IDC_SETTINGS_DEFAULTS);
+        EXPECT_EQ(s.face.text(IDC_SETTINGS_PASSWORD), "");
+        EXPECT_FALSE(s.face.checked(IDC_SETTINGS_AREA));
+        EXPECT_EQ(s.face.selection(IDC_SETTINGS_KEY), 0);
+        EXPECT_EQ(s.face.selection(IDC_SETTINGS_FUNCTION), 0);
         if (!ok) {
             s.session->cancel();
             EXPECT_EQ(std::memcmp(s.project.get(), &before, sizeof before), 0);
@@ -297,12 +297,12 @@ TEST(SettingsPage, DefaultsReachTheProjectOnTheSheetsOk) {
 TEST(SettingsPage, WedgeDialogsOkSurvivesTheSheetsCancel) {
     Sheet s;
     s.dialogs.wedge = [](MapDialog& d) {
-        d.choose(kWedgeTypeList, 8);
-        d.type(kWedgePause, "40");
+        d.choose(IDC_WEDGE_TYPE, 8);
+        d.type(IDC_WEDGE_PAUSE, "40");
         d.click(kIdOk);
     };
     s.open();
-    s.face.click(kSettingsWedge);
+    s.face.click(IDC_SETTINGS_WEDGE);
     s.session->cancel();
     EXPECT_EQ(s.project->wedge.keyboardType, 8);
     EXPECT_EQ(s.project->wedge.charPause, 40);
@@ -310,12 +310,12 @@ TEST(SettingsPage, WedgeDialogsOkSurvivesTheSheetsCancel) {
     // The dialog opens from the page's copy, which its OK updated: a second visit and
     // Cancel in the dialog leave the values, and the sheet's OK commits them.
     s.dialogs.wedge = [](MapDialog& d) {
-        EXPECT_EQ(d.selection(kWedgeTypeList), 8);
-        d.choose(kWedgeTypeList, 1);
+        EXPECT_EQ(d.selection(IDC_WEDGE_TYPE), 8);
+        d.choose(IDC_WEDGE_TYPE, 1);
         d.click(kIdCancel);
     };
     s.open();
-    s.face.click(kSettingsWedge);
+    s.face.click(IDC_SETTINGS_WEDGE);
     s.session->ok();
     EXPECT_EQ(s.project->wedge.keyboardType, 8);
 }
@@ -325,19 +325,19 @@ TEST(SettingsPage, SystemSettingsGoIntoThePagesCopy) {
         SCOPED_TRACE(sheetOk);
         Sheet s;
         s.dialogs.system = [](MapDialog& d) {
-            d.choose(kSystemBaudRate, 4);
-            d.type(kSystemBacklightTime, "12");  // refused: the previous value stays
+            d.choose(IDC_SYSTEM_BAUD_RATE, 4);
+            d.type(IDC_SYSTEM_BACKLIGHT_TIME, "12");  // refused: the previous value stays
             d.click(kIdOk);
         };
         s.open();
-        s.face.click(kSettingsSystem);
+        s.face.click(IDC_SETTINGS_SYSTEM);
         // A second visit opens from the changed copy; its Cancel puts that copy back.
         s.dialogs.system = [](MapDialog& d) {
-            EXPECT_EQ(d.selection(kSystemBaudRate), 4);
-            d.choose(kSystemBaudRate, 1);
+            EXPECT_EQ(d.selection(IDC_SYSTEM_BAUD_RATE), 4);
+            d.choose(IDC_SYSTEM_BAUD_RATE, 1);
             d.click(kIdCancel);
         };
-        s.face.click(kSettingsSystem);
+        s.face.click(IDC_SETTINGS_SYSTEM);
         sheetOk ? s.session->ok() : s.session->cancel();
         EXPECT_EQ(s.project->options.terminalBaud, sheetOk ? 4 : 0);
         EXPECT_EQ(s.project->options.backlightOff, 2);

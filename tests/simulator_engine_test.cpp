@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "simulator_fixture.h"
 
 namespace kest::sim::testing {
@@ -78,12 +80,12 @@ TEST_F(EngineTest, UtilitiesLengthFollowsTheFirstLookupFile) {
     project->lookups[0].recordLength = 20;
     project->lookups[0].fieldCount = 2;
     start();
-    engine->prepare_forms();
+    prepare_forms();
     keys({kKeyRestart, 3, kKeyUp});
     EXPECT_EQ(engine->display().highlight, 8);
     EXPECT_NE(line(7), "");
     project->lookups[0].fieldCount = 0;
-    engine->prepare_forms();
+    prepare_forms();
     keys({kKeyRestart, 3, kKeyUp});
     EXPECT_EQ(engine->display().highlight, 7);
 }
@@ -163,6 +165,27 @@ TEST_F(MenuTest, EnteringAfreshResetsTheSelection) {
     keys({kKeyDown, kKeyDown, kKeyEsc, 1});
     EXPECT_EQ(menu().currentItem, 0);
     EXPECT_EQ(engine->display().highlight, 2);
+}
+
+// The engine never writes the project: what it keeps (here the selection) shadows the
+// project's byte until it is handed over; after that a change to the project (the menu
+// page's "Grundeinstellungen") is what the engine reads.
+TEST_F(MenuTest, SelectionIsHandedOverAndThenReadFromTheProject) {
+    keys({kKeyDown, kKeyDown});
+    EXPECT_EQ(project->menus[0].currentItem, 0);
+    EXPECT_EQ(engine->run_state().current_item(0), 2);
+    const auto copy = std::make_unique<Project>(*project);
+    engine->run_state().put_into(*copy);
+    EXPECT_EQ(copy->menus[0].currentItem, 2);
+    EXPECT_EQ(project->menus[0].currentItem, 0) << "put into a copy, the engine keeps its byte";
+    EXPECT_EQ(engine->run_state().current_item(0), 2);
+
+    engine->hand_over(*project);
+    EXPECT_EQ(project->menus[0].currentItem, 2);
+    EXPECT_EQ(project->menus[0].itemCount, 9);
+    project->menus[0].currentItem = 0;
+    engine->key(kKeyDown);
+    EXPECT_EQ(engine->display().highlight, 3);  // title, then the second item
 }
 
 TEST_F(EngineTest, UntitledMenuShowsEightItems) {
@@ -326,7 +349,7 @@ TEST_F(EngineTest, AnyNonzeroFontByteIsTheLargeFont) {
         set_line(1, 1, kFieldContinuation, "", 0);
         form(1).font = font;
         start();
-        engine->prepare_forms();
+        prepare_forms();
         engine->key(1);
         EXPECT_EQ(menu().itemCount, large ? 1 : 2);
         EXPECT_EQ(form(1).maxLength[1], large ? 25 : 20);
@@ -358,7 +381,7 @@ TEST_F(EngineTest, ContinuationLengthsWrapInTheirByte) {
     set_line(2, 0, kFieldEmpty, "", 7);
     form(2).fillChar[0] = '*';
     start();
-    engine->prepare_forms();
+    prepare_forms();
     EXPECT_EQ(form().maxLength[1], 32);
     EXPECT_EQ(form().maxLength[2], 12);
     EXPECT_EQ(form().fillChar[2], '_');

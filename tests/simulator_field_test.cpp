@@ -206,7 +206,7 @@ TEST_F(FieldTest, ExtensionLinesContinueTheField) {
     set_line(0, 2, kFieldContinuation);
     form().recordAction = kRecordPassDown;
     start();
-    engine->prepare_forms();
+    prepare_forms();
     engine->key(1);
     type("12345678");
     EXPECT_EQ(line(0), "12345678901212345678");
@@ -232,7 +232,7 @@ TEST_F(FieldTest, FirstKeyOverEarlierInputEmptiesTheExtensionLines) {
     set_line(0, 1, kFieldContinuation);
     set_line(0, 2, kFieldInteger, "N:", 5);
     start();
-    engine->prepare_forms();
+    prepare_forms();
     engine->key(1);
     type("1234567890123456789012");
     EXPECT_EQ(line(1), "12");
@@ -348,7 +348,7 @@ TEST_F(FieldTest, FillCharacterReachesTheExtensionLines) {
     set_line(0, 1, kFieldContinuation);
     form().fillChar[0] = '.';
     start();
-    engine->prepare_forms();
+    prepare_forms();
     engine->key(1);
     EXPECT_EQ(line(0), "....................");
     EXPECT_EQ(line(1), "..........");
@@ -563,7 +563,7 @@ TEST_F(FieldTest, HostileProjectsKeepEveryBufferInBounds) {
         }
         editor.recordCount = static_cast<int>(random() % 3 == 0 ? 2147483640 : 0);
         start();
-        if (round % 2) engine->prepare_forms();
+        if (round % 2) prepare_forms();
         for (int step = 0; step < 400; ++step) {
             const int choice = static_cast<int>(random() % 24);
             if (choice < 18)

@@ -1,5 +1,6 @@
 // A project on the simulated terminal: defaults plus the forms and menus a test sets up,
-// an engine over it and a fake clock.
+// an engine over it and a fake clock. Like agkest, the test reads and writes the records
+// only after the engine has handed its bytes over.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "project/defaults.h"
 #include "simulator/engine.h"
+#include "simulator/form_preparation.h"
 #include "support/fake_clock.h"
 
 namespace kest::sim::testing {
@@ -19,8 +21,17 @@ class SimulatorTest : public ::testing::Test {
 protected:
     SimulatorTest() : project(std::make_unique<Project>()) { reset_to_defaults(*project); }
 
-    FormRecord& form(int index = 0) { return project->forms[index]; }
-    MenuRecord& menu(int index = 0) { return project->menus[index]; }
+    FormRecord& form(int index = 0) { return settled().forms[index]; }
+    MenuRecord& menu(int index = 0) { return settled().menus[index]; }
+    Project& settled() {
+        if (engine) engine->hand_over(*project);
+        return *project;
+    }
+    // The form page's follow-up: the prepared forms into the project, then the engine.
+    void prepare_forms() {
+        settled() = prepared_forms(*project);
+        engine->forms_prepared();
+    }
 
     void set_line(int formIndex, int line, u8 type, const char* prompt = "", int maxLength = 50) {
         FormRecord& f = form(formIndex);

@@ -85,17 +85,17 @@ TEST(StartupPage, ShowsTheRowsOfTheSelectedTable) {
         StartupSheet s;
         s.project->options.largeTitles = c.large;
         s.open();
-        s.face.choose(kTableList, c.table);
+        s.face.choose(IDC_STARTUP_TABLE, c.table);
         EXPECT_EQ(s.page.line_width(), c.width);
         for (int r = 0; r < kRows; ++r) {
             const bool shown = r < c.rows;
-            EXPECT_EQ(s.face.is_enabled(kFirstRowEdit + r), shown) << r;
-            EXPECT_EQ(s.face.is_enabled(kFirstGuide + r), shown) << r;
+            EXPECT_EQ(s.face.is_enabled(IDC_STARTUP_ROW + r), shown) << r;
+            EXPECT_EQ(s.face.is_enabled(IDC_STARTUP_GUIDE + r), shown) << r;
             if (shown) {
-                EXPECT_EQ(s.face.text(kFirstRowEdit + r), s.row(c.table, r));
+                EXPECT_EQ(s.face.text(IDC_STARTUP_ROW + r), s.row(c.table, r));
             } else {
-                EXPECT_EQ(s.face.text(kFirstRowEdit + r), std::string(c.width, ' '));
-                EXPECT_EQ(s.face.text(kFirstGuide + r), std::string(c.width, ' '));
+                EXPECT_EQ(s.face.text(IDC_STARTUP_ROW + r), std::string(c.width, ' '));
+                EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE + r), std::string(c.width, ' '));
             }
         }
     }
@@ -104,14 +104,14 @@ TEST(StartupPage, ShowsTheRowsOfTheSelectedTable) {
 TEST(StartupPage, UtilitiesGuidesDoubleTheAmpersand) {
     StartupSheet s;
     s.open();
-    s.face.choose(kTableList, 1);
-    EXPECT_EQ(s.face.text(kFirstGuide), "1. Einstellungen    ");
-    EXPECT_EQ(s.face.text(kFirstGuide + 4), "5. Datum && Zeit setzen");
-    EXPECT_EQ(s.face.text(kFirstGuide + 6), "7. Speicher && Batterie");
-    s.face.click_check(kLargeTitlesCheck, true);
-    EXPECT_EQ(s.face.text(kFirstGuide), "1.Einstellungen ");
-    EXPECT_EQ(s.face.text(kFirstGuide + 4), "5. Datum && Zeit setzen");
-    EXPECT_EQ(s.face.text(kFirstGuide + 6), "7.Speicher/Akku ");
+    s.face.choose(IDC_STARTUP_TABLE, 1);
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE), "1. Einstellungen    ");
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE + 4), "5. Datum && Zeit setzen");
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE + 6), "7. Speicher && Batterie");
+    s.face.click_check(IDC_STARTUP_LARGE_TITLES, true);
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE), "1.Einstellungen ");
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE + 4), "5. Datum && Zeit setzen");
+    EXPECT_EQ(s.face.text(IDC_STARTUP_GUIDE + 6), "7.Speicher/Akku ");
 }
 
 // Looking at rows stores nothing: the blanked fourth row of the main menu keeps its text,
@@ -122,11 +122,11 @@ TEST(StartupPage, ViewingKeepsHiddenAndLongRows) {
     s.project->options.largeTitles = 1;
     apply_large_titles(*s.project, true);
     s.open();
-    s.face.choose(kTableList, 1);
-    EXPECT_EQ(s.face.text(kFirstRowEdit + 2), "3.Daten loeschen");
-    s.face.choose(kTableList, 0);
+    s.face.choose(IDC_STARTUP_TABLE, 1);
+    EXPECT_EQ(s.face.text(IDC_STARTUP_ROW + 2), "3.Daten loeschen");
+    s.face.choose(IDC_STARTUP_TABLE, 0);
     EXPECT_FALSE(s.w().textsChanged);
-    s.face.type(kFirstRowEdit, "1.Los");
+    s.face.type(IDC_STARTUP_ROW, "1.Los");
     s.ok();
     EXPECT_EQ(cell_text(text_cell(*s.project, 0, 0), kCell15), "1.Los");
     EXPECT_EQ(cell_text(text_cell(*s.project, 0, 3), kCell15), "Start");
@@ -152,9 +152,9 @@ TEST(StartupPage, TypedRowsAreCutToTheLineWidth) {
         StartupSheet s;
         s.project->options.largeTitles = c.large;
         s.open();
-        s.face.choose(kTableList, c.table);
-        s.face.type(kFirstRowEdit + 1, c.typed);
-        EXPECT_EQ(s.face.text(kFirstRowEdit + 1), c.kept);
+        s.face.choose(IDC_STARTUP_TABLE, c.table);
+        s.face.type(IDC_STARTUP_ROW + 1, c.typed);
+        EXPECT_EQ(s.face.text(IDC_STARTUP_ROW + 1), c.kept);
         s.ok();
         EXPECT_EQ(cell_text(text_cell(*s.project, c.table, 1), text_table_info(c.table).cellSize), c.kept);
     }
@@ -170,13 +170,13 @@ TEST(StartupPage, DelimiterBoxes) {
         std::string charShown;
     };
     const Case cases[] = {
-        {kFirstCodeEdit, "65", 65, "65", "A"},   {kFirstCodeEdit, "0", 0, "0", ""},
-        {kFirstCodeEdit, "", 0, "", ""},         {kFirstCodeEdit, "9", 9, "9", "\t"},
-        {kFirstCodeEdit, "44", 44, "44", ","},   {kFirstCodeEdit, "228", 228, "228", "\xE4"},
-        {kFirstCodeEdit, "10", 10, "10", "\n"},  {kFirstCodeEdit, "13", 13, "13", "\r"},
-        {kFirstCodeEdit, "256", ';', "59", ";"}, {kFirstCodeEdit, "x", 0, "0", ""},
-        {kFirstCharEdit, "B", 66, "66", "B"},    {kFirstCharEdit, "", 0, "0", ""},
-        {kFirstCharEdit, "AB", 65, "65", "A"},   {kFirstCharEdit, "\xE4", 228, "228", "\xE4"},
+        {IDC_STARTUP_CODE, "65", 65, "65", "A"},   {IDC_STARTUP_CODE, "0", 0, "0", ""},
+        {IDC_STARTUP_CODE, "", 0, "", ""},         {IDC_STARTUP_CODE, "9", 9, "9", "\t"},
+        {IDC_STARTUP_CODE, "44", 44, "44", ","},   {IDC_STARTUP_CODE, "228", 228, "228", "\xE4"},
+        {IDC_STARTUP_CODE, "10", 10, "10", "\n"},  {IDC_STARTUP_CODE, "13", 13, "13", "\r"},
+        {IDC_STARTUP_CODE, "256", ';', "59", ";"}, {IDC_STARTUP_CODE, "x", 0, "0", ""},
+        {IDC_STARTUP_CHAR, "B", 66, "66", "B"},    {IDC_STARTUP_CHAR, "", 0, "0", ""},
+        {IDC_STARTUP_CHAR, "AB", 65, "65", "A"},   {IDC_STARTUP_CHAR, "\xE4", 228, "228", "\xE4"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.id) + ": " + c.typed);
@@ -185,8 +185,8 @@ TEST(StartupPage, DelimiterBoxes) {
         s.open();
         s.face.type(c.id, c.typed);
         EXPECT_EQ(s.w().delimiter1, c.delimiter);
-        EXPECT_EQ(s.face.text(kFirstCodeEdit), c.codeShown);
-        EXPECT_EQ(s.face.text(kFirstCharEdit), c.charShown);
+        EXPECT_EQ(s.face.text(IDC_STARTUP_CODE), c.codeShown);
+        EXPECT_EQ(s.face.text(IDC_STARTUP_CHAR), c.charShown);
         EXPECT_EQ(s.w().delimiter2, '#');
         s.ok();
         EXPECT_EQ(s.project->options.delimiter1, c.delimiter);
@@ -219,10 +219,10 @@ TEST(StartupPage, CodesTheCharacterBoxCannotShowSurviveItsEcho) {
         StartupSheet s;
         s.open();
         ControlCharacterLosingEdits lossy(s.face);
-        s.face.texts[kFirstCodeEdit] = code;
-        s.page.command(lossy, kFirstCodeEdit);
-        EXPECT_EQ(s.face.text(kFirstCharEdit), "");
-        EXPECT_EQ(s.face.text(kFirstCodeEdit), code);
+        s.face.texts[IDC_STARTUP_CODE] = code;
+        s.page.command(lossy, IDC_STARTUP_CODE);
+        EXPECT_EQ(s.face.text(IDC_STARTUP_CHAR), "");
+        EXPECT_EQ(s.face.text(IDC_STARTUP_CODE), code);
         EXPECT_EQ(s.w().delimiter1, std::stoi(code));
     }
 }
@@ -244,11 +244,11 @@ TEST(StartupPage, DelimiterCountFromTheProjectAndOnCommit) {
         s.project->options.delimiter1 = c.d1;
         s.project->options.delimiter2 = c.d2;
         s.open();
-        EXPECT_EQ(s.face.selection(kDelimiterCountList), c.count);
-        if (c.chosen >= 0) s.face.choose(kDelimiterCountList, c.chosen);
-        const int count = s.face.selection(kDelimiterCountList);
-        EXPECT_EQ(s.face.is_enabled(kFirstCodeEdit), count >= 1);
-        EXPECT_EQ(s.face.is_enabled(kFirstCharEdit + 1), count == 2);
+        EXPECT_EQ(s.face.selection(IDC_STARTUP_COUNT), c.count);
+        if (c.chosen >= 0) s.face.choose(IDC_STARTUP_COUNT, c.chosen);
+        const int count = s.face.selection(IDC_STARTUP_COUNT);
+        EXPECT_EQ(s.face.is_enabled(IDC_STARTUP_CODE), count >= 1);
+        EXPECT_EQ(s.face.is_enabled(IDC_STARTUP_CHAR + 1), count == 2);
         s.ok();
         EXPECT_EQ(s.project->options.delimiter1, c.stored1);
         EXPECT_EQ(s.project->options.delimiter2, c.stored2);
@@ -261,12 +261,12 @@ TEST(StartupPage, LargeTitlesSwitchReplacesTheWideTablesAndReachesTheProject) {
         for (int r = 0; r < text_table_info(t).rows; ++r)
             set_cell(text_cell(*s.project, t, r), text_table_info(t).cellSize, "eigen");
     s.open();
-    s.face.choose(kTableList, 23);
-    s.face.click_check(kLargeTitlesCheck, true);
-    EXPECT_EQ(s.face.lists[kTableList][23], "Fehlermeldungen (5x15)");
-    EXPECT_EQ(s.face.selection(kTableList), 23);
-    EXPECT_EQ(s.face.text(kFirstRowEdit), "Datenty falsch ");
-    EXPECT_FALSE(s.face.is_enabled(kFirstRowEdit + 5));
+    s.face.choose(IDC_STARTUP_TABLE, 23);
+    s.face.click_check(IDC_STARTUP_LARGE_TITLES, true);
+    EXPECT_EQ(s.face.lists[IDC_STARTUP_TABLE][23], "Fehlermeldungen (5x15)");
+    EXPECT_EQ(s.face.selection(IDC_STARTUP_TABLE), 23);
+    EXPECT_EQ(s.face.text(IDC_STARTUP_ROW), "Datenty falsch ");
+    EXPECT_FALSE(s.face.is_enabled(IDC_STARTUP_ROW + 5));
     s.ok();
     EXPECT_EQ(s.project->options.largeTitles, 1);
     for (int t = 0; t < kTextTableCount; ++t) {
@@ -278,8 +278,8 @@ TEST(StartupPage, LargeTitlesSwitchReplacesTheWideTablesAndReachesTheProject) {
         }
     }
     s.open();
-    s.face.click_check(kLargeTitlesCheck, false);
-    EXPECT_EQ(s.face.lists[kTableList][23], "Fehlermeldungen (6x20)");
+    s.face.click_check(IDC_STARTUP_LARGE_TITLES, false);
+    EXPECT_EQ(s.face.lists[IDC_STARTUP_TABLE][23], "Fehlermeldungen (6x20)");
     s.ok();
     EXPECT_EQ(s.project->options.largeTitles, 0);
     for (int t : {1, 7, 23})
@@ -294,14 +294,14 @@ TEST(StartupPage, DefaultsResetValuesAndTexts) {
     set_cell(text_cell(*s.project, 5, 0), kCell15, "eigen");
     set_cell(text_cell(*s.project, 6, 0), kCell20, "eigen");
     s.open();
-    s.face.choose(kTableList, 5);
-    s.face.click(kDefaultsButton);
+    s.face.choose(IDC_STARTUP_TABLE, 5);
+    s.face.click(IDC_STARTUP_DEFAULTS);
     EXPECT_EQ(s.page.selected(), 0);
-    EXPECT_EQ(s.face.selection(kTableList), 0);
-    EXPECT_EQ(s.face.selection(kDelimiterCountList), 1);
-    EXPECT_EQ(s.face.text(kFirstCodeEdit), "59");
-    EXPECT_EQ(s.face.text(kFirstCharEdit + 1), "");
-    EXPECT_FALSE(s.face.is_enabled(kFirstCodeEdit + 1));
+    EXPECT_EQ(s.face.selection(IDC_STARTUP_TABLE), 0);
+    EXPECT_EQ(s.face.selection(IDC_STARTUP_COUNT), 1);
+    EXPECT_EQ(s.face.text(IDC_STARTUP_CODE), "59");
+    EXPECT_EQ(s.face.text(IDC_STARTUP_CHAR + 1), "");
+    EXPECT_FALSE(s.face.is_enabled(IDC_STARTUP_CODE + 1));
     s.ok();
     EXPECT_EQ(o.startObject, 0);
     EXPECT_EQ(o.delimiter1, ';');
@@ -314,9 +314,9 @@ TEST(StartupPage, DefaultsResetValuesAndTexts) {
 TEST(StartupPage, StartObject) {
     StartupSheet s;
     s.open();
-    EXPECT_EQ(s.face.lists[kStartList], (std::vector<std::string>{"Maske 1", "Men\xFC 1"}));
-    EXPECT_EQ(s.face.selection(kStartList), 0);
-    s.face.choose(kStartList, 1);
+    EXPECT_EQ(s.face.lists[IDC_STARTUP_START], (std::vector<std::string>{"Maske 1", "Men\xFC 1"}));
+    EXPECT_EQ(s.face.selection(IDC_STARTUP_START), 0);
+    s.face.choose(IDC_STARTUP_START, 1);
     EXPECT_EQ(s.project->options.startObject, 0);
     s.ok();
     EXPECT_EQ(s.project->options.startObject, 1);
@@ -352,9 +352,9 @@ TEST(StartupPage, ImportTakesTextsAndTitleSettingOrNothing) {
         StartupSheet s;
         set_cell(text_cell(*s.project, 0, 0), kCell15, "eigen");
         s.open();
-        s.face.choose(kTableList, 5);
+        s.face.choose(IDC_STARTUP_TABLE, 5);
         s.ui.openFiles.push_back(c.file ? std::optional<std::string>(dir.file(*c.file)) : std::nullopt);
-        s.face.click(kImportButton);
+        s.face.click(IDC_STARTUP_IMPORT);
         ASSERT_EQ(s.ui.dialogs.size(), 1u);
         EXPECT_EQ(s.ui.dialogs[0].filters.size(), 1u);
         EXPECT_EQ(s.ui.dialogs[0].filters[0].description, "Application Generator Files (*.AGX)");
@@ -366,8 +366,8 @@ TEST(StartupPage, ImportTakesTextsAndTitleSettingOrNothing) {
         if (c.file == std::string("current.agx")) {
             EXPECT_EQ(std::memcmp(&p.texts, &source->texts, sizeof p.texts), 0);
             EXPECT_EQ(p.options.largeTitles, 1);
-            EXPECT_TRUE(s.face.checked(kLargeTitlesCheck));
-            EXPECT_EQ(s.face.lists[kTableList][1], "Utilities (8x15)");
+            EXPECT_TRUE(s.face.checked(IDC_STARTUP_LARGE_TITLES));
+            EXPECT_EQ(s.face.lists[IDC_STARTUP_TABLE][1], "Utilities (8x15)");
         } else if (c.file == std::string("older.agx")) {
             EXPECT_EQ(cell_text(text_cell(p, 0, 0), kCell15), "Alt Menue");
             EXPECT_EQ(cell_text(text_cell(p, 24, 7), kCell15), default_text_row(24, 7));

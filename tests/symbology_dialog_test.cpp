@@ -152,17 +152,17 @@ TEST(SymbologyDialog, LengthsStoreModeAndBothLengthsAndShowThemAgain) {
             expected[i + 1] = 12;
             Opened run(s, settings);
             run.face.click(fixed ? s.lengths->fixedRadio : s.lengths->fixedRadio + 1);
-            run.face.type(kLength1, "45");
-            run.face.type(kLength2, "12");
+            run.face.type(IDC_SYMBOLOGY_LENGTH1, "45");
+            run.face.type(IDC_SYMBOLOGY_LENGTH2, "12");
             run.close(kIdOk);
             EXPECT_EQ(bytes_of(settings), expected);
             Opened again(s, settings);
             EXPECT_EQ(again.face.checked(s.lengths->fixedRadio), fixed);
             EXPECT_EQ(again.face.checked(s.lengths->fixedRadio + 1), !fixed);
-            EXPECT_EQ(again.face.text(kLength1), "45");
-            EXPECT_EQ(again.face.text(kLength2), "12");
-            EXPECT_EQ(again.face.text(kLengthLabel1), fixed ? kFixedLabel1 : kRangeLabel1);
-            EXPECT_EQ(again.face.text(kLengthLabel2), fixed ? kFixedLabel2 : kRangeLabel2);
+            EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LENGTH1), "45");
+            EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LENGTH2), "12");
+            EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LABEL1), fixed ? kFixedLabel1 : kRangeLabel1);
+            EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LABEL2), fixed ? kFixedLabel2 : kRangeLabel2);
         }
     }
 }
@@ -171,10 +171,10 @@ TEST(SymbologyDialog, IndustrialShowsTheResetValues) {
     BarcodeSettings settings = reset_settings();
     Opened run(layout_of("Industrial25Dlg"), settings);
     for (int id : {301, 302, 303, 304, 305}) EXPECT_EQ(run.face.checked(id), id == 301 || id == 305) << id;
-    EXPECT_EQ(run.face.text(kLength1), "127");
-    EXPECT_EQ(run.face.text(kLength2), "1");
-    EXPECT_EQ(run.face.text(kLengthLabel1), "Max L\xE4nge :");
-    EXPECT_EQ(run.face.text(kLengthLabel2), "Min L\xE4nge :");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LENGTH1), "127");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LENGTH2), "1");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LABEL1), "Max L\xE4nge :");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LABEL2), "Min L\xE4nge :");
 }
 
 TEST(SymbologyDialog, LengthRules) {
@@ -198,10 +198,10 @@ TEST(SymbologyDialog, LengthRules) {
         SCOPED_TRACE(std::string(c.length1) + " / " + c.length2);
         BarcodeSettings settings = reset_settings();
         Opened run(layout_of("MSIDlg"), settings);
-        run.face.type(kLength1, c.length1);
-        run.face.type(kLength2, c.length2);
-        EXPECT_EQ(run.face.text(kLength1), c.shown1);
-        EXPECT_EQ(run.face.text(kLength2), c.shown2);
+        run.face.type(IDC_SYMBOLOGY_LENGTH1, c.length1);
+        run.face.type(IDC_SYMBOLOGY_LENGTH2, c.length2);
+        EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LENGTH1), c.shown1);
+        EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LENGTH2), c.shown2);
         run.close(kIdOk);
         EXPECT_EQ(settings.bytes[18], 0x80 | c.stored1);
         EXPECT_EQ(settings.bytes[19], c.stored2);
@@ -212,16 +212,16 @@ TEST(SymbologyDialog, FixedLengthLabelsSwitchAtOnceAndAtOpening) {
     BarcodeSettings settings = reset_settings();
     Opened run(layout_of("Industrial25Dlg"), settings);
     run.face.click(304);
-    EXPECT_EQ(run.face.text(kLengthLabel1), "feste L\xE4nge 1:");
-    EXPECT_EQ(run.face.text(kLengthLabel2), "feste L\xE4nge 2:");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LABEL1), "feste L\xE4nge 1:");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LABEL2), "feste L\xE4nge 2:");
     run.face.click(305);
-    EXPECT_EQ(run.face.text(kLengthLabel1), "Max L\xE4nge :");
+    EXPECT_EQ(run.face.text(IDC_SYMBOLOGY_LABEL1), "Max L\xE4nge :");
     run.face.click(304);
     run.close(kIdOk);
     EXPECT_EQ(settings.bytes[12], 127);  // mode bit clear, length kept
     Opened again(layout_of("Industrial25Dlg"), settings);
-    EXPECT_EQ(again.face.text(kLengthLabel1), "feste L\xE4nge 1:");
-    EXPECT_EQ(again.face.text(kLengthLabel2), "feste L\xE4nge 2:");
+    EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LABEL1), "feste L\xE4nge 1:");
+    EXPECT_EQ(again.face.text(IDC_SYMBOLOGY_LABEL2), "feste L\xE4nge 2:");
 }
 
 TEST(SymbologyDialog, CodabarNone) {
@@ -253,7 +253,7 @@ TEST(SymbologyDialog, CancelStoresNothing) {
         for (const auto& g : s.radios) run.face.click(g.first + g.count - 1);
         if (s.lengths) {
             run.face.click(s.lengths->fixedRadio);
-            run.face.type(kLength1, "5");
+            run.face.type(IDC_SYMBOLOGY_LENGTH1, "5");
         }
         EXPECT_EQ(run.close(kIdCancel), DialogResult::CloseCancel);
         EXPECT_EQ(bytes_of(settings), before);

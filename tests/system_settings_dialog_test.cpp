@@ -39,17 +39,17 @@ struct System {
 
 TEST(SystemSettingsDialog, ListsShowTheCopysCodes) {
     System s(options(1, 2, 6));
-    EXPECT_EQ(s.face.lists[kSystemSendPort],
+    EXPECT_EQ(s.face.lists[IDC_SYSTEM_SEND_PORT],
               (std::vector<std::string>{"RS232-Kabel", "Cradle an RS232", "IrDA", "Tastatur"}));
-    EXPECT_EQ(s.face.lists[kSystemBaudRate][4], "9600 bps");
-    EXPECT_EQ(s.face.lists[kSystemAckDisplay][1], "Zaehler zeigen");
-    EXPECT_EQ(s.face.selection(kSystemReceivePort), 2);
-    EXPECT_EQ(s.face.selection(kSystemBaudRate), 3);
-    EXPECT_EQ(s.face.selection(kSystemBacklight), 1);
-    EXPECT_EQ(s.face.text(kSystemPhone), "0301234");
-    EXPECT_FALSE(s.face.is_enabled(kSystemPhone));
-    EXPECT_EQ(s.face.text(kSystemBacklightTime), "3");
-    EXPECT_EQ(s.face.text(kSystemAckTime), "6");
+    EXPECT_EQ(s.face.lists[IDC_SYSTEM_BAUD_RATE][4], "9600 bps");
+    EXPECT_EQ(s.face.lists[IDC_SYSTEM_ACK_DISPLAY][1], "Zaehler zeigen");
+    EXPECT_EQ(s.face.selection(IDC_SYSTEM_RECEIVE_PORT), 2);
+    EXPECT_EQ(s.face.selection(IDC_SYSTEM_BAUD_RATE), 3);
+    EXPECT_EQ(s.face.selection(IDC_SYSTEM_BACKLIGHT), 1);
+    EXPECT_EQ(s.face.text(IDC_SYSTEM_PHONE), "0301234");
+    EXPECT_FALSE(s.face.is_enabled(IDC_SYSTEM_PHONE));
+    EXPECT_EQ(s.face.text(IDC_SYSTEM_BACKLIGHT_TIME), "3");
+    EXPECT_EQ(s.face.text(IDC_SYSTEM_ACK_TIME), "6");
 }
 
 TEST(SystemSettingsDialog, EnablingOnOpeningFollowsTheSameRulesAsLater) {
@@ -70,15 +70,15 @@ TEST(SystemSettingsDialog, EnablingOnOpeningFollowsTheSameRulesAsLater) {
             System s(changed ? options(1 - c.backlight, c.ackDisplay == 0 ? 1 : 0, c.ackTime)
                              : options(c.backlight, c.ackDisplay, c.ackTime));
             if (changed) {
-                s.face.choose(kSystemBacklight, c.backlight);
-                s.face.choose(kSystemAckDisplay, c.ackDisplay);
+                s.face.choose(IDC_SYSTEM_BACKLIGHT, c.backlight);
+                s.face.choose(IDC_SYSTEM_ACK_DISPLAY, c.ackDisplay);
             }
-            EXPECT_EQ(s.face.checked(kSystemTimeChoice), c.timeChoice);
-            EXPECT_EQ(s.face.checked(kSystemKeyChoice), !c.timeChoice);
-            EXPECT_EQ(s.face.is_enabled(kSystemBacklightTime), c.backlightTime);
-            EXPECT_EQ(s.face.is_enabled(kSystemTimeChoice), c.choices);
-            EXPECT_EQ(s.face.is_enabled(kSystemKeyChoice), c.choices);
-            EXPECT_EQ(s.face.is_enabled(kSystemAckTime), c.ackTimeField);
+            EXPECT_EQ(s.face.checked(IDC_SYSTEM_TIME_CHOICE), c.timeChoice);
+            EXPECT_EQ(s.face.checked(IDC_SYSTEM_KEY_CHOICE), !c.timeChoice);
+            EXPECT_EQ(s.face.is_enabled(IDC_SYSTEM_BACKLIGHT_TIME), c.backlightTime);
+            EXPECT_EQ(s.face.is_enabled(IDC_SYSTEM_TIME_CHOICE), c.choices);
+            EXPECT_EQ(s.face.is_enabled(IDC_SYSTEM_KEY_CHOICE), c.choices);
+            EXPECT_EQ(s.face.is_enabled(IDC_SYSTEM_ACK_TIME), c.ackTimeField);
         }
     }
 }
@@ -91,37 +91,37 @@ TEST(SystemSettingsDialog, NumberFieldsStoreRefuseAndReplace) {
         const char* shown;
     };
     const Case cases[] = {
-        {kSystemBacklightTime, "0", 0, "0"},  {kSystemBacklightTime, "9", 9, "9"},
-        {kSystemBacklightTime, "12", 3, "3"}, {kSystemBacklightTime, "300", 3, "3"},
-        {kSystemBacklightTime, "x", 1, "1"},  {kSystemBacklightTime, "", 1, ""},
-        {kSystemAckTime, "99", 99, "99"},     {kSystemAckTime, "100", 6, "6"},
-        {kSystemAckTime, "65536", 6, "6"},    {kSystemAckTime, "5b", 1, "1"},
+        {IDC_SYSTEM_BACKLIGHT_TIME, "0", 0, "0"},  {IDC_SYSTEM_BACKLIGHT_TIME, "9", 9, "9"},
+        {IDC_SYSTEM_BACKLIGHT_TIME, "12", 3, "3"}, {IDC_SYSTEM_BACKLIGHT_TIME, "300", 3, "3"},
+        {IDC_SYSTEM_BACKLIGHT_TIME, "x", 1, "1"},  {IDC_SYSTEM_BACKLIGHT_TIME, "", 1, ""},
+        {IDC_SYSTEM_ACK_TIME, "99", 99, "99"},     {IDC_SYSTEM_ACK_TIME, "100", 6, "6"},
+        {IDC_SYSTEM_ACK_TIME, "65536", 6, "6"},    {IDC_SYSTEM_ACK_TIME, "5b", 1, "1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.id << " " << c.typed);
         System s(options(1, 1, 6));
         s.face.type(c.id, c.typed);
-        EXPECT_EQ(c.id == kSystemAckTime ? s.copy.ackTime : s.copy.backlightOff, c.stored);
+        EXPECT_EQ(c.id == IDC_SYSTEM_ACK_TIME ? s.copy.ackTime : s.copy.backlightOff, c.stored);
         EXPECT_EQ(s.face.text(c.id), c.shown);
     }
 }
 
 TEST(SystemSettingsDialog, KeyPressStoresZeroAndTheTimeChoiceStartsAtOne) {
     System s(options(0, 1, 6));
-    s.face.click_check(kSystemKeyChoice, true);
+    s.face.click_check(IDC_SYSTEM_KEY_CHOICE, true);
     EXPECT_EQ(s.copy.ackTime, 0);
-    EXPECT_EQ(s.face.text(kSystemAckTime), "0");
-    EXPECT_FALSE(s.face.checked(kSystemTimeChoice));
-    EXPECT_FALSE(s.face.is_enabled(kSystemAckTime));
+    EXPECT_EQ(s.face.text(IDC_SYSTEM_ACK_TIME), "0");
+    EXPECT_FALSE(s.face.checked(IDC_SYSTEM_TIME_CHOICE));
+    EXPECT_FALSE(s.face.is_enabled(IDC_SYSTEM_ACK_TIME));
     EXPECT_EQ(s.logic.command(s.face, kIdOk), DialogResult::CloseOk);
 
     System again(s.copy);  // reopened: the key-press choice
-    EXPECT_TRUE(again.face.checked(kSystemKeyChoice));
-    again.face.click_check(kSystemTimeChoice, true);
+    EXPECT_TRUE(again.face.checked(IDC_SYSTEM_KEY_CHOICE));
+    again.face.click_check(IDC_SYSTEM_TIME_CHOICE, true);
     EXPECT_EQ(again.copy.ackTime, 1);
-    EXPECT_EQ(again.face.text(kSystemAckTime), "1");
-    EXPECT_TRUE(again.face.is_enabled(kSystemAckTime));
-    EXPECT_FALSE(again.face.checked(kSystemKeyChoice));
+    EXPECT_EQ(again.face.text(IDC_SYSTEM_ACK_TIME), "1");
+    EXPECT_TRUE(again.face.is_enabled(IDC_SYSTEM_ACK_TIME));
+    EXPECT_FALSE(again.face.checked(IDC_SYSTEM_KEY_CHOICE));
 }
 
 TEST(SystemSettingsDialog, CancelPutsBackTheCopyOkKeepsIt) {
@@ -129,10 +129,10 @@ TEST(SystemSettingsDialog, CancelPutsBackTheCopyOkKeepsIt) {
         SCOPED_TRACE(button);
         const ApplicationOptions start = options(1, 1, 6);
         System s(start);
-        s.face.choose(kSystemSendPort, 3);
-        s.face.choose(kSystemDeleteAfterSend, 1);
-        s.face.type(kSystemBacklightTime, "7");
-        s.face.click_check(kSystemKeyChoice, true);
+        s.face.choose(IDC_SYSTEM_SEND_PORT, 3);
+        s.face.choose(IDC_SYSTEM_DELETE, 1);
+        s.face.type(IDC_SYSTEM_BACKLIGHT_TIME, "7");
+        s.face.click_check(IDC_SYSTEM_KEY_CHOICE, true);
         s.logic.command(s.face, button);
         if (button == kIdCancel) {
             EXPECT_EQ(std::memcmp(&s.copy, &start, sizeof start), 0);
@@ -149,13 +149,13 @@ TEST(SystemSettingsDialog, CodesOutsideTheListsShowNoSelectionAndStayStored) {
     ApplicationOptions start = options(7, 9, 6);
     start.sendPort = 0xFF;
     System s(start);
-    for (int id = kSystemSendPort; id <= kSystemAckDisplay; ++id) s.face.notify(id);
-    EXPECT_EQ(s.face.selection(kSystemSendPort), -1);
-    EXPECT_EQ(s.face.selection(kSystemBacklight), -1);
+    for (int id = IDC_SYSTEM_SEND_PORT; id <= IDC_SYSTEM_ACK_DISPLAY; ++id) s.face.notify(id);
+    EXPECT_EQ(s.face.selection(IDC_SYSTEM_SEND_PORT), -1);
+    EXPECT_EQ(s.face.selection(IDC_SYSTEM_BACKLIGHT), -1);
     EXPECT_EQ(s.copy.sendPort, 0xFF);
     EXPECT_EQ(s.copy.backlight, 7);
     EXPECT_EQ(s.copy.ackDisplay, 9);
-    EXPECT_FALSE(s.face.is_enabled(kSystemBacklightTime));
+    EXPECT_FALSE(s.face.is_enabled(IDC_SYSTEM_BACKLIGHT_TIME));
 }
 
 }  // namespace

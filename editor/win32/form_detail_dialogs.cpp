@@ -20,7 +20,7 @@ public:
 
 protected:
     void on_init() override {
-        for (int id : {editor::line_ids::kPrefixField, editor::line_ids::kSuffixField})
+        for (int id : {IDC_LINE_PREFIX_FIELD, IDC_LINE_SUFFIX_FIELD})
             SetWindowSubclass(GetDlgItem(handle(), id), &LineFace::field_proc, static_cast<UINT_PTR>(id),
                               reinterpret_cast<DWORD_PTR>(this));
         logic_.init(*this);

@@ -26,30 +26,6 @@ class AboutBox final : public Dialog {
     void on_init() override { set_text(IDC_ABOUT_VERSION, editor::about_version_line()); }
 };
 
-// "ComSettingDlg": the port and rate of the transfers.
-class ComSettingFace final : public Dialog {
-public:
-    explicit ComSettingFace(ComSelection& selection) : logic_(selection) {}
-
-private:
-    void on_init() override { logic_.init(*this); }
-    void on_command(int id) override { follow(logic_.command(*this, id)); }
-
-    editor::ComSettingDialog logic_;
-};
-
-// "LookupCsvDlg": the lookup definition and separator of a table to be sent.
-class LookupTableFace final : public Dialog {
-public:
-    explicit LookupTableFace(editor::LookupTableDialog& logic) : logic_(logic) {}
-
-private:
-    void on_init() override { logic_.init(*this); }
-    void on_command(int id) override { follow(logic_.command(*this, id)); }
-
-    editor::LookupTableDialog& logic_;
-};
-
 }  // namespace
 
 Generator::Generator(HINSTANCE instance)
@@ -83,7 +59,10 @@ void Generator::restart_simulation() {
     if (terminal_) restart_terminal(terminal_);
 }
 
+// Every command starts from the project as the simulated terminal left it: the pages, Save
+// and the download see (and a save writes) the bytes the terminal keeps in its records.
 void Generator::command(int id) {
+    engine_->hand_over(*project_);
     switch (id) {
     case IDM_NEW: commands_->new_project(); break;
     case IDM_OPEN: commands_->open_project(); break;
@@ -112,7 +91,7 @@ void Generator::run_sheet() {
     run_property_sheet(main_, instance_, session, faces);
 }
 
-void Generator::prepare_forms() { engine_->prepare_forms(); }
+void Generator::prepare_forms() { engine_->forms_prepared(); }
 
 bool Generator::open_file() {
     bool read = open_project(*project_, state_, *ui_) == 1;
@@ -128,34 +107,26 @@ bool Generator::save_file_as() { return save_project_as(*project_, state_, *ui_,
 void Generator::open_from_command_line(const char* commandLine) {
     std::string path = editor::project_argument(commandLine ? commandLine : "");
     if (path.empty()) return;
-    ProjectReadResult result = read_project_file(path, *project_);
-    if (!result.ok()) {
-        ui_->message(result.status == ProjectReadResult::Status::FormatError ? kFormatErrorText
-                                                                             : "Datei kann nicht ge\xF6"
-                                                                               "ffnet werden!",
-                     kErrorCaption, Icon::Warning, Buttons::Ok);
-        return;
-    }
-    state_.fileName = result.olderLayout ? std::string() : path;
-    restart_simulation();
+    if (open_project_file(path, *project_, state_, *ui_, CannotOpen::Report) == 1) restart_simulation();
 }
 
 void Generator::com_settings() {
-    ComSettingFace dialog(project_->com);
-    dialog.run(main_, "ComSettingDlg");
+    editor::ComSettingDialog logic(project_->com);
+    LogicDialog(logic).run(main_, "ComSettingDlg");
 }
-// The transfers run on this thread until they end; their results are not used.
+// The transfers run on this thread until they end.
 void Generator::download(bool cradle, bool lookup) {
     DownloadOptions options;
     options.cradle = cradle;
     options.lookup = lookup;
     options.prepareLookup = [this](const std::string& path, std::span<const std::uint8_t> bytes, UserInterface& ui) {
         return editor::prepare_lookup_load(*project_, path, bytes, ui, [this](editor::LookupTableDialog& logic) {
-            LookupTableFace face(logic);
-            return face.run(main_, "LookupCsvDlg") == IDOK;
+            return LogicDialog(logic).run(main_, "LookupCsvDlg") == IDOK;
         });
     };
-    kest::download(*project_, *link_, *ui_, options, lookupFileName_);
+    const DownloadReport report = kest::download(*project_, *link_, *ui_, options, lookupFileName_);
+    // The project keeps the menus and forms as the terminal got them, padded texts and all.
+    if (report.imageBuilt) *project_ = normalised_menus_and_forms(*project_);
 }
 
 void Generator::upload(bool cradle) {

@@ -25,7 +25,10 @@ public:
     // WM_CREATE of the main window.
     void create(HWND mainWindow);
     void command(int id);
-    bool close_request() { return commands_->close_request(); }
+    bool close_request() {
+        engine_->hand_over(*project_);
+        return commands_->close_request();
+    }
     // agkest.exe PROJECT.AGX: reads the named project at start-up.
     void open_from_command_line(const char* commandLine);
 

@@ -57,9 +57,9 @@ void paint(HWND control, const editor::PaintPlan& plan) {
 
 void GridFace::on_init() {
     place_beside_field();
-    SetWindowSubclass(GetDlgItem(handle(), editor::kGridCells), &GridFace::cells_proc, 0,
+    SetWindowSubclass(GetDlgItem(handle(), IDC_GRID_CELLS), &GridFace::cells_proc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
-    SetWindowSubclass(GetDlgItem(handle(), editor::kGridResult), &GridFace::result_proc, 0,
+    SetWindowSubclass(GetDlgItem(handle(), IDC_GRID_RESULT), &GridFace::result_proc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
     logic_.init(*this);
 }
@@ -90,8 +90,8 @@ void GridFace::on_command(int id) {
 }
 
 void GridFace::repaint() {
-    InvalidateRect(GetDlgItem(handle(), editor::kGridCells), nullptr, FALSE);
-    InvalidateRect(GetDlgItem(handle(), editor::kGridResult), nullptr, FALSE);
+    InvalidateRect(GetDlgItem(handle(), IDC_GRID_CELLS), nullptr, FALSE);
+    InvalidateRect(GetDlgItem(handle(), IDC_GRID_RESULT), nullptr, FALSE);
 }
 
 LRESULT CALLBACK GridFace::cells_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {

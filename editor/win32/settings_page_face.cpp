@@ -7,18 +7,6 @@
 namespace kest::win32 {
 namespace {
 
-// A modal dialog that forwards everything to its logic.
-template <class Logic>
-class LogicDialog final : public Dialog {
-public:
-    explicit LogicDialog(Logic& logic) : logic_(logic) {}
-
-private:
-    void on_init() override { logic_.init(*this); }
-    void on_command(int id) override { follow(logic_.command(*this, id)); }
-    Logic& logic_;
-};
-
 class Win32SettingsDialogs final : public editor::SettingsDialogs {
 public:
     explicit Win32SettingsDialogs(const Dialog& page) : page_(page) {}

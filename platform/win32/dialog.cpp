@@ -62,9 +62,9 @@ void Dialog::on_command(int id) {
 
 bool Dialog::on_notify(const NMHDR&, LRESULT&) { return false; }
 
-void Dialog::follow(editor::DialogResult result) {
-    if (result == editor::DialogResult::CloseOk) end(IDOK);
-    if (result == editor::DialogResult::CloseCancel) end(IDCANCEL);
+void Dialog::follow(DialogResult result) {
+    if (result == DialogResult::CloseOk) end(IDOK);
+    if (result == DialogResult::CloseCancel) end(IDCANCEL);
 }
 
 void Dialog::set_list(int id, const std::vector<std::string>& entries) {

@@ -1,7 +1,8 @@
 // The Win32 dialog layer of agkest and tamplo: a dialog (modal, or a property sheet's
-// page) whose controls are reached through editor::DialogAccess, so that the logic of a
-// dialog never sees a window handle. One static procedure finds the object again; the
-// face only forwards notifications by control id and shows the logic's state.
+// page) whose controls are reached through DialogAccess (platform/dialog_access.h), so
+// that the logic of a dialog never sees a window handle. One static procedure finds the
+// object again; the face only forwards notifications by control id and shows the logic's
+// state.
 //
 // Which notifications reach on_command (told apart by the control's window class):
 //   edit field  EN_CHANGE only (also when the program puts a text into it, so the logic
@@ -18,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 
 namespace kest::win32 {
 
@@ -26,7 +27,7 @@ namespace kest::win32 {
 // code is handed to the logic. An empty class name: no control (menu, accelerator).
 bool forwards_notification(const std::string& controlClass, int notification);
 
-class Dialog : public editor::DialogAccess {
+class Dialog : public DialogAccess {
 public:
     Dialog() = default;
     Dialog(const Dialog&) = delete;
@@ -56,7 +57,7 @@ protected:
     // WM_NOTIFY; true when handled, with the dialog's result in `result`.
     virtual bool on_notify(const NMHDR& header, LRESULT& result);
     // Ends the dialog when the logic says so.
-    void follow(editor::DialogResult result);
+    void follow(DialogResult result);
     // Ends the modal dialog. Notifications that arrive while it closes (a combo box that
     // loses the focus as its window goes) no longer reach the logic, so that nothing is
     // stored after OK or Cancel has been handled.
@@ -74,6 +75,19 @@ private:
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
     bool ended_ = false;
+};
+
+// A modal dialog whose logic needs nothing from Windows: the logic fills the controls at
+// WM_INITDIALOG, hears every forwarded notification and says when the dialog closes.
+template <class Logic>
+class LogicDialog final : public Dialog {
+public:
+    explicit LogicDialog(Logic& logic) : logic_(logic) {}
+
+private:
+    void on_init() override { logic_.init(*this); }
+    void on_command(int id) override { follow(logic_.command(*this, id)); }
+    Logic& logic_;
 };
 
 // A page of a property sheet on the same layer: WM_INITDIALOG is the page's creation

@@ -136,11 +136,6 @@ void TerminalWindow::paint() {
 // Invalidates what the engine asks for, without erasing; `now` paints at once.
 void TerminalWindow::apply_repaint(bool now) {
     sim::Repaint repaint = engine_.take_repaint();
-    if (repaint.clock) {
-        // The clock line with its record counter reaches the display's right edge.
-        RECT r{38, sim::kClockTop, 167, sim::kClockTop + 12};
-        InvalidateRect(hwnd_, &r, FALSE);
-    }
     sim::Rect rects[sim::kMaxRepaintRects];
     int count = sim::repaint_rects(repaint, rects);
     for (int i = 0; i < count; ++i) {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "editor/dialog_access.h"
+#include "platform/dialog_access.h"
 
 namespace kest::testing {
 
-class MapDialog final : public editor::DialogAccess {
+class MapDialog final : public DialogAccess {
 public:
     std::map<int, std::vector<std::string>> lists;
     std::map<int, int> selections;
@@ -34,21 +34,21 @@ public:
     static bool is_edit(int id) { return id >= 501 && id <= 599; }
 
     // What a user does; each returns what the logic answered to the notification.
-    editor::DialogResult type(int id, const std::string& text) {
+    DialogResult type(int id, const std::string& text) {
         texts[id] = text;
         return notify(id);
     }
-    editor::DialogResult choose(int id, int index) {
+    DialogResult choose(int id, int index) {
         select(id, index);
         return notify(id);
     }
-    editor::DialogResult click(int id) { return notify(id); }
+    DialogResult click(int id) { return notify(id); }
     // A check box or an automatic radio button clicked: its state first, then the notification.
-    editor::DialogResult click_check(int id, bool on) {
+    DialogResult click_check(int id, bool on) {
         checks[id] = on;
         return notify(id);
     }
-    editor::DialogResult notify(int id) { return handler_ ? handler_(id) : editor::DialogResult::Stay; }
+    DialogResult notify(int id) { return handler_ ? handler_(id) : DialogResult::Stay; }
     // How many change notifications set_text raised (the echo at work).
     int echoes = 0;
 
@@ -88,7 +88,7 @@ public:
     }
 
 private:
-    std::function<editor::DialogResult(int)> handler_;
+    std::function<DialogResult(int)> handler_;
 };
 
 }  // namespace kest::testing

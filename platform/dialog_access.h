@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kest::editor {
+namespace kest {
 
 // Control ids shared by every dialog: OK and Cancel.
 inline constexpr int kIdOk = 1;
@@ -32,4 +32,4 @@ public:
 // What the face does after a command has been handled.
 enum class DialogResult { Stay, CloseOk, CloseCancel };
 
-}  // namespace kest::editor
+}  // namespace kest
