@@ -10,17 +10,6 @@ constexpr int kBarWidth = 20;
 // Below this the rate says more about the start than about the line.
 constexpr std::uint64_t kMeasuredMs = 500;
 
-std::string rate_text(double perSecond, const std::string& unit) {
-    char buf[48];
-    if (unit == "bytes" && perSecond >= 1000)
-        std::snprintf(buf, sizeof buf, "%.1f kB/s", perSecond / 1000);
-    else if (unit == "bytes")
-        std::snprintf(buf, sizeof buf, "%.0f B/s", perSecond);
-    else
-        std::snprintf(buf, sizeof buf, "%.0f %s/s", perSecond, unit.c_str());
-    return buf;
-}
-
 std::string time_text(std::uint64_t seconds) {
     char buf[32];
     if (seconds >= 3600)
@@ -34,6 +23,17 @@ std::string time_text(std::uint64_t seconds) {
 }
 
 }  // namespace
+
+std::string rate_text(double perSecond, const std::string& unit) {
+    char buf[48];
+    if (unit == "bytes" && perSecond >= 1000)
+        std::snprintf(buf, sizeof buf, "%.1f kB/s", perSecond / 1000);
+    else if (unit == "bytes")
+        std::snprintf(buf, sizeof buf, "%.0f B/s", perSecond);
+    else
+        std::snprintf(buf, sizeof buf, "%.0f %s/s", perSecond, unit.c_str());
+    return buf;
+}
 
 std::string progress_line(const ProgressState& s) {
     // The amount, where there is one, is what the user reads the bar by.

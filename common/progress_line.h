@@ -18,4 +18,7 @@ struct ProgressState {
 // The rate and the time left appear once there is something to measure them by.
 std::string progress_line(const ProgressState& state);
 
+// "9.5 kB/s", "950 B/s" for bytes; "52 blocks/s" for other units.
+std::string rate_text(double perSecond, const std::string& unit);
+
 }  // namespace kest

@@ -53,11 +53,17 @@ _kest() {
     fi
     case $prev in
     -p | --port)
-        local ports
+        local ports head=""
+        # Several ports as a comma list: the one after the last comma.
+        if [[ $cur == *,* ]]; then
+            head=${cur%,*},
+            cur=${cur##*,}
+        fi
         ports=$("$kest" ports 2>/dev/null | awk '{ print $1; for (i = 2; i <= NF; i++) if ($i ~ "^/dev/serial/by-id/") print $i }')
         COMPREPLY=($(compgen -W "$ports" -- "$cur"))
         # A kestemu link or any other path.
         [[ $cur == */* || ${#COMPREPLY[@]} -eq 0 ]] && COMPREPLY+=($(compgen -f -- "$cur"))
+        COMPREPLY=("${COMPREPLY[@]/#/$head}")
         return
         ;;
     -b | --baud)

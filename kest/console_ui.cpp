@@ -37,7 +37,7 @@ std::string console_utf8(const std::string& text) {
 #endif
 }
 
-ConsoleUi::ConsoleUi(std::optional<int> yesBudget) : yesBudget_(yesBudget), tty_(stderr_is_terminal()) {}
+ConsoleUi::ConsoleUi(ConsoleOutput& out, std::optional<int> yesBudget) : out_(&out), yesBudget_(yesBudget) {}
 
 // With --quiet the program's boxes stay unseen (the command's own line says what failed)
 // and so do the questions answered without asking; a question asked at the terminal shows.
@@ -58,18 +58,17 @@ Answer ConsoleUi::message(const std::string& text, const std::string& caption, I
 
     if (shown_ == Shown::Progress) draw(true);  // where the transfer stood
     end_line();
-    std::string shown = console_text(text);
+    std::string shown = console_text(caption) + ": " + console_text(text);
     for (auto& c : shown)
         if (c == '\n') c = ' ';
-    std::cerr << console_text(caption) << ": " << shown;
     if (given) {
-        std::cerr << (buttons == Buttons::Ok ? "" : *given == no ? " [no]" : " [yes]") << "\n";
+        out_->line(shown + (buttons == Buttons::Ok ? "" : *given == no ? " [no]" : " [yes]"));
         return *given;
     }
-    std::cerr << " [y/n] " << std::flush;
-    std::string line;
-    if (!std::getline(std::cin, line)) return no;
-    return (!line.empty() && (line[0] == 'y' || line[0] == 'Y' || line[0] == 'j' || line[0] == 'J')) ? yes : no;
+    const auto line = out_->ask(shown + " [y/n] ");
+    if (!line) return no;
+    return (!line->empty() && ((*line)[0] == 'y' || (*line)[0] == 'Y' || (*line)[0] == 'j' || (*line)[0] == 'J')) ? yes
+                                                                                                                  : no;
 }
 
 std::optional<std::string> ConsoleUi::choose_open_file(const FileDialogRequest&) { return file_; }
@@ -78,7 +77,6 @@ std::optional<std::string> ConsoleUi::choose_save_file(const FileDialogRequest&)
 void ConsoleUi::progress_begin(const std::string&, const std::string&) {
     progress_ = ProgressState{};
     started_ = std::chrono::steady_clock::now();
-    drawnLength_ = 0;
 }
 
 void ConsoleUi::progress_set(int percent) {
@@ -101,17 +99,12 @@ void ConsoleUi::draw(bool now) {
     drawn_ = at;
     progress_.elapsedMs =
         static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(at - started_).count());
-    std::string line = progress_line(progress_);
-    const std::size_t length = line.size();
-    // Blanks over what a longer line before left behind.
-    if (length < drawnLength_) line.append(drawnLength_ - length, ' ');
-    drawnLength_ = length;
-    std::cerr << "\r" << line << std::flush;
+    out_->live(progress_line(progress_));
     shown_ = Shown::Progress;
 }
 
 void ConsoleUi::end_line() {
-    if (shown_ != Shown::Nothing) std::cerr << "\n";
+    if (shown_ != Shown::Nothing) out_->settle();
     shown_ = Shown::Nothing;
 }
 
@@ -124,7 +117,7 @@ void ConsoleUi::progress_end() {
 // A status window ("Erasing flash memory...") is one line on a terminal while it lasts.
 void ConsoleUi::status_begin(const std::string&, const std::string& text) {
     if (!shows_progress()) return;
-    std::cerr << console_text(text) << std::flush;
+    out_->live(console_text(text));
     shown_ = Shown::Other;
 }
 
@@ -133,7 +126,7 @@ void ConsoleUi::status_end() { end_line(); }
 void ConsoleUi::counter_box(int mode, int count) {
     if (!shows_progress()) return;
     if (mode == 1) {
-        std::cerr << "\rDaten empfangen : " << count << std::flush;
+        out_->live("Daten empfangen : " + std::to_string(count));
         shown_ = Shown::Other;
     } else if (mode == 2) {
         end_line();

@@ -1,14 +1,15 @@
 // The user-interface service of the command-line tool: messages on stderr (UTF-8),
 // a progress line and counter on a terminal (not with --quiet), questions answered from a
 // budget of "yes" answers (--retries) or, when interactive and no budget was given, at the
-// terminal.
+// terminal. What it shows goes through a ConsoleOutput: standard error of one transfer, or
+// the port's share of the console of several.
 #pragma once
 
 #include <chrono>
 #include <optional>
 
 #include "common/progress_line.h"
-
+#include "kest/console_output.h"
 #include "platform/user_interface.h"
 
 namespace kest::cli {
@@ -17,7 +18,7 @@ class ConsoleUi final : public UserInterface {
 public:
     // yesBudget: how many Yes/No questions are answered Yes; nothing = ask when stdin is
     // a terminal, else answer No.
-    explicit ConsoleUi(std::optional<int> yesBudget = std::nullopt);
+    explicit ConsoleUi(ConsoleOutput& out, std::optional<int> yesBudget = std::nullopt);
 
     Answer message(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
     std::optional<std::string> choose_open_file(const FileDialogRequest& request) override;
@@ -39,23 +40,22 @@ public:
     const std::string& last_message() const { return last_; }
 
 private:
+    ConsoleOutput* out_;
     std::optional<int> yesBudget_;
     std::optional<std::string> file_;
     std::string last_;
-    bool shows_progress() const { return tty_ && !quiet_; }
+    bool shows_progress() const { return out_->live_lines() && !quiet_; }
     // Redraws the progress line: at once when `now` is set, else at most every 100 ms.
     void draw(bool now);
     // Ends a line left open on the terminal, so that what follows starts below it.
     void end_line();
 
-    bool tty_ = false;
     bool quiet_ = false;
-    enum class Shown { Nothing, Progress, Other };  // what the open line of the terminal holds
+    enum class Shown { Nothing, Progress, Other };  // what the live line holds
     Shown shown_ = Shown::Nothing;
     ProgressState progress_;
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point drawn_;
-    std::size_t drawnLength_ = 0;
 };
 
 // UTF-8 text as the console shows it (the ANSI code page on Windows).

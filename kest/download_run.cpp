@@ -1,63 +1,70 @@
 #include "kest/download_run.h"
 
-#include <iostream>
-
 #include "common/file_problem.h"
-#include "kest/command.h"
 #include "session/download_session.h"
-#include "session/exit_status.h"
 
 namespace kest::cli {
 
-int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
-                 const std::optional<std::string>& lookupFile, decltype(DownloadOptions::prepareLookup) prepareLookup) {
-    ConsoleUi ui = setup.console();
-    ui.set_file_choice(lookupFile);
-    DownloadOptions options;
-    options.cradle = setup.cradle;
-    options.lookup = lookupFile.has_value();
-    options.portName = setup.port;
-    options.rateIndex = rateIndex;
-    options.prepareLookup = std::move(prepareLookup);
-    std::string name;
-    const DownloadReport report = download(project, *setup.link, ui, options, name);
-    const ExitStatus status = exit_status(report.outcome);
-    if (status == kExitOk) return kExitOk;
+namespace {
+
+// Why the download failed and what to try; empty when it did not, or when the preparation
+// of the lookup file has said why it was refused.
+std::string failure(const DownloadReport& report, const TransferSetup& setup, int rateIndex, bool lookup) {
     const std::string attempts = std::to_string(report.attempts) + (report.attempts == 1 ? " attempt" : " attempts");
-    // The preparation of the lookup file has said why it was refused.
-    if (report.outcome == DownloadOutcome::LineTooLong || report.outcome == DownloadOutcome::FileRefused) return status;
-    std::cerr << "kest " << command << ": ";
     switch (report.outcome) {
-    case DownloadOutcome::Completed:
-    case DownloadOutcome::Cancelled: std::cerr << "no file chosen\n"; break;
-    case DownloadOutcome::FileUnreadable:
-        std::cerr << name << ": " << read_problem(name, "a lookup file") << "\n";
-        break;
+    case DownloadOutcome::Completed: return {};
+    case DownloadOutcome::Cancelled: return "no file chosen";
+    case DownloadOutcome::FileUnreadable: return report.path + ": " + read_problem(report.path, "a lookup file");
     case DownloadOutcome::LineTooLong:
-    case DownloadOutcome::FileRefused: break;
-    case DownloadOutcome::PortUnavailable: std::cerr << port_failure(setup) << "\n"; break;
-    case DownloadOutcome::CradleFailed: std::cerr << cradle_failure(setup) << "\n"; break;
-    case DownloadOutcome::LineSettingsFailed: std::cerr << line_failure(setup, rateIndex) << "\n"; break;
+    case DownloadOutcome::FileRefused: return {};
+    case DownloadOutcome::PortUnavailable: return port_failure(setup);
+    case DownloadOutcome::CradleFailed: return cradle_failure(setup);
+    case DownloadOutcome::LineSettingsFailed: return line_failure(setup, rateIndex);
     case DownloadOutcome::NotReady:
-        std::cerr << "the terminal did not answer \"VELMOR\" (" << attempts << "); " << no_answer_hint(setup, rateIndex)
-                  << "\n";
-        break;
+        return "the terminal did not answer \"VELMOR\" (" + attempts + "); " + no_answer_hint(setup, rateIndex);
     case DownloadOutcome::MemoryFull:
-        std::cerr << "the terminal's memory is full (\"FULL\", " << attempts
-                  << "): fetch the records it holds (kest upload), delete them on the terminal, and send "
-                     "again\n";
-        break;
+        return "the terminal's memory is full (\"FULL\", " + attempts +
+               "): fetch the records it holds (kest upload), delete them on the terminal, and send again";
     case DownloadOutcome::TransferFailed:
-        std::cerr << (lookupFile ? "a line" : "a block") << " was not acknowledged after four sends (" << attempts
-                  << "): try a lower rate (-b 19200) or --retries N\n";
-        break;
+        return std::string(lookup ? "a line" : "a block") + " was not acknowledged after four sends (" + attempts +
+               "): try a lower rate (-b 19200) or --retries N";
     case DownloadOutcome::Interrupted:
-        std::cerr << "interrupted"
-                  << (lookupFile ? ": the terminal may hold an incomplete lookup file: send the file again\n"
-                                 : ": the terminal may hold an incomplete application: run the download again\n");
-        break;
+        return lookup ? "interrupted: the terminal may hold an incomplete lookup file: send the file again"
+                      : "interrupted: the terminal may hold an incomplete application: run the download again";
     }
-    return status;
+    return "download failed";
+}
+
+}  // namespace
+
+void download_on_port(PortRun& run, const Project& project, const std::string& file, int rateIndex,
+                      const std::optional<std::string>& lookupFile,
+                      const decltype(DownloadOptions::prepareLookup)& prepareLookup, bool station) {
+    run.ui.set_file_choice(lookupFile);
+    DownloadOptions options;
+    options.cradle = run.setup.cradle;
+    options.lookup = lookupFile.has_value();
+    options.portName = run.setup.port;
+    options.rateIndex = rateIndex;
+    options.prepareLookup = prepareLookup;
+    options.station = station;
+    auto transfer = [&](Link& link) {
+        // Every port reads the one project; the image is built from a normalised copy.
+        std::string name;
+        const DownloadReport report = download(project, link, run.ui, options, name);
+        TransferSummary s = summary_of(report, options.lookup);
+        s.file = file;
+        s.message = failure(report, run.setup, rateIndex, options.lookup);
+        if (!s.message.empty()) run.say(s.message);
+        // A terminal that answered "FULL" needs attention before it can take the transfer.
+        const bool served =
+            report.outcome == DownloadOutcome::Completed || report.outcome == DownloadOutcome::MemoryFull;
+        return Served{std::move(s), served};
+    };
+    if (station)
+        run_station_on(run, false, rateIndex, transfer);
+    else
+        run.add(transfer(*run.setup.link).summary, rateIndex);
 }
 
 }  // namespace kest::cli

@@ -1,20 +1,21 @@
-// The part `kest download` and `kest lookup` share: the download core on the console,
-// its outcome as the exit status and a one-line summary on stderr.
+// The part `kest download` and `kest lookup` share: the download session on one port (or a
+// station there with --wait), its failure said in one line, its summary.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "kest/transfer_options.h"
-#include "session/download_session.h"
+#include "kest/fleet.h"
 #include "project/project.h"
+#include "session/download_session.h"
 
 namespace kest::cli {
 
 // Runs the download (lookupFile set: a lookup download of that file, prepared and told
-// about by prepareLookup) on the port named by --port at rateIndex. Returns the exit status.
-int run_download(const char* command, Project& project, TransferSetup& setup, int rateIndex,
-                 const std::optional<std::string>& lookupFile,
-                 decltype(DownloadOptions::prepareLookup) prepareLookup = {});
+// about by prepareLookup) on run's port at rateIndex; file is what the summary names. Each
+// transfer gets its own copy of the project.
+void download_on_port(PortRun& run, const Project& project, const std::string& file, int rateIndex,
+                      const std::optional<std::string>& lookupFile,
+                      const decltype(DownloadOptions::prepareLookup)& prepareLookup, bool station);
 
 }  // namespace kest::cli

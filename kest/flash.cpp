@@ -1,19 +1,19 @@
 // kest flash: writes an object program into the terminal's flash, as the loader program
 // does; through the infrared cradle with --cradle.
 #include <cstdio>
-#include <iostream>
 
 #include "session/exit_status.h"
 #include "kest/command.h"
 #include "kest/object_file.h"
-#include "kest/transfer_options.h"
+#include "kest/fleet.h"
 #include "loader/loader_session.h"
 
 namespace kest::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: kest flash PROGRAM.SHX [-p DEVICE] [-b RATE] [--cradle] [--retries N] [-q | -v] [--trace]\n"
+    "usage: kest flash PROGRAM.SHX [-p DEVICE]... [--all-ports] [-b RATE] [--cradle] [--retries N]\n"
+    "                  [--json] [-q | -v] [--trace]\n"
     "\n"
     "Checks the whole object file, wakes the terminal's flash loader, erases the flash and\n"
     "sends the program, record by record, each acknowledged.\n"
@@ -21,7 +21,8 @@ constexpr char kUsage[] =
     "  -b, --baud RATE    115200 (default), 57600, 38400, 19200 or 9600\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 written, 1 refused by the terminal, 2 usage error or damaged file,\n"
-    "3 port, cradle or line settings, 4 the terminal did not answer.\n";
+    "3 port, cradle or line settings, 4 the terminal did not answer; with several ports\n"
+    "the most severe of them (130 after Ctrl+C).\n";
 
 std::string hex_address(std::uint32_t address) {
     char text[16];
@@ -67,25 +68,28 @@ int run(const std::vector<std::string>& args) {
     auto command = transfer_command("flash", args, "expects one object file (kest flash --help)");
     if (!command) return kExitBadInput;
     const std::string& path = command->file();
-    TransferSetup& setup = command->setup;
     // A damaged file is refused before the port is touched.
     const auto report = check_object_file("flash", path);
     if (!report) return kExitBadInput;
-
-    ConsoleUi ui = setup.console();
-    const int rate = setup.rateIndex.value_or(0);
-    const loader::SessionResult result = loader::flash_session(*setup.link, setup.port, rate, setup.cradle, path, ui);
-    const ExitStatus status = exit_status(result);
-    if (status == kExitOk)
-        std::cout << path << ": " << report->dataBytes << " bytes written to the terminal's flash\n";
-    else if (result.last == loader::FlashOutcome::Stopped)
-        std::cerr << "kest flash: interrupted: the flash is incomplete and the terminal waits in its loader, "
-                     "answering no other transfer: run kest flash again\n";
-    else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
-        std::cerr << "kest flash: interrupted before the flash was erased: the terminal's program is unchanged\n";
-    else
-        std::cerr << "kest flash: " << path << ": " << failure(setup, rate, result) << "\n";
-    return status;
+    const int rate = command->options.rateIndex.value_or(0);
+    return run_on_ports("flash", command->options, [&](PortRun& run) {
+        const loader::SessionResult result =
+            loader::flash_session(*run.setup.link, run.setup.port, rate, run.setup.cradle, path, run.ui);
+        TransferSummary s = summary_of(result, report->dataBytes);
+        s.file = path;
+        if (s.status == kExitOk)
+            run.result(path + ": " + std::to_string(report->dataBytes) + " bytes written to the terminal's flash");
+        else if (result.last == loader::FlashOutcome::Stopped)
+            s.message =
+                "interrupted: the flash is incomplete and the terminal waits in its loader, answering no other "
+                "transfer: run kest flash again";
+        else if (result.last == loader::FlashOutcome::StoppedBeforeErase)
+            s.message = "interrupted before the flash was erased: the terminal's program is unchanged";
+        else
+            s.message = path + ": " + failure(run.setup, rate, result);
+        if (!s.message.empty()) run.say(s.message);
+        run.add(std::move(s), rate);
+    });
 }
 
 const Registration registration({"flash", "write an object program (.SHX) into the terminal's flash", kUsage, run});

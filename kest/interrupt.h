@@ -3,12 +3,13 @@
 // in; a second one ends the program at once.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 
 namespace kest::cli {
 
-// Installs the handlers (once) and returns the flag they set, for Link::set_stop_flag.
-const volatile std::sig_atomic_t* stop_at_next_packet();
+// Installs the handlers (once) and returns the flag they set, for Link::set_stop_flag: the
+// links of every port read the one flag.
+const std::atomic<bool>* stop_at_next_packet();
 bool interrupted();
 
 }  // namespace kest::cli

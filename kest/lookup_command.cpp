@@ -1,6 +1,7 @@
 // kest lookup: a lookup text file sent to the terminal line by line, after its text has been
 // checked as agkest's "Lookupdatei laden" checks it.
 #include <iostream>
+#include <mutex>
 
 #include "kest/command.h"
 #include "kest/download_run.h"
@@ -14,7 +15,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: kest lookup FILE.TXT [--project PROJECT.AGX --lookup N] [--raw] [--allow-empty]\n"
-    "                   [-p DEVICE] [-b RATE] [--cradle] [--retries N] [-q | -v] [--trace]\n"
+    "                   [-p DEVICE]... [--all-ports] [-b RATE] [--cradle] [--retries N] [--wait]\n"
+    "                   [--json] [-q | -v] [--trace]\n"
     "\n"
     "Sends a lookup file to the terminal, as agkest's \"Lookupdatei laden\" does: one\n"
     "acknowledged packet per line, then \"OVER\". Lines end in CR LF, CR or LF (as any\n"
@@ -34,23 +36,26 @@ constexpr char kUsage[] =
     "                     maximum lengths of divided fields; the first mismatches are named\n"
     "  --raw              send the bytes as they are: no mark left out, no UTF-8 converted\n"
     "  --allow-empty      send an empty file (the terminal's lookup is emptied)\n"
-    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n" KEST_TRANSFER_OPTIONS_HELP
+    "  -b, --baud RATE    115200, 57600, 38400, 19200 or 9600; default 115200\n"
+    "  --wait             a roll-out station, until Ctrl+C: every terminal that answers on a\n"
+    "                     port gets the file; one that stays is not sent to again until it\n"
+    "                     has been taken out\n" KEST_TRANSFER_OPTIONS_HELP
     "\n"
     "Exit status 0 when the terminal acknowledged every line and the end; 1 when it\n"
     "refused or ran out of memory; 2 when the file cannot be read or is refused; 3 when\n"
     "the port, the cradle or the line settings could not be set up; 4 when the terminal\n"
-    "did not answer.\n";
+    "did not answer; with several ports the most severe of them (130 after Ctrl+C).\n";
 
 constexpr int kDefaultRateIndex = 0;  // 115200
 
 int run(const std::vector<std::string>& argv) {
     std::set<std::string> valued = kTransferValued, switches = kTransferSwitches;
     valued.insert({"project", "lookup"});
-    switches.insert({"raw", "allow-empty"});
-    const auto parsed =
-        file_arguments("lookup", argv, 1, "expects one lookup FILE (kest lookup --help)", valued, switches);
-    if (!parsed) return kExitBadInput;
-    const ParsedArgs& args = *parsed;
+    switches.insert({"raw", "allow-empty", "wait"});
+    const auto command =
+        transfer_command("lookup", argv, "expects one lookup FILE (kest lookup --help)", valued, switches);
+    if (!command) return kExitBadInput;
+    const ParsedArgs& args = command->args;
     LookupFileRules rules;
     rules.raw = args.flag("raw");
     rules.allowEmpty = args.flag("allow-empty");
@@ -66,11 +71,15 @@ int run(const std::vector<std::string>& argv) {
     } else if (args.value("lookup")) {
         return usage_error("lookup", "--lookup N needs --project PROJECT.AGX");
     }
-    auto setup = transfer_setup("lookup", args);
-    if (!setup) return kExitBadInput;
-    const bool quiet = setup->quiet;
+    const bool quiet = command->options.quiet;
+    // Every port sends the same file: it is checked, and told about, once.
+    std::mutex once;
+    std::optional<PreparedLookup> checked;
     auto prepare = [&](const std::string& path, std::span<const std::uint8_t> bytes, UserInterface&) {
-        PreparedLookup prepared = prepare_lookup_file(bytes, rules);
+        const std::lock_guard lock(once);
+        if (checked) return *checked;
+        checked = prepare_lookup_file(bytes, rules);
+        const PreparedLookup& prepared = *checked;
         if (!quiet)
             for (const LookupNote note : prepared.notes) print_note("lookup", path, note);
         if (!prepared.refused()) return prepared;
@@ -92,8 +101,11 @@ int run(const std::vector<std::string>& argv) {
     };
     // The port and rate come from the command line; the project plays no part.
     const auto project = default_project();
-    return run_download("lookup", *project, *setup, setup->rateIndex.value_or(kDefaultRateIndex), args.positional[0],
-                        prepare);
+    const std::string& file = command->file();
+    const int rate = command->options.rateIndex.value_or(kDefaultRateIndex);
+    return run_on_ports("lookup", command->options, [&](PortRun& run) {
+        download_on_port(run, *project, file, rate, file, prepare, command->options.wait);
+    });
 }
 
 const Registration registration({"lookup", "send a lookup file to the terminal", kUsage, run});

@@ -36,16 +36,20 @@ bool output_is_input(const char* command, const std::string& output, const std::
     return true;
 }
 
-void report_output_problem(const char* command, const std::string& path, OutputProblem problem, int systemError,
-                           bool appendable) {
-    std::cerr << "kest " << command << ": " << path << ": " << problem_text(problem);
+std::string output_problem_text(const std::string& path, OutputProblem problem, int systemError, bool appendable) {
+    std::string text = path + ": " + problem_text(problem);
     if (problem == OutputProblem::Exists || problem == OutputProblem::ReadOnly)
-        std::cerr << (appendable ? " (--append adds to it, --force replaces it)" : " (--force replaces it)");
+        text += appendable ? " (--append adds to it, --force replaces it)" : " (--force replaces it)";
     const bool systemFailure = problem == OutputProblem::CannotCreate || problem == OutputProblem::CannotWrite ||
                                problem == OutputProblem::CannotReplace;
     const std::string why = systemFailure ? create_problem(path, systemError) : "";
-    if (!why.empty()) std::cerr << ": " << why;
-    std::cerr << "\n";
+    if (!why.empty()) text += ": " + why;
+    return text;
+}
+
+void report_output_problem(const char* command, const std::string& path, OutputProblem problem, int systemError,
+                           bool appendable) {
+    std::cerr << "kest " << command << ": " << output_problem_text(path, problem, systemError, appendable) << "\n";
 }
 
 }  // namespace kest::cli

@@ -26,5 +26,8 @@ bool output_is_input(const char* command, const std::string& output, const std::
 // where a file could not be created or written.
 void report_output_problem(const char* command, const std::string& path, OutputProblem problem, int systemError = 0,
                            bool appendable = false);
+// The same without "kest COMMAND: " and the line end.
+std::string output_problem_text(const std::string& path, OutputProblem problem, int systemError = 0,
+                                bool appendable = false);
 
 }  // namespace kest::cli

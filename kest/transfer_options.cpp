@@ -5,6 +5,7 @@
 
 #include "kest/command.h"
 #include "kest/interrupt.h"
+#include "kest/port_list.h"
 #include "link/tracing_port.h"
 
 namespace kest::cli {
@@ -50,22 +51,22 @@ std::string no_answer_hint(const TransferSetup& s, int rateIndex, bool flashing)
            " bit/s" + loader;
 }
 
-ConsoleUi TransferSetup::console() const {
-    ConsoleUi ui(retries);
-    ui.set_quiet(quiet);
-    return ui;
-}
-
-std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArgs& args) {
-    TransferSetup s;
-    const char* fromEnvironment = std::getenv(kPortVariable);
-    const auto port = args.value("port");
-    s.port = port ? *port : fromEnvironment ? fromEnvironment : "";
-    if (s.port.empty()) {
-        usage_error(command, std::string("no port: give --port DEVICE or set ") + kPortVariable +
-                                 " (kest ports lists the serial ports of this machine)");
+std::optional<TransferOptions> transfer_options(const char* command, const ParsedArgs& args) {
+    TransferOptions o;
+    std::vector<std::string> given;
+    for (const auto& [name, value] : args.values)
+        if (name == "port") given.push_back(value);
+    std::optional<std::vector<std::string>> all;
+    if (args.flag("all-ports")) {
+        all.emplace();
+        for (const PortEntry& p : system_serial_ports()) all->push_back(p.name);
+    }
+    PortList ports = port_list(given, std::getenv(kPortVariable), all);
+    if (!ports.error.empty()) {
+        usage_error(command, ports.error);
         return std::nullopt;
     }
+    o.ports = std::move(ports.ports);
     if (auto baud = args.value("baud")) {
         auto n = parse_number(*baud);
         auto index = n ? rate_index(static_cast<std::uint32_t>(*n)) : std::nullopt;
@@ -73,7 +74,7 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
             usage_error(command, "--baud " + *baud + ": the terminal's rates are 115200, 57600, 38400, 19200 and 9600");
             return std::nullopt;
         }
-        s.rateIndex = *index;
+        o.rateIndex = *index;
     }
     if (auto retries = args.value("retries")) {
         auto n = parse_number(*retries);
@@ -81,36 +82,51 @@ std::optional<TransferSetup> transfer_setup(const char* command, const ParsedArg
             usage_error(command, "--retries " + *retries + ": a number of retries is expected (0, 1, 2, ...)");
             return std::nullopt;
         }
-        s.retries = static_cast<int>(*n);
+        o.retries = static_cast<int>(*n);
     }
     if (args.flag("cradle") && args.flag("no-cradle")) {
         usage_error(command, "--cradle and --no-cradle exclude each other");
         return std::nullopt;
     }
-    s.cradle = args.flag("cradle");
-    s.quiet = args.flag("quiet");
+    o.cradle = args.flag("cradle");
+    o.quiet = args.flag("quiet");
+    o.verbose = args.flag("verbose");
+    o.trace = args.flag("trace");
+    o.json = args.flag("json");
+    o.wait = args.flag("wait");
+    return o;
+}
+
+TransferSetup port_setup(const TransferOptions& o, const std::string& port, std::ostream& diagnostics) {
+    TransferSetup s;
+    s.port = port;
+    s.rateIndex = o.rateIndex;
+    s.cradle = o.cradle;
+    s.retries = o.retries;
+    s.quiet = o.quiet;
     s.device = make_serial_port();
     SerialPort* used = s.device.get();
-    if (args.flag("trace")) {
-        s.tracer = std::make_unique<TracingPort>(*s.device, system_clock(), std::cerr);
+    if (o.trace) {
+        s.tracer = std::make_unique<TracingPort>(*s.device, system_clock(), diagnostics);
         used = s.tracer.get();
     }
     s.link = std::make_unique<Link>(*used, system_clock());
     s.link->set_stop_flag(stop_at_next_packet());
-    if (args.flag("verbose")) {
-        s.log = std::make_unique<TextExchangeLog>(system_clock(), std::cerr);
+    if (o.verbose) {
+        s.log = std::make_unique<TextExchangeLog>(system_clock(), diagnostics);
         s.link->set_log(s.log.get());
     }
     return s;
 }
 
 std::optional<TransferCommand> transfer_command(const char* command, const std::vector<std::string>& argv,
-                                                const char* expects) {
-    auto args = file_arguments(command, argv, 1, expects, kTransferValued, kTransferSwitches);
+                                                const char* expects, std::set<std::string> valued,
+                                                std::set<std::string> switches) {
+    auto args = file_arguments(command, argv, 1, expects, std::move(valued), std::move(switches));
     if (!args) return std::nullopt;
-    auto setup = transfer_setup(command, *args);
-    if (!setup) return std::nullopt;
-    return TransferCommand{std::move(*args), std::move(*setup)};
+    auto options = transfer_options(command, *args);
+    if (!options) return std::nullopt;
+    return TransferCommand{std::move(*args), std::move(*options)};
 }
 
 }  // namespace kest::cli

@@ -1,6 +1,7 @@
 #include "kestemu/line_loop.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,9 +28,10 @@ timespec wait_until(Micros deadline) {
 Micros now_micros() { return now_nanos() / 1000; }
 
 void run_line(PtyTransport& line, Emulator& emulator, int wakeFd, const volatile std::sig_atomic_t& stop,
-              const EventLog& log, bool trace) {
+              const volatile std::sig_atomic_t& present, const EventLog& log, bool trace) {
     std::uint8_t buffer[4096];
     while (!stop) {
+        emulator.set_present(present != 0);
         Micros now = now_micros();
         const Bytes out = emulator.take_output(line.pc_rate(), now);
         if (!out.empty()) {
@@ -45,6 +47,10 @@ void run_line(PtyTransport& line, Emulator& emulator, int wakeFd, const volatile
             if (errno == EINTR) continue;
             std::perror("kestemu: poll");
             return;
+        }
+        if (fds[1].revents & POLLIN) {
+            char drained[64];
+            [[maybe_unused]] auto n = ::read(wakeFd, drained, sizeof drained);
         }
         if (fds[0].revents & POLLIN) {
             const std::size_t n = line.read(buffer, sizeof buffer);

@@ -12,9 +12,10 @@ namespace kest::emu {
 // Microseconds on the steady clock: the emulator's time base.
 Micros now_micros();
 
-// Runs until stop is set (a byte on wakeFd ends the wait at once). log, when set, gets the
-// events; trace adds every byte read and written.
+// Runs until stop is set (a byte on wakeFd ends the wait at once), with the terminal in its
+// cradle while present is set. log, when set, gets the events; trace adds every byte read
+// and written.
 void run_line(PtyTransport& line, Emulator& emulator, int wakeFd, const volatile std::sig_atomic_t& stop,
-              const EventLog& log, bool trace);
+              const volatile std::sig_atomic_t& present, const EventLog& log, bool trace);
 
 }  // namespace kest::emu

@@ -26,12 +26,23 @@ using namespace kest;
 using namespace kest::emu;
 
 volatile std::sig_atomic_t gStop = 0;
+volatile std::sig_atomic_t gPresent = 1;
 int gWakePipe[2] = {-1, -1};
+
+void wake() {
+    const char byte = 0;
+    [[maybe_unused]] auto n = ::write(gWakePipe[1], &byte, 1);
+}
 
 void on_signal(int) {
     gStop = 1;
-    const char byte = 0;
-    [[maybe_unused]] auto n = ::write(gWakePipe[1], &byte, 1);
+    wake();
+}
+
+// SIGUSR1 takes the terminal out of its cradle, SIGUSR2 puts it back.
+void on_presence(int signal) {
+    gPresent = signal == SIGUSR2;
+    wake();
 }
 
 // The terminal collects no more records than its flash memory holds.
@@ -55,7 +66,8 @@ int usage_error(const std::string& message) {
     return kExitBadInput;
 }
 
-// SIGINT and SIGTERM end the loop through the wake-up pipe.
+// SIGINT and SIGTERM end the loop through the wake-up pipe; SIGUSR1 and SIGUSR2 take the
+// terminal out and put it back.
 bool catch_signals() {
     if (pipe(gWakePipe) != 0) {
         std::perror("kestemu: pipe");
@@ -66,6 +78,9 @@ bool catch_signals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = on_presence;
+    sigaction(SIGUSR1, &action, nullptr);
+    sigaction(SIGUSR2, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
     return true;
 }
@@ -158,7 +173,7 @@ int main(int argc, char** argv) {
             (run.emulator.direct ? ", direct cable" : ", cradle at " + std::to_string(run.emulator.cradleRate)));
     std::cout << "kestemu: ready on " << run.linkPath << std::endl;
 
-    run_line(line, emulator, gWakePipe[0], gStop, log, run.trace);
+    run_line(line, emulator, gWakePipe[0], gStop, gPresent, log, run.trace);
     emulator.finish();
     if (log) log("stopped");
     return kExitOk;

@@ -15,6 +15,8 @@ const char kUsage[] =
     "Emulates the hand-held terminal and its infrared cradle on a pseudo-terminal. PATH becomes a\n"
     "link to the pseudo-terminal's device: give it to kest --port, or point a Wine COM port at it.\n"
     "Prints \"kestemu: ready on PATH\" when ready and runs until interrupted (SIGINT, SIGTERM).\n"
+    "SIGUSR1 takes the terminal out of its cradle (nothing reaches it, it answers nothing),\n"
+    "SIGUSR2 puts it back.\n"
     "\n"
     "  --link PATH         where to put the link to the device (a stale link is replaced; one\n"
     "                      another kestemu serves, locked by PATH.lock, is refused)\n"

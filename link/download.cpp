@@ -22,10 +22,12 @@ Reply exchange(Link& link, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
+Reply ask_download(Link& link) { return exchange(link, bytes_of(word::kVelmor)); }
+
 DownloadStep handshake(Link& link) {
     for (int i = 0; i < kHandshakeTries; ++i) {
         if (link.stop_requested()) return DownloadStep::Interrupted;
-        if (exchange(link, bytes_of(word::kVelmor)) == word::kAck) return DownloadStep::Ok;
+        if (ask_download(link) == word::kAck) return DownloadStep::Ok;
     }
     return DownloadStep::NotReady;
 }

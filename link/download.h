@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "link/exchange.h"
 #include "link/link.h"
 
 namespace kest {
@@ -41,6 +42,8 @@ public:
 
 // "VELMOR\r" up to three times until the terminal answers "ACK".
 DownloadStep handshake(Link& link);
+// One "VELMOR\r" and the terminal's answer, as the handshake reads it.
+Reply ask_download(Link& link);
 
 // One packet, sent up to four times until the terminal answers "ACK"; "FULL" ends at once.
 // Input left over from an earlier exchange is discarded before each transmission.

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <array>
-#include <csignal>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -76,10 +76,11 @@ public:
     void set_log(ExchangeLog* log) { log_ = log; }
     ExchangeLog* log() const { return log_; }
 
-    // A request to stop (an interrupt of the command-line tool): the transfers look at it
-    // before each packet they send, never in the middle of one.
-    void set_stop_flag(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
-    bool stop_requested() const { return stop_ && *stop_ != 0; }
+    // A request to stop (an interrupt of the command-line tool, set by its signal handler and
+    // read by the links of every port): the transfers look at it before each packet they
+    // send, never in the middle of one.
+    void set_stop_flag(const std::atomic<bool>* flag) { stop_ = flag; }
+    bool stop_requested() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
     std::uint32_t now() { return clock_.ticks(); }
     Clock& clock() { return clock_; }
@@ -90,7 +91,7 @@ private:
     Clock& clock_;
     ExchangeLog* log_ = nullptr;
     LineSettings settings_{};
-    const volatile std::sig_atomic_t* stop_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace kest

@@ -77,6 +77,11 @@ struct Answers {
 
 }  // namespace
 
+Reply ask_upload(Link& link) {
+    link.purge_input();
+    return exchange(link, bytes_of(word::kRead), kConnectWindowMs, kConnectRules);
+}
+
 Connection connect(Link& link) {
     Connection c;
     for (int tries = 0;; ++tries) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include "link/exchange.h"
 #include "link/link.h"
 
 namespace kest {
@@ -26,6 +27,9 @@ struct Connection {
 // Sends "READ\r" until the terminal answers "ACK\r": a silent terminal gets it four times,
 // one that answers something else six times.
 Connection connect(Link& link);
+// One "READ\r" and the terminal's answer as connect reads it (the CR kept): "ACK\r" when it
+// sends its records now. Input left from before is discarded first.
+Reply ask_upload(Link& link);
 
 // Where the records go, and who follows their count.
 class RecordSink {

@@ -102,7 +102,8 @@ bool send_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> re
     if (trouble && record.size() >= 7)
         *trouble =
             RecordTrouble{static_cast<std::uint32_t>(record[3]) << 24 | static_cast<std::uint32_t>(record[4]) << 16 |
-                          static_cast<std::uint32_t>(record[5]) << 8 | record[6]};
+                              static_cast<std::uint32_t>(record[5]) << 8 | record[6],
+                          false, false, trouble->written};
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         Reply r = exchange(link, record);
@@ -144,7 +145,7 @@ LoaderState loader_state(Link& link) {
 // does (or it stays unclear), the end record goes again. "FN" and "FF" count as for any
 // record. So a program whose end the loader did not take is not reported written.
 bool send_end_record(Link& link, UserInterface& ui, std::span<const std::uint8_t> record, RecordTrouble* trouble) {
-    if (trouble) *trouble = RecordTrouble{0, false, true};
+    if (trouble) *trouble = RecordTrouble{0, false, true, trouble->written};
     for (int t = 0; t < kTransmissions; ++t) {
         if (link.stop_requested()) return false;
         const Reply r = exchange(link, record);
@@ -169,6 +170,7 @@ FlashOutcome transfer(Link& link, std::istream& object, std::uint64_t size, std:
         if (record[1] == kEndRecord[1]) return send_end_record(link, ui, record, trouble);
         if (!send_record(link, ui, record, trouble)) return false;
         accepted += record[2] - kSendRecordOverhead;
+        if (trouble) trouble->written = accepted;
         ui.progress_amount(accepted, programBytes, "bytes");
         return true;
     });

@@ -37,7 +37,8 @@ enum class FlashOutcome {
 struct RecordTrouble {
     std::uint32_t address = 0;
     bool refused = false;
-    bool endRecord = false;  // the end record, not a record of data
+    bool endRecord = false;     // the end record, not a record of data
+    std::uint64_t written = 0;  // the program's bytes the terminal accepted in this attempt
 };
 
 // The message shown for a refused object file.
@@ -46,7 +47,7 @@ std::string bad_file_message(const SrecError& error);
 // One attempt. The object file is checked whole before the terminal is woken; a bad file
 // is reported and nothing reaches the port. Requires an open link with the line settings
 // applied; the stream is read from its start.
-// A failed record is described in *trouble when given.
+// Where the attempt stopped and what it wrote are in *trouble when given.
 FlashOutcome flash_attempt(Link& link, std::istream& object, UserInterface& ui, RecordTrouble* trouble = nullptr);
 
 }  // namespace kest::loader

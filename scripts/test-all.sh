@@ -44,6 +44,7 @@ scripts/check-package.sh build
 
 stage "fault soak (randomised transfers against the emulated terminal)"
 scripts/soak.sh 100
+scripts/soak.sh 64 1 8
 
 # One clang build with the sanitizers and the fuzzers' coverage serves both stages below.
 stage "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -105,8 +105,8 @@ Sent send_application(const Project& project, Link& link, UserInterface& ui) {
 }
 
 Sent attempt(const Project& project, Link& link, UserInterface& ui, const std::vector<std::string>* lookupLines,
-             bool& imageBuilt) {
-    const DownloadStep shake = reported(ui, handshake(link));
+             bool handshaken, bool& imageBuilt) {
+    const DownloadStep shake = handshaken ? DownloadStep::Ok : reported(ui, handshake(link));
     if (shake != DownloadStep::Ok) return {shake};
     imageBuilt = imageBuilt || !lookupLines;
     ui.progress_begin("Fortschritt", "Downloading...");
@@ -165,21 +165,25 @@ public:
             }
         }
 
-        const std::string port = options_.portName.value_or(port_name(project_.com.portIndex));
-        if (!link_.open(port, kInQueue, kDownloadOutQueue))
-            return failed(msg::kPortUnavailable, DownloadOutcome::PortUnavailable);
-        const int rate = options_.rateIndex.value_or(project_.com.rateIndex);
-        // A rate outside the list cannot be set on the line.
-        if (rate < 0 || rate >= kRateCount) return closed(msg::kLineSettings, DownloadOutcome::LineSettingsFailed);
-        link_.set_line(rate);
-        if (options_.cradle && !cradle_setup(link_, rate, kGeneratorCradle))
-            return closed(msg::kCradleFailed, DownloadOutcome::CradleFailed);
-        if (!link_.apply()) return closed(msg::kLineSettings, DownloadOutcome::LineSettingsFailed);
+        report_.total = options_.lookup ? static_cast<int>(lookup.lines.size()) : kImageBlocks;
+        if (!options_.station) {
+            const std::string port = options_.portName.value_or(port_name(project_.com.portIndex));
+            if (!link_.open(port, kInQueue, kDownloadOutQueue))
+                return failed(msg::kPortUnavailable, DownloadOutcome::PortUnavailable);
+            const int rate = options_.rateIndex.value_or(project_.com.rateIndex);
+            // A rate outside the list cannot be set on the line.
+            if (rate < 0 || rate >= kRateCount) return closed(msg::kLineSettings, DownloadOutcome::LineSettingsFailed);
+            link_.set_line(rate);
+            if (options_.cradle && !cradle_setup(link_, rate, kGeneratorCradle))
+                return closed(msg::kCradleFailed, DownloadOutcome::CradleFailed);
+            if (!link_.apply()) return closed(msg::kLineSettings, DownloadOutcome::LineSettingsFailed);
+        }
 
         for (;;) {
+            const bool handshaken = options_.station && report_.attempts == 0;
             ++report_.attempts;
-            const Sent sent =
-                attempt(project_, link_, ui_, options_.lookup ? &lookup.lines : nullptr, report_.imageBuilt);
+            const Sent sent = attempt(project_, link_, ui_, options_.lookup ? &lookup.lines : nullptr, handshaken,
+                                      report_.imageBuilt);
             report_.outcome = outcome_of(sent.step);
             report_.packets = sent.packets;
             report_.bytes = sent.bytes;
@@ -188,7 +192,10 @@ public:
             if (sent.step == DownloadStep::Ok || sent.step == DownloadStep::Interrupted) break;
             if (show(ui_, msg::kRetry) != Answer::Yes) break;
         }
-        link_.close(true);
+        if (options_.station)
+            link_.purge_input();
+        else
+            link_.close(true);
         return ended(report_.outcome);
     }
 

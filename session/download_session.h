@@ -32,6 +32,10 @@ struct DownloadOptions {
     // Unset: the file's text checked by the rules of a lookup file, told in agkest's boxes.
     std::function<PreparedLookup(const std::string& path, std::span<const std::uint8_t> bytes, UserInterface& ui)>
         prepareLookup;
+    // Run by a station (session/station.h): the port is open and set up and the terminal has
+    // just answered "VELMOR"; the first attempt starts with the packets, and the port is left
+    // open.
+    bool station = false;
 };
 
 // How the command ended.
@@ -62,6 +66,7 @@ struct DownloadReport {
     // them, and where it stopped (the block 0-199 or the 1-based line; -1 and 0 when none
     // was refused, also when only "OVER" was).
     int packets = 0;
+    int total = 0;  // blocks or lookup lines to send (once the file was read)
     std::uint64_t bytes = 0;
     int failedBlock = -1;
     int failedLine = 0;

@@ -100,8 +100,8 @@ UploadEnd set_up_link(Link& link, UserInterface& ui, const std::string& portName
 
 // Connects and receives the records; the messages of a failure are shown while the port is
 // still open.
-void exchange_records(Link& link, UserInterface& ui, DataFile& file, UploadReport& report) {
-    const Connection c = connect(link);
+void exchange_records(Link& link, UserInterface& ui, DataFile& file, UploadReport& report, bool connected) {
+    const Connection c = connected ? Connection{Connect::Connected, 1} : connect(link);
     report.reads = c.reads;
     switch (c.end) {
     case Connect::Connected: break;
@@ -187,16 +187,18 @@ UploadReport upload_data(const Project& project, Link& link, UserInterface& ui, 
         return finished();
     }
 
-    const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
-    const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
-    report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
-    if (report.end != UploadEnd::Over) {
-        file.discard();  // the chosen file stays as it was
-        report.fileKept = file.existed();
-        return finished();
+    if (!options.station) {
+        const std::string portName = options.portName.value_or(port_name(project.com.portIndex));
+        const int rateIndex = options.rateIndex.value_or(project.com.rateIndex);
+        report.end = set_up_link(link, ui, portName, rateIndex, options.cradle);
+        if (report.end != UploadEnd::Over) {
+            file.discard();  // the chosen file stays as it was
+            report.fileKept = file.existed();
+            return finished();
+        }
     }
-    exchange_records(link, ui, file, report);
-    link.close(false);
+    exchange_records(link, ui, file, report, options.station);
+    if (!options.station) link.close(false);
 
     if (report.records == 0) {
         if (report.end != UploadEnd::TimedOut && report.end != UploadEnd::WriteFailed &&

@@ -23,6 +23,9 @@ struct UploadOptions {
     // before) is replaced once records arrived; append adds them to its end instead.
     OutputRules rules{.replace = true};
     bool offerViewer = true;  // ask to open the file when records arrived
+    // Run by a station (session/station.h): the port is open and set up and the terminal has
+    // just answered "READ" with "ACK"; the records follow, and the port is left open.
+    bool station = false;
 };
 
 enum class UploadEnd {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -46,7 +46,7 @@ struct Rig {
     ScriptedUi ui;
     Project project{};
     std::string lookupName;
-    const volatile std::sig_atomic_t* stopFlag = nullptr;  // the link's stop request
+    const std::atomic<bool>* stopFlag = nullptr;  // the link's stop request
 
     static emu::EmulatorConfig direct() {
         emu::EmulatorConfig c;
@@ -196,18 +196,18 @@ TEST_F(DownloadTest, PortIsOpenedWithDownloadQueuesAndPurgedAndClosedLast) {
 // A stop request ends the transfer before its next packet: no retry question, the port
 // purged and closed.
 TEST_F(DownloadTest, StopRequestEndsBeforeTheNextPacket) {
-    static volatile std::sig_atomic_t stop = 0;
+    static std::atomic<bool> stop{false};
     stopFlag = &stop;
     std::size_t sent = 0;
     // The stop arrives while the third packet is on its way.
     script_packets([&](const Bytes&, int) {
-        if (++sent == 3) stop = 1;
+        if (++sent == 3) stop = true;
         return std::string("ACK\r");
     });
     for (const bool lookup : {false, true}) {
         SCOPED_TRACE(lookup ? "lookup" : "application");
         ui.messages.clear();
-        stop = 0;
+        stop = false;
         sent = 0;
         const auto report = lookup ? run_lookup("1\r\n2\r\n3\r\n4\r\n") : run();
         EXPECT_EQ(report.outcome, DownloadOutcome::Interrupted);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -157,7 +157,7 @@ TEST_F(FlashAttempt, WakesErasesAndSendsEveryRecordThenTheEndRecord) {
 // A stop request ends the attempt before its next packet, and the outcome tells whether
 // the flash was touched.
 TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
-    static volatile std::sig_atomic_t stop = 0;
+    static std::atomic<bool> stop{false};
     const struct {
         const char* name;
         std::string stopAt;  // the write after which the stop comes
@@ -169,11 +169,11 @@ TEST_F(FlashAttempt, StopRequestEndsBeforeTheNextPacket) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        stop = 0;
+        stop = false;
         testing::ScriptedPort port(clock);
         LoaderScript script;
         script.seen = [&](const std::string& w) {
-            if (w.starts_with(c.stopAt)) stop = 1;
+            if (w.starts_with(c.stopAt)) stop = true;
         };
         script.attach(port);
         port.open("COM1", kInQueue, kDownloadOutQueue);

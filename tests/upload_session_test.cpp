@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -628,10 +628,10 @@ TEST_F(Upload, ExistingFileStaysUnlessRecordsArrive) {
 // A stop request ends the upload between two frames: every stored record is acknowledged
 // and in the file, nothing else is sent, the port is closed.
 TEST_F(Upload, StopRequestEndsBetweenFrames) {
-    static volatile std::sig_atomic_t stop = 0;
+    static std::atomic<bool> stop{false};
     link.set_stop_flag(&stop);
     port.set_responder([this](ScriptedPort& p, const Bytes& written) {
-        if (text_of(written) == "ACK\r" && ++acks == 2) stop = 1;
+        if (text_of(written) == "ACK\r" && ++acks == 2) stop = true;
         if (replies.empty()) return;
         p.deliver(replies.front(), 20);
         replies.pop_front();

@@ -38,25 +38,35 @@ void Emulator::receive(ByteView chunk, std::uint32_t pcRate, Micros now) {
 
 void Emulator::deliver(ByteView chunk, std::uint32_t pcRate, Micros now) {
     if (config_.direct) {
-        terminal_.receive(chunk, now);
+        if (present_) terminal_.receive(chunk, now);
         return;
     }
     cradle_.receive(chunk, pcRate, now);
     const Bytes data = cradle_.take_for_terminal();
-    if (!data.empty()) terminal_.receive(data, now);
+    if (!data.empty() && present_) terminal_.receive(data, now);
 }
 
 void Emulator::advance(Micros now) {
     cradle_.advance(now);
     const Bytes data = cradle_.take_for_terminal();
-    if (!data.empty()) terminal_.receive(data, now);
+    if (!data.empty() && present_) terminal_.receive(data, now);
     terminal_.advance(now);
     collect(now);
 }
 
 void Emulator::collect(Micros now) {
     queue(cradle_.take_for_pc(), now);
-    for (const Reply& r : terminal_.take_replies()) queue(r.bytes, r.at);
+    for (const Reply& r : terminal_.take_replies())
+        if (present_) queue(r.bytes, r.at);
+}
+
+void Emulator::set_present(bool present) {
+    if (present == present_) return;
+    present_ = present;
+    log(present ? "terminal put back" : "terminal taken out");
+    if (present) return;
+    terminal_.taken_out();
+    outgoing_.clear();  // what was on its way to the PC goes with it
 }
 
 void Emulator::queue(ByteView bytes, Micros at) {

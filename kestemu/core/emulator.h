@@ -44,6 +44,12 @@ public:
     // Keeps what is still unsaved before the program ends.
     void finish() { terminal_.finish(); }
 
+    // The terminal taken out of its cradle (or off its cable) and put back: while it is out,
+    // nothing reaches it and nothing comes from it (the cradle stays and answers its probes);
+    // it comes back idle, keeping what it stored.
+    void set_present(bool present);
+    bool present() const { return present_; }
+
     const Terminal& terminal() const { return terminal_; }
     const Cradle& cradle() const { return cradle_; }
 
@@ -70,6 +76,7 @@ private:
     Wire rx_;  // the PC's bytes on their way in (pacing)
     Wire tx_;  // the replies on their way out (pacing)
     std::uint32_t lastRate_ = 9600;
+    bool present_ = true;
 };
 
 }  // namespace kest::emu

@@ -74,6 +74,12 @@ std::optional<Micros> Terminal::next_deadline() const {
 
 std::vector<Reply> Terminal::take_replies() { return std::exchange(replies_, {}); }
 
+void Terminal::taken_out() {
+    frame_.clear();
+    replies_.clear();
+    if (mode_ != Mode::Loader && mode_ != Mode::LoaderDownload && mode_ != Mode::Erasing) mode_ = Mode::Idle;
+}
+
 bool Terminal::silenced(Micros now) {
     ++messages_;
     if (faults_.plan().silenceMs == 0 || messages_ != faults_.plan().silenceAfter) return false;

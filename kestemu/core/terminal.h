@@ -59,6 +59,9 @@ public:
 
     // Writes out flash contents that changed since the last end record (a download that broke off).
     void finish() { save_flash(); }
+    // Out of its cradle: the message it was receiving and its replies are lost, and a download
+    // or upload it was in ends; its flash loader keeps waiting.
+    void taken_out();
 
     Mode mode() const { return mode_; }
     const FlashMemory& flash() const { return flash_; }

@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
-"""kest-output.schema.json beside the README describes what `kest ports`, `kest check` and
-`kest srec-check` write with --json, and the documents say what the text output says: a
-stand-in sysfs tree with a USB adapter and its /dev/serial/by-id link, projects with and
-without values out of range, good and damaged object programs.
+"""kest-output.schema.json beside the README describes what `kest ports`, `kest check`,
+`kest srec-check`, `kest lookup-build` and the transfers write with --json, and the documents
+say what the text output says: a stand-in sysfs tree with a USB adapter and its
+/dev/serial/by-id link, projects with and without values out of range, good and damaged
+object programs, and transfers against kestemu on one port, on several, and as a station.
 
-usage: check_output_schema.py KEST SCHEMA"""
+usage: check_output_schema.py KEST SCHEMA [KESTEMU]"""
 import json
 import os
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 try:
     import jsonschema
@@ -18,6 +21,7 @@ except ImportError:
     sys.exit(77)
 
 kest, schema_path = sys.argv[1], sys.argv[2]
+kestemu = sys.argv[3] if len(sys.argv) > 3 else None
 schema = json.load(open(schema_path, encoding="utf-8"))
 
 
@@ -32,12 +36,25 @@ def run(*args, status=0):
     return r.stdout
 
 
-def checked(part, *args, status=0):
-    doc = json.loads(run(*args, "--json", status=status))
+def valid(part, doc, what):
     errors = list(validator(part).iter_errors(doc))
     if errors:
-        sys.exit(f"kest {' '.join(args)} --json: {errors[0].json_path}: {errors[0].message}")
+        sys.exit(f"{what}: {errors[0].json_path}: {errors[0].message}")
     return doc
+
+
+def checked(part, *args, status=0):
+    return valid(part, json.loads(run(*args, "--json", status=status)), f"kest {' '.join(args)} --json")
+
+
+def emulator(folder, *options):
+    """A kestemu on its own link in folder, once it says it is ready."""
+    os.makedirs(folder)
+    link = f"{folder}/tty"
+    process = subprocess.Popen([kestemu, "--link", link, "--state", f"{folder}/state", *options],
+                               stdout=subprocess.PIPE, text=True)
+    expect(process.stdout.readline() == f"kestemu: ready on {link}\n", f"kestemu on {link} did not start")
+    return process, link
 
 
 def expect(condition, what):
@@ -136,4 +153,44 @@ with tempfile.TemporaryDirectory() as tmp:
             sys.exit(f"kest records --format json: {errors[0].json_path}: {errors[0].message}")
         kinds.append(record["kind"])
     expect(kinds == ["form", "ambiguous", "menu", "unmatched"], f"records' kinds: {kinds}")
-print("ports, check, srec-check, lookup-build and records write JSON that matches the schema")
+
+    if kestemu:
+        started = []
+        try:
+            direct, link = emulator(f"{tmp}/a", "--direct", "--records", f"{tmp}/records.txt")
+            cradle, cradleLink = emulator(f"{tmp}/c")
+            started += [direct, cradle]
+            open(f"{tmp}/records.txt", "w").write("4711;12\r\n0815;3\r\n")
+            # One port: the transfer's own object.
+            t = checked("transfer", "download", f"{tmp}/p.agx", "-p", link)
+            expect(t["result"] == "ok" and t["done"] == 200 and t["bytes"] == 20000 and t["file"] == f"{tmp}/p.agx",
+                   f"download: {t}")
+            t = checked("transfer", "flash", f"{tmp}/prog.shx", "-p", link)
+            expect(t["result"] == "ok" and t["done"] == t["total"] == 8, f"flash: {t}")
+            t = checked("transfer", "cradle", "-p", cradleLink, "-b", "38400")
+            expect(t["cradleBaud"] == 9600 and t["baud"] == 38400, f"cradle: {t}")
+            os.makedirs(f"{tmp}/daten")
+            t = checked("transfer", "upload", "-o", f"{tmp}/daten/", "-p", link)
+            expect(t["done"] == 2 and open(t["file"], newline="").read() == "4711;12\r\n0815;3\r\n", f"upload: {t}")
+            # Several ports, one of them missing: every transfer, and the most severe status.
+            doc = checked("transfers", "lookup", f"{tmp}/t.txt", "-p", f"{link},{tmp}/fehlt", status=3)
+            expect([t["result"] for t in doc["transfers"]] == ["ok", "port-failed"] and doc["status"] == 3,
+                   f"lookup on two ports: {doc}")
+            # A station, stopped once it has served its terminal.
+            os.makedirs(f"{tmp}/station")
+            station = subprocess.Popen([kest, "upload", "--wait", "-o", f"{tmp}/station/", "-p", link, "--json"],
+                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            for _ in range(500):
+                if os.listdir(f"{tmp}/station"):
+                    break
+                time.sleep(0.02)
+            station.send_signal(signal.SIGINT)
+            out, err = station.communicate(timeout=20)
+            expect(station.returncode == 130, f"the station ended with {station.returncode}: {err}")
+            doc = valid("transfers", json.loads(out), "kest upload --wait --json")
+            expect(doc["status"] == 130 and doc["transfers"][0]["done"] == 2, f"station: {doc}")
+        finally:
+            for process in started:
+                process.terminate()
+                process.wait()
+print("ports, check, srec-check, lookup-build, records and the transfers write JSON that matches the schema")

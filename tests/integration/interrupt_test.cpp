@@ -1,81 +1,18 @@
 // Ctrl+C and SIGTERM during a kest transfer: the transfer stops between two packets, the
 // port is closed, the command says what the terminal now holds and ends with status 130.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <filesystem>
+#include <memory>
 
+#include "common/json.h"
+#include "tests/integration/background.h"
 #include "tests/integration/kestemu_process.h"
 #include "tests/integration/run_tool.h"
 #include "tests/support/srec_text.h"
 
 namespace kest::testing {
 namespace {
-
-// kest in the background, its stderr in a file.
-class Background {
-public:
-    explicit Background(const std::vector<std::string>& args) {
-        std::vector<std::string> argv{tool_path("KEST_BIN")};
-        argv.insert(argv.end(), args.begin(), args.end());
-        err_ = dir_.file("err");
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int fd = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, STDERR_FILENO);
-            const int null = ::open("/dev/null", O_RDWR);
-            dup2(null, STDIN_FILENO);
-            dup2(null, STDOUT_FILENO);
-            std::vector<char*> raw;
-            for (auto& a : argv) raw.push_back(a.data());
-            raw.push_back(nullptr);
-            execv(raw[0], raw.data());
-            _exit(127);
-        }
-    }
-    ~Background() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    // Waits until stderr holds count lines with the text (a traced write: "PC>").
-    bool wait_for(const std::string& text, int count) {
-        for (int i = 0; i < 1500; ++i) {
-            const std::string err = slurp(err_);
-            int found = 0;
-            for (auto at = err.find(text); at != std::string::npos; at = err.find(text, at + 1)) ++found;
-            if (found >= count) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
-    // Sends the signal and waits up to 20 s for the end; the exit status or -1.
-    int stop(int signal) {
-        kill(pid_, signal);
-        for (int i = 0; i < 2000; ++i) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-    std::string err() const { return slurp(err_); }
-
-private:
-    TempDir dir_;
-    std::string err_;
-    pid_t pid_ = -1;
-};
 
 TEST(KestInterrupt, TransfersStopBetweenPacketsAndSayWhatTheTerminalHolds) {
     TempDir dir;
@@ -126,6 +63,35 @@ TEST(KestInterrupt, TransfersStopBetweenPacketsAndSayWhatTheTerminalHolds) {
     const std::string data = slurp(dir.file("data.txt"));
     EXPECT_FALSE(data.empty());
     EXPECT_EQ(records.compare(0, data.size(), data), 0);
+}
+
+// Ctrl+C while four ports download: each transfer stops before its next packet and says so,
+// and the summary names each port interrupted.
+TEST(KestInterrupt, StopsEveryPortsTransfer) {
+    TempDir dir;
+    ASSERT_EQ(run_tool(tool_path("KEST_BIN"), {"new", dir.file("p.agx")}).status, 0);
+    std::vector<std::unique_ptr<KestemuProcess>> terminals;
+    std::vector<std::string> args{"download", dir.file("p.agx"), "--baud", "9600", "--trace", "--json"};
+    for (int i = 0; i < 4; ++i) {
+        terminals.push_back(std::make_unique<KestemuProcess>(std::vector<std::string>{"--direct", "--pace"}));
+        ASSERT_TRUE(terminals.back()->ok());
+        args.insert(args.end(), {"-p", terminals.back()->link()});
+    }
+    Background kest(args);
+    for (const auto& t : terminals) {
+        const std::string name = std::filesystem::path(t->link()).parent_path().filename().string() + "/tty: ";
+        ASSERT_TRUE(kest.wait_for(name, 16)) << kest.err();
+    }
+    EXPECT_EQ(kest.stop(SIGINT), 130) << kest.err();
+    EXPECT_EQ(kest.count("interrupted: the terminal may hold an incomplete application"), 4) << kest.err();
+    const JsonParse summary = parse_json(kest.out());
+    ASSERT_TRUE(summary.value) << summary.error << kest.out();
+    EXPECT_EQ(summary.value->member("status")->number, 130);
+    ASSERT_EQ(summary.value->member("transfers")->items.size(), 4u);
+    for (const JsonValue& t : summary.value->member("transfers")->items) {
+        EXPECT_EQ(t.member("result")->text, "interrupted");
+        EXPECT_LT(t.member("done")->number, 200);
+    }
 }
 
 }  // namespace

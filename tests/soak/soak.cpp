@@ -13,7 +13,12 @@
 // events), and the exit status is 1. Damage that the protocol itself cannot see is
 // counted apart, as no PC can tell it from good data: two damaged bytes of one packet whose
 // sums cancel out, or a reply word damaged into another ("FN" into "FA").
-// Usage: kest_soak [--transfers N] [--seed FIRST] [--only PROTOCOL] [--verbose] [--trace]
+// With --ports N the transfers run N at a time, one thread each, as kest runs several ports:
+// each with its own terminal, link, clock and fault plan. Each must come out exactly as the
+// same seed alone does (the same end, the same bytes on the terminal and in the files);
+// anything else is a finding too, as one port's transfer then depends on another's.
+// Usage: kest_soak [--transfers N] [--seed FIRST] [--ports N] [--only PROTOCOL] [--verbose] [--trace]
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -21,6 +26,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "session/download_session.h"
@@ -120,7 +126,15 @@ struct Verdict {
     bool succeeded = false;
     bool unseen = false;  // damaged in a way the protocol cannot see (see Rig::event, unseen_by_checksum)
     std::string finding;  // empty: everything held
+    std::string trail;    // how it ended and what the terminal and the files hold afterwards
 };
+
+// A short, order-sensitive digest of bytes for a verdict's trail.
+std::string digest(const std::string& bytes) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (const unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+    return std::to_string(bytes.size()) + ":" + std::to_string(h);
+}
 
 // One terminal on the fake clock and the PC's link to it.
 struct Rig {
@@ -253,6 +267,7 @@ Verdict application(Transfer& t) {
     Verdict v;
     v.succeeded = report.outcome == DownloadOutcome::Completed;
     const std::string held = rig.port.stored("image.bin");
+    v.trail = std::to_string(static_cast<int>(report.outcome)) + " " + digest(held);
     if (v.succeeded && held != expected) {
         v.unseen = rig.wordDamaged || unseen_by_checksum(held, expected, blocks, sum16);
         v.finding = "reported complete, but the terminal's image " + first_difference(held, expected);
@@ -309,6 +324,7 @@ Verdict lookup(Transfer& t) {
     Verdict v;
     v.succeeded = report.outcome == DownloadOutcome::Completed;
     const std::string held = newest_lookup(rig.port);
+    v.trail = std::to_string(static_cast<int>(report.outcome)) + " " + digest(held);
     if (v.succeeded && held != expected) {
         v.unseen = rig.wordDamaged || unseen_by_checksum(held, expected, pieces, line_sum);
         v.finding = "reported complete, but the terminal's lookup file " + first_difference(held, expected);
@@ -354,6 +370,7 @@ Verdict upload(Transfer& t) {
     const auto first = [&](std::size_t n) {
         return with_crlf(std::vector<std::string>(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(n)));
     };
+    v.trail = std::to_string(static_cast<int>(report.end)) + " " + std::to_string(stored) + " " + digest(kept);
     if (stored == 0) {
         if (kept != old) v.finding = "an upload without records changed the old data file";
     } else if (stored > records.size() || kept != first(stored)) {
@@ -406,6 +423,7 @@ Verdict flash(Transfer& t) {
     };
     Verdict v;
     v.succeeded = result.end == loader::SessionEnd::Done;
+    v.trail = std::to_string(static_cast<int>(result.end)) + " " + digest(rig.port.stored("flash.bin"));
     if (v.succeeded && !holds_program()) {
         const std::string held = rig.port.stored("flash.bin");
         v.unseen = rig.wordDamaged || (rig.port.stored("flash.base").rfind(baseText, 0) == 0 &&
@@ -439,12 +457,15 @@ int main(int argc, char** argv) {
     std::uint64_t first = 1;
     std::string only;
     bool verbose = false;
+    long ports = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--transfers" && i + 1 < argc)
             transfers = std::strtol(argv[++i], nullptr, 10);
         else if (a == "--seed" && i + 1 < argc)
             first = std::strtoull(argv[++i], nullptr, 10);
+        else if (a == "--ports" && i + 1 < argc)
+            ports = std::max(1L, std::strtol(argv[++i], nullptr, 10));
         else if (a == "--only" && i + 1 < argc)
             only = argv[++i];
         else if (a == "--verbose")
@@ -453,40 +474,66 @@ int main(int argc, char** argv) {
             tracing = true;
         else {
             std::fprintf(stderr,
-                         "usage: kest_soak [--transfers N] [--seed FIRST] [--only PROTOCOL] [--verbose] [--trace]\n");
+                         "usage: kest_soak [--transfers N] [--seed FIRST] [--ports N] [--only PROTOCOL] [--verbose] "
+                         "[--trace]\n");
             return 2;
         }
     }
     const Protocol protocols[] = {
         {"application", application}, {"lookup", lookup}, {"upload", upload}, {"flash", flash}};
     testing::TempDir folder;
+    testing::TempDir besideOthers;
     int findings = 0;
     for (const Protocol& p : protocols) {
         if (!only.empty() && only != p.name) continue;
         Tally tally;
-        for (long i = 0; i < transfers; ++i) {
-            Transfer t(p.name, first + static_cast<std::uint64_t>(i), folder);
-            const Verdict v = p.run(t);
-            (t.cradle ? tally.cradle : tally.direct)++;
-            (v.succeeded ? tally.succeeded : tally.failed)++;
-            const bool finding = !v.finding.empty() && !v.unseen;
-            tally.findings += finding;
-            tally.unseen += v.unseen;
-            if (verbose || !v.finding.empty())
-                std::printf("%s seed %llu, %s at %u bit/s, faults \"%s\": %s%s%s\n", p.name,
-                            static_cast<unsigned long long>(t.seed), t.cradle ? "cradle" : "direct",
-                            kRates[t.rateIndex], t.planText.c_str(), v.succeeded ? "succeeded" : "failed",
-                            v.finding.empty() ? ""
-                            : v.unseen        ? "; damage the protocol cannot see: "
-                                              : "; FINDING: ",
-                            v.finding.c_str());
+        for (long batch = 0; batch < transfers; batch += ports) {
+            const long count = std::min<long>(ports, transfers - batch);
+            auto seed_of = [&](long i) { return first + static_cast<std::uint64_t>(batch + i); };
+            // Several at once first, each on a thread of its own, then each seed alone.
+            std::vector<Verdict> together(static_cast<std::size_t>(count));
+            if (ports > 1) {
+                std::vector<std::thread> threads;
+                for (long i = 0; i < count; ++i)
+                    threads.emplace_back([&, i] {
+                        Transfer t(p.name, seed_of(i), besideOthers);
+                        together[static_cast<std::size_t>(i)] = p.run(t);
+                    });
+                for (auto& thread : threads) thread.join();
+            }
+            for (long i = 0; i < count; ++i) {
+                Transfer t(p.name, seed_of(i), folder);
+                Verdict v = p.run(t);
+                const Verdict& beside = together[static_cast<std::size_t>(i)];
+                if (ports > 1 &&
+                    (beside.succeeded != v.succeeded || beside.finding != v.finding || beside.trail != v.trail)) {
+                    v.unseen = false;
+                    v.finding = "beside " + std::to_string(count - 1) + " other ports it " +
+                                (beside.succeeded ? "succeeded" : "failed") + " with \"" + beside.trail + "\" (" +
+                                beside.finding + "), alone with \"" + v.trail + "\" (" + v.finding + ")";
+                }
+                (t.cradle ? tally.cradle : tally.direct)++;
+                (v.succeeded ? tally.succeeded : tally.failed)++;
+                const bool finding = !v.finding.empty() && !v.unseen;
+                tally.findings += finding;
+                tally.unseen += v.unseen;
+                if (verbose || !v.finding.empty())
+                    std::printf("%s seed %llu, %s at %u bit/s, faults \"%s\": %s%s%s\n", p.name,
+                                static_cast<unsigned long long>(t.seed), t.cradle ? "cradle" : "direct",
+                                kRates[t.rateIndex], t.planText.c_str(), v.succeeded ? "succeeded" : "failed",
+                                v.finding.empty() ? ""
+                                : v.unseen        ? "; damage the protocol cannot see: "
+                                                  : "; FINDING: ",
+                                v.finding.c_str());
+            }
         }
         std::printf(
-            "%-12s %ld transfers (%d direct, %d through the cradle), seeds %llu-%llu: %d succeeded, %d failed "
+            "%-12s %ld transfers (%d direct, %d through the cradle), seeds %llu-%llu%s: %d succeeded, %d failed "
             "and said so, %d damaged past the protocol's checks, %d findings\n",
             p.name, transfers, tally.direct, tally.cradle, static_cast<unsigned long long>(first),
-            static_cast<unsigned long long>(first + transfers - 1), tally.succeeded, tally.failed, tally.unseen,
-            tally.findings);
+            static_cast<unsigned long long>(first + transfers - 1),
+            ports > 1 ? (", " + std::to_string(ports) + " ports at once and each alone").c_str() : "", tally.succeeded,
+            tally.failed, tally.unseen, tally.findings);
         findings += tally.findings;
     }
     return findings == 0 ? 0 : 1;

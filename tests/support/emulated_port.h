@@ -27,6 +27,11 @@ public:
     // Faults from now on; the terminal keeps its state.
     void set_faults(const emu::FaultPlan& plan, std::uint64_t seed) { faults_ = emu::FaultInjector(plan, seed); }
     void fail_open(bool fail) { failOpen_ = fail; }
+    // The terminal taken out of its cradle (false) and put back (true).
+    void set_present(bool present) {
+        catch_up();
+        emulator_.set_present(present);
+    }
     void fail_apply(bool fail) { failApply_ = fail; }
 
     // The files the terminal stored ("image.bin", "lookup-1.txt", "flash.bin", ...).
