@@ -180,9 +180,8 @@ int run(const std::vector<std::string>& args) {
                 return upload_on_port(run, link, data_path(run, *output, folder, rules.append), rules, rate, true);
             });
         } else {
-            Served s =
-                upload_on_port(run, *run.setup.link, data_path(run, *output, folder, rules.append), rules, rate, false,
-                               named);
+            Served s = upload_on_port(run, *run.setup.link, data_path(run, *output, folder, rules.append), rules, rate,
+                                      false, named);
             run.add(std::move(s.summary), rate);
         }
     });
