@@ -65,7 +65,7 @@ cmake --build build-win --target installer
 # The unit tests under Wine, the kest.exe checks and every tests/wine/*_e2e.sh, each job in
 # a Wine prefix of its own.
 stage "Windows tests under Wine"
-scripts/wine-tests.sh build-win build 3
+scripts/wine-tests.sh build-win build 4
 
 stage ""
 cpu_now
